@@ -1,0 +1,127 @@
+#pragma once
+
+#include <sxmk/IllsxmkExport.h>
+
+#include <attrs/FillAttr.h>
+#include <du/SmartPtr.h>
+#include <du/Symbol.h>
+#include <dg/Ray.h>
+#include <dg/Vector.h>
+#include <sxk/Instance.h>
+#include <sxk/Pick.h>
+#include <sxk/Preferences.h>
+#include <sxk/View.h>
+#include <sxmk/CenterLineXYZ.h>
+#include <sxmk/MarkupShadow.h>
+#include <sxmk/TranslatorAxis.h>
+#include <sxmu/Model.h>
+
+#include <deque>
+#include <vector>
+
+namespace sxmk {
+
+class CenterLineXYZShadowPickEvent;
+
+// The per-view interactive shadow of a centre line: the drawn line strip, a sphere handle at
+// each end point, an arrow handle at each extended end and the jog arrow of an along-axis path;
+// it highlights the handle under the cursor, runs the drags and hands each finished drag to the
+// markup's controller as one named operation.
+class ILLSXMK_API CenterLineXYZShadow : public MarkupShadow {
+public:
+    // The handle that a drag moves.
+    enum PickedDragger {
+        StartExtensionDragger = 0,
+        StartPointDragger = 1,
+        JogDragger = 2,
+        EndPointDragger = 3,
+        EndExtensionDragger = 4,
+        NoDragger = 5
+    };
+
+    CenterLineXYZShadow(const du::SmartPtr<sxk::View>& view, CenterLineXYZ* markup);
+    ~CenterLineXYZShadow() override;
+
+    void OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& preferences) override;
+    bool GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& node,
+                       du::Symbol& cursor) const override;
+    void PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) override;
+    void ClearPreselectHighlight() override;
+
+    void MarkupChanged();
+    std::vector<dg::DPoint3D> GetPoints() const;
+    int GetPickedNode() const;
+    du::SmartPtr<sxk::SelectionItem> GetStartPointItem();
+    du::SmartPtr<sxk::SelectionItem> GetEndPointItem();
+    du::SmartPtr<sxk::Markup> GetConnectionTarget() const;
+
+    void OnReceivePick(const std::vector<sxk::PickResult>& results);
+
+private:
+    void Translate(const dg::DVec3& delta) override;
+    void Stop(const dg::DVec3& delta, const du::SmartPtr<sxk::Operation>& operation) override;
+    du::SmartPtr<sxk::Markup> GetMarkup() override;
+    bool HandleDragStart() override;
+    void HandleDragStep() override;
+    void HandleDragStop() override;
+
+    void Initialize();
+    du::SmartPtr<sxmu::ModelSphere> SphereDraggerFactory(const dg::DPoint3D& point);
+
+    void SetOff(PickedDragger dragger);
+    void SetOn(PickedDragger dragger);
+    void SetArrowsDir();
+    void SetStartExtensionDir();
+    void SetEndExtensionDir();
+
+    void MoveNode(int index, const dg::DVec3& delta);
+    void MoveExternalNode(int index, const dg::DVec3& delta);
+    void MoveStartPoint(const dg::DVec3& delta);
+    void MoveEndPoint(const dg::DVec3& delta);
+    void ResetExtention();
+    bool IsNegativeExtention(const dg::DPoint3D& p);
+
+    void SetupConstrainedDragParameters(const dg::FVec3& direction);
+    void ChangeRatio(const dg::DVec3& delta);
+    double PointToSegmentDistance(const dg::DPoint3D& p,
+                                  const dg::Segment<double, 3>& segment) const;
+
+    void RequestPick(int x, int y);
+    void SetDragStopPosition(const dg::DPoint3D& pos);
+
+    CenterLineXYZ* markup;  // counted: referenced for the shadow's life
+    du::SmartPtr<sxmu::ModelContainer> rootContainer;
+    du::SmartPtr<sxmu::ModelLineStrip> lineStrip;
+    std::deque<du::SmartPtr<sxmu::ModelSphere>> sphereDraggers;
+    int pickedNode;
+    bool preselectHighlighted;
+    bool jogAxisEnabled;
+    std::vector<dg::DPoint3D> points;
+    du::SmartPtr<TranslatorAxis> jogAxis;
+    du::SmartPtr<TranslatorAxis> startExtensionAxis;
+    du::SmartPtr<TranslatorAxis> endExtensionAxis;
+    dg::DVec3 axisVector;
+    dg::DVec3 startExtensionDir;
+    dg::DVec3 endExtensionDir;
+    dg::DVec3 screenAxis;
+    double screenAxisLength;
+    float savedStartExtention;
+    float savedEndExtention;
+    PickedDragger pickedDragger;
+    du::SmartPtr<sxk::Markup> connectionTarget;
+    du::SmartPtr<sxk::SelectionItem> endPointItem;
+    du::SmartPtr<sxk::SelectionItem> startPointItem;
+    du::SmartPtr<sxmu::RenderAttrsVector> preselectRenderAttrs;
+    du::SmartPtr<sxmu::RenderAttrsVector> normalRenderAttrs;
+    du::ConstSmartPtr<attrs::FillAttr> preselectFillAttrs;
+    du::ConstSmartPtr<attrs::FillAttr> normalFillAttrs;
+
+    // The pick requested at the last point drop while it has not completed: the destructor
+    // detaches it so that a late completion never reaches a destroyed shadow.
+    CenterLineXYZShadowPickEvent* pendingPick;
+
+    friend class CenterLineXYZShadowPickEvent;
+    friend class CenterLineXYZShadowTestAccess;
+};
+
+}  // namespace sxmk

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <du/SmartPtr.h>
+#include <sxk/Operation.h>
+#include <sxk/Scene.h>
+
+namespace sxmk {
+namespace detail {
+
+// Message catalogs of the drag operation names.
+extern const char* const kHarborAppStrings;  // "sxplugins/harborstartup:harborAppStrings"
+extern const char* const kModulesStrings;    // "sxbase:sxmodulesStrings"
+
+// Creates the undoable operation of a finished drag from the host pool, named by the localised
+// message key of the catalog. Null when the pool has no memory; the caller goes on with it.
+du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,
+                                                 const char* catalog, const char* key);
+// Renames an operation to the localised message key of the catalog; nothing for null.
+void RenameDragOperation(const du::SmartPtr<sxk::Operation>& operation, const char* catalog,
+                         const char* key);
+
+}  // namespace detail
+}  // namespace sxmk

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <du/Export.h>
+#include <du/RefCounted.h>
+#include <du/SmartPtr.h>
+#include <dg/Color.h>
+
+namespace attrs {
+
+// A fill: a style and a colour. Used as a local value to ask the server for a shared copy.
+class SXHOST_API FillAttr : public du::RefCounted {
+public:
+    FillAttr() = default;
+    FillAttr(const FillAttr&) = default;
+    FillAttr& operator=(const FillAttr&) = default;
+
+    bool operator==(const FillAttr& o) const { return fillStyle == o.fillStyle && color == o.color; }
+
+    int fillStyle = 1;
+    dg::Color color;
+};
+
+// Hands out shared fills. This stand-in does not intern: every request gives a new object equal
+// to the fill it was given.
+class SXHOST_API Server {
+public:
+    static Server* Instance();
+
+    void ShareFillAttr(du::ConstSmartPtr<FillAttr>& out, const FillAttr& fill);
+
+    int shareCount = 0;  // requests served, for tests
+};
+
+}  // namespace attrs

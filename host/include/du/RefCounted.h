@@ -1,0 +1,34 @@
+#pragma once
+
+#include <du/Export.h>
+
+namespace du {
+
+// Intrusive reference count. A release that reaches zero first re-adds the reference and asks
+// ZeroReferenceCountHook; only when the hook agrees and a second release reaches zero is the
+// object deleted. A hook that answers false keeps the object alive with one reference.
+class SXHOST_API RefCounted {
+public:
+    RefCounted();
+    // A copy is a new object: it starts unreferenced.
+    RefCounted(const RefCounted&);
+    RefCounted& operator=(const RefCounted&) { return *this; }
+    virtual ~RefCounted();
+
+    virtual bool ZeroReferenceCountHook();
+
+    void AddReference() const;
+    void RemoveReference() const;
+    int GetReferenceCount() const { return refCount; }
+
+    // Number of reference-counted objects alive in the process (for leak checks).
+    static long LiveObjects();
+
+private:
+    mutable int refCount;
+};
+
+// Empty tag base of objects that can be attached to others as user data.
+class UserData {};
+
+}  // namespace du

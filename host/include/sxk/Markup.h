@@ -1,0 +1,70 @@
+#pragma once
+
+#include <du/Export.h>
+#include <dg/Location.h>
+#include <sxk/Object.h>
+
+namespace sxmk {
+class MarkupData;
+}
+
+namespace sxk {
+
+class Operation;
+class Preferences;
+class MarkupController;
+
+// A markup of the kernel: something the viewer draws in a view.
+class SXHOST_API Markup : public ObjectWithRWLock {
+public:
+    static const ClassType CLASS_TYPE;
+
+    Markup();
+    ~Markup() override;
+
+    const ClassType* GetClassType() const override;
+    virtual void OnApplyPreferences(const du::SmartPtr<Preferences>& preferences);
+    virtual bool IsEphemeral() const;
+    virtual void OnSetSelected(bool selected);
+
+private:
+    virtual void OnChildSetSelected(bool selected);
+
+public:
+    virtual void OnRemovedFromHolder();
+    virtual void DoPreDrawFixup(const dg::Location& placement);
+
+    // Asks the viewer to redraw this markup's content.
+    void NotifyContentChanged();
+    // Makes data the drawn content.
+    void SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify);
+    sxmk::MarkupData* GetContent() const;
+    void SetType(int markupType);
+    int GetType() const { return type; }
+
+    // The controller that applies finished drags; may be null.
+    MarkupController* GetController() const { return controller; }
+    void SetController(MarkupController* c) { controller = c; }
+
+    // Object space of the markup in the world (identity unless set).
+    dg::Location placement;
+    int contentChangedCount = 0;
+    int setContentCount = 0;
+
+private:
+    MarkupController* controller = nullptr;
+    du::SmartPtr<sxmk::MarkupData> content;
+    int type = 0;
+};
+
+// Applies a finished drag of a markup's shadow to the markup and makes it undoable.
+class SXHOST_API MarkupController {
+public:
+    virtual ~MarkupController();
+    // True when the markup changed.
+    virtual bool HandleShadowStop(const du::SmartPtr<Markup>& markup,
+                                  const du::SmartPtr<Markup>& shadow,
+                                  const du::SmartPtr<Operation>& operation) = 0;
+};
+
+}  // namespace sxk

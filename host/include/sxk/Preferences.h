@@ -1,0 +1,39 @@
+#pragma once
+
+#include <du/Export.h>
+#include <du/RefCounted.h>
+#include <dg/Color.h>
+
+#include <map>
+#include <string>
+
+namespace sxk {
+
+// The viewer's preferences: keyed values. Colours are kept as the viewer keeps them, either as
+// an integer 0xRRGGBB (alpha 1) or as a colour value.
+class SXHOST_API Preferences : public virtual du::RefCounted {
+public:
+    Preferences();
+    ~Preferences() override;
+
+    // True and colour set when the key holds a colour; otherwise false and colour untouched.
+    bool GetIntUIAsColor(const char* key, dg::Color& colour, bool* isDefault) const;
+
+    void SetInt(const std::string& key, int value);
+    void SetColor(const std::string& key, const dg::Color& value);
+    void SetText(const std::string& key, const std::string& value);
+    void Remove(const std::string& key);
+
+    mutable int readCount = 0;
+
+private:
+    struct Value {
+        enum Kind { Int, Colour, Text } kind;
+        int intValue;
+        dg::Color colour;
+        std::string text;
+    };
+    std::map<std::string, Value> values;
+};
+
+}  // namespace sxk

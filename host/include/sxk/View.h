@@ -1,0 +1,72 @@
+#pragma once
+
+#include <du/Export.h>
+#include <du/RefCounted.h>
+#include <du/SmartPtr.h>
+#include <du/Symbol.h>
+#include <dg/Camera3D.h>
+#include <sxk/Pick.h>
+#include <sxk/Preferences.h>
+#include <sxk/Scene.h>
+
+#include <deque>
+#include <vector>
+
+namespace sxk {
+
+// The window of a view; it keeps the cursor it shows.
+class SXHOST_API Window : public virtual du::RefCounted {
+public:
+    Window();
+    ~Window() override;
+
+    void SetCursor(const du::Symbol& cursor);
+    void ResetCursor();
+
+    du::Symbol currentCursor;  // EMPTY: the default cursor
+    int setCursorCount = 0;
+    int resetCursorCount = 0;
+};
+
+// A view of a scene.
+class SXHOST_API View : public virtual du::RefCounted {
+public:
+    View();
+    ~View() override;
+
+    du::SmartPtr<Scene> GetScene() const { return scene; }
+    du::SmartPtr<Window> GetWindow() const { return window; }
+    // The view's default preferences into out; false when it has none.
+    bool GetDefaultPreferences(du::SmartPtr<Preferences>& out) const;
+
+    du::SmartPtr<Scene> scene;
+    du::SmartPtr<Window> window;
+    du::SmartPtr<Preferences> defaultPreferences;
+};
+
+// A view that shows shapes through a 3D camera and can pick.
+class SXHOST_API ShapeView : public View {
+public:
+    ShapeView();
+    ~ShapeView() override;
+
+    void GetCamera(dg::Camera3D& out) const { out = camera; }
+
+    // Queues a pick at window position (x, y); it completes when CompletePick is called.
+    void PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<PickEvent>& event);
+
+    struct PendingPick {
+        int x;
+        int y;
+        unsigned int flags;
+        du::SmartPtr<PickEvent> event;
+    };
+    // Completes the oldest pending pick with these results and status, then lets the kernel
+    // drop the event. False when no pick is pending.
+    bool CompletePick(const std::vector<PickResult>& results, int status);
+
+    dg::Camera3D camera;
+    std::deque<PendingPick> pendingPicks;
+};
+
+}  // namespace sxk

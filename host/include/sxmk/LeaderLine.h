@@ -1,0 +1,29 @@
+#pragma once
+
+#include <du/Export.h>
+#include <sxmk/Markup.h>
+#include <sxmu/Model.h>
+
+#include <vector>
+
+namespace sxmk {
+
+// A markup drawn as a polyline; it owns its point list.
+class SXHOST_API LeaderLine : public Markup {
+public:
+    LeaderLine();
+    ~LeaderLine() override;
+
+    // The markup's own point list: writes through it change the stored list.
+    std::vector<dg::DPoint3D>* GetPoints() { return &points; }
+    const std::vector<dg::DPoint3D>* GetPoints() const { return &points; }
+    void AppendPoint(const dg::DPoint3D& p) { points.push_back(p); }
+
+    // The node the markup hangs from; its position is the markup's reference point.
+    du::SmartPtr<sxmu::ModelBase> anchorNode;
+
+private:
+    std::vector<dg::DPoint3D> points;
+};
+
+}  // namespace sxmk

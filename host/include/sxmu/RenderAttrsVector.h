@@ -1,0 +1,25 @@
+#pragma once
+
+#include <du/Export.h>
+#include <du/RefCounted.h>
+#include <dg/Color.h>
+
+namespace sxmu {
+
+// A set of render attributes that a node draws with.
+class SXHOST_API RenderAttrsVector : public du::RefCounted {
+public:
+    RenderAttrsVector() = default;
+
+    int mode = 0;
+    int renderOption1 = -1;
+    dg::Color color;
+    int renderSwitch1 = 0;
+    int weight = 1;
+    int renderSwitch2 = 0;
+    int renderOption2 = -1;
+    int renderOption3 = -1;
+    int lineType = 0;  // host default, not set by the markup library
+};
+
+}  // namespace sxmu
