@@ -1,0 +1,110 @@
+// The centre-line record: construction, accessors, storing a point list and deriving the
+// along-axis data from it.
+#include <sxmk/CenterLineXYZ.h>
+
+#include <cstddef>
+
+namespace sxmk {
+
+CenterLineXYZ::CenterLineXYZ()
+    : alongAxis(false),
+      endPointAttached(false),
+      divRatio(0.5f),
+      startAxisLimit(),
+      midPointIndex(0),
+      endAxisLimit(),
+      mainAxisDirection(),
+      startExtention(0.0f),
+      endExtention(0.0f),
+      startPoint(),
+      endPoint(),
+      axisFrame(),
+      axisOrder{0, 1, 2},
+      partID() {}
+
+CenterLineXYZ::~CenterLineXYZ() = default;
+
+bool CenterLineXYZ::IsAlongAxis() const {
+    return alongAxis;
+}
+float CenterLineXYZ::GetDivRation() const {
+    return divRatio;
+}
+void CenterLineXYZ::SetDivRation(float ratio) {
+    divRatio = ratio;
+}
+const dg::DPoint3D CenterLineXYZ::GetStartAxisLimit() const {
+    return startAxisLimit;
+}
+int CenterLineXYZ::GetMidPointIndex() const {
+    return midPointIndex;
+}
+const dg::DPoint3D CenterLineXYZ::GetEndAxisLimit() const {
+    return endAxisLimit;
+}
+const dg::DVec3 CenterLineXYZ::GetMainAxisDirection() const {
+    return mainAxisDirection;
+}
+float CenterLineXYZ::GetStartExtention() const {
+    return startExtention;
+}
+float CenterLineXYZ::GetEndExtention() const {
+    return endExtention;
+}
+const dg::DPoint3D CenterLineXYZ::GetStartPoint() const {
+    return startPoint;
+}
+const dg::DPoint3D CenterLineXYZ::GetEndPoint() const {
+    return endPoint;
+}
+bool CenterLineXYZ::IsEndPointAttached() const {
+    return endPointAttached;
+}
+void CenterLineXYZ::SetEndPointAttached(bool attached) {
+    endPointAttached = attached;
+}
+void CenterLineXYZ::SetPartID(du::Symbol& id) {
+    partID = id;
+}
+du::Symbol& CenterLineXYZ::GetPartID() {
+    return partID;
+}
+
+void CenterLineXYZ::SetPoints(std::vector<dg::DPoint3D> list) {
+    const std::size_t n = list.size();
+    // Without a start slot and an end slot there is nothing to store.
+    if (n < 2)
+        return;
+
+    std::vector<dg::DPoint3D>& stored = *GetPoints();
+    stored.clear();
+    for (const dg::DPoint3D& p : list)
+        AppendPoint(p);
+    if (alongAxis)
+        SetAlongAxis(divRatio);
+
+    startPoint = list[1];
+    endPoint = list[n - 2];
+    // A negative extension stops the drawn line short: its slot holds the extension point.
+    if (startExtention < 0.0f)
+        stored[1] = stored[0];
+    if (endExtention < 0.0f)
+        stored[n - 2] = stored[n - 1];
+}
+
+void CenterLineXYZ::SetAlongAxis(float ratio) {
+    const std::vector<dg::DPoint3D>& stored = *GetPoints();
+    if (stored.size() != 7)
+        return;
+
+    alongAxis = true;
+    divRatio = ratio;
+    startAxisLimit = stored[1];
+    midPointIndex = 3;
+    endAxisLimit = stored[5];
+    // A first main-axis leg of zero length leaves a zero direction.
+    mainAxisDirection = stored[1] - stored[2];
+    static_cast<void>(mainAxisDirection.Normalize());
+}
+
+}  // namespace sxmk
