@@ -1,0 +1,51 @@
+#include <sxk/Markup.h>
+#include <sxmk/MarkupData.h>
+
+namespace sxk {
+
+const ClassType Markup::CLASS_TYPE{"sxk::Markup", &Object::CLASS_TYPE};
+
+Markup::Markup() = default;
+
+Markup::~Markup() = default;
+
+const ClassType* Markup::GetClassType() const {
+    return &CLASS_TYPE;
+}
+
+void Markup::OnApplyPreferences(const du::SmartPtr<Preferences>&) {}
+
+bool Markup::IsEphemeral() const {
+    return false;
+}
+
+void Markup::OnSetSelected(bool) {}
+
+void Markup::OnChildSetSelected(bool) {}
+
+void Markup::OnRemovedFromHolder() {}
+
+void Markup::DoPreDrawFixup(const dg::Location&) {}
+
+void Markup::NotifyContentChanged() {
+    ++contentChangedCount;
+}
+
+void Markup::SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify) {
+    content = data;
+    ++setContentCount;
+    if (notify)
+        NotifyContentChanged();
+}
+
+sxmk::MarkupData* Markup::GetContent() const {
+    return content.get();
+}
+
+void Markup::SetType(int markupType) {
+    type = markupType;
+}
+
+MarkupController::~MarkupController() = default;
+
+}  // namespace sxk

@@ -1,0 +1,51 @@
+#include <du/RefCounted.h>
+
+#include <atomic>
+
+namespace du {
+
+namespace {
+std::atomic<long> liveObjects{0};
+}
+
+RefCounted::RefCounted() : refCount(0) {
+    ++liveObjects;
+}
+
+RefCounted::RefCounted(const RefCounted&) : refCount(0) {
+    ++liveObjects;
+}
+
+RefCounted::~RefCounted() {
+    --liveObjects;
+}
+
+bool RefCounted::ZeroReferenceCountHook() {
+    return true;
+}
+
+void RefCounted::AddReference() const {
+    ++refCount;
+}
+
+void RefCounted::RemoveReference() const {
+    // Releasing an unreferenced object is a caller's fault; ignoring it keeps the count from
+    // going negative and the object from being deleted twice.
+    if (refCount <= 0)
+        return;
+    if (--refCount != 0)
+        return;
+    // The hook runs with the reference restored, so anything it does with the object (taking
+    // and dropping references included) cannot delete it underneath us.
+    ++refCount;
+    if (!const_cast<RefCounted*>(this)->ZeroReferenceCountHook())
+        return;
+    if (--refCount == 0)
+        delete this;
+}
+
+long RefCounted::LiveObjects() {
+    return liveObjects.load();
+}
+
+}  // namespace du

@@ -1,0 +1,58 @@
+#include <sxk/Kernel.h>
+#include <sxk/View.h>
+
+#include <utility>
+
+namespace sxk {
+
+Window::Window() = default;
+
+Window::~Window() = default;
+
+void Window::SetCursor(const du::Symbol& cursor) {
+    currentCursor = cursor;
+    ++setCursorCount;
+}
+
+void Window::ResetCursor() {
+    currentCursor = du::Symbol::EMPTY;
+    ++resetCursorCount;
+}
+
+// A view comes with its scene and window, as the viewer's do.
+View::View() : scene(new Scene), window(new Window) {}
+
+View::~View() = default;
+
+bool View::GetDefaultPreferences(du::SmartPtr<Preferences>& out) const {
+    if (!defaultPreferences)
+        return false;
+    out = defaultPreferences;
+    return true;
+}
+
+ShapeView::ShapeView() = default;
+
+ShapeView::~ShapeView() = default;
+
+void ShapeView::PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<PickEvent>& event) {
+    // A request without an event has nobody to complete; the viewer drops it.
+    if (!event)
+        return;
+    pendingPicks.push_back(PendingPick{x, y, flags, event});
+}
+
+bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status) {
+    if (pendingPicks.empty())
+        return false;
+    // Taken off the queue first: the event's handler may queue another pick.
+    const du::SmartPtr<PickEvent> event = std::move(pendingPicks.front().event);
+    pendingPicks.pop_front();
+    event->results = results;
+    event->OnPickComplete(status);
+    if (Kernel* kernel = Kernel::GetKernel())
+        kernel->Unmanage(event.get());
+    return true;
+}
+
+}  // namespace sxk
