@@ -1,0 +1,202 @@
+// The centre-line shadow: construction of its display model, rebuilding and accessors.
+#include <sxmk/CenterLineXYZShadow.h>
+
+#include <sxmk/MarkupData.h>
+
+#include "PickEvent.h"
+
+#include <cstddef>
+
+namespace sxmk {
+
+namespace {
+
+constexpr double kSphereScreenScale = 0.07;
+constexpr double kSphereRadius = 0.16;
+
+// Takes a node out of the container, duplicates included.
+void RemoveAll(sxmu::ModelContainer& container, const du::SmartPtr<sxmu::ModelBase>& node) {
+    if (!node)
+        return;
+    while (container.Remove(node)) {
+    }
+}
+
+}  // namespace
+
+CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowView,
+                                         CenterLineXYZ* centerLine)
+    : MarkupShadow(shadowView, true),
+      markup(centerLine),
+      pickedNode(-1),
+      preselectHighlighted(false),
+      jogAxisEnabled(true),
+      axisVector(),
+      startExtensionDir(0.0, 0.0, 0.0),
+      endExtensionDir(0.0, 0.0, 0.0),
+      screenAxis(),
+      screenAxisLength(0.0),
+      savedStartExtention(0.0f),
+      savedEndExtention(0.0f),
+      pickedDragger(NoDragger),
+      pendingPick(nullptr) {
+    markup->AddReference();
+    // The destructor does not run for a constructor that throws: give the reference back here.
+    try {
+        rootContainer = new sxmu::ModelContainer;
+
+        lineStrip = new sxmu::ModelLineStrip(8);
+        lineStrip->SetRenderAttrsByIndex(11);
+        lineStrip->screenSized = false;
+        lineStrip->screenSizeOption1 = 0;
+        lineStrip->screenSizeOption2 = 0;
+        rootContainer->AddHead(lineStrip);
+
+        SetType(4);
+
+        du::SmartPtr<sxk::Preferences> preferences;
+        if (view)
+            static_cast<void>(view->GetDefaultPreferences(preferences));
+
+        preselectRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+        normalRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+        attrs::FillAttr fill;
+        fill.fillStyle = 0;
+        fill.color = defaultHandleColor;
+        attrs::Server::Instance()->ShareFillAttr(normalFillAttrs, fill);
+        attrs::Server::Instance()->ShareFillAttr(preselectFillAttrs, fill);
+
+        // A record without an anchor node keeps the default reference point.
+        if (markup->anchorNode)
+            SetRefPoint(markup->anchorNode->location.GetPos());
+
+        Initialize();
+        OnApplyPreferences(preferences);
+
+        du::SmartPtr<MarkupData> data(new MarkupData(this));
+        data->SetModelBase(rootContainer);
+        SetContent(data, false);
+
+        pickedNode = -1;
+    } catch (...) {
+        markup->RemoveReference();
+        throw;
+    }
+}
+
+CenterLineXYZShadow::~CenterLineXYZShadow() {
+    // A pick still on its way must not reach this shadow once it is gone.
+    if (pendingPick)
+        pendingPick->Detach();
+    pendingPick = nullptr;
+
+    // Fields go in reverse declaration order, the markup last.
+    normalFillAttrs.reset();
+    preselectFillAttrs.reset();
+    normalRenderAttrs.reset();
+    preselectRenderAttrs.reset();
+    startPointItem.reset();
+    endPointItem.reset();
+    connectionTarget.reset();
+    endExtensionAxis.reset();
+    startExtensionAxis.reset();
+    jogAxis.reset();
+    points.clear();
+    sphereDraggers.clear();
+    lineStrip.reset();
+    rootContainer.reset();
+    markup->RemoveReference();
+}
+
+void CenterLineXYZShadow::Initialize() {
+    const std::vector<dg::DPoint3D>& list = *markup->GetPoints();
+
+    sphereDraggers.resize(2);
+    sphereDraggers[0] = SphereDraggerFactory(markup->GetStartPoint());
+    sphereDraggers[1] = SphereDraggerFactory(markup->GetEndPoint());
+
+    for (const dg::DPoint3D& p : list)
+        lineStrip->AppendPoint(p);
+    points = lineStrip->points;
+
+    jogAxis = new TranslatorAxis(markup->GetMainAxisDirection());
+    startExtensionAxis = new TranslatorAxis(startExtensionDir);
+    endExtensionAxis = new TranslatorAxis(endExtensionDir);
+
+    SetArrowsDir();
+
+    rootContainer->AddHead(startExtensionAxis->arrow);
+    rootContainer->AddHead(endExtensionAxis->arrow);
+    rootContainer->AddHead(sphereDraggers[0]);
+    rootContainer->AddHead(sphereDraggers[1]);
+
+    if (markup->IsAlongAxis() && jogAxisEnabled) {
+        rootContainer->AddHead(jogAxis->arrow);
+        const int mid = markup->GetMidPointIndex();
+        if (mid >= 0 && static_cast<std::size_t>(mid) < list.size())
+            jogAxis->SetPlacement(
+                dg::Location(dg::FMat33::IDENTITY, list[static_cast<std::size_t>(mid)]));
+    }
+}
+
+du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
+    const dg::DPoint3D& point) {
+    du::SmartPtr<sxmu::ModelSphere> sphere(new sxmu::ModelSphere);
+    sphere->screenScale.Set(kSphereScreenScale, kSphereScreenScale, kSphereScreenScale);
+    sphere->radius = kSphereRadius;
+    sphere->SetRenderAttrsVector(normalRenderAttrs);
+    sphere->SetFillAttrs(normalFillAttrs);
+    sphere->location.SetPos(point);
+    return sphere;
+}
+
+void CenterLineXYZShadow::MarkupChanged() {
+    // Initialize builds onto an empty line and a container holding only the line: take the
+    // earlier vertices and handles out first so that a rebuild never duplicates them.
+    lineStrip->points.clear();
+    for (const du::SmartPtr<TranslatorAxis>* axis :
+         {&jogAxis, &startExtensionAxis, &endExtensionAxis}) {
+        if (*axis)
+            RemoveAll(*rootContainer, (*axis)->arrow);
+    }
+    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers)
+        RemoveAll(*rootContainer, sphere);
+    // The new handles come with their normal sets.
+    preselectHighlighted = false;
+
+    Initialize();
+
+    // The new arrows start in the default preselection colour; keep the one in use.
+    const dg::Color preselectColour = preselectRenderAttrs->color;
+    jogAxis->SetPreselectColor(preselectColour);
+    startExtensionAxis->SetPreselectColor(preselectColour);
+    endExtensionAxis->SetPreselectColor(preselectColour);
+
+    NotifyContentChanged();
+}
+
+std::vector<dg::DPoint3D> CenterLineXYZShadow::GetPoints() const {
+    return points;
+}
+
+int CenterLineXYZShadow::GetPickedNode() const {
+    return pickedNode;
+}
+
+du::SmartPtr<sxk::SelectionItem> CenterLineXYZShadow::GetStartPointItem() {
+    return startPointItem;
+}
+
+du::SmartPtr<sxk::SelectionItem> CenterLineXYZShadow::GetEndPointItem() {
+    return endPointItem;
+}
+
+du::SmartPtr<sxk::Markup> CenterLineXYZShadow::GetConnectionTarget() const {
+    return connectionTarget;
+}
+
+du::SmartPtr<sxk::Markup> CenterLineXYZShadow::GetMarkup() {
+    return du::SmartPtr<sxk::Markup>(markup);
+}
+
+}  // namespace sxmk

@@ -1,0 +1,280 @@
+// Dragger handles: showing and hiding them around a drag, preselection highlight, the drag
+// cursor, and aiming and placing the three arrows.
+#include <sxmk/CenterLineXYZShadow.h>
+
+#include <cmath>
+#include <cstddef>
+
+namespace sxmk {
+
+namespace {
+
+// Below this a coordinate difference counts as zero.
+constexpr double kNearZero = 4.76837158203125e-07;
+
+enum class Handle { StartSphere, EndSphere, StartArrow, EndArrow, JogArrow };
+
+// The handles that a drag of each dragger hides, in removal order, and shows again afterwards,
+// in the order they are put back at the head. The jog arrow is hidden and shown only while it
+// belongs to the path.
+struct HandleList {
+    Handle handles[5];
+    int count;
+};
+
+const HandleList kHiddenDuring[] = {
+    /* StartExtensionDragger */ {
+        {Handle::StartSphere, Handle::EndSphere, Handle::EndArrow, Handle::JogArrow}, 4},
+    /* StartPointDragger */
+    {{Handle::EndArrow, Handle::StartArrow, Handle::EndSphere, Handle::JogArrow}, 4},
+    /* JogDragger */
+    {{Handle::EndArrow, Handle::StartArrow, Handle::StartSphere, Handle::EndSphere}, 4},
+    /* EndPointDragger */
+    {{Handle::EndArrow, Handle::StartArrow, Handle::StartSphere, Handle::JogArrow}, 4},
+    /* EndExtensionDragger */
+    {{Handle::StartSphere, Handle::EndSphere, Handle::StartArrow, Handle::JogArrow}, 4},
+};
+
+const HandleList kShownAfter[] = {
+    /* StartExtensionDragger */
+    {{Handle::EndArrow, Handle::StartSphere, Handle::EndSphere, Handle::JogArrow}, 4},
+    /* StartPointDragger */
+    {{Handle::StartArrow, Handle::EndArrow, Handle::EndSphere, Handle::JogArrow}, 4},
+    /* JogDragger */
+    {{Handle::StartArrow, Handle::EndArrow, Handle::StartSphere, Handle::EndSphere}, 4},
+    /* EndPointDragger */
+    {{Handle::StartArrow, Handle::EndArrow, Handle::StartSphere, Handle::JogArrow}, 4},
+    /* EndExtensionDragger */
+    {{Handle::StartArrow, Handle::StartSphere, Handle::EndSphere, Handle::JogArrow}, 4},
+    /* NoDragger */
+    {{Handle::StartArrow, Handle::EndArrow, Handle::StartSphere, Handle::EndSphere,
+      Handle::JogArrow},
+     5},
+};
+
+bool IsZero(const dg::DVec3& v) {
+    return v == dg::DVec3::ZERO;
+}
+
+bool InRange(const std::vector<dg::DPoint3D>& p, int i) {
+    return i >= 0 && static_cast<std::size_t>(i) < p.size();
+}
+
+const dg::DPoint3D& At(const std::vector<dg::DPoint3D>& p, int i) {
+    return p[static_cast<std::size_t>(i)];
+}
+
+// Direction of an extension arrow: from the line's point next to the end slot (index first)
+// towards the end's sphere; where that is a zero vector, along the following legs (index first
+// + step, then first + 2 * step). A candidate whose points lie outside the list does not count,
+// so a short or degenerate list leaves the zero vector.
+dg::DVec3 ExtensionDirection(const dg::DPoint3D& sphere, const std::vector<dg::DPoint3D>& p,
+                             int first, int step) {
+    dg::DVec3 dir = dg::DVec3::ZERO;
+    if (!InRange(p, first))
+        return dir;
+    dir = sphere - At(p, first);
+    for (int k = 0; k < 2 && IsZero(dir); ++k) {
+        const int a = first + k * step;
+        const int b = a + step;
+        if (!InRange(p, b))
+            break;
+        dir = At(p, a) - At(p, b);
+    }
+    return dir;
+}
+
+dg::DPoint3D AsPoint(const dg::DVec3& v) {
+    return dg::DPoint3D(v.x, v.y, v.z);
+}
+
+void SetTip(TranslatorAxis& axis, const dg::DVec3& tip) {
+    std::vector<dg::DPoint3D>& vertices = axis.arrow->points;
+    if (vertices.size() > 1)
+        vertices[1] = AsPoint(tip);
+}
+
+// The display node of a handle, or null while the shadow has none.
+sxmu::ModelBase* HandleNode(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& spheres,
+                            const du::SmartPtr<TranslatorAxis>& startAxis,
+                            const du::SmartPtr<TranslatorAxis>& endAxis,
+                            const du::SmartPtr<TranslatorAxis>& jog, Handle handle) {
+    switch (handle) {
+        case Handle::StartSphere:
+            return spheres.size() > 0 ? spheres[0].get() : nullptr;
+        case Handle::EndSphere:
+            return spheres.size() > 1 ? spheres[1].get() : nullptr;
+        case Handle::StartArrow:
+            return startAxis ? startAxis->arrow.get() : nullptr;
+        case Handle::EndArrow:
+            return endAxis ? endAxis->arrow.get() : nullptr;
+        case Handle::JogArrow:
+            return jog ? jog->arrow.get() : nullptr;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
+    if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
+        return;
+    const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
+    const HandleList& list = kHiddenDuring[dragger];
+    for (int i = 0; i < list.count; ++i) {
+        const Handle handle = list.handles[i];
+        if (handle == Handle::JogArrow && !jogBelongs)
+            continue;
+        sxmu::ModelBase* node =
+            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
+        if (node)
+            rootContainer->Remove(du::SmartPtr<sxmu::ModelBase>(node));
+    }
+}
+
+void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
+    if (dragger < StartExtensionDragger || dragger > NoDragger)
+        return;
+    const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
+    const HandleList& list = kShownAfter[dragger];
+    for (int i = 0; i < list.count; ++i) {
+        const Handle handle = list.handles[i];
+        if (handle == Handle::JogArrow && !jogBelongs)
+            continue;
+        sxmu::ModelBase* node =
+            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
+        // A handle already shown (all of them when a drag that grabbed no handle stops) is not
+        // added a second time.
+        if (node && !rootContainer->Contains(node))
+            rootContainer->AddHead(du::SmartPtr<sxmu::ModelBase>(node));
+    }
+    if (dragger == NoDragger && jogBelongs && jogAxis) {
+        const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
+        const int mid = markup->GetMidPointIndex();
+        if (InRange(stored, mid))
+            jogAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, At(stored, mid)));
+    }
+}
+
+void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) {
+    if (preselectHighlighted)
+        return;
+    const sxmu::ModelBase* picked = node.get();
+    TranslatorAxis* axis = nullptr;
+    if (startExtensionAxis && picked == startExtensionAxis->arrow.get())
+        axis = startExtensionAxis.get();
+    else if (endExtensionAxis && picked == endExtensionAxis->arrow.get())
+        axis = endExtensionAxis.get();
+    else if (jogAxis && picked == jogAxis->arrow.get())
+        axis = jogAxis.get();
+
+    if (axis) {
+        axis->Highlight();
+    } else {
+        for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
+            if (sphere && picked == sphere.get()) {
+                sphere->SetRenderAttrsVector(preselectRenderAttrs);
+                sphere->SetFillAttrs(preselectFillAttrs);
+                break;
+            }
+        }
+    }
+    // Also for a node that is no handle: the highlight state holds until the next clear.
+    preselectHighlighted = true;
+    NotifyContentChanged();
+}
+
+void CenterLineXYZShadow::ClearPreselectHighlight() {
+    if (!preselectHighlighted)
+        return;
+    for (TranslatorAxis* axis : {jogAxis.get(), startExtensionAxis.get(), endExtensionAxis.get()}) {
+        if (axis)
+            axis->ClearHighlight();
+    }
+    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
+        if (!sphere)
+            continue;
+        sphere->SetRenderAttrsVector(normalRenderAttrs);
+        sphere->SetFillAttrs(normalFillAttrs);
+    }
+    preselectHighlighted = false;
+    NotifyContentChanged();
+}
+
+bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& node,
+                                        du::Symbol& cursor) const {
+    const sxmu::ModelBase* n = node.get();
+    bool isHandle = false;
+    for (const du::SmartPtr<TranslatorAxis>* axis :
+         {&startExtensionAxis, &endExtensionAxis, &jogAxis}) {
+        if (*axis && n == (*axis)->arrow.get())
+            isHandle = true;
+    }
+    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
+        if (sphere && n == sphere.get())
+            isHandle = true;
+    }
+    if (isHandle)
+        cursor = dragCursorMove;
+    return true;
+}
+
+void CenterLineXYZShadow::SetArrowsDir() {
+    const std::vector<dg::DPoint3D>& p = points;
+    const int n = static_cast<int>(p.size());
+    const dg::DPoint3D startSphere = sphereDraggers.size() > 0 && sphereDraggers[0]
+                                         ? sphereDraggers[0]->location.GetPos()
+                                         : dg::DPoint3D::ORIGIN;
+    const dg::DPoint3D endSphere = sphereDraggers.size() > 1 && sphereDraggers[1]
+                                       ? sphereDraggers[1]->location.GetPos()
+                                       : dg::DPoint3D::ORIGIN;
+
+    endExtensionDir = ExtensionDirection(endSphere, p, n - 3, -1);
+    startExtensionDir = ExtensionDirection(startSphere, p, 2, +1);
+    static_cast<void>(startExtensionDir.Normalize());
+    static_cast<void>(endExtensionDir.Normalize());
+
+    // The jog arrow applies while start and end differ along at least two axes: only then does
+    // the path have a jog to move.
+    jogAxisEnabled = false;
+    if (InRange(p, 1) && InRange(p, n - 2)) {
+        const dg::DVec3 d = At(p, 1) - At(p, n - 2);
+        const int realAxes = (std::fabs(d.x) >= kNearZero ? 1 : 0) +
+                             (std::fabs(d.y) >= kNearZero ? 1 : 0) +
+                             (std::fabs(d.z) >= kNearZero ? 1 : 0);
+        jogAxisEnabled = realAxes >= 2;
+    }
+
+    if (markup->IsAlongAxis() && jogAxisEnabled && jogAxis) {
+        SetTip(*jogAxis, markup->GetMainAxisDirection());
+        const int mid = markup->GetMidPointIndex();
+        if (InRange(p, mid))
+            jogAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, At(p, mid)));
+    }
+
+    SetStartExtensionDir();
+    SetEndExtensionDir();
+    NotifyContentChanged();
+}
+
+void CenterLineXYZShadow::SetStartExtensionDir() {
+    if (!startExtensionAxis)
+        return;
+    SetTip(*startExtensionAxis,
+           markup->GetStartExtention() < 0.0f ? -startExtensionDir : startExtensionDir);
+    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
+    if (!vertices.empty())
+        startExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.front()));
+}
+
+void CenterLineXYZShadow::SetEndExtensionDir() {
+    if (!endExtensionAxis)
+        return;
+    SetTip(*endExtensionAxis,
+           markup->GetEndExtention() < 0.0f ? -endExtensionDir : endExtensionDir);
+    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
+    if (!vertices.empty())
+        endExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.back()));
+}
+
+}  // namespace sxmk

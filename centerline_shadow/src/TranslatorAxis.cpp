@@ -1,0 +1,126 @@
+// Arrow handles and the builders of every handle appearance set.
+#include <sxmk/TranslatorAxis.h>
+
+#include <attrs/Server.h>
+
+#include <cmath>
+
+namespace sxmk {
+
+const dg::Color defaultHandleColor(0.1f, 0.1f, 0.6f, 0.8f);
+
+namespace {
+
+// Arrowhead cone: the tip lies this far ahead of the line's end, the ring has this radius.
+constexpr double kHeadTip = 0.0675;
+constexpr double kHeadRing = 0.135;
+constexpr int kRingSegments = 10;
+constexpr double kArrowScreenScale = 0.07;
+
+du::ConstSmartPtr<attrs::FillAttr> ShareSolidFill(const attrs::FillAttr& fill) {
+    du::ConstSmartPtr<attrs::FillAttr> shared;
+    attrs::Server::Instance()->ShareFillAttr(shared, fill);
+    return shared;
+}
+
+attrs::FillAttr SolidFill(const dg::Color& colour) {
+    attrs::FillAttr fill;
+    fill.fillStyle = 0;
+    fill.color = colour;
+    return fill;
+}
+
+}  // namespace
+
+du::SmartPtr<sxmu::RenderAttrsVector> MakeRenderAttrs(const dg::Color& colour, int weight,
+                                                      int mode) {
+    du::SmartPtr<sxmu::RenderAttrsVector> attrs(new sxmu::RenderAttrsVector);
+    attrs->weight = weight;
+    attrs->color = colour;
+    attrs->renderOption3 = 0;
+    attrs->renderSwitch1 = 1;
+    attrs->renderSwitch2 = 1;
+    attrs->renderOption2 = 0;
+    attrs->renderOption1 = 0;
+    attrs->mode = mode;
+    return attrs;
+}
+
+du::ConstSmartPtr<attrs::FillAttr> MakeFillAttrs(const dg::Color& colour) {
+    return ShareSolidFill(SolidFill(colour));
+}
+
+du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
+    du::SmartPtr<sxmu::ModelLeaderLine> line(new sxmu::ModelLeaderLine);
+    line->screenSized = true;
+    line->screenSizeOption1 = 0;
+    line->screenSizeOption2 = 0;
+    line->leaderStyle = 3;
+
+    du::SmartPtr<sxmu::ModelArrowhead> head(new sxmu::ModelArrowhead);
+    head->screenSized = true;
+    head->screenSizeOption1 = 0;
+    head->screenSizeOption2 = 0;
+
+    // A cone along +X: its tip, then a closed ring behind it (the last ring point repeats the
+    // first). The ring's x is scaled together with its radius.
+    const double pi = std::acos(-1.0);
+    const double k = kHeadTip - 1.0 / std::tan(pi / 8.0);
+    head->AppendPoint(dg::DPoint3D(kHeadTip, 0.0, 0.0));
+    for (int i = 0; i <= kRingSegments; ++i) {
+        const double theta = i * 2.0 * pi / kRingSegments;
+        head->AppendPoint(
+            dg::DPoint3D(kHeadRing * k, kHeadRing * std::sin(theta), kHeadRing * std::cos(theta)));
+    }
+    line->SetArrowHead(head);
+
+    line->AppendPoint(dg::DPoint3D::ORIGIN);
+    line->AppendPoint(dg::DPoint3D(tip.x, tip.y, tip.z));
+    return line;
+}
+
+TranslatorAxis::TranslatorAxis(const dg::DVec3& tip) {
+    arrow = MakeArrow(tip);
+    arrow->screenScale.Set(kArrowScreenScale, kArrowScreenScale, kArrowScreenScale);
+
+    const attrs::FillAttr fill = SolidFill(defaultHandleColor);
+    preselectHeadFill = ShareSolidFill(fill);
+    preselectLineAttrs = MakeRenderAttrs(defaultHandleColor, 4, 5);
+    lineAttrs = MakeRenderAttrs(defaultHandleColor, 3, 5);
+    preselectHeadAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+    headAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+    headFill = ShareSolidFill(fill);
+
+    ClearHighlight();
+}
+
+// Members go in reverse declaration order: the arrow first, then the six sets.
+TranslatorAxis::~TranslatorAxis() = default;
+
+void TranslatorAxis::Highlight() {
+    arrow->SetRenderAttrsVector(preselectLineAttrs);
+    const du::SmartPtr<sxmu::ModelArrowhead> head = arrow->GetArrowHead();
+    head->SetRenderAttrsVector(preselectHeadAttrs);
+    head->SetFillAttrs(preselectHeadFill);
+}
+
+void TranslatorAxis::ClearHighlight() {
+    arrow->SetRenderAttrsVector(lineAttrs);
+    const du::SmartPtr<sxmu::ModelArrowhead> head = arrow->GetArrowHead();
+    head->SetRenderAttrsVector(headAttrs);
+    head->SetFillAttrs(headFill);
+}
+
+void TranslatorAxis::SetPlacement(const dg::Location& placement) {
+    if (&placement == &arrow->location)
+        return;
+    arrow->location = placement;
+}
+
+void TranslatorAxis::SetPreselectColor(const dg::Color& colour) {
+    preselectHeadFill = MakeFillAttrs(colour);
+    preselectLineAttrs = MakeRenderAttrs(colour, 4, 5);
+    preselectHeadAttrs = MakeRenderAttrs(colour, 2, 2);
+}
+
+}  // namespace sxmk
