@@ -1,0 +1,67 @@
+#include <sxmk/CalloutLabel.h>
+#include <sxmk/CalloutLabelShadow.h>
+
+#include <sxk/MemoryPoolAllocated.h>
+
+namespace sxmk {
+
+namespace {
+
+// Gives the note the scene's minimum callout size; nothing without a scene or a note.
+void ApplyMinimumSize(Label& label, const sxk::illustration::Illustration3dScene* scene) {
+    if (!scene || !label.note)
+        return;
+    label.note->minimumSize = scene->GetMinCalloutSize();
+    label.NotifyContentChanged();
+}
+
+}  // namespace
+
+CalloutLabel::CalloutLabel() = default;
+
+CalloutLabel::~CalloutLabel() {
+    scene.reset();
+}
+
+void CalloutLabel::SetScene(du::SmartPtr<sxk::Scene> newScene) {
+    // Assignment references the new scene before it releases the old one.
+    if (newScene != scene)
+        scene = newScene;
+    ApplyMinimumSize(*this, dynamic_cast<sxk::illustration::Illustration3dScene*>(scene.get()));
+}
+
+void CalloutLabel::SetPrefsFromScene(
+    const du::SmartPtr<sxk::illustration::Illustration3dScene>& from) {
+    ApplyMinimumSize(*this, from.get());
+}
+
+void CalloutLabel::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& /*preferences*/) {
+    ApplyMinimumSize(*this, dynamic_cast<sxk::illustration::Illustration3dScene*>(scene.get()));
+}
+
+sxk::Markup* CalloutLabel::ConstructShadow(const du::SmartPtr<sxk::View>& view) {
+    // The shadow shows the label through its note; without one there is nothing to show.
+    if (!note)
+        return nullptr;
+
+    const du::SmartPtr<sxmu::ModelNote> descNote =
+        description ? description->GetNote() : du::SmartPtr<sxmu::ModelNote>();
+    const du::SmartPtr<sxmu::ModelNote> titleNote =
+        title ? title->GetNote() : du::SmartPtr<sxmu::ModelNote>();
+
+    void* mem = sxk::MemoryPoolAllocated::operator new(sizeof(CalloutLabelShadow));
+    if (!mem)
+        return nullptr;
+    CalloutLabelShadow* shadow = nullptr;
+    try {
+        shadow = ::new (mem)
+            CalloutLabelShadow(view, this, note, descNote, titleNote, du::SmartPtr<sxk::Markup>());
+    } catch (...) {
+        sxk::MemoryPoolAllocated::operator delete(mem, sizeof(CalloutLabelShadow));
+        throw;
+    }
+    // Unreferenced: the viewer takes the first reference.
+    return shadow;
+}
+
+}  // namespace sxmk

@@ -1,0 +1,129 @@
+#include <sxmk/CalloutLabelShadow.h>
+
+#include <sxk/Operation.h>
+#include <sxmk/MarkupData.h>
+
+#include "DragOperation.h"
+
+namespace sxmk {
+
+namespace {
+
+// Operation names of a callout drag: alone, or together with other markups.
+const char* const kMoveCalloutKey = "99";
+const char* const kMoveMarkupsKey = "97";
+
+dg::DPoint3D NotePosition(const du::SmartPtr<sxmu::ModelNote>& note) {
+    return note ? note->location.GetPos() : dg::DPoint3D::ORIGIN;
+}
+
+du::SmartPtr<sxk::Window> WindowOf(const du::SmartPtr<sxk::View>& view) {
+    return view ? view->GetWindow() : du::SmartPtr<sxk::Window>();
+}
+
+}  // namespace
+
+CalloutLabelShadow::CalloutLabelShadow(const du::SmartPtr<sxk::View>& shadowView,
+                                       CalloutLabel* calloutLabel,
+                                       const du::SmartPtr<sxmu::ModelNote>& labelNote,
+                                       const du::SmartPtr<sxmu::ModelNote>& descriptionNote,
+                                       const du::SmartPtr<sxmu::ModelNote>& titleNote,
+                                       const du::SmartPtr<sxk::Markup>& owner)
+    : MarkupShadow(shadowView, true),
+      label(calloutLabel),
+      note(labelNote),
+      ownerMarkup(owner),
+      // Until a drag has stopped, the position asked for is where the label already is.
+      pos(calloutLabel ? calloutLabel->GetPos() : dg::DPoint3D::ORIGIN) {
+    // Without a note the dragger would have nothing to show and nothing to drag, so the shadow
+    // stays without one and draws nothing.
+    if (note)
+        dragger = new sxmu::ModelNoteDragger(note, descriptionNote, titleNote);
+    SetRefPoint(NotePosition(note));
+    const du::SmartPtr<MarkupData> data(new MarkupData(this));
+    data->SetModelBase(dragger);
+    SetContent(data, false);
+}
+
+CalloutLabelShadow::~CalloutLabelShadow() {
+    ownerMarkup.reset();
+    dragger.reset();
+    note.reset();
+    label.reset();
+}
+
+dg::DPoint3D CalloutLabelShadow::GetPos() const {
+    return pos;
+}
+
+void CalloutLabelShadow::MoveToLabel() {
+    if (dragger)
+        dragger->ResetLocation();
+    NotifyContentChanged();
+}
+
+du::SmartPtr<sxk::Markup> CalloutLabelShadow::GetMarkup() {
+    if (ownerMarkup)
+        return ownerMarkup;
+    return du::SmartPtr<sxk::Markup>(label);
+}
+
+bool CalloutLabelShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& /*node*/,
+                                       du::Symbol& cursor) const {
+    cursor = dragCursorMove;
+    return true;
+}
+
+bool CalloutLabelShadow::HandleDragStart() {
+    if (const du::SmartPtr<sxk::Window> window = WindowOf(view))
+        window->SetCursor(dragCursorMove);
+    return true;
+}
+
+void CalloutLabelShadow::HandleDragStep() {
+    BroadcastTranslate(dragVector);
+    Translate(dragVector);
+}
+
+void CalloutLabelShadow::HandleDragStop() {
+    const du::SmartPtr<sxk::Scene> scene = view ? view->GetScene() : du::SmartPtr<sxk::Scene>();
+    // Null when the pool has no memory: the drag still ends, but nothing is recorded.
+    const du::SmartPtr<sxk::Operation> operation =
+        detail::CreateDragOperation(scene, detail::kModulesStrings, kMoveCalloutKey);
+    if (BroadcastStop(dragVector, operation) > 0)
+        detail::RenameDragOperation(operation, detail::kModulesStrings, kMoveMarkupsKey);
+    Stop(dragVector, operation);
+    if (operation)
+        sxk::RecordOperation(operation);
+    if (const du::SmartPtr<sxk::Window> window = WindowOf(view))
+        window->ResetCursor();
+}
+
+void CalloutLabelShadow::Translate(const dg::DVec3& delta) {
+    // The dragger shows its displacement in world space, so the delta is not converted.
+    if (dragger)
+        dragger->dragDisplacement = delta;
+    NotifyContentChanged();
+}
+
+void CalloutLabelShadow::Stop(const dg::DVec3& delta,
+                              const du::SmartPtr<sxk::Operation>& operation) {
+    dg::DVec3 objectDelta;
+    GetDeltaInObjectSpace(objectDelta, delta);
+    pos = (label ? label->GetPos() : dg::DPoint3D::ORIGIN) + objectDelta;
+
+    if (dragger)
+        dragger->ResetLocation();
+    SetRefPoint(NotePosition(note));
+
+    if (sxk::MarkupController* labelController = label ? label->GetController() : nullptr) {
+        const bool changed = labelController->HandleShadowStop(
+            du::SmartPtr<sxk::Markup>(label), du::SmartPtr<sxk::Markup>(this), operation);
+        // The controller moved the label: show the dragger at the label's new place.
+        if (changed && dragger)
+            dragger->ResetLocation();
+    }
+    NotifyContentChanged();
+}
+
+}  // namespace sxmk
