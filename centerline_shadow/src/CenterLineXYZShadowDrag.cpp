@@ -1,19 +1,292 @@
-// Handle dragging: dragger selection, steps, stops, Translate/Stop and the node moves.
-// Placeholder bodies until the drag work lands; they keep the library linkable.
+// Handle dragging: which handle a drag grabbed, the preview at each pointer move, and the end of
+// the drag that hands the result to the markup's controller.
 #include <sxmk/CenterLineXYZShadow.h>
+
+#include <sxk/Markup.h>
+#include <sxk/View.h>
+
+#include "DragOperation.h"
+
+#include <cmath>
+#include <cstddef>
 
 namespace sxmk {
 
-bool CenterLineXYZShadow::HandleDragStart() { return true; }
-void CenterLineXYZShadow::HandleDragStep() {}
-void CenterLineXYZShadow::HandleDragStop() {}
-void CenterLineXYZShadow::Translate(const dg::DVec3&) {}
-void CenterLineXYZShadow::Stop(const dg::DVec3&, const du::SmartPtr<sxk::Operation>&) {}
-void CenterLineXYZShadow::MoveNode(int, const dg::DVec3&) {}
-void CenterLineXYZShadow::MoveExternalNode(int, const dg::DVec3&) {}
-void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3&) {}
-void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3&) {}
-void CenterLineXYZShadow::ResetExtention() {}
-bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D&) { return false; }
+namespace {
+
+// Extensions whose magnitude is not above this count as zero (2 to the power -21).
+constexpr float kZeroExtension = 4.76837158203125e-07f;
+
+// The fewest points of a drawn line that has a start slot, an end slot and both extension points.
+constexpr std::size_t kMinLayout = 4;
+
+bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
+    return index >= 0 && static_cast<std::size_t>(index) < list.size();
+}
+
+// Pointer motion since the drag began, projected on the window direction of the axis and taken
+// back into object space along axisVector.
+dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
+                                  double screenAxisLength, const dg::DVec3& axisVector) {
+    // An axis seen end-on (or one that could not be measured) has no window direction to
+    // follow: the step then moves nothing instead of dividing by zero.
+    if (!(screenAxisLength > 0.0) || !std::isfinite(screenAxisLength))
+        return dg::DVec3::ZERO;
+    const double s = static_cast<double>(dx) * screenAxis.x +
+                     static_cast<double>(dy) * screenAxis.y + 0.0 * screenAxis.z;
+    const dg::DVec3 d = axisVector * (s * (1.0 / screenAxisLength));
+    if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z))
+        return dg::DVec3::ZERO;
+    return d;
+}
+
+}  // namespace
+
+bool CenterLineXYZShadow::HandleDragStart() {
+    pickedNode = -1;
+    pickedDragger = NoDragger;
+    points = lineStrip->points;
+
+    const int n = static_cast<int>(points.size());
+    const sxmu::ModelBase* node = draggedNode;
+    // A line without its full layout has no nodes to move: nothing is grabbed.
+    const bool grabbable =
+        node != nullptr && points.size() >= kMinLayout && sphereDraggers.size() >= 2;
+    if (!grabbable) {
+        // NoDragger
+    } else if (node == sphereDraggers[0].get()) {
+        pickedDragger = StartPointDragger;
+        pickedNode = 1;
+        savedStartExtention = markup->GetStartExtention();
+        ResetExtention();
+    } else if (jogAxis && node == jogAxis->arrow.get()) {
+        pickedDragger = JogDragger;
+    } else if (node == sphereDraggers[1].get()) {
+        pickedDragger = EndPointDragger;
+        pickedNode = n - 2;
+        savedEndExtention = markup->GetEndExtention();
+        ResetExtention();
+    } else if (startExtensionAxis && node == startExtensionAxis->arrow.get()) {
+        pickedDragger = StartExtensionDragger;
+        pickedNode = 0;
+        savedStartExtention = markup->GetStartExtention();
+    } else if (endExtensionAxis && node == endExtensionAxis->arrow.get()) {
+        pickedDragger = EndExtensionDragger;
+        pickedNode = n - 1;
+        savedEndExtention = markup->GetEndExtention();
+    }
+    SetOff(pickedDragger);
+    return true;
+}
+
+void CenterLineXYZShadow::HandleDragStep() {
+    const int dx = dragX - dragStartX;
+    const int dy = dragY - dragStartY;
+    dg::DVec3 d;
+    switch (pickedDragger) {
+        case StartPointDragger:
+            GetDeltaInObjectSpace(d, dragVector);
+            MoveStartPoint(d);
+            break;
+        case EndPointDragger:
+            GetDeltaInObjectSpace(d, dragVector);
+            MoveEndPoint(d);
+            break;
+        case StartExtensionDragger:
+            SetupConstrainedDragParameters(dg::FVec3(startExtensionDir));
+            MoveNode(0, ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
+            NotifyContentChanged();
+            break;
+        case EndExtensionDragger:
+            SetupConstrainedDragParameters(dg::FVec3(endExtensionDir));
+            MoveNode(pickedNode,
+                     ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
+            NotifyContentChanged();
+            break;
+        case JogDragger:
+            if (draggedNode == markup->anchorNode.get())
+                break;
+            SetupConstrainedDragParameters(dg::FVec3(markup->GetMainAxisDirection()));
+            ChangeRatio(ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
+            break;
+        case NoDragger:
+            break;
+    }
+}
+
+void CenterLineXYZShadow::HandleDragStop() {
+    SetOn(pickedDragger);
+    const du::SmartPtr<sxk::Scene> scene = view ? view->GetScene() : nullptr;
+    const du::SmartPtr<sxk::Operation> operation =
+        detail::CreateDragOperation(scene, detail::kHarborAppStrings, "MoveExtentionDragger");
+
+    switch (pickedDragger) {
+        case StartExtensionDragger:
+        case EndExtensionDragger: {
+            std::vector<dg::DPoint3D>& drawn = lineStrip->points;
+            if (drawn.empty())
+                break;
+            // The extension is the released arrow's distance from its end point, negative when
+            // the arrow lies on the inner side.
+            const bool atStart = pickedDragger == StartExtensionDragger;
+            const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
+            const dg::DPoint3D end = sphereDraggers[atStart ? 0 : 1]->location.GetPos();
+            float e = static_cast<float>(dg::Distance(extended, end));
+            if (IsNegativeExtention(extended))
+                e = -e;
+            if (atStart) {
+                markup->MoveStartExt(e, points);
+                SetStartExtensionDir();
+            } else {
+                markup->MoveEndExt(e, points);
+                SetEndExtensionDir();
+            }
+            Stop(dragVector, operation);
+            break;
+        }
+        case JogDragger: {
+            if (draggedNode == markup->anchorNode.get())
+                break;
+            if (BroadcastStop(dragVector, operation) > 0)
+                detail::RenameDragOperation(operation, detail::kModulesStrings, "97");
+            else
+                detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
+            const std::size_t n = points.size();
+            if (n >= kMinLayout) {
+                points[1] = sphereDraggers[0]->location.GetPos();
+                points[n - 2] = sphereDraggers[1]->location.GetPos();
+            }
+            Stop(dragVector, operation);
+            SetArrowsDir();
+            break;
+        }
+        case StartPointDragger:
+        case EndPointDragger:
+            // The drop point comes from a pick; the drop creates its own operation.
+            if (dynamic_cast<sxk::ShapeView*>(view.get()) != nullptr)
+                RequestPick(dragX, dragY);
+            else
+                OnReceivePick(std::vector<sxk::PickResult>());
+            break;
+        case NoDragger:
+            break;
+    }
+}
+
+void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
+                               const du::SmartPtr<sxk::Operation>& operation) {
+    sxk::MarkupController* const handler = markup->GetController();
+    if (handler == nullptr)
+        return;
+    handler->HandleShadowStop(du::SmartPtr<sxk::Markup>(markup), du::SmartPtr<sxk::Markup>(this),
+                              operation);
+}
+
+void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
+    dg::DVec3 d;
+    GetDeltaInObjectSpace(d, delta);
+    points = lineStrip->points;
+    const int n = static_cast<int>(points.size());
+    for (int i = 0; i < n; ++i)
+        MoveNode(i, d);
+    NotifyContentChanged();
+}
+
+void CenterLineXYZShadow::MoveNode(int index, const dg::DVec3& delta) {
+    const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
+    std::vector<dg::DPoint3D>& drawn = lineStrip->points;
+    if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
+        return;
+    const dg::DPoint3D p = stored[static_cast<std::size_t>(index)] + delta;
+    const int n = static_cast<int>(drawn.size());
+    const dg::Location at(dg::FMat33::IDENTITY, p);
+
+    // The dragged handle follows its own node only: Translate moves every node through here, and
+    // the handle must not end up on whichever node came last.
+    switch (pickedDragger) {
+        case StartExtensionDragger:
+            if (index == 0 && startExtensionAxis)
+                startExtensionAxis->SetPlacement(at);
+            break;
+        case StartPointDragger:
+            if (index == 1 && !sphereDraggers.empty())
+                sphereDraggers[0]->location.SetPos(p);
+            break;
+        case JogDragger:
+            if (jogAxis && index == markup->GetMidPointIndex())
+                jogAxis->SetPlacement(at);
+            break;
+        case EndPointDragger:
+            if (index == n - 2 && sphereDraggers.size() > 1)
+                sphereDraggers[1]->location.SetPos(p);
+            break;
+        case EndExtensionDragger:
+            if (index == n - 1 && endExtensionAxis)
+                endExtensionAxis->SetPlacement(at);
+            break;
+        case NoDragger:
+            break;
+    }
+    drawn[static_cast<std::size_t>(index)] = p;
+}
+
+void CenterLineXYZShadow::MoveExternalNode(int index, const dg::DVec3& delta) {
+    if (pickedNode != -1)
+        return;
+    std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
+    std::vector<dg::DPoint3D>& drawn = lineStrip->points;
+    if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
+        return;
+    const std::size_t i = static_cast<std::size_t>(index);
+    stored[i] += delta;
+    drawn[i] = stored[i];
+}
+
+void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
+    if (pickedNode == -1 || sphereDraggers.empty())
+        return;
+    points = lineStrip->points;
+    // Stays on the handle if the record cannot rebuild (a list without its layout).
+    dg::DPoint3D q = sphereDraggers[0]->location.GetPos();
+    markup->MoveStartPoint(delta, lineStrip->points, q);
+    sphereDraggers[0]->location.SetPos(q);
+    NotifyContentChanged();
+}
+
+void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
+    if (pickedNode == -1 || sphereDraggers.size() < 2)
+        return;
+    points = lineStrip->points;
+    dg::DPoint3D q = sphereDraggers[1]->location.GetPos();
+    markup->MoveEndPoint(delta, lineStrip->points, q);
+    sphereDraggers[1]->location.SetPos(q);
+    NotifyContentChanged();
+}
+
+void CenterLineXYZShadow::ResetExtention() {
+    std::vector<dg::DPoint3D>& drawn = lineStrip->points;
+    const std::size_t n = drawn.size();
+    if (n < kMinLayout || sphereDraggers.size() < 2)
+        return;
+    if (pickedDragger == StartPointDragger &&
+        std::fabs(markup->GetStartExtention()) > kZeroExtension) {
+        drawn[0] = drawn[1] = sphereDraggers[0]->location.GetPos();
+        markup->ResetExtentions(0.0f, markup->GetEndExtention());
+    } else if (pickedDragger == EndPointDragger &&
+               std::fabs(markup->GetEndExtention()) > kZeroExtension) {
+        drawn[n - 1] = drawn[n - 2] = sphereDraggers[1]->location.GetPos();
+        markup->ResetExtentions(markup->GetStartExtention(), 0.0f);
+    }
+}
+
+bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D& p) {
+    if (sphereDraggers.size() < 2)
+        return false;
+    if (pickedDragger == StartExtensionDragger)
+        return dg::Dot(p - sphereDraggers[0]->location.GetPos(), startExtensionDir) < 0.0;
+    if (pickedDragger == EndExtensionDragger)
+        return dg::Dot(p - sphereDraggers[1]->location.GetPos(), endExtensionDir) < 0.0;
+    return false;
+}
 
 }  // namespace sxmk

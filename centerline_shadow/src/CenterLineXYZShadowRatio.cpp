@@ -1,13 +1,141 @@
-// Ratio (jog) drag and constrained drag parameters. Placeholder bodies until the drag work lands.
+// Constrained drags along an axis, and the jog (ratio) drag of an along-axis path.
 #include <sxmk/CenterLineXYZShadow.h>
+
+#include <dg/Camera3D.h>
+#include <dg/Ray.h>
+#include <sxk/View.h>
+
+#include <cmath>
+#include <cstddef>
 
 namespace sxmk {
 
-void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3&) {}
-void CenterLineXYZShadow::ChangeRatio(const dg::DVec3&) {}
-double CenterLineXYZShadow::PointToSegmentDistance(const dg::DPoint3D&,
-                                                   const dg::Segment<double, 3>&) const {
-    return 0.0;
+namespace {
+
+constexpr double kNearZero = 4.76837158203125e-07;  // 2 to the power -21
+constexpr double kPi = 3.141592653589793;
+// A handle's axis spans this fraction of the view's width at the handle (0.07 in single
+// precision).
+constexpr double kAxisScreenFraction = 0.07000000029802322;
+
+// Width of the view, in world units, at the depth of the world point o.
+double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
+    double left = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+    double top = 0.0;
+    double distance = 0.0;
+    bool parallel = false;
+    camera.GetProjection(left, right, bottom, top, distance, parallel);
+    if (parallel)
+        return std::fabs(right - left);
+    const dg::DVec3 w = camera.GetW();
+    const double depth = dg::Dot(o - camera.eye, w) / w.Norm();
+    return std::fabs(depth * std::fabs(right - left) / distance);
+}
+
+dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p) {
+    return placement.GetPos() + dg::DVec3(p.x, p.y, p.z) * placement.GetRotation();
+}
+
+}  // namespace
+
+void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direction) {
+    axisVector = dg::DVec3::ZERO;
+    screenAxis = dg::DVec3::ZERO;
+    screenAxisLength = 0.0;
+
+    // Without a camera there is no window direction: the step moves nothing.
+    const auto* shapeView = dynamic_cast<const sxk::ShapeView*>(view.get());
+    TranslatorAxis* axis = nullptr;
+    if (pickedDragger == StartExtensionDragger)
+        axis = startExtensionAxis.get();
+    else if (pickedDragger == JogDragger)
+        axis = jogAxis.get();
+    else if (pickedDragger == EndExtensionDragger)
+        axis = endExtensionAxis.get();
+    if (shapeView == nullptr || axis == nullptr || !axis->arrow)
+        return;
+
+    dg::Camera3D camera;
+    shapeView->GetCamera(camera);
+    const dg::DMat44& toWindow = camera.worldToWindow;
+
+    // The handle and its axis live in the markup's object space; the camera sees them through
+    // the markup's placement, so they are projected from where they are in the world.
+    const dg::Location& objectSpace = markup->placement;
+    const dg::DPoint3D o = ToWorld(objectSpace, axis->arrow->location.GetPos());
+    const double length = ViewWidthAt(camera, o) * kAxisScreenFraction;
+    axisVector.Set(direction);
+    axisVector *= length;
+
+    const dg::DPoint3D p1 = o * toWindow;
+    const dg::DPoint3D p2 = (o + axisVector * objectSpace.GetRotation()) * toWindow;
+    screenAxis.Set(p2.x - p1.x, p2.y - p1.y, 0.0);
+    screenAxisLength = screenAxis.Norm();
+    if (screenAxisLength > 0.0 && std::isfinite(screenAxisLength))
+        screenAxis *= 1.0 / screenAxisLength;
+}
+
+void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
+    if (!markup->IsAlongAxis())
+        return;
+    const int m = markup->GetMidPointIndex();
+    const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
+    const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
+    // The jog and both extension points must lie inside the stored and the drawn list.
+    if (m < 3 || static_cast<std::size_t>(m) + 3 >= stored.size() ||
+        static_cast<std::size_t>(m) + 3 >= drawn.size() || sphereDraggers.size() < 2)
+        return;
+    const std::size_t start = static_cast<std::size_t>(m - 3);
+    const std::size_t firstJog = static_cast<std::size_t>(m - 1);
+    const std::size_t end = static_cast<std::size_t>(m + 3);
+
+    points = drawn;  // the line before this step moves anything
+    MoveNode(m - 1, delta);
+    MoveNode(m, delta);
+    MoveNode(m + 1, delta);
+
+    const dg::DVec3 a = markup->GetMainAxisDirection();
+    const dg::DPoint3D c0 = sphereDraggers[0]->location.GetPos();
+    const dg::DPoint3D c1 = sphereDraggers[1]->location.GetPos();
+    const dg::DPoint3D foot = dg::DRay(c0, -a).NearestPoint(c1);
+
+    // The ratio belongs to the jog as this step placed it, so that at release the record's
+    // ratio and the path handed on are those of the jog the user sees.
+    const dg::DVec3 toJog = (stored[firstJog] + delta) - c0;
+    const dg::DVec3 toFoot = foot - c0;
+    float d1 = static_cast<float>(toJog.Norm());
+    const float d2 = static_cast<float>(toFoot.Norm());
+    if (std::fabs(dg::Angle(toJog, toFoot) - kPi) < kNearZero)
+        d1 = d1 * -1.0f;
+    const float r = d1 / d2;
+
+    // Ends on one line across the main axis (d2 zero) give no ratio: the jog follows the
+    // pointer, but the record keeps its ratio and extension points.
+    if (d2 != 0.0f && std::isfinite(r)) {
+        const float old = markup->GetDivRation();
+        // Jog passing the start (ratio changing sign): reflect the extended start through it.
+        if (static_cast<double>(old) * r < kNearZero)
+            MoveExternalNode(m - 3, 2.0 * (c0 - points[start]));
+        // Jog passing the end (ratio passing 1): reflect the extended end through it.
+        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < kNearZero)
+            MoveExternalNode(m + 3, 2.0 * (c1 - points[end]));
+        markup->SetDivRation(r);
+    }
+    points = drawn;
+    NotifyContentChanged();
+}
+
+double CenterLineXYZShadow::PointToSegmentDistance(const dg::DPoint3D& p,
+                                                   const dg::Segment<double, 3>& segment) const {
+    const dg::DVec3 e = segment.end - segment.start;
+    const double ee = dg::Dot(e, e);
+    // A segment of one point: the distance to that point.
+    if (!(ee > 0.0))
+        return dg::Distance(p, segment.start);
+    const double t = dg::Dot(p - segment.start, e) / ee;
+    return (p - (segment.start + e * t)).Norm();
 }
 
 }  // namespace sxmk

@@ -17,10 +17,18 @@ public:
 
     du::Symbol GetClassName() const override;
     void OnPickUpdate(int progress) override;
+    // Status 0 delivers the results to the shadow; any other status ends its point drag as a
+    // spring-back.
     void OnPickComplete(int status) override;
 
     // Called by the shadow's destructor.
     void Detach() { shadow = nullptr; }
+
+    // Ends the shadow's open point drag without moving the point: it returns to its stored
+    // place with the extension it had before the drag, the drawn line and the handle show the
+    // record again, and the controller is told with a null operation. Used by the drop rules
+    // and by a pick that failed.
+    static void SpringBack(CenterLineXYZShadow& shadow);
 
 private:
     CenterLineXYZShadow* shadow;
