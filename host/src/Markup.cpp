@@ -32,18 +32,18 @@ void Markup::NotifyContentChanged() {
 }
 
 void Markup::SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify) {
-    content = data;
+    drawnContent = data;
     ++setContentCount;
     if (notify)
         NotifyContentChanged();
 }
 
 sxmk::MarkupData* Markup::GetContent() const {
-    return content.get();
+    return drawnContent.get();
 }
 
 void Markup::SetType(int markupType) {
-    type = markupType;
+    typeCode = markupType;
 }
 
 MarkupController::~MarkupController() = default;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <du/Export.h>
 #include <dg/Location.h>
+#include <du/Export.h>
 #include <sxk/Object.h>
 
 namespace sxmk {
@@ -40,11 +40,11 @@ public:
     void SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify);
     sxmk::MarkupData* GetContent() const;
     void SetType(int markupType);
-    int GetType() const { return type; }
+    int GetType() const { return typeCode; }
 
     // The controller that applies finished drags; may be null.
-    MarkupController* GetController() const { return controller; }
-    void SetController(MarkupController* c) { controller = c; }
+    MarkupController* GetController() const { return markupController; }
+    void SetController(MarkupController* c) { markupController = c; }
 
     // Object space of the markup in the world (identity unless set).
     dg::Location placement;
@@ -52,9 +52,10 @@ public:
     int setContentCount = 0;
 
 private:
-    MarkupController* controller = nullptr;
-    du::SmartPtr<sxmk::MarkupData> content;
-    int type = 0;
+    // Private names that derived markups are unlikely to reuse for their own locals.
+    MarkupController* markupController = nullptr;
+    du::SmartPtr<sxmk::MarkupData> drawnContent;
+    int typeCode = 0;
 };
 
 // Applies a finished drag of a markup's shadow to the markup and makes it undoable.

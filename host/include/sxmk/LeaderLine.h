@@ -15,15 +15,15 @@ public:
     ~LeaderLine() override;
 
     // The markup's own point list: writes through it change the stored list.
-    std::vector<dg::DPoint3D>* GetPoints() { return &points; }
-    const std::vector<dg::DPoint3D>* GetPoints() const { return &points; }
-    void AppendPoint(const dg::DPoint3D& p) { points.push_back(p); }
+    std::vector<dg::DPoint3D>* GetPoints() { return &pointList; }
+    const std::vector<dg::DPoint3D>* GetPoints() const { return &pointList; }
+    void AppendPoint(const dg::DPoint3D& p) { pointList.push_back(p); }
 
     // The node the markup hangs from; its position is the markup's reference point.
     du::SmartPtr<sxmu::ModelBase> anchorNode;
 
 private:
-    std::vector<dg::DPoint3D> points;
+    std::vector<dg::DPoint3D> pointList;
 };
 
 }  // namespace sxmk
