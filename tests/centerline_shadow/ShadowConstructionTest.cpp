@@ -1,0 +1,338 @@
+// Building a centre-line shadow: its display model, node settings, appearance sets, rebuilds,
+// references and allocation failures.
+#include "CenterLineFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sxmk/MarkupData.h>
+#include <sxmk/TranslatorAxis.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sxmk::defaultHandleColor;
+using testsupport::AlongAxisLine;
+using testsupport::LineSpec;
+using testsupport::StraightLine;
+
+const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
+const dg::Color kOrange(1.0f, 0.5f, 0.0f, 1.0f);
+
+class ShadowConstruction : public testsupport::CenterLineFixture {
+protected:
+    // What a node shows: its kind, position and (for arrows) tip, for comparing two shadows.
+    static std::string Describe(const sxmu::ModelBase* node) {
+        const dg::DPoint3D& pos = node->location.GetPos();
+        std::string text =
+            std::to_string(pos.x) + "," + std::to_string(pos.y) + "," + std::to_string(pos.z);
+        if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
+            const dg::DPoint3D& tip = arrow->points.at(1);
+            return "arrow@" + text + " tip " + std::to_string(tip.x) + "," + std::to_string(tip.y) +
+                   "," + std::to_string(tip.z);
+        }
+        if (dynamic_cast<const sxmu::ModelSphere*>(node))
+            return "sphere@" + text;
+        if (const auto* line = dynamic_cast<const sxmu::ModelLineStrip*>(node))
+            return "line of " + std::to_string(line->points.size());
+        return "other";
+    }
+    std::vector<std::string> DescribeChildren(Shadow& s) const {
+        std::vector<std::string> out;
+        for (const auto& child : Access::rootContainer(s)->GetChildren())
+            out.push_back(Describe(child.get()));
+        return out;
+    }
+};
+
+TEST_F(ShadowConstruction, StraightLineShowsLineAndFourHandles) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
+    ASSERT_TRUE(shadow);
+
+    EXPECT_EQ(Children(), BuiltOrder(false));
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    EXPECT_FALSE(shadow->GetStartPointItem());
+    EXPECT_FALSE(shadow->GetEndPointItem());
+    EXPECT_FALSE(shadow->GetConnectionTarget());
+    EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
+    EXPECT_EQ(Access::lineStrip(*shadow)->points, *record->GetPoints());
+    EXPECT_EQ(Access::pickedDragger(*shadow), Shadow::NoDragger);
+    EXPECT_FALSE(Access::preselectHighlighted(*shadow));
+    // A straight line has a jog arrow object that is never shown.
+    ASSERT_TRUE(Access::jogAxis(*shadow));
+    EXPECT_FALSE(Access::rootContainer(*shadow)->Contains(JogArrow()));
+}
+
+TEST_F(ShadowConstruction, AlongAxisLineShowsItsJogArrowAtTheMidJogPoint) {
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f));
+    ASSERT_TRUE(shadow);
+    ASSERT_EQ(record->GetPoints()->size(), 7u);
+
+    EXPECT_TRUE(Access::jogAxisEnabled(*shadow));
+    EXPECT_EQ(Children(), BuiltOrder(true));
+    const auto& jog = Access::jogAxis(*shadow)->arrow;
+    EXPECT_EQ(jog->location, dg::Location(dg::FMat33::IDENTITY, (*record->GetPoints())[3]));
+    EXPECT_EQ(jog->points[1], dg::DPoint3D(-1.0, 0.0, 0.0));
+}
+
+TEST_F(ShadowConstruction, AlongAxisLineWithoutJogShowsFiveNodes) {
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f));
+    ASSERT_TRUE(shadow);
+    EXPECT_FALSE(Access::jogAxisEnabled(*shadow));
+    EXPECT_EQ(Children(), BuiltOrder(false));
+}
+
+TEST_F(ShadowConstruction, NodesCarryTheirDisplaySettings) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(shadow->GetType(), 4);
+
+    const auto& line = Access::lineStrip(*shadow);
+    EXPECT_EQ(line->kind, 8);
+    EXPECT_EQ(line->renderAttrsIndex, 11);
+    EXPECT_FALSE(line->screenSized);
+    EXPECT_EQ(line->screenSizeOption1, 0);
+    EXPECT_EQ(line->screenSizeOption2, 0);
+
+    for (const auto& sphere : Access::sphereDraggers(*shadow)) {
+        EXPECT_EQ(sphere->screenScale, dg::DVec3(0.07, 0.07, 0.07));
+        EXPECT_EQ(sphere->radius, 0.16);
+        EXPECT_EQ(sphere->GetRenderAttrsVector(), Access::normalRenderAttrs(*shadow));
+        EXPECT_EQ(sphere->fillAttrs, Access::normalFillAttrs(*shadow));
+    }
+
+    // The drawn content is the root container.
+    ASSERT_NE(shadow->GetContent(), nullptr);
+    EXPECT_EQ(shadow->GetContent()->GetModelBase(), Access::rootContainer(*shadow));
+    EXPECT_EQ(shadow->setContentCount, 1);
+    // Aiming the arrows is the one notification of a construction.
+    EXPECT_EQ(shadow->contentChangedCount, 1);
+}
+
+TEST_F(ShadowConstruction, SpheresSitAtTheTrueEndsWhenExtensionsAreNegative) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, -2.0f, -3.0f));
+    ASSERT_TRUE(shadow);
+    const auto& list = *record->GetPoints();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[1], dg::DPoint3D(2, 0, 0));
+
+    EXPECT_EQ(StartSphere()->location.GetPos(), dg::DPoint3D(0, 0, 0));
+    EXPECT_EQ(EndSphere()->location.GetPos(), dg::DPoint3D(10, 0, 0));
+    EXPECT_EQ(Access::lineStrip(*shadow)->points, list);
+}
+
+TEST_F(ShadowConstruction, ReferencePointIsTheAnchorPosition) {
+    record = MakeRecord(StraightLine({0, 0, 0}, {10, 0, 0}));
+    record->anchorNode->location.SetPos(dg::DPoint3D(1, 2, 3));
+    shadow = ConstructFor(record);
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(shadow->GetRefPoint(), dg::DPoint3D(1, 2, 3));
+}
+
+TEST_F(ShadowConstruction, RecordWithoutAnchorKeepsTheDefaultReferencePoint) {
+    record = MakeRecord(StraightLine({0, 0, 0}, {10, 0, 0}));
+    record->anchorNode = nullptr;
+    shadow = ConstructFor(record);
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(shadow->GetRefPoint(), dg::DPoint3D::ORIGIN);
+}
+
+TEST_F(ShadowConstruction, PointsCopyIsTheCallersOwn) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
+    ASSERT_TRUE(shadow);
+    std::vector<dg::DPoint3D> copy = shadow->GetPoints();
+    copy[0] = dg::DPoint3D(99, 99, 99);
+    copy.pop_back();
+    EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
+}
+
+TEST_F(ShadowConstruction, AppearanceSetsStartSeparateInTheDefaultColour) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
+    ASSERT_TRUE(shadow);
+    const auto& preRender = Access::preselectRenderAttrs(*shadow);
+    const auto& normRender = Access::normalRenderAttrs(*shadow);
+    const auto& preFill = Access::preselectFillAttrs(*shadow);
+    const auto& normFill = Access::normalFillAttrs(*shadow);
+    EXPECT_NE(preRender, normRender);
+    EXPECT_NE(preFill, normFill);
+    for (const auto* set : {&preRender, &normRender}) {
+        EXPECT_EQ((*set)->color, defaultHandleColor);
+        EXPECT_EQ((*set)->weight, 2);
+        EXPECT_EQ((*set)->mode, 2);
+    }
+    for (const auto* fill : {&preFill, &normFill}) {
+        EXPECT_EQ((*fill)->color, defaultHandleColor);
+        EXPECT_EQ((*fill)->fillStyle, 0);
+    }
+    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
+                             &Access::endExtensionAxis(*shadow)})
+        EXPECT_EQ((*axis)->preselectLineAttrs->color, defaultHandleColor);
+}
+
+TEST_F(ShadowConstruction, ViewPreselectionColourReachesEveryPreselectedSet) {
+    preferences->SetColor(kPreselectionColorKey, kOrange);
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->color, kOrange);
+    EXPECT_EQ(Access::preselectFillAttrs(*shadow)->color, kOrange);
+    EXPECT_EQ(Access::normalRenderAttrs(*shadow)->color, defaultHandleColor);
+    EXPECT_EQ(Access::normalFillAttrs(*shadow)->color, defaultHandleColor);
+    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
+                             &Access::endExtensionAxis(*shadow)}) {
+        EXPECT_EQ((*axis)->preselectLineAttrs->color, kOrange);
+        EXPECT_EQ((*axis)->preselectHeadAttrs->color, kOrange);
+        EXPECT_EQ((*axis)->preselectHeadFill->color, kOrange);
+        EXPECT_EQ((*axis)->lineAttrs->color, defaultHandleColor);
+    }
+}
+
+TEST_F(ShadowConstruction, ViewWithoutPreferencesBuildsInTheDefaultColour) {
+    view->defaultPreferences = nullptr;
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(Children(), BuiltOrder(false));
+    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->color, defaultHandleColor);
+}
+
+TEST_F(ShadowConstruction, EachShadowIsNewUnreferencedAndHoldsTheRecord) {
+    record = MakeRecord(StraightLine({0, 0, 0}, {10, 0, 0}));
+    EXPECT_EQ(record->GetReferenceCount(), 1);
+
+    sxk::Markup* raw = record->ConstructShadow(du::SmartPtr<sxk::View>(view));
+    ASSERT_NE(raw, nullptr);
+    EXPECT_EQ(raw->GetReferenceCount(), 0);
+    shadow = static_cast<Shadow*>(raw);
+    du::SmartPtr<Shadow> second = ConstructFor(record);
+    ASSERT_TRUE(second);
+    EXPECT_NE(second.get(), shadow.get());
+    EXPECT_EQ(record->GetReferenceCount(), 3);
+    EXPECT_EQ(shadow->MarkupOfShadow().get(), record.get());
+    EXPECT_EQ(second->MarkupOfShadow().get(), record.get());
+
+    second = nullptr;
+    EXPECT_EQ(record->GetReferenceCount(), 2);
+}
+
+TEST_F(ShadowConstruction, ShadowKeepsItsRecordAliveAndReleasesItLast) {
+    const std::size_t blocks = sxk::MemoryPoolAllocated::LiveBlocks();
+    const long objects = du::RefCounted::LiveObjects();
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
+    ASSERT_TRUE(shadow);
+    const sxk::Markup* held = record.get();
+    record = nullptr;
+    EXPECT_EQ(shadow->MarkupOfShadow().get(), held);
+    shadow = nullptr;
+    EXPECT_EQ(sxk::MemoryPoolAllocated::LiveBlocks(), blocks);
+    EXPECT_EQ(du::RefCounted::LiveObjects(), objects);
+}
+
+TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
+    struct Case {
+        LineSpec before;
+        LineSpec after;
+    };
+    const Case cases[] = {
+        {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f),
+         StraightLine({0, 0, 0}, {0, 6, 0}, -1.0f, 3.0f)},
+        {StraightLine({0, 0, 0}, {10, 0, 0}), AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f)},
+        {AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f), StraightLine({1, 1, 1}, {4, 5, 6})},
+        {AlongAxisLine({0, 0, 0}, {10, 4, 3}), AlongAxisLine({0, 0, 0}, {-8, 2, 5}, 2.0f, -1.0f)},
+    };
+    for (const Case& c : cases) {
+        MakeShadow(c.before);
+        ASSERT_TRUE(shadow);
+        const std::vector<const sxmu::ModelBase*> earlier = Children();
+        const int notified = shadow->contentChangedCount;
+
+        std::vector<dg::DPoint3D> list;
+        record->BuildPoints(c.after.start, c.after.end, c.after.alongAxis, c.after.startExt,
+                            c.after.endExt, c.after.ratio, c.after.frame, c.after.axisOrder, list);
+        record->SetPoints(list);
+        shadow->MarkupChanged();
+
+        const du::SmartPtr<Shadow> fresh = ConstructFor(record);
+        ASSERT_TRUE(fresh);
+        EXPECT_EQ(Children(), BuiltOrder(record->IsAlongAxis() && Access::jogAxisEnabled(*shadow)));
+        EXPECT_EQ(DescribeChildren(*shadow), DescribeChildren(*fresh));
+        EXPECT_EQ(Access::lineStrip(*shadow)->points, *record->GetPoints());
+        EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
+        // Only the line strip survives a rebuild.
+        for (const sxmu::ModelBase* node : earlier)
+            EXPECT_EQ(Access::rootContainer(*shadow)->Contains(node), node == Line());
+        EXPECT_EQ(shadow->contentChangedCount, notified + 2);
+    }
+}
+
+TEST_F(ShadowConstruction, RebuildClearsAHighlightAndKeepsThePreselectionColour) {
+    preferences->SetColor(kPreselectionColorKey, kOrange);
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
+    ASSERT_TRUE(shadow);
+    shadow->PreselectHighlight(Access::sphereDraggers(*shadow)[0]);
+    ASSERT_TRUE(Access::preselectHighlighted(*shadow));
+
+    shadow->MarkupChanged();
+    EXPECT_FALSE(Access::preselectHighlighted(*shadow));
+    for (const auto& sphere : Access::sphereDraggers(*shadow))
+        EXPECT_EQ(sphere->GetRenderAttrsVector(), Access::normalRenderAttrs(*shadow));
+    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
+                             &Access::endExtensionAxis(*shadow)}) {
+        EXPECT_EQ((*axis)->arrow->GetRenderAttrsVector(), (*axis)->lineAttrs);
+        EXPECT_EQ((*axis)->preselectLineAttrs->color, kOrange);
+        EXPECT_EQ((*axis)->preselectHeadAttrs->color, kOrange);
+        EXPECT_EQ((*axis)->preselectHeadFill->color, kOrange);
+    }
+
+    shadow->PreselectHighlight(Access::jogAxis(*shadow)->arrow);
+    EXPECT_EQ(Access::jogAxis(*shadow)->arrow->GetRenderAttrsVector()->color, kOrange);
+}
+
+TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
+    for (std::size_t size : {0u, 2u, 3u}) {
+        record = new sxmk::CenterLineXYZ;
+        std::vector<dg::DPoint3D> list;
+        for (std::size_t i = 0; i < size; ++i)
+            list.push_back(dg::DPoint3D(static_cast<double>(i), 0.0, 0.0));
+        record->SetPoints(list);
+        shadow = ConstructFor(record);
+        ASSERT_TRUE(shadow) << size;
+        EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
+        EXPECT_FALSE(Access::jogAxisEnabled(*shadow));
+        shadow->MarkupChanged();
+        for (int d = Shadow::StartExtensionDragger; d <= Shadow::NoDragger; ++d) {
+            Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(d));
+            Access::SetOn(*shadow, static_cast<Shadow::PickedDragger>(d));
+        }
+        EXPECT_EQ(Children().size(), 5u);
+    }
+}
+
+TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
+    for (const LineSpec& spec :
+         {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f), AlongAxisLine({0, 0, 0}, {10, 4, 3})}) {
+        record = MakeRecord(spec);
+        const std::size_t blocks = sxk::MemoryPoolAllocated::LiveBlocks();
+        const long objects = du::RefCounted::LiveObjects();
+        bool completed = false;
+        for (std::size_t nth = 1; nth < 50 && !completed; ++nth) {
+            sxk::MemoryPoolAllocated::FailAllocation(nth);
+            shadow = ConstructFor(record);
+            completed = sxk::MemoryPoolAllocated::FailurePending();
+            sxk::MemoryPoolAllocated::FailAllocation(0);
+            if (completed) {
+                ASSERT_TRUE(shadow) << nth;
+                EXPECT_EQ(Children().size(), spec.alongAxis ? 6u : 5u);
+            } else {
+                EXPECT_FALSE(shadow) << nth;
+            }
+            shadow = nullptr;
+            EXPECT_EQ(sxk::MemoryPoolAllocated::LiveBlocks(), blocks) << nth;
+            EXPECT_EQ(du::RefCounted::LiveObjects(), objects) << nth;
+            EXPECT_EQ(record->GetReferenceCount(), 1) << nth;
+        }
+        EXPECT_TRUE(completed);
+    }
+}
+
+}  // namespace
