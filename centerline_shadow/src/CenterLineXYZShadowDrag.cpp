@@ -17,6 +17,9 @@ namespace {
 // Extensions whose magnitude is not above this count as zero (2 to the power -21).
 constexpr float kZeroExtension = 4.76837158203125e-07f;
 
+// Window lengths below this count as zero (2 to the power -21 pixels).
+constexpr double kNearZeroLength = 4.76837158203125e-07;
+
 // The fewest points of a drawn line that has a start slot, an end slot and both extension points.
 constexpr std::size_t kMinLayout = 4;
 
@@ -29,8 +32,8 @@ bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
 dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
                                   double screenAxisLength, const dg::DVec3& axisVector) {
     // An axis seen end-on (or one that could not be measured) has no window direction to
-    // follow: the step then moves nothing instead of dividing by zero.
-    if (!(screenAxisLength > 0.0) || !std::isfinite(screenAxisLength))
+    // follow: the step then moves nothing instead of dividing by (nearly) zero.
+    if (!(screenAxisLength >= kNearZeroLength) || !std::isfinite(screenAxisLength))
         return dg::DVec3::ZERO;
     const double s = static_cast<double>(dx) * screenAxis.x +
                      static_cast<double>(dy) * screenAxis.y + 0.0 * screenAxis.z;

@@ -1,0 +1,414 @@
+// Dragging the centre-line handles through the framework's drag protocol: end points, extension
+// arrows, a grab of the line itself, and the framework's Translate and Stop.
+#include "DragTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sxk/Instance.h>
+#include <sxk/Pick.h>
+#include <sxk/View.h>
+#include <sxmk/DragDriver.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using dragtest::DragFixture;
+using dragtest::ExpectNear;
+using dragtest::ViewSetup;
+using testing::UnorderedElementsAreArray;
+using testsupport::LineSpec;
+using testsupport::StraightLine;
+
+using Nodes = std::vector<const sxmu::ModelBase*>;
+
+void ExpectWindowMoved(const dg::DPoint3D& now, const dg::DPoint3D& before, double dx, double dy) {
+    EXPECT_NEAR(now.x - before.x, dx, 1e-6);
+    EXPECT_NEAR(now.y - before.y, dy, 1e-6);
+}
+
+// ---------------------------------------------------------------------------------------------
+// End points
+
+class PointDrag : public DragFixture, public testing::WithParamInterface<ViewSetup> {
+protected:
+    // The host's view of the drag: the centre line records nothing and never sets a cursor.
+    void ExpectHostUntouched() {
+        EXPECT_TRUE(sxk::RecordedOperations().empty());
+        EXPECT_EQ(window->currentCursor, du::Symbol::EMPTY);
+        EXPECT_EQ(window->setCursorCount, 0);
+    }
+};
+
+TEST_P(PointDrag, FreeEndFollowsThePointerAndStaysWhereDroppedOnNothing) {
+    const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
+    MakeDragShadow(spec, GetParam());
+    const std::vector<dg::DPoint3D> storedBefore = Stored();
+    const dg::DPoint3D grabbed = WindowOf(EndSphere());
+    const int x0 = Round(grabbed.x);
+    const int y0 = Round(grabbed.y);
+
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(EndSphereNode(), x0, y0));
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::EndPointDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), 2);
+    // The dragged end loses its extension for the drag; the value waits in the shadow.
+    EXPECT_EQ(record->GetEndExtention(), 0.0f);
+    EXPECT_EQ(Access::savedEndExtention(S()), 2.0f);
+    EXPECT_EQ(Drawn()[2], dg::DPoint3D(10, 0, 0));
+    EXPECT_EQ(Drawn()[3], dg::DPoint3D(10, 0, 0));
+    EXPECT_EQ(Children(), (Nodes{EndSphere(), Line()}));
+
+    // Every step places the end by the pointer motion since the drag began: the second step
+    // replaces the first instead of adding to it.
+    const int notesBefore = shadow->contentChangedCount;
+    dg::DPoint3D end;
+    for (const auto& [dx, dy] : {std::pair<int, int>{30, -20}, std::pair<int, int>{12, 25}}) {
+        driver.Move(x0 + dx, y0 + dy);
+        end = EndSphere()->location.GetPos();
+        ExpectWindowMoved(WindowOf(end), grabbed, dx, dy);
+        EXPECT_NEAR(end.z, 0.0, 1e-9);
+        ExpectNear(Drawn(), Built(StraightLine({0, 0, 0}, end, 1.0f, 0.0f)));
+        EXPECT_EQ(Stored()[2], storedBefore[2]) << "the record moves only when the drop is applied";
+    }
+    EXPECT_EQ(shadow->contentChangedCount - notesBefore, 2);
+
+    driver.Release();
+    // The handles are back and a pick at the release position is under way.
+    EXPECT_THAT(Children(), UnorderedElementsAreArray(BuiltOrder(false)));
+    ASSERT_EQ(view->pendingPicks.size(), 1u);
+    EXPECT_EQ(view->pendingPicks.front().x, x0 + 12);
+    EXPECT_EQ(view->pendingPicks.front().y, y0 + 25);
+    EXPECT_EQ(view->pendingPicks.front().flags, sxk::PICK_ALL | sxk::PICK_EXCLUDE_PHANTOM);
+    EXPECT_NE(Access::pendingPick(S()), nullptr);
+    EXPECT_TRUE(controller.calls.empty());
+
+    ASSERT_TRUE(view->CompletePick({}, 0));
+    const std::vector<dg::DPoint3D> dropped = Built(StraightLine({0, 0, 0}, end, 1.0f, 0.0f));
+    ExpectNear(Drawn(), dropped);
+    ExpectNear(EndSphere()->location.GetPos(), end);
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    EXPECT_EQ(Access::pendingPick(S()), nullptr);
+    EXPECT_FALSE(shadow->GetEndPointItem());
+
+    ASSERT_EQ(controller.calls.size(), 1u);
+    const auto& call = controller.calls[0];
+    EXPECT_EQ(call.markup, record.get());
+    EXPECT_EQ(call.shadow, shadow.get());
+    ASSERT_TRUE(call.operation);
+    EXPECT_EQ(call.operationName, dragtest::MoveEndPointName());
+    EXPECT_EQ(call.operation->GetScene(), scene.get());
+    ExpectNear(call.shadowPoints, dropped);
+    EXPECT_EQ(call.endExtension, 0.0f);
+    // Two steps, then the drop: the rebuild, the drop itself and the arrows.
+    EXPECT_EQ(shadow->contentChangedCount - notesBefore, 5);
+    ExpectHostUntouched();
+}
+
+TEST_P(PointDrag, StartDroppedOnItsOwnPartLandsOnThePickedPoint) {
+    const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.5f, 2.0f);
+    MakeDragShadow(spec, GetParam());
+    du::Symbol part("/product/shaft");
+    record->SetPartID(part);
+    const du::SmartPtr<sxk::Instance> instance(new sxk::Instance(part));
+    const du::SmartPtr<sxk::Object> shape(new sxk::ShapeInstance(instance));
+
+    const dg::DPoint3D grabbed = WindowOf(StartSphere());
+    const int x0 = Round(grabbed.x);
+    const int y0 = Round(grabbed.y);
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(StartSphereNode(), x0, y0));
+    EXPECT_EQ(shadow->GetPickedNode(), 1);
+    EXPECT_EQ(record->GetStartExtention(), 0.0f);
+    EXPECT_EQ(Access::savedStartExtention(S()), 1.5f);
+    EXPECT_EQ(Children(), (Nodes{StartSphere(), Line()}));
+
+    driver.Move(x0 - 15, y0 + 40);
+    const dg::DPoint3D start = StartSphere()->location.GetPos();
+    ExpectWindowMoved(WindowOf(start), grabbed, -15, 40);
+    ExpectNear(Drawn(), Built(StraightLine(start, {10, 0, 0}, 0.0f, 2.0f)));
+
+    driver.Release();
+    const dg::DPoint3D picked(-1.0, 2.0, 0.0);
+    ASSERT_TRUE(view->CompletePick({{shape, picked}}, 0));
+
+    const std::vector<dg::DPoint3D> dropped = Built(StraightLine(picked, {10, 0, 0}, 0.0f, 2.0f));
+    ExpectNear(Drawn(), dropped);
+    ExpectNear(StartSphere()->location.GetPos(), picked);
+    const auto* item = dynamic_cast<sxk::ObjectSelectionItem*>(shadow->GetStartPointItem().get());
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetObject().get(), instance.get());
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
+    ExpectNear(controller.calls[0].shadowPoints, dropped);
+    ExpectHostUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, PointDrag, testing::ValuesIn(dragtest::kViewSetups),
+                         dragtest::ViewSetupName);
+
+class PointDragStart : public DragFixture {};
+
+TEST_F(PointDragStart, CollapsesOnlyAnExtensionAboveTheThreshold) {
+    struct Case {
+        float startExt;
+        float afterStart;
+    };
+    for (const Case& c : {Case{2.5f, 0.0f}, Case{-2.0f, 0.0f}, Case{1e-7f, 1e-7f}}) {
+        SCOPED_TRACE(c.startExt);
+        MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, c.startExt, 3.0f));
+        sxmk::DragDriver driver(S());
+        driver.Start(StartSphereNode(), 100, 100);
+        EXPECT_EQ(record->GetStartExtention(), c.afterStart);
+        EXPECT_EQ(record->GetEndExtention(), 3.0f);
+        EXPECT_EQ(Access::savedStartExtention(S()), c.startExt);
+        if (c.afterStart == 0.0f) {
+            // Drawn and stored, the start collapses onto the true start point.
+            EXPECT_EQ(Drawn()[0], dg::DPoint3D(0, 0, 0));
+            EXPECT_EQ(Drawn()[1], dg::DPoint3D(0, 0, 0));
+            EXPECT_EQ(Stored()[0], dg::DPoint3D(0, 0, 0));
+        }
+        driver.Release();  // no kernel call needed: the pick just stays pending
+        view->pendingPicks.clear();
+    }
+}
+
+TEST_F(PointDragStart, OutsideAShapeViewTheEndStaysWhereReleased) {
+    MakeShadowIn(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
+                 du::SmartPtr<sxk::View>(new sxk::View));
+    sxmk::DragDriver driver(S());
+    driver.Start(EndSphereNode(), 50, 50);
+    driver.Move(53, 46);  // one world unit per pixel, y up
+    driver.Release();
+
+    // No pick is possible: the drop is handled at once as one that found nothing.
+    const std::vector<dg::DPoint3D> dropped = Built(StraightLine({0, 0, 0}, {13, 4, 0}, 1.0f, 0));
+    ExpectNear(Drawn(), dropped);
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
+    ExpectNear(controller.calls[0].shadowPoints, dropped);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Extension arrows
+
+class ExtensionDrag : public DragFixture, public testing::WithParamInterface<ViewSetup> {};
+
+TEST_P(ExtensionDrag, ArrowFollowsThePointerAlongItsAxisAndStoresTheSignedLength) {
+    struct Case {
+        bool atStart;
+        double units;  // along the arrow, outwards
+    };
+    for (const Case& c : {Case{false, 1.0}, Case{false, -5.0}, Case{true, 3.0}, Case{true, -4.5}}) {
+        SCOPED_TRACE(testing::Message() << (c.atStart ? "start " : "end ") << c.units);
+        const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
+        MakeDragShadow(spec, GetParam());
+        controller.calls.clear();
+        const std::vector<dg::DPoint3D> storedBefore = Stored();
+        const std::size_t index = c.atStart ? 0 : 3;
+        const dg::DVec3 outwards = c.atStart ? dg::DVec3(-1, 0, 0) : dg::DVec3(1, 0, 0);
+        const dg::DPoint3D arrowAt = storedBefore[index];
+
+        // Pointer motions along the arrow's window direction; the part across it is ignored.
+        const dg::DVec3 along = WindowDirection(arrowAt, outwards);
+        const dg::DVec3 across(-along.y, along.x, 0.0);
+        const double pixels = std::round(c.units * PixelsPerUnit(arrowAt, outwards));
+        const double units = pixels / PixelsPerUnit(arrowAt, outwards);
+        const dg::DPoint3D grabbed = WindowOf(arrowAt);
+        const int x0 = Round(grabbed.x);
+        const int y0 = Round(grabbed.y);
+
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(c.atStart ? StartArrowNode() : EndArrowNode(), x0, y0));
+        EXPECT_EQ(shadow->GetPickedNode(), static_cast<int>(index));
+        const du::SmartPtr<sxmk::TranslatorAxis>& axis =
+            c.atStart ? Access::startExtensionAxis(S()) : Access::endExtensionAxis(S());
+        EXPECT_EQ(Children(), (Nodes{axis->arrow.get(), Line()}));
+
+        for (const double step : {10.0, pixels}) {
+            driver.Move(x0 + Round(step * along.x + 7 * across.x),
+                        y0 + Round(step * along.y + 7 * across.y));
+            const dg::DPoint3D moved = arrowAt + outwards * (step / pixels * units);
+            ExpectNear(axis->arrow->location.GetPos(), moved, 1e-6);
+            ExpectNear(Drawn()[index], moved, 1e-6);
+            EXPECT_EQ(Stored(), storedBefore);
+        }
+
+        driver.Release();
+        const float expected = 2.0f + static_cast<float>(units);
+        const float stored = c.atStart ? record->GetStartExtention() : record->GetEndExtention();
+        EXPECT_NEAR(stored, expected, 1e-4);
+        // A negative extension puts its point into the slot of its end in the stored list.
+        const std::size_t slot = c.atStart ? 1 : 2;
+        ExpectNear(Stored()[index], arrowAt + outwards * units, 1e-5);
+        ExpectNear(Stored()[slot], expected < 0 ? Stored()[index] : storedBefore[slot], 1e-5);
+        EXPECT_THAT(Children(), UnorderedElementsAreArray(BuiltOrder(false)));
+
+        LineSpec result = spec;
+        (c.atStart ? result.startExt : result.endExt) = stored;
+        ASSERT_EQ(controller.calls.size(), 1u);
+        EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveExtensionName());
+        ExpectNear(controller.calls[0].shadowPoints, Built(result), 1e-5);
+        EXPECT_TRUE(sxk::RecordedOperations().empty());
+        EXPECT_EQ(window->currentCursor, du::Symbol::EMPTY);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, ExtensionDrag, testing::ValuesIn(dragtest::kViewSetups),
+                         dragtest::ViewSetupName);
+
+class ExtensionDragEdge : public DragFixture {};
+
+TEST_F(ExtensionDragEdge, ReleasedWithoutMotionStoresTheSameExtension) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, -3.0f));
+    record->SetController(&controller);
+    for (sxmu::ModelBase* arrow : {StartArrowNode(), EndArrowNode()}) {
+        sxmk::DragDriver driver(S());
+        driver.Start(arrow, 200, 200);
+        driver.Move(200, 200);
+        driver.Release();
+    }
+    EXPECT_NEAR(record->GetStartExtention(), 2.0f, 1e-6);
+    EXPECT_NEAR(record->GetEndExtention(), -3.0f, 1e-6);
+    ASSERT_EQ(controller.calls.size(), 2u);
+    EXPECT_EQ(controller.calls[1].operationName, dragtest::MoveExtensionName());
+}
+
+// An axis seen end-on, or a view without a camera, gives the pointer no direction to follow:
+// the arrow stays and the stop stores the extension it had.
+TEST_F(ExtensionDragEdge, AxisWithoutWindowDirectionMovesNothing) {
+    const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
+    for (const bool endOn : {true, false}) {
+        SCOPED_TRACE(endOn ? "axis seen end-on" : "view without camera");
+        if (endOn) {
+            view->camera = dg::Camera3D::Perspective({50, 0, 0}, dg::DPoint3D::ORIGIN, {0, 1, 0},
+                                                     0.8, 800, 600);
+            MakeShadow(spec);
+            record->SetController(&controller);
+        } else {
+            MakeShadowIn(spec, du::SmartPtr<sxk::View>(new sxk::View));
+        }
+        controller.calls.clear();
+        sxmk::DragDriver driver(S());
+        driver.Start(EndArrowNode(), 400, 300);
+        driver.Move(440, 270);
+        EXPECT_EQ(Drawn()[3], dg::DPoint3D(12, 0, 0));
+        EXPECT_EQ(EndArrow()->location.GetPos(), dg::DPoint3D(12, 0, 0));
+        driver.Release();
+        EXPECT_NEAR(record->GetEndExtention(), 2.0f, 1e-6);
+        EXPECT_EQ(controller.calls.size(), 1u);
+    }
+}
+
+TEST_F(ExtensionDragEdge, WithoutControllerTheRecordStillTakesTheExtension) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
+    const dg::DPoint3D grabbed = WindowOf(EndArrow());
+    const int pixels = Round(PixelsPerUnit({12, 0, 0}, {1, 0, 0}));
+    sxmk::DragDriver driver(S());
+    driver.Start(EndArrowNode(), Round(grabbed.x), Round(grabbed.y));
+    driver.Move(Round(grabbed.x) + pixels, Round(grabbed.y));
+    driver.Release();
+    EXPECT_NEAR(record->GetEndExtention(), 3.0f, 0.05);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grabbing no handle, Translate, Stop
+
+class HandleDrag : public DragFixture {};
+
+TEST_F(HandleDrag, GrabbingTheLineChangesNothing) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    record->SetController(&controller);
+    const std::vector<dg::DPoint3D> stored = Stored();
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    const Nodes children = Children();
+    const int notes = shadow->contentChangedCount;
+
+    sxmk::DragDriver driver(S());
+    EXPECT_TRUE(driver.Start(Access::lineStrip(S()).get(), 300, 300));
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::NoDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    driver.Move(340, 280);
+    driver.Move(250, 310);
+    driver.Release();
+
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(Drawn(), drawn);
+    EXPECT_EQ(Children(), children);
+    EXPECT_EQ(record->GetStartExtention(), 1.0f);
+    EXPECT_EQ(shadow->contentChangedCount, notes);
+    EXPECT_TRUE(controller.calls.empty());
+    EXPECT_TRUE(view->pendingPicks.empty());
+}
+
+TEST_F(HandleDrag, TranslatePutsEveryVertexAtItsStoredPointPlusTheObjectDisplacement) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    record->placement =
+        dg::Location(dg::FMat33(0.0f, 1.0f, 0.0f, -1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f), {3, -4, 2});
+    Drawn()[2] = dg::DPoint3D(99, 99, 99);  // a preview that the translation replaces
+    const int notes = shadow->contentChangedCount;
+
+    sxmk::DragDriver(S()).Translate(dg::DVec3(0, 2, 1));  // world y is object x
+    ExpectNear(Drawn(), {{1, 0, 1}, {2, 0, 1}, {12, 0, 1}, {14, 0, 1}});
+    EXPECT_EQ(StartSphere()->location.GetPos(), dg::DPoint3D(0, 0, 0));
+    EXPECT_EQ(EndSphere()->location.GetPos(), dg::DPoint3D(10, 0, 0));
+    EXPECT_EQ(shadow->contentChangedCount, notes + 1);
+}
+
+// The handle of the last drag follows its own node, not whichever node Translate moved last.
+TEST_F(HandleDrag, TranslateMovesTheLastDraggedHandleWithItsOwnNode) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    const dg::DVec3 d(0, 0, 5);
+    struct Case {
+        Shadow::PickedDragger dragger;
+        const sxmu::ModelBase* handle;
+        dg::DPoint3D expected;
+    };
+    for (const Case& c : {Case{Shadow::StartExtensionDragger, StartArrow(), {-1, 0, 5}},
+                          Case{Shadow::StartPointDragger, StartSphere(), {0, 0, 5}},
+                          Case{Shadow::EndPointDragger, EndSphere(), {10, 0, 5}},
+                          Case{Shadow::EndExtensionDragger, EndArrow(), {12, 0, 5}}}) {
+        Access::pickedDragger(S()) = c.dragger;
+        Access::Translate(S(), d);
+        EXPECT_EQ(c.handle->location.GetPos(), c.expected) << c.dragger;
+    }
+}
+
+TEST_F(HandleDrag, StopHandsRecordShadowAndOperationToTheController) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
+    const du::SmartPtr<sxk::Operation> op(new sxk::Operation("op", scene, true));
+    Access::Stop(S(), dg::DVec3(), op);  // no controller: nothing to tell
+
+    record->SetController(&controller);
+    Access::Stop(S(), dg::DVec3(1, 2, 3), op);
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].markup, record.get());
+    EXPECT_EQ(controller.calls[0].shadow, shadow.get());
+    EXPECT_EQ(controller.calls[0].operation, op);
+    EXPECT_TRUE(sxk::RecordedOperations().empty());
+}
+
+TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    struct Case {
+        Shadow::PickedDragger dragger;
+        dg::DPoint3D p;
+        bool negative;
+    };
+    for (const Case& c :
+         {Case{Shadow::EndExtensionDragger, {12, 0, 0}, false},
+          Case{Shadow::EndExtensionDragger, {8, 0, 0}, true},
+          Case{Shadow::EndExtensionDragger, {10, 3, 0}, false},
+          Case{Shadow::StartExtensionDragger, {-1, 0, 0}, false},
+          Case{Shadow::StartExtensionDragger, {1, 0, 0}, true},
+          Case{Shadow::StartPointDragger, {8, 0, 0}, false},
+          Case{Shadow::JogDragger, {8, 0, 0}, false}, Case{Shadow::NoDragger, {8, 0, 0}, false}}) {
+        Access::pickedDragger(S()) = c.dragger;
+        EXPECT_EQ(Access::IsNegativeExtention(S(), c.p), c.negative) << c.dragger;
+    }
+}
+
+}  // namespace
