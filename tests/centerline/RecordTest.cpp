@@ -58,13 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
             "BothNegative", -1.0f, -2.0f, {{-1, 0, 0}, {-1, 0, 0}, {12, 0, 0}, {12, 0, 0}}}),
     [](const ::testing::TestParamInfo<NegativeRuleCase>& p) { return p.param.name; });
 
-TEST_F(CenterLineRecord, SetPointsStoresBuiltNegativeExtensionWithTrueEndsKept) {
-    const Points built = BuildAndStore({{0, 0, 0}, {10, 0, 0}, false, -2.0f, 0.0f});
-    EXPECT_EQ(Stored()[0], dg::DPoint3D(2, 0, 0));
-    EXPECT_EQ(Stored()[1], dg::DPoint3D(2, 0, 0));
-    EXPECT_EQ(record->GetStartPoint(), built[1]);
-}
-
 TEST_F(CenterLineRecord, SetPointsWithFewerThanTwoPointsLeavesRecordUnchanged) {
     Build({{0, 0, 0}, {10, 0, 0}, false, -1.0f, -2.0f});
     record->SetPoints(kStraightList);
@@ -126,15 +119,6 @@ TEST_F(CenterLineRecord, StoringSevenPointsOnStraightRecordDerivesNothing) {
     EXPECT_EQ(record->GetMidPointIndex(), 0);
     EXPECT_EQ(record->GetStartPoint(), kAxisList[1]);
     EXPECT_EQ(record->GetEndPoint(), kAxisList[5]);
-}
-
-TEST_F(CenterLineRecord, SetDivRationRebuildsNothing) {
-    record->SetPoints(kAxisList);
-    record->SetAlongAxis(0.5f);
-    record->SetDivRation(0.1f);
-    EXPECT_EQ(record->GetDivRation(), 0.1f);
-    EXPECT_EQ(Stored(), kAxisList);
-    EXPECT_EQ(record->GetStartAxisLimit(), kAxisList[1]);
 }
 
 }  // namespace
