@@ -35,8 +35,9 @@ bool IsFinite(const dg::DMat44& m) {
     return true;
 }
 
-// The frame's rotation and its inverse. A rotation that cannot be inverted would scatter the
-// path to non-finite points, so the identity stands in for it.
+// The frame's rotation and its inverse; the rotation is kept rather than inverted back, so that
+// the way back to object coordinates adds no rounding. A rotation that cannot be inverted would
+// scatter the path to non-finite points, so the identity stands in for it.
 void FrameRotation(dg::Location frame, dg::DMat44& toObject, dg::DMat44& toLocal) {
     frame.SetPos(dg::DVec3::ZERO);
     frame.GetXform(toObject);
