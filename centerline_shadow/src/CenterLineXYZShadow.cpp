@@ -31,10 +31,8 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       pickedNode(-1),
       preselectHighlighted(false),
       jogAxisEnabled(true),
-      axisVector(),
       startExtensionDir(0.0, 0.0, 0.0),
       endExtensionDir(0.0, 0.0, 0.0),
-      screenAxis(),
       screenAxisLength(0.0),
       savedStartExtention(0.0f),
       savedEndExtention(0.0f),
@@ -71,7 +69,7 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
             SetRefPoint(markup->anchorNode->location.GetPos());
 
         Initialize();
-        OnApplyPreferences(preferences);
+        CenterLineXYZShadow::OnApplyPreferences(preferences);
 
         du::SmartPtr<MarkupData> data(new MarkupData(this));
         data->SetModelBase(rootContainer);
