@@ -143,7 +143,7 @@ TEST_F(Handles, ValuesOutsideTheDraggersChangeNothing) {
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
     ASSERT_TRUE(shadow);
     const auto built = Children();
-    for (int value : {-1, 6, 100}) {
+    for (int value : {6, 7}) {
         Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(value));
         Access::SetOn(*shadow, static_cast<Shadow::PickedDragger>(value));
         EXPECT_EQ(Children(), built) << value;
