@@ -1,0 +1,323 @@
+#include "Frames.h"
+
+#include "WindowShapes.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace replay {
+
+namespace {
+
+constexpr double kCaptionHeight = 46.0;
+
+std::string Num(double v) {
+    if (!std::isfinite(v))
+        return "0";
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", v);
+    std::string s = buffer;
+    while (!s.empty() && s.back() == '0')
+        s.pop_back();
+    if (!s.empty() && s.back() == '.')
+        s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+int Channel(float c) {
+    if (!(c > 0.0f))
+        return 0;
+    return c >= 1.0f ? 255 : static_cast<int>(std::lround(c * 255.0f));
+}
+
+std::string Rgb(const dg::Color& c) {
+    return "rgb(" + std::to_string(Channel(c.r)) + "," + std::to_string(Channel(c.g)) + "," +
+           std::to_string(Channel(c.b)) + ")";
+}
+
+std::string Opacity(float a) {
+    return Num(std::isfinite(a) ? std::clamp(static_cast<double>(a), 0.0, 1.0) : 1.0);
+}
+
+// Stroke of a node in the colour and weight of the render set it holds.
+std::string Stroke(const sxmu::RenderAttrsVector* attrs, const char* fallback) {
+    if (!attrs)
+        return std::string(" stroke=\"") + fallback + "\" stroke-width=\"1\"";
+    return " stroke=\"" + Rgb(attrs->color) + "\" stroke-opacity=\"" + Opacity(attrs->color.a) +
+           "\" stroke-width=\"" + Num(std::max(1, attrs->weight)) + "\"";
+}
+
+std::string Fill(const attrs::FillAttr* fill, const char* fallback) {
+    if (!fill)
+        return std::string(" fill=\"") + fallback + "\"";
+    return " fill=\"" + Rgb(fill->color) + "\" fill-opacity=\"" + Opacity(fill->color.a) + "\"";
+}
+
+std::string Points(const std::vector<Point2>& pts) {
+    std::string out;
+    for (const Point2& p : pts)
+        out += (out.empty() ? "" : " ") + Num(p.x) + "," + Num(p.y);
+    return out;
+}
+
+void Polyline(std::ostringstream& svg, const std::vector<std::vector<Point2>>& runs,
+              const std::string& style) {
+    for (const std::vector<Point2>& run : runs)
+        if (run.size() >= 2)
+            svg << "<polyline fill=\"none\" points=\"" << Points(run) << "\"" << style << "/>\n";
+}
+
+void Text(std::ostringstream& svg, double x, double y, const std::string& text,
+          const std::string& style = "") {
+    svg << "<text x=\"" << Num(x) << "\" y=\"" << Num(y) << "\"" << style << ">" << XmlEscape(text)
+        << "</text>\n";
+}
+
+void DrawPart(std::ostringstream& svg, const Projector& proj, const PartEntry& part) {
+    const dg::DPoint3D& lo = part.spec.min;
+    const dg::DPoint3D& hi = part.spec.max;
+    auto corner = [&](int i) {
+        return dg::DPoint3D((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z);
+    };
+    svg << "<g class=\"part\">\n";
+    for (int i = 0; i < 8; ++i)
+        for (int bit = 1; bit < 8; bit <<= 1)
+            if (!(i & bit))
+                Polyline(svg, PolylineInWindow(proj, dg::Location(), {corner(i), corner(i | bit)}),
+                         " stroke=\"#6b7280\" stroke-width=\"1.2\"");
+    const dg::DPoint3D centre((lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2);
+    if (const auto at = proj.Project(centre))
+        Text(svg, at->x, at->y, part.spec.id,
+             " fill=\"#6b7280\" font-size=\"11\" text-anchor=\"middle\"");
+    svg << "</g>\n";
+}
+
+void DrawNote(std::ostringstream& svg, const NoteBox& box, const std::string& style) {
+    svg << "<circle cx=\"" << Num(box.anchor.x) << "\" cy=\"" << Num(box.anchor.y)
+        << "\" r=\"2.5\" fill=\"#374151\"/>\n";
+    svg << "<rect x=\"" << Num(box.x) << "\" y=\"" << Num(box.y) << "\" width=\"" << Num(box.width)
+        << "\" height=\"" << Num(box.height) << "\" rx=\"3\"" << style << "/>\n";
+    const double top =
+        box.y + (box.height - kNoteLineHeight * static_cast<double>(box.lines.size())) / 2;
+    for (std::size_t i = 0; i < box.lines.size(); ++i)
+        Text(svg, box.x + 6, top + kNoteLineHeight * (static_cast<double>(i) + 0.75), box.lines[i],
+             " fill=\"#111827\"");
+}
+
+void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const CenterLineEntry& entry) {
+    const sxmu::ModelContainer* root = ReplayScene::RootOf(entry);
+    if (!root)
+        return;
+    const dg::Location& placement = entry.record->placement;
+    svg << "<g class=\"centerline\" id=\"" << XmlEscape(entry.spec.id) << "\">\n";
+    // Lines under the arrows under the spheres, whatever the container's order.
+    for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
+        if (const auto* strip = dynamic_cast<const sxmu::ModelLineStrip*>(child.get())) {
+            const auto runs = PolylineInWindow(proj, placement, strip->points);
+            Polyline(svg, runs,
+                     " stroke=\"#15803d\" stroke-width=\"1.6\" stroke-dasharray=\"14 4 3 4\"");
+            if (!runs.empty() && !runs.front().empty())
+                Text(svg, runs.front().front().x + 4, runs.front().front().y - 6, entry.spec.id,
+                     " fill=\"#15803d\" font-size=\"11\"");
+        }
+    for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {
+        const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(child.get());
+        if (!arrow)
+            continue;
+        const auto shape = ArrowInWindow(proj, placement, *arrow);
+        if (!shape)
+            continue;
+        const sxmu::ModelArrowhead* head = arrow->arrowHead.get();
+        if (shape->endOn) {
+            svg << "<circle cx=\"" << Num(shape->base.x) << "\" cy=\"" << Num(shape->base.y)
+                << "\" r=\"4\" fill=\"none\"" << Stroke(arrow->renderAttrs.get(), "#1e3a8a")
+                << "/>\n";
+            continue;
+        }
+        svg << "<line x1=\"" << Num(shape->base.x) << "\" y1=\"" << Num(shape->base.y) << "\" x2=\""
+            << Num(shape->end.x) << "\" y2=\"" << Num(shape->end.y) << "\""
+            << Stroke(arrow->renderAttrs.get(), "#1e3a8a") << "/>\n";
+        svg << "<polygon points=\"" << Points({shape->headTip, shape->ringA, shape->ringB}) << "\""
+            << Fill(head ? head->fillAttrs.get() : nullptr, "#1e3a8a")
+            << Stroke(head ? head->renderAttrs.get() : nullptr, "#1e3a8a") << "/>\n";
+    }
+    for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {
+        const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(child.get());
+        if (!sphere)
+            continue;
+        if (const auto shape = SphereInWindow(proj, placement, *sphere))
+            svg << "<circle cx=\"" << Num(shape->centre.x) << "\" cy=\"" << Num(shape->centre.y)
+                << "\" r=\"" << Num(std::max(2.0, shape->radius)) << "\""
+                << Fill(sphere->fillAttrs.get(), "#1e3a8a")
+                << Stroke(sphere->renderAttrs.get(), "#1e3a8a") << "/>\n";
+    }
+    svg << "</g>\n";
+}
+
+void DrawPointer(std::ostringstream& svg, const Session::Pointer& p) {
+    if (!p.known)
+        return;
+    if (p.dragging) {
+        svg << "<line x1=\"" << p.startX << "\" y1=\"" << p.startY << "\" x2=\"" << p.x
+            << "\" y2=\"" << p.y
+            << "\" stroke=\"#9ca3af\" stroke-width=\"1\" stroke-dasharray=\"3 3\"/>\n";
+        svg << "<circle cx=\"" << p.startX << "\" cy=\"" << p.startY
+            << "\" r=\"3\" fill=\"none\" stroke=\"#9ca3af\"/>\n";
+    }
+    const double x = p.x, y = p.y;
+    const std::vector<Point2> cursor{
+        {x, y},          {x, y + 17},       {x + 4.5, y + 13}, {x + 8, y + 20}, {x + 10.5, y + 19},
+        {x + 7, y + 12}, {x + 12.5, y + 12}};
+    svg << "<polygon class=\"pointer\" points=\"" << Points(cursor) << "\" fill=\""
+        << (p.pressed ? "#111827" : "#ffffff") << "\" stroke=\"#111827\" stroke-width=\"1\"/>\n";
+}
+
+}  // namespace
+
+std::string XmlEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                // Control characters other than tab and line breaks are not allowed in XML 1.0.
+                if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+                    out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string RenderFrame(const Session& session, const std::string& caption) {
+    const ReplayScene& scene = session.Scene();
+    const Projector& proj = scene.projector;
+    const double width = proj.Camera().viewportWidth;
+    const double height = proj.Camera().viewportHeight;
+    std::ostringstream svg;
+    svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(width) << "\" height=\""
+        << Num(height + kCaptionHeight) << "\" viewBox=\"0 0 " << Num(width) << " "
+        << Num(height + kCaptionHeight) << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+    svg << "<rect width=\"" << Num(width) << "\" height=\"" << Num(height)
+        << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
+
+    for (const PartEntry& part : scene.parts)
+        DrawPart(svg, proj, part);
+    for (const LabelEntry& label : scene.labels)
+        if (const auto box = LabelBox(proj, label))
+            DrawNote(svg, *box, " fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#4b5563\"");
+    for (const CenterLineEntry& line : scene.centerLines)
+        DrawCenterLine(svg, proj, line);
+    for (const CalloutEntry& callout : scene.callouts) {
+        const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(callout);
+        // While dragged, the label stays where it is (dashed) and the dragger shows where it goes.
+        if (dragger && dragger->dragDisplacement != dg::DVec3::ZERO && callout.label->note)
+            if (const auto home =
+                    NoteBoxInWindow(proj, callout.label->placement, *callout.label->note, nullptr,
+                                    nullptr, dg::DVec3::ZERO))
+                DrawNote(svg, *home, " fill=\"none\" stroke=\"#9ca3af\" stroke-dasharray=\"4 3\"");
+        if (const auto box = CalloutBox(proj, callout))
+            DrawNote(svg, *box, " fill=\"#fff7ed\" stroke=\"#c2410c\" stroke-width=\"1.5\"");
+    }
+    if (scene.shapeView)
+        for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks)
+            svg << "<circle cx=\"" << pick.x << "\" cy=\"" << pick.y
+                << "\" r=\"9\" fill=\"none\" stroke=\"#f59e0b\" stroke-width=\"2\" "
+                   "stroke-dasharray=\"4 2\"/>\n";
+    DrawPointer(svg, session.GetPointer());
+
+    svg << "<rect y=\"" << Num(height) << "\" width=\"" << Num(width) << "\" height=\""
+        << Num(kCaptionHeight) << "\" fill=\"#1f2937\"/>\n";
+    Text(svg, 10, height + 18, session.GetScenario().name, " fill=\"#9ca3af\" font-size=\"11\"");
+    Text(svg, 10, height + 36, caption, " fill=\"#f9fafb\" font-size=\"13\"");
+    svg << "</svg>\n";
+    return svg.str();
+}
+
+std::string RenderIndex(const std::string& title, const std::string& description,
+                        const std::vector<FrameEntry>& frames,
+                        const std::vector<std::string>& summary) {
+    nlohmann::json data = nlohmann::json::array();
+    for (const FrameEntry& f : frames)
+        data.push_back(
+            {{"file", f.file}, {"title", f.title}, {"lines", f.lines}, {"failed", f.failed}});
+    // Invalid UTF-8 in a note is replaced rather than refused; "</" may not appear in a script.
+    std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))
+        json.replace(at, 2, "<\\/");
+
+    std::ostringstream html;
+    html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
+         << XmlEscape(title) << " - illsxmk-replay</title>\n<style>\n"
+         << "body{font-family:sans-serif;margin:16px;background:#f3f4f6;color:#111827}\n"
+         << "h1{font-size:20px;margin:0 0 4px}\n.desc{color:#4b5563;margin:0 0 10px}\n"
+         << "#bar{display:flex;gap:6px;align-items:center;margin:8px 0}\n"
+         << "#bar button{font-size:14px;padding:3px 10px}\n#pos{min-width:90px}\n"
+         << "#main{display:flex;gap:16px;align-items:flex-start}\n"
+         << "#frame{border:1px solid #9ca3af;background:#fff;max-width:62vw}\n"
+         << "#log{background:#111827;color:#e5e7eb;padding:10px;font-size:12px;"
+            "white-space:pre-wrap;min-width:280px;max-width:36vw;margin:0}\n"
+         << "#steps{font-size:12px;margin-top:12px;columns:2}\n#steps li{cursor:pointer}\n"
+         << "#steps li.on{font-weight:bold}\n.failed{color:#b91c1c}\n"
+         << "#summary{font-size:13px;margin:0;padding-left:18px}\n</style>\n</head>\n<body>\n";
+    html << "<h1>" << XmlEscape(title) << "</h1>\n";
+    if (!description.empty())
+        html << "<p class=\"desc\">" << XmlEscape(description) << "</p>\n";
+    html << "<ul id=\"summary\">\n";
+    for (const std::string& line : summary)
+        html << "<li>" << XmlEscape(line) << "</li>\n";
+    html << "</ul>\n";
+    html << "<div id=\"bar\"><button id=\"first\">|&lt;</button><button id=\"prev\">&lt;</button>"
+         << "<button id=\"next\">&gt;</button><button id=\"last\">&gt;|</button>"
+         << "<input id=\"slider\" type=\"range\" min=\"0\" max=\""
+         << (frames.empty() ? 0 : frames.size() - 1) << "\" value=\"0\">"
+         << "<span id=\"pos\"></span></div>\n";
+    html << "<div id=\"main\"><img id=\"frame\" alt=\"frame\" src=\""
+         << (frames.empty() ? "" : XmlEscape(frames.front().file)) << "\">"
+         << "<pre id=\"log\"></pre></div>\n<ol id=\"steps\" start=\"0\">\n";
+    for (const FrameEntry& f : frames)
+        html << "<li" << (f.failed ? " class=\"failed\"" : "") << ">" << XmlEscape(f.title)
+             << "</li>\n";
+    html
+        << "</ol>\n<script>\nconst frames = " << json << ";\n"
+        << "let at = 0;\nconst steps = document.querySelectorAll('#steps li');\n"
+        << "function show(i) {\n  at = Math.max(0, Math.min(frames.length - 1, i));\n"
+        << "  const f = frames[at];\n  if (!f) return;\n"
+        << "  document.getElementById('frame').src = f.file;\n"
+        << "  document.getElementById('log').textContent = [f.title].concat(f.lines).join('\\n');\n"
+        << "  document.getElementById('pos').textContent = at + ' / ' + (frames.length - 1);\n"
+        << "  document.getElementById('slider').value = at;\n"
+        << "  steps.forEach((li, k) => li.classList.toggle('on', k === at));\n}\n"
+        << "document.getElementById('first').onclick = () => show(0);\n"
+        << "document.getElementById('prev').onclick = () => show(at - 1);\n"
+        << "document.getElementById('next').onclick = () => show(at + 1);\n"
+        << "document.getElementById('last').onclick = () => show(frames.length - 1);\n"
+        << "document.getElementById('slider').oninput = e => show(+e.target.value);\n"
+        << "steps.forEach((li, k) => li.onclick = () => show(k));\n"
+        << "document.addEventListener('keydown', e => {\n"
+        << "  if (e.key === 'ArrowRight') show(at + 1);\n"
+        << "  if (e.key === 'ArrowLeft') show(at - "
+           "1);\n});\nshow(0);\n</script>\n</body>\n</html>\n";
+    return html.str();
+}
+
+}  // namespace replay

@@ -1,0 +1,47 @@
+#pragma once
+
+// The viewer's side of the pointer: which handle node lies under it (window space), and what a
+// pick at a window position finds (a ray cast against parts, labels and markups).
+
+#include "ReplayScene.h"
+
+#include <sxk/Pick.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+// Pixels within which a handle counts as under the pointer.
+constexpr double kHandleHitRadius = 8.0;
+// Pixels within which a drawn line counts as under the pointer.
+constexpr double kLineHitRadius = 5.0;
+
+struct NodeHit {
+    // Better kinds win over nearer ones: spheres, then arrows, then notes, then lines.
+    enum Kind { Sphere = 0, Arrow = 1, Note = 2, Line = 3 } kind = Line;
+    CenterLineEntry* line = nullptr;  // the centre line whose node it is, or
+    CalloutEntry* callout = nullptr;  // the callout whose dragger it is
+    sxmu::ModelBase* node = nullptr;
+    std::optional<HandleName> handle;
+    double distance = 0.0;  // pixels from the pointer
+
+    sxmk::MarkupShadow* Shadow() const;
+    std::string Describe() const;  // "cl1 end-point sphere"
+};
+
+std::optional<NodeHit> HitTest(ReplayScene& scene, int x, int y);
+
+struct PickHit {
+    sxk::PickResult result;
+    double depth = 0.0;
+    std::string description;  // "part-a at (1, 2, 3)"
+};
+
+// Everything the ray through the window position meets, nearest first.
+std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y);
+// The results an explicit pick names, in the given order.
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultSpec>& specs);
+
+}  // namespace replay

@@ -1,0 +1,213 @@
+#include "RecordState.h"
+
+#include <sxk/illustration/SbomInstance.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace replay {
+
+namespace {
+
+bool Same(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool Same(const dg::DPoint3D& a, const dg::DPoint3D& b) {
+    return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z);
+}
+
+bool Same(const dg::DVec3& a, const dg::DVec3& b) {
+    return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z);
+}
+
+bool Same(const std::vector<dg::DPoint3D>& a, const std::vector<dg::DPoint3D>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!Same(a[i], b[i]))
+            return false;
+    return true;
+}
+
+const char* YesNo(bool v) {
+    return v ? "true" : "false";
+}
+
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+}  // namespace
+
+std::string DescribeItem(const du::SmartPtr<sxk::SelectionItem>& item) {
+    if (!item)
+        return "none";
+    if (const auto* sbom =
+            dynamic_cast<const sxk::illustration::SbomInstanceSelectionItem*>(item.get()))
+        return "sbom:" + (sbom->GetSbomInstance() ? sbom->GetSbomInstance()->GetIDPath().str()
+                                                  : std::string("?"));
+    if (const auto* object = dynamic_cast<const sxk::ObjectSelectionItem*>(item.get())) {
+        const auto* instance = dynamic_cast<const sxk::Instance*>(object->GetObject().get());
+        return "instance:" + (instance ? instance->GetIDPath().str() : std::string("?"));
+    }
+    return "item";
+}
+
+std::string Format(double v) {
+    if (v == 0.0)
+        return "0";  // no "-0"
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", v);
+    return buffer;
+}
+
+std::string Format(const dg::DPoint3D& p) {
+    return "(" + Format(p.x) + ", " + Format(p.y) + ", " + Format(p.z) + ")";
+}
+
+std::string Format(const dg::DVec3& v) {
+    return Format(dg::DPoint3D(v.x, v.y, v.z));
+}
+
+std::string Format(const std::vector<dg::DPoint3D>& points) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < points.size(); ++i)
+        out += (i ? ", " : "") + Format(points[i]);
+    return out + "]";
+}
+
+bool CenterLineState::operator==(const CenterLineState& o) const {
+    return Same(points, o.points) && Same(startPoint, o.startPoint) && Same(endPoint, o.endPoint) &&
+           Same(startExtension, o.startExtension) && Same(endExtension, o.endExtension) &&
+           Same(ratio, o.ratio) && alongAxis == o.alongAxis && attached == o.attached &&
+           partID == o.partID && Same(startAxisLimit, o.startAxisLimit) &&
+           Same(endAxisLimit, o.endAxisLimit) && Same(mainAxisDirection, o.mainAxisDirection) &&
+           midPointIndex == o.midPointIndex;
+}
+
+bool CalloutState::operator==(const CalloutState& o) const {
+    return Same(position, o.position) && Same(dragOffset, o.dragOffset) &&
+           minimumSize == o.minimumSize;
+}
+
+CenterLineState CaptureCenterLine(const CenterLineEntry& entry) {
+    sxmk::CenterLineXYZ& r = *entry.record;
+    CenterLineState s;
+    s.points = *r.GetPoints();
+    s.startPoint = r.GetStartPoint();
+    s.endPoint = r.GetEndPoint();
+    s.startExtension = r.GetStartExtention();
+    s.endExtension = r.GetEndExtention();
+    s.ratio = r.GetDivRation();
+    s.alongAxis = r.IsAlongAxis();
+    s.attached = r.IsEndPointAttached();
+    s.partID = r.GetPartID().str();
+    s.startAxisLimit = r.GetStartAxisLimit();
+    s.endAxisLimit = r.GetEndAxisLimit();
+    s.mainAxisDirection = r.GetMainAxisDirection();
+    s.midPointIndex = r.GetMidPointIndex();
+    s.lastStored = entry.lastStored;
+    return s;
+}
+
+// The record has no setter for most of its fields; they are reached the way the viewer reaches
+// them: BuildPoints stores the mode, the extensions, the frame and the axis order; SetPoints of
+// the list stored last gives back the true ends and the along-axis data derived from that list;
+// the stored list itself is then written as it was (the shadow edits it in place during drags).
+void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterLineState& state) {
+    sxmk::CenterLineXYZ& r = *entry.record;
+    std::vector<dg::DPoint3D> scratch;
+    r.BuildPoints(state.startPoint, state.endPoint, state.alongAxis, state.startExtension,
+                  state.endExtension, state.ratio, dg::Location(entry.spec.frame, {}),
+                  entry.spec.axisOrder.data(), scratch);
+    r.SetPoints(state.lastStored);
+    r.SetDivRation(state.ratio);
+    *r.GetPoints() = state.points;
+    r.SetEndPointAttached(state.attached);
+    du::Symbol partID(state.partID);
+    r.SetPartID(partID);
+    entry.lastStored = state.lastStored;
+    if (CaptureCenterLine(entry) != state)
+        scene.warnings.push_back(entry.spec.id + ": the record could not be restored exactly");
+    entry.shadow->MarkupChanged();
+    scene.MapHandles(entry);
+}
+
+CalloutState CaptureCallout(const CalloutEntry& entry) {
+    CalloutState s;
+    s.position = entry.label->GetPos();
+    if (const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(entry))
+        s.dragOffset = dragger->dragDisplacement;
+    if (entry.label->note)
+        s.minimumSize = entry.label->note->minimumSize;
+    return s;
+}
+
+void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
+    if (entry.label->note) {
+        entry.label->note->location.SetPos(state.position);
+        entry.label->note->minimumSize =
+            static_cast<sxmu::ModelNote::MinimumSize>(state.minimumSize);
+    }
+    entry.shadow->SetRefPoint(state.position);
+    entry.shadow->MoveToLabel();
+}
+
+std::vector<std::string> DescribeChanges(const std::string& id, const CenterLineState& a,
+                                         const CenterLineState& b) {
+    std::vector<std::string> out;
+    auto line = [&](const char* field, const std::string& from, const std::string& to) {
+        out.push_back(id + "." + field + ": " + from + " -> " + to);
+    };
+    if (!Same(a.points, b.points)) {
+        if (a.points.size() != b.points.size()) {
+            line("points", Format(a.points), Format(b.points));
+        } else {
+            for (std::size_t i = 0; i < a.points.size(); ++i)
+                if (!Same(a.points[i], b.points[i]))
+                    line(("points[" + std::to_string(i) + "]").c_str(), Format(a.points[i]),
+                         Format(b.points[i]));
+        }
+    }
+    if (!Same(a.startPoint, b.startPoint))
+        line("startPoint", Format(a.startPoint), Format(b.startPoint));
+    if (!Same(a.endPoint, b.endPoint))
+        line("endPoint", Format(a.endPoint), Format(b.endPoint));
+    if (!Same(a.startExtension, b.startExtension))
+        line("startExtension", Format(a.startExtension), Format(b.startExtension));
+    if (!Same(a.endExtension, b.endExtension))
+        line("endExtension", Format(a.endExtension), Format(b.endExtension));
+    if (!Same(a.ratio, b.ratio))
+        line("ratio", Format(a.ratio), Format(b.ratio));
+    if (a.alongAxis != b.alongAxis)
+        line("alongAxis", YesNo(a.alongAxis), YesNo(b.alongAxis));
+    if (a.attached != b.attached)
+        line("attached", YesNo(a.attached), YesNo(b.attached));
+    if (a.partID != b.partID)
+        line("partID", Quoted(a.partID), Quoted(b.partID));
+    if (!Same(a.startAxisLimit, b.startAxisLimit))
+        line("startAxisLimit", Format(a.startAxisLimit), Format(b.startAxisLimit));
+    if (!Same(a.endAxisLimit, b.endAxisLimit))
+        line("endAxisLimit", Format(a.endAxisLimit), Format(b.endAxisLimit));
+    if (!Same(a.mainAxisDirection, b.mainAxisDirection))
+        line("mainAxisDirection", Format(a.mainAxisDirection), Format(b.mainAxisDirection));
+    if (a.midPointIndex != b.midPointIndex)
+        line("midPointIndex", std::to_string(a.midPointIndex), std::to_string(b.midPointIndex));
+    return out;
+}
+
+std::vector<std::string> DescribeChanges(const std::string& id, const CalloutState& a,
+                                         const CalloutState& b) {
+    std::vector<std::string> out;
+    if (!Same(a.position, b.position))
+        out.push_back(id + ".position: " + Format(a.position) + " -> " + Format(b.position));
+    if (!Same(a.dragOffset, b.dragOffset))
+        out.push_back(id + ".dragOffset: " + Format(a.dragOffset) + " -> " + Format(b.dragOffset));
+    if (a.minimumSize != b.minimumSize)
+        out.push_back(id + ".minimumSize: " + std::to_string(a.minimumSize) + " -> " +
+                      std::to_string(b.minimumSize));
+    return out;
+}
+
+}  // namespace replay

@@ -1,0 +1,256 @@
+#include "Replay.h"
+
+#include "Frames.h"
+#include "Session.h"
+
+#include <du/RefCounted.h>
+#include <sxk/MemoryPoolAllocated.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace replay {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kProgressAbove = 40;
+constexpr std::size_t kProgressEvery = 20;
+
+const char* const kUsage =
+    "usage: illsxmk-replay [SCENARIO.json] [--out DIR]\n"
+    "       illsxmk-replay --print-default\n"
+    "Plays a scripted viewer session through the markup library and the host stand-in, prints\n"
+    "what happened step by step and writes one SVG per step plus index.html into DIR\n"
+    "(default replay-out). Without a scenario it plays the built-in default session.\n"
+    "Exit status: 0 ok, 1 an expectation failed, 2 bad input, 3 output could not be written.\n";
+
+std::string FrameFile(std::size_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%03zu.svg", index);
+    return name;
+}
+
+bool WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return static_cast<bool>(file);
+}
+
+// Takes away what an earlier run left in the folder (only our own files), so the page never shows
+// frames of another session.
+void RemoveOldFrames(const fs::path& dir) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const bool ours = name == "index.html" ||
+                          (name.rfind("frame-", 0) == 0 && it->path().extension() == ".svg");
+        if (ours && it->is_regular_file(ec))
+            fs::remove(it->path(), ec);
+    }
+}
+
+class Output {
+public:
+    Output(std::ostream& o, ReplayResult& r) : out(o), result(r) {}
+    void Line(const std::string& line) {
+        out << line << '\n';
+        result.log.push_back(line);
+    }
+
+private:
+    std::ostream& out;
+    ReplayResult& result;
+};
+
+std::string Quoted(const std::vector<std::string>& names) {
+    std::string s = "[";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        s += (i ? ", \"" : "\"") + names[i] + "\"";
+    return s + "]";
+}
+
+}  // namespace
+
+ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
+                            std::ostream& out, std::ostream& err) {
+    ReplayResult result;
+    Output log(out, result);
+    const fs::path dir(options.outDir);
+    if (options.writeFiles) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec || !fs::is_directory(dir)) {
+            err << "illsxmk-replay: cannot create the output folder " << dir.string() << ": "
+                << (ec ? ec.message() : "not a folder") << '\n';
+            result.status = kExitNoOutput;
+            return result;
+        }
+        RemoveOldFrames(dir);
+    }
+
+    const long objectsBefore = du::RefCounted::LiveObjects();
+    const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
+    std::vector<FrameEntry> frames;
+    std::vector<std::string> summary;
+    bool writeFailed = false;
+    auto writeFrame = [&](const Session& session, FrameEntry entry, const std::string& caption) {
+        entry.file = FrameFile(frames.size());
+        if (options.writeFiles) {
+            if (WriteFile(dir / entry.file, RenderFrame(session, caption)))
+                ++result.framesWritten;
+            else
+                writeFailed = true;
+        }
+        frames.push_back(std::move(entry));
+    };
+
+    try {
+        Session session(scenario);
+        log.Line("scenario: " + (scenario.name.empty() ? std::string("(unnamed)") : scenario.name));
+        FrameEntry initial;
+        initial.title = "[0] the scene as set up";
+        for (const std::string& line : session.Describe()) {
+            log.Line("    " + line);
+            initial.lines.push_back(line);
+        }
+        writeFrame(session, initial, initial.title);
+
+        const std::size_t count = scenario.actions.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            ActionLog step = session.Play(i);
+            log.Line(step.headline);
+            for (const std::string& line : step.details)
+                log.Line("    " + line);
+            result.checksPassed += step.checksPassed;
+            result.checksFailed += step.checksFailed;
+            if (step.checksFailed > 0)
+                err << "illsxmk-replay: actions[" << i << "] (" << step.headline
+                    << "): an expectation failed\n";
+            FrameEntry entry;
+            entry.title = step.headline;
+            entry.lines = step.details;
+            entry.failed = step.checksFailed > 0;
+            writeFrame(session, entry, step.headline);
+            if (count > kProgressAbove && ((i + 1) % kProgressEvery == 0 || i + 1 == count))
+                err << "illsxmk-replay: " << (i + 1) << "/" << count << " actions\n";
+        }
+        if (session.Scene().shapeView && !session.Scene().shapeView->pendingPicks.empty())
+            log.Line("note: " + std::to_string(session.Scene().shapeView->pendingPicks.size()) +
+                     " pick(s) never completed (no pick action after the release)");
+        summary.push_back(std::to_string(count) + " actions played, " +
+                          std::to_string(frames.size()) + " frames");
+        summary.push_back("operations recorded: " + Quoted(session.OperationNames()));
+        summary.push_back("undo stack: " + Quoted(session.Controller().UndoNames()) +
+                          "; redo stack: " + Quoted(session.Controller().RedoNames()));
+        summary.push_back("controller calls: " + std::to_string(session.Controller().Calls()));
+    } catch (const std::exception& e) {
+        err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
+        result.status = kExitNoOutput;
+        return result;
+    }
+
+    result.objectsLeftAlive = du::RefCounted::LiveObjects() - objectsBefore;
+    result.poolBlocksLeft =
+        static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks()) - blocksBefore;
+    summary.push_back("checks: " + std::to_string(result.checksPassed) + " passed, " +
+                      std::to_string(result.checksFailed) + " failed");
+    if (result.objectsLeftAlive != 0 || result.poolBlocksLeft != 0)
+        summary.push_back("warning: " + std::to_string(result.objectsLeftAlive) +
+                          " host objects and " + std::to_string(result.poolBlocksLeft) +
+                          " pool blocks still alive after the session");
+    else
+        summary.push_back("every host object was released after the session");
+    if (result.checksFailed > 0)
+        result.status = kExitCheckFailed;
+
+    if (options.writeFiles) {
+        if (!WriteFile(dir / "index.html",
+                       RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
+                                   scenario.description, frames, summary)))
+            writeFailed = true;
+        if (writeFailed) {
+            err << "illsxmk-replay: could not write every file into " << dir.string() << '\n';
+            result.status = kExitNoOutput;
+        }
+    }
+    log.Line("summary:");
+    for (const std::string& line : summary)
+        log.Line("    " + line);
+    if (options.writeFiles)
+        log.Line("    frames and index.html in " + dir.string() + "/ (open " +
+                 (dir / "index.html").string() + ")");
+    log.Line(result.status == kExitOk ? "result: ok"
+                                      : "result: exit status " + std::to_string(result.status));
+    return result;
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ReplayOptions options;
+    std::string scenarioPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            out << kUsage;
+            return kExitOk;
+        }
+        if (arg == "--print-default") {
+            out << DefaultScenarioText();
+            return kExitOk;
+        }
+        if (arg == "--out" || arg.rfind("--out=", 0) == 0) {
+            if (arg == "--out" && i + 1 >= args.size()) {
+                err << "illsxmk-replay: --out needs a folder\n" << kUsage;
+                return kExitBadInput;
+            }
+            options.outDir = arg == "--out" ? args[++i] : arg.substr(6);
+            if (options.outDir.empty()) {
+                err << "illsxmk-replay: --out needs a folder\n";
+                return kExitBadInput;
+            }
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            err << "illsxmk-replay: unknown option " << arg << "\n" << kUsage;
+            return kExitBadInput;
+        }
+        if (!scenarioPath.empty()) {
+            err << "illsxmk-replay: one scenario at a time (" << scenarioPath << ", " << arg
+                << ")\n";
+            return kExitBadInput;
+        }
+        scenarioPath = arg;
+    }
+
+    std::string text;
+    std::string source = "the default session";
+    if (scenarioPath.empty()) {
+        text = DefaultScenarioText();
+    } else {
+        std::ifstream file(scenarioPath, std::ios::binary);
+        std::error_code ec;
+        if (!file || fs::is_directory(scenarioPath, ec)) {
+            err << "illsxmk-replay: cannot read " << scenarioPath << '\n';
+            return kExitBadInput;
+        }
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        source = scenarioPath;
+    }
+    // Everything is checked before anything is written.
+    const ParseOutcome parsed = ParseScenario(text);
+    if (!parsed.scenario) {
+        err << "illsxmk-replay: " << source << ": " << parsed.error << '\n';
+        return kExitBadInput;
+    }
+    return ReplayScenario(*parsed.scenario, options, out, err).status;
+}
+
+}  // namespace replay

@@ -1,0 +1,320 @@
+#include "ReplayScene.h"
+
+#include <sxk/illustration/Illustration3dScene.h>
+#include <sxk/illustration/SbomInstance.h>
+#include <sxmk/MarkupData.h>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace replay {
+
+const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+dg::Camera3D MakeCamera(const ViewSpec& v) {
+    if (v.perspective)
+        return dg::Camera3D::Perspective(v.eye, v.target, v.up, v.fieldOfViewDegrees * kPi / 180.0,
+                                         v.width, v.height);
+    return dg::Camera3D::Parallel(v.eye, v.target, v.up, v.parallelWidth, v.width, v.height);
+}
+
+// The pool answers null instead of throwing; the replay cannot go on without its objects.
+template <typename T>
+T* Checked(T* object, const char* what) {
+    if (!object)
+        throw std::runtime_error(std::string("the host's memory pool had no memory for ") + what);
+    return object;
+}
+
+du::SmartPtr<sxmu::ModelNote> MakeNote(const std::string& text, const dg::DPoint3D& position) {
+    du::SmartPtr<sxmu::ModelNote> note(new sxmu::ModelNote(text));
+    note->location.SetPos(position);
+    return note;
+}
+
+}  // namespace
+
+Projector::Projector(const dg::Camera3D& cam) : camera(cam), sight(-cam.GetW()) {}
+
+double Projector::Depth(const dg::DPoint3D& world) const {
+    return dg::Dot(world - camera.eye, sight);
+}
+
+std::optional<Screen> Projector::Project(const dg::DPoint3D& world) const {
+    const double depth = Depth(world);
+    if (camera.perspective && !(depth > camera.nearDistance))
+        return std::nullopt;
+    const dg::DPoint3D w = world * camera.worldToWindow;
+    if (!std::isfinite(w.x) || !std::isfinite(w.y))
+        return std::nullopt;
+    return Screen{w.x, w.y, depth};
+}
+
+bool Projector::ClipToFront(dg::DPoint3D& a, dg::DPoint3D& b) const {
+    if (!camera.perspective)
+        return true;
+    const double limit = camera.nearDistance * 1.001;
+    const double da = Depth(a) - limit;
+    const double db = Depth(b) - limit;
+    if (!(da > 0.0) && !(db > 0.0))
+        return false;
+    if (!(da > 0.0))
+        a = a + (b - a) * (da / (da - db));
+    else if (!(db > 0.0))
+        b = b + (a - b) * (db / (db - da));
+    return true;
+}
+
+dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p) {
+    return placement.GetPos() + dg::DVec3(p.x, p.y, p.z) * placement.GetRotation();
+}
+
+dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v) {
+    return v * placement.GetRotation();
+}
+
+ReplayScene::ReplayScene(const Scenario& s)
+    : projector(MakeCamera(s.view)), preferences(new sxk::Preferences) {
+    if (s.view.shapeView) {
+        auto* shape = Checked(new sxk::ShapeView, "the view");
+        view = shape;
+        shapeView = shape;
+        shape->camera = projector.Camera();
+    } else {
+        view = Checked(new sxk::View, "the view");
+    }
+    auto* scene = new sxk::illustration::Illustration3dScene;
+    scene->SetMinCalloutSize(static_cast<sxmu::ModelNote::MinimumSize>(s.minCalloutSize));
+    view->scene = scene;
+    view->defaultPreferences = preferences;
+    SetPreselectionColor(s.preselectionColor);
+
+    for (const PartSpec& spec : s.parts) {
+        du::SmartPtr<sxk::Instance> instance(
+            Checked(new sxk::Instance(du::Symbol(spec.instance)), "an instance"));
+        if (spec.sbom) {
+            du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
+                new sxk::illustration::SbomInstance(du::Symbol(*spec.sbom)), "an SBOM instance"));
+            if (spec.weld)
+                sbom->SetWeld(
+                    Checked(new sxk::illustration::Weld(du::Symbol(*spec.weld)), "a weld"));
+            instance->SetSbomInstance(sbom);
+        }
+        parts.push_back(
+            PartEntry{spec, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
+    }
+
+    for (const LabelSpec& spec : s.labels) {
+        du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
+        label->note = MakeNote(spec.note, spec.position);
+        label->placement = spec.placement;
+        labels.push_back(LabelEntry{spec, label});
+    }
+
+    for (const LabelSpec& spec : s.callouts) {
+        CalloutEntry entry;
+        entry.spec = spec;
+        entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
+        entry.label->note = MakeNote(spec.note, spec.position);
+        if (spec.description)
+            entry.label->description =
+                new sxmk::Description(MakeNote(*spec.description, spec.position));
+        if (spec.title)
+            entry.label->title = new sxmk::Title(MakeNote(*spec.title, spec.position));
+        entry.label->placement = spec.placement;
+        entry.label->SetScene(view->GetScene());
+        const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
+        entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
+        if (!entry.shadow)
+            throw std::runtime_error("callout \"" + spec.id + "\" gave no shadow");
+        callouts.push_back(entry);
+    }
+
+    for (const CenterLineSpec& spec : s.centerLines) {
+        CenterLineEntry entry;
+        entry.spec = spec;
+        entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
+        sxmk::CenterLineXYZ& record = *entry.record;
+        record.placement = spec.placement;
+        // Filled as the viewer fills a new centre line: build, store, then the other setters.
+        std::vector<dg::DPoint3D> list;
+        record.SetDivRation(spec.ratio);
+        record.BuildPoints(spec.start, spec.end, spec.alongAxis, spec.startExtension,
+                           spec.endExtension, spec.ratio, dg::Location(spec.frame, {}),
+                           spec.axisOrder.data(), list);
+        record.SetPoints(list);
+        entry.lastStored = list;
+        du::Symbol partID(spec.partID);
+        record.SetPartID(partID);
+        record.SetEndPointAttached(spec.attached);
+        const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
+        entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+        if (!entry.shadow)
+            throw std::runtime_error("centre line \"" + spec.id + "\" gave no shadow");
+        centerLines.push_back(entry);
+        MapHandles(centerLines.back());
+    }
+}
+
+ReplayScene::~ReplayScene() {
+    // Shadows first: each holds its markup.
+    for (CenterLineEntry& e : centerLines)
+        e.shadow.reset();
+    for (CalloutEntry& e : callouts)
+        e.shadow.reset();
+    centerLines.clear();
+    callouts.clear();
+    labels.clear();
+    parts.clear();
+    if (view) {
+        view->defaultPreferences.reset();
+        view->scene.reset();
+    }
+}
+
+void ReplayScene::SetPreselectionColor(const PreferenceValue& value) {
+    switch (value.kind) {
+        case PreferenceValue::Absent:
+            preferences->Remove(kPreselectionColorKey);
+            break;
+        case PreferenceValue::Integer:
+            preferences->SetInt(kPreselectionColorKey, value.integer);
+            break;
+        case PreferenceValue::Colour:
+            preferences->SetColor(kPreselectionColorKey, value.colour);
+            break;
+        case PreferenceValue::Text:
+            preferences->SetText(kPreselectionColorKey, value.text);
+            break;
+    }
+}
+
+void ReplayScene::ApplyPreferences() {
+    for (LabelEntry& e : labels)
+        e.label->OnApplyPreferences(preferences);
+    for (CalloutEntry& e : callouts) {
+        e.label->OnApplyPreferences(preferences);
+        e.shadow->OnApplyPreferences(preferences);
+    }
+    for (CenterLineEntry& e : centerLines) {
+        e.record->OnApplyPreferences(preferences);
+        e.shadow->OnApplyPreferences(preferences);
+    }
+}
+
+sxmu::ModelContainer* ReplayScene::RootOf(const CenterLineEntry& entry) {
+    const sxmk::MarkupData* content = entry.shadow ? entry.shadow->GetContent() : nullptr;
+    return content ? dynamic_cast<sxmu::ModelContainer*>(content->GetModelBase().get()) : nullptr;
+}
+
+sxmu::ModelNoteDragger* ReplayScene::DraggerOf(const CalloutEntry& entry) {
+    const sxmk::MarkupData* content = entry.shadow ? entry.shadow->GetContent() : nullptr;
+    return content ? dynamic_cast<sxmu::ModelNoteDragger*>(content->GetModelBase().get()) : nullptr;
+}
+
+// A freshly built shadow lists its nodes head first: the jog arrow (when it applies), the end
+// sphere, the start sphere, the end extension arrow, the start extension arrow, the line. Drags
+// reorder the children later, so the mapping is read once per build and kept by identity.
+void ReplayScene::MapHandles(CenterLineEntry& entry) {
+    entry.handles.clear();
+    entry.normalAttrs.clear();
+    const sxmu::ModelContainer* root = RootOf(entry);
+    if (!root)
+        return;
+    for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
+        entry.normalAttrs[child.get()] = child->GetRenderAttrsVector().get();
+    std::vector<const sxmu::ModelBase*> spheres, arrows;
+    for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {
+        if (dynamic_cast<const sxmu::ModelSphere*>(child.get()))
+            spheres.push_back(child.get());
+        else if (dynamic_cast<const sxmu::ModelLeaderLine*>(child.get()))
+            arrows.push_back(child.get());
+    }
+    if (spheres.size() == 2) {
+        entry.handles[spheres[0]] = HandleName::EndPoint;
+        entry.handles[spheres[1]] = HandleName::StartPoint;
+        // Cross-check with the record: the start sphere sits on its true start point.
+        if (spheres[1]->location.GetPos() != entry.record->GetStartPoint() &&
+            spheres[0]->location.GetPos() == entry.record->GetStartPoint())
+            warnings.push_back(entry.spec.id + ": the spheres are not in the documented order");
+    }
+    std::size_t a = 0;
+    if (arrows.size() == 3)
+        entry.handles[arrows[a++]] = HandleName::Jog;
+    if (arrows.size() - a == 2) {
+        entry.handles[arrows[a]] = HandleName::EndExtension;
+        entry.handles[arrows[a + 1]] = HandleName::StartExtension;
+    }
+}
+
+std::optional<HandleName> ReplayScene::HandleOf(const CenterLineEntry& entry,
+                                                const sxmu::ModelBase* node) const {
+    const auto it = entry.handles.find(node);
+    if (it != entry.handles.end())
+        return it->second;
+    // The jog arrow of a shadow that was built without it joins the display later.
+    if (dynamic_cast<const sxmu::ModelLeaderLine*>(node))
+        return HandleName::Jog;
+    return std::nullopt;
+}
+
+sxmu::ModelBase* ReplayScene::NodeOf(const CenterLineEntry& entry, HandleName handle) const {
+    for (const auto& [node, name] : entry.handles)
+        if (name == handle)
+            return const_cast<sxmu::ModelBase*>(node);
+    if (handle == HandleName::Jog) {
+        if (const sxmu::ModelContainer* root = RootOf(entry))
+            for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
+                if (dynamic_cast<const sxmu::ModelLeaderLine*>(child.get()) &&
+                    HandleOf(entry, child.get()) == HandleName::Jog)
+                    return child.get();
+    }
+    return nullptr;
+}
+
+bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelBase* node) const {
+    if (!node)
+        return false;
+    const auto it = entry.normalAttrs.find(node);
+    if (it != entry.normalAttrs.end())
+        return node->GetRenderAttrsVector().get() != it->second;
+    // A jog arrow that joined the display later: its preselected line is the heavier one.
+    const sxmu::RenderAttrsVector* attrs = node->GetRenderAttrsVector().get();
+    return attrs && dynamic_cast<const sxmu::ModelLeaderLine*>(node) && attrs->weight == 4;
+}
+
+CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) {
+    for (CenterLineEntry& e : centerLines)
+        if (e.spec.id == id)
+            return &e;
+    return nullptr;
+}
+
+CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
+    for (CalloutEntry& e : callouts)
+        if (e.spec.id == id)
+            return &e;
+    return nullptr;
+}
+
+const std::string* ReplayScene::IdOf(const sxk::Object* object) const {
+    for (const PartEntry& e : parts)
+        if (e.shape.get() == object)
+            return &e.spec.id;
+    for (const LabelEntry& e : labels)
+        if (e.label.get() == object)
+            return &e.spec.id;
+    for (const CalloutEntry& e : callouts)
+        if (e.label.get() == object || e.shadow.get() == object)
+            return &e.spec.id;
+    for (const CenterLineEntry& e : centerLines)
+        if (e.record.get() == object || e.shadow.get() == object)
+            return &e.spec.id;
+    return nullptr;
+}
+
+}  // namespace replay

@@ -1,0 +1,125 @@
+#pragma once
+
+// The replay's stand-in for the viewer around the library: one view with its camera, window,
+// scene and preferences, the parts and labels of the scene, and the markups with their shadows.
+
+#include "Scenario.h"
+
+#include <dg/Camera3D.h>
+#include <du/SmartPtr.h>
+#include <sxk/Instance.h>
+#include <sxk/Preferences.h>
+#include <sxk/View.h>
+#include <sxmk/CalloutLabel.h>
+#include <sxmk/CalloutLabelShadow.h>
+#include <sxmk/CenterLineXYZ.h>
+#include <sxmk/CenterLineXYZShadow.h>
+#include <sxmk/Label.h>
+#include <sxmu/Model.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+// Key under which the viewer keeps the preselection colour.
+extern const char* const kPreselectionColorKey;
+
+// A window position in pixels and its depth (distance along the line of sight).
+struct Screen {
+    double x = 0.0;
+    double y = 0.0;
+    double depth = 0.0;
+};
+
+// Maps world points to the window with the camera's worldToWindow.
+class Projector {
+public:
+    explicit Projector(const dg::Camera3D& camera);
+
+    // Nothing for a point on or behind the eye's plane (perspective).
+    std::optional<Screen> Project(const dg::DPoint3D& world) const;
+    // Cuts the segment to the part in front of the eye; false when none of it is.
+    bool ClipToFront(dg::DPoint3D& a, dg::DPoint3D& b) const;
+    // Pixels per unit of a screen-sized node (a node of size 1 spans the viewport's height).
+    double ScreenUnit() const { return static_cast<double>(camera.viewportHeight); }
+    const dg::Camera3D& Camera() const { return camera; }
+
+private:
+    double Depth(const dg::DPoint3D& world) const;
+
+    dg::Camera3D camera;
+    dg::DVec3 sight;  // unit, from the eye towards the target
+};
+
+dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p);
+dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v);
+
+struct PartEntry {
+    PartSpec spec;
+    du::SmartPtr<sxk::ShapeInstance> shape;
+};
+
+struct LabelEntry {
+    LabelSpec spec;
+    du::SmartPtr<sxmk::Label> label;
+};
+
+struct CalloutEntry {
+    LabelSpec spec;
+    du::SmartPtr<sxmk::CalloutLabel> label;
+    du::SmartPtr<sxmk::CalloutLabelShadow> shadow;
+};
+
+struct CenterLineEntry {
+    CenterLineSpec spec;
+    du::SmartPtr<sxmk::CenterLineXYZ> record;
+    du::SmartPtr<sxmk::CenterLineXYZShadow> shadow;
+    // The handle each display node stands for; rebuilt whenever the shadow rebuilds.
+    std::map<const sxmu::ModelBase*, HandleName> handles;
+    // The render set each handle showed when it was built: another one means preselected.
+    std::map<const sxmu::ModelBase*, const sxmu::RenderAttrsVector*> normalAttrs;
+    // The list last stored with SetPoints (the record's along-axis data derive from it).
+    std::vector<dg::DPoint3D> lastStored;
+};
+
+class ReplayScene {
+public:
+    explicit ReplayScene(const Scenario& scenario);
+    ~ReplayScene();
+    ReplayScene(const ReplayScene&) = delete;
+    ReplayScene& operator=(const ReplayScene&) = delete;
+
+    // Stores the preselection colour into the view's preferences as the viewer keeps it.
+    void SetPreselectionColor(const PreferenceValue& value);
+    // Calls OnApplyPreferences on every markup and shadow of the view.
+    void ApplyPreferences();
+
+    // Reads which display node is which handle from a freshly built shadow.
+    void MapHandles(CenterLineEntry& entry);
+    std::optional<HandleName> HandleOf(const CenterLineEntry& entry,
+                                       const sxmu::ModelBase* node) const;
+    sxmu::ModelBase* NodeOf(const CenterLineEntry& entry, HandleName handle) const;
+    // True when the node shows its preselected appearance.
+    bool IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelBase* node) const;
+    static sxmu::ModelContainer* RootOf(const CenterLineEntry& entry);
+    static sxmu::ModelNoteDragger* DraggerOf(const CalloutEntry& entry);
+
+    CenterLineEntry* FindCenterLine(const std::string& id);
+    CalloutEntry* FindCallout(const std::string& id);
+    const std::string* IdOf(const sxk::Object* object) const;
+
+    du::SmartPtr<sxk::View> view;
+    sxk::ShapeView* shapeView = nullptr;  // null for a plain view
+    Projector projector;
+    du::SmartPtr<sxk::Preferences> preferences;
+    std::vector<PartEntry> parts;
+    std::vector<LabelEntry> labels;
+    std::vector<CalloutEntry> callouts;
+    std::vector<CenterLineEntry> centerLines;
+    std::vector<std::string> warnings;
+};
+
+}  // namespace replay

@@ -1,0 +1,161 @@
+#pragma once
+
+// A scripted viewer session: the view, the scene, the centre lines, the preferences and the
+// actions to play. Everything here has been validated by ParseScenario, so the runner can rely
+// on it (finite numbers, positive viewport, pointer inside the window, known ids, axis orders
+// that are permutations).
+
+#include <dg/Color.h>
+#include <dg/Location.h>
+#include <dg/Matrix.h>
+#include <dg/Vector.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+struct ViewSpec {
+    bool shapeView = true;    // false: a plain view (no camera, no picking)
+    bool perspective = true;  // shape views only
+    dg::DPoint3D eye{0.0, 0.0, 20.0};
+    dg::DPoint3D target;
+    dg::DVec3 up{0.0, 1.0, 0.0};
+    double fieldOfViewDegrees = 45.0;
+    double parallelWidth = 20.0;
+    int width = 800;
+    int height = 600;
+};
+
+struct PartSpec {
+    std::string id;
+    dg::DPoint3D min;
+    dg::DPoint3D max;
+    std::string instance;  // instance ID path
+    std::optional<std::string> sbom;
+    std::optional<std::string> weld;  // needs an SBOM instance
+};
+
+// A plain label or a callout label: a note at a position of the scene.
+struct LabelSpec {
+    std::string id;
+    std::string note;
+    std::optional<std::string> description;  // callouts only
+    std::optional<std::string> title;        // callouts only
+    dg::DPoint3D position;
+    dg::Location placement;
+};
+
+struct CenterLineSpec {
+    std::string id;
+    dg::DPoint3D start;
+    dg::DPoint3D end;
+    bool alongAxis = false;
+    float startExtension = 0.0f;
+    float endExtension = 0.0f;
+    float ratio = 0.5f;
+    dg::FMat33 frame;
+    std::array<unsigned short, 3> axisOrder{0, 1, 2};
+    std::string partID;
+    bool attached = false;
+    dg::Location placement;
+};
+
+// The preselection colour as the viewer keeps it: absent, an integer 0xRRGGBB, a colour value, or
+// some text (which the viewer cannot read as a colour).
+struct PreferenceValue {
+    enum Kind { Absent, Integer, Colour, Text } kind = Absent;
+    int integer = 0;
+    dg::Color colour;
+    std::string text;
+};
+
+enum class HandleName { StartPoint, EndPoint, StartExtension, EndExtension, Jog };
+constexpr std::array<HandleName, 5> kAllHandles{HandleName::StartPoint, HandleName::EndPoint,
+                                                HandleName::StartExtension,
+                                                HandleName::EndExtension, HandleName::Jog};
+const char* HandleKey(HandleName handle);    // "startPoint", ...
+const char* HandleLabel(HandleName handle);  // "start-point sphere", ...
+
+// One result of an explicit pick.
+struct PickResultSpec {
+    std::string object;     // id of a part, label, callout or centre line
+    bool asShadow = false;  // a centre line reported by its shadow rather than its record
+    std::optional<dg::DPoint3D> point;  // default: the object's reference point
+};
+
+// Checks of an expect action. Unset members are not checked.
+struct Expectation {
+    std::string markup;  // id of a centre line or a callout; empty for session-wide checks
+    double tolerance = 1e-6;
+
+    // Centre-line record.
+    std::optional<dg::DPoint3D> startPoint, endPoint;
+    std::optional<double> startExtension, endExtension, ratio;
+    std::optional<bool> alongAxis, attached;
+    std::optional<std::vector<dg::DPoint3D>> points;
+    std::optional<std::string> partID;
+    // Centre-line shadow.
+    std::vector<std::pair<HandleName, dg::DPoint3D>> handles;  // node positions, object space
+    std::optional<std::vector<HandleName>> shown;              // handles in the display, any order
+    std::optional<std::string> highlighted;  // handle key drawn preselected, or "none"
+    std::optional<int> pickedNode;
+    std::optional<std::string> endPointItem;      // "none", "sbom:<path>" or "instance:<path>"
+    std::optional<std::string> startPointItem;    // likewise
+    std::optional<std::string> connectionTarget;  // label or callout id, or "none"
+    // Callout label.
+    std::optional<dg::DPoint3D> position;
+    // Session.
+    std::optional<std::vector<std::string>> operations;  // recorded operation names, oldest first
+    std::optional<std::string> lastOperation;
+    std::optional<std::vector<std::string>> undo;  // undo stack names, oldest first
+    std::optional<std::vector<std::string>> redo;
+    std::optional<int> controllerCalls;
+    std::optional<int> pendingPicks;
+    std::optional<std::string> cursor;  // window cursor name, "" for the default cursor
+};
+
+struct Action {
+    enum Kind { Hover, Press, Move, Release, Pick, Preferences, Undo, Redo, Expect } kind = Hover;
+    int x = 0;
+    int y = 0;
+    // Pick: explicit results (when hasResults), else a ray cast at the pick's position.
+    bool hasResults = false;
+    std::vector<PickResultSpec> results;
+    int status = 0;
+    // Preferences.
+    PreferenceValue preselectionColor;
+    // Expect.
+    Expectation expect;
+    std::string comment;
+};
+const char* ActionName(Action::Kind kind);
+
+struct Scenario {
+    std::string name;
+    std::string description;
+    ViewSpec view;
+    int minCalloutSize = 1;  // sxmu::ModelNote::MinimumSize
+    std::vector<PartSpec> parts;
+    std::vector<LabelSpec> labels;
+    std::vector<LabelSpec> callouts;
+    std::vector<CenterLineSpec> centerLines;
+    PreferenceValue preselectionColor;
+    std::vector<Action> actions;
+};
+
+// Either a scenario or one message naming the place of the first problem found.
+struct ParseOutcome {
+    std::optional<Scenario> scenario;
+    std::string error;
+};
+
+// Reads and validates a whole scenario; nothing is partially accepted.
+ParseOutcome ParseScenario(const std::string& text);
+
+// The built-in default session (JSON text).
+const std::string& DefaultScenarioText();
+
+}  // namespace replay

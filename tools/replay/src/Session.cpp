@@ -1,0 +1,582 @@
+#include "Session.h"
+
+#include "RecordState.h"
+#include "WindowShapes.h"
+
+#include <sxk/Kernel.h>
+#include <sxk/Operation.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace replay {
+
+namespace {
+
+std::string Pixel(int x, int y) {
+    return std::to_string(x) + "," + std::to_string(y);
+}
+
+std::string Pixel(const Point2& p) {
+    return Pixel(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+}
+
+std::string PreferenceText(const PreferenceValue& v) {
+    char buffer[64];
+    switch (v.kind) {
+        case PreferenceValue::Absent:
+            return "removed";
+        case PreferenceValue::Integer:
+            std::snprintf(buffer, sizeof buffer, "0x%06X (integer)",
+                          static_cast<unsigned>(v.integer));
+            return buffer;
+        case PreferenceValue::Colour:
+            std::snprintf(buffer, sizeof buffer, "colour (%g, %g, %g, %g)",
+                          static_cast<double>(v.colour.r), static_cast<double>(v.colour.g),
+                          static_cast<double>(v.colour.b), static_cast<double>(v.colour.a));
+            return buffer;
+        case PreferenceValue::Text:
+            return "text \"" + v.text + "\"";
+    }
+    return "?";
+}
+
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+std::string Join(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + Quote(items[i]);
+    return out + "]";
+}
+
+bool Near(double a, double b, double tolerance) {
+    return std::fabs(a - b) <= tolerance || (std::isnan(a) && std::isnan(b));
+}
+
+bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance) {
+    return Near(a.x, b.x, tolerance) && Near(a.y, b.y, tolerance) && Near(a.z, b.z, tolerance);
+}
+
+// Notification counts of every markup and shadow, by a readable name.
+std::map<std::string, int> Notifications(const ReplayScene& scene) {
+    std::map<std::string, int> counts;
+    for (const CenterLineEntry& e : scene.centerLines) {
+        counts[e.spec.id + " record"] = e.record->contentChangedCount;
+        counts[e.spec.id + " shadow"] = e.shadow->contentChangedCount;
+    }
+    for (const CalloutEntry& e : scene.callouts) {
+        counts[e.spec.id + " label"] = e.label->contentChangedCount;
+        counts[e.spec.id + " shadow"] = e.shadow->contentChangedCount;
+    }
+    for (const LabelEntry& e : scene.labels)
+        counts[e.spec.id + " label"] = e.label->contentChangedCount;
+    return counts;
+}
+
+struct States {
+    std::vector<CenterLineState> lines;
+    std::vector<CalloutState> callouts;
+};
+
+States CaptureAll(const ReplayScene& scene) {
+    States s;
+    for (const CenterLineEntry& e : scene.centerLines)
+        s.lines.push_back(CaptureCenterLine(e));
+    for (const CalloutEntry& e : scene.callouts)
+        s.callouts.push_back(CaptureCallout(e));
+    return s;
+}
+
+}  // namespace
+
+HostGuard::HostGuard() {
+    sxk::RecordedOperations().clear();
+    if (!sxk::Kernel::GetKernel()) {
+        sxk::Kernel::Install();
+        installed = true;
+    }
+}
+
+HostGuard::~HostGuard() {
+    if (installed)
+        sxk::Kernel::Remove();
+}
+
+Session::Session(const Scenario& s) : scenario(s), scene(s), controller(scene) {
+    for (CenterLineEntry& e : scene.centerLines)
+        e.record->SetController(&controller);
+    for (CalloutEntry& e : scene.callouts)
+        e.label->SetController(&controller);
+}
+
+Session::~Session() {
+    // A drag still open is let go the way the framework would, before anything goes away.
+    if (driver && driver->IsDragging())
+        driver->Release();
+    driver.reset();
+    // A pick never completed is given up with a failure status, so its event is let go.
+    if (scene.shapeView)
+        while (scene.shapeView->CompletePick({}, -1)) {
+        }
+    for (CenterLineEntry& e : scene.centerLines)
+        e.record->SetController(nullptr);
+    for (CalloutEntry& e : scene.callouts)
+        e.label->SetController(nullptr);
+    sxk::RecordedOperations().clear();
+}
+
+sxk::Window* Session::Window() const {
+    return scene.view ? scene.view->GetWindow().get() : nullptr;
+}
+
+std::vector<std::string> Session::OperationNames() const {
+    std::vector<std::string> names;
+    for (const du::SmartPtr<sxk::Operation>& op : sxk::RecordedOperations())
+        if (op)
+            names.push_back(op->GetName());
+    return names;
+}
+
+bool Session::Busy() const {
+    return (driver && driver->IsDragging()) ||
+           (scene.shapeView && !scene.shapeView->pendingPicks.empty());
+}
+
+std::vector<std::string> Session::Describe() const {
+    std::vector<std::string> lines;
+    const Projector& proj = scene.projector;
+    const ViewSpec& v = scenario.view;
+    lines.push_back(std::string(v.shapeView ? "shape view" : "plain view") + " " +
+                    std::to_string(v.width) + "x" + std::to_string(v.height) + ", " +
+                    (v.perspective ? "perspective " + Format(v.fieldOfViewDegrees) + " deg"
+                                   : "parallel, width " + Format(v.parallelWidth)) +
+                    ", eye " + Format(v.eye) + ", target " + Format(v.target));
+    for (const PartEntry& e : scene.parts) {
+        std::string line = "part " + e.spec.id + " " + Format(e.spec.min) + ".." +
+                           Format(e.spec.max) + ", instance " + Quote(e.spec.instance);
+        if (e.spec.sbom)
+            line += ", sbom " + Quote(*e.spec.sbom);
+        if (e.spec.weld)
+            line += ", weld " + Quote(*e.spec.weld);
+        const dg::DPoint3D centre((e.spec.min.x + e.spec.max.x) / 2,
+                                  (e.spec.min.y + e.spec.max.y) / 2,
+                                  (e.spec.min.z + e.spec.max.z) / 2);
+        if (const auto at = proj.Project(centre))
+            line += "; centre at pixel " + Pixel(Point2{at->x, at->y});
+        lines.push_back(line);
+    }
+    for (const LabelEntry& e : scene.labels)
+        if (const auto box = LabelBox(proj, e))
+            lines.push_back("label " + e.spec.id + " " + Quote(e.spec.note) + " at pixel " +
+                            Pixel(box->anchor));
+    for (const CalloutEntry& e : scene.callouts)
+        if (const auto box = CalloutBox(proj, e))
+            lines.push_back("callout " + e.spec.id + " " + Quote(e.spec.note) + " at pixel " +
+                            Pixel(box->anchor) + ", box " + Format(box->width) + "x" +
+                            Format(box->height));
+    for (const CenterLineEntry& e : scene.centerLines) {
+        sxmk::CenterLineXYZ& r = *e.record;
+        lines.push_back(
+            "centre line " + e.spec.id + (r.IsAlongAxis() ? " along axis" : " straight") + ", " +
+            std::to_string(r.GetPoints()->size()) + " points " + Format(*r.GetPoints()) +
+            ", extensions " + Format(r.GetStartExtention()) + " / " + Format(r.GetEndExtention()) +
+            ", ratio " + Format(r.GetDivRation()) + ", part " + Quote(r.GetPartID().str()) +
+            (r.IsEndPointAttached() ? ", end attached" : ""));
+        std::string handles = "  handles of " + e.spec.id + ":";
+        bool any = false;
+        for (HandleName h : kAllHandles) {
+            const sxmu::ModelBase* node = scene.NodeOf(e, h);
+            const sxmu::ModelContainer* root = ReplayScene::RootOf(e);
+            if (!node || !root || !root->Contains(node))
+                continue;
+            std::optional<Point2> at;
+            if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node)) {
+                if (const auto shape = SphereInWindow(proj, r.placement, *sphere))
+                    at = shape->centre;
+            } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
+                if (const auto shape = ArrowInWindow(proj, r.placement, *arrow))
+                    at = Point2{(shape->base.x + shape->end.x) / 2,
+                                (shape->base.y + shape->end.y) / 2};
+            }
+            if (at) {
+                handles += std::string(any ? "," : "") + " " + HandleKey(h) + " " + Pixel(*at);
+                any = true;
+            }
+        }
+        lines.push_back(handles + (any ? "" : " none shown"));
+    }
+    for (const std::string& w : scene.warnings)
+        lines.push_back("warning: " + w);
+    return lines;
+}
+
+ActionLog Session::Play(std::size_t index) {
+    const Action& a = scenario.actions.at(index);
+    ActionLog log;
+    log.headline = "[" + std::to_string(index + 1) + "] " + ActionName(a.kind);
+    if (a.kind == Action::Hover || a.kind == Action::Press || a.kind == Action::Move)
+        log.headline += " " + Pixel(a.x, a.y);
+    if (!a.comment.empty())
+        log.details.push_back("# " + a.comment);
+
+    const States before = CaptureAll(scene);
+    const std::map<std::string, int> notifiedBefore = Notifications(scene);
+    const std::size_t recordedBefore = sxk::RecordedOperations().size();
+    const std::string cursorBefore = Window() ? Window()->currentCursor.str() : "";
+    const std::size_t warningsBefore = scene.warnings.size();
+
+    switch (a.kind) {
+        case Action::Hover:
+            Hover(a, log);
+            break;
+        case Action::Press:
+            Press(a, log);
+            break;
+        case Action::Move:
+            Move(a, log);
+            break;
+        case Action::Release:
+            Release(log);
+            break;
+        case Action::Pick:
+            Pick(a, log);
+            break;
+        case Action::Preferences:
+            Preferences(a, log);
+            break;
+        case Action::Undo:
+        case Action::Redo:
+            UndoOrRedo(a.kind == Action::Undo, log);
+            break;
+        case Action::Expect:
+            Expect(a.expect, log);
+            break;
+    }
+
+    controller.SettleAction();
+    for (std::string& note : controller.TakeNotes())
+        log.details.push_back(std::move(note));
+    const auto& history = sxk::RecordedOperations();
+    for (std::size_t i = recordedBefore; i < history.size(); ++i)
+        log.details.push_back("operation recorded: " +
+                              Quote(history[i] ? history[i]->GetName() : std::string("(null)")));
+    const States after = CaptureAll(scene);
+    for (std::size_t i = 0; i < after.lines.size(); ++i)
+        for (std::string& line :
+             DescribeChanges(scene.centerLines[i].spec.id, before.lines[i], after.lines[i]))
+            log.details.push_back(std::move(line));
+    for (std::size_t i = 0; i < after.callouts.size(); ++i)
+        for (std::string& line :
+             DescribeChanges(scene.callouts[i].spec.id, before.callouts[i], after.callouts[i]))
+            log.details.push_back(std::move(line));
+    std::string notified;
+    for (const auto& [name, count] : Notifications(scene)) {
+        const int delta = count - notifiedBefore.at(name);
+        if (delta != 0)
+            notified += (notified.empty() ? "" : ", ") + name + " +" + std::to_string(delta);
+    }
+    if (!notified.empty())
+        log.details.push_back("content changed: " + notified);
+    const std::string cursorAfter = Window() ? Window()->currentCursor.str() : "";
+    if (cursorAfter != cursorBefore)
+        log.details.push_back("cursor: " + (cursorAfter.empty() ? "default" : cursorAfter));
+    for (std::size_t i = warningsBefore; i < scene.warnings.size(); ++i)
+        log.details.push_back("warning: " + scene.warnings[i]);
+    return log;
+}
+
+void Session::ClearHover(ActionLog& log) {
+    if (hoveredShadow) {
+        hoveredShadow->ClearPreselectHighlight();
+        log.details.push_back("preselection cleared");
+    }
+    hoveredShadow = nullptr;
+    hoveredNode = nullptr;
+}
+
+void Session::Hover(const Action& a, ActionLog& log) {
+    pointer.known = true;
+    pointer.x = a.x;
+    pointer.y = a.y;
+    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    const sxmu::ModelBase* node = hit ? hit->node : nullptr;
+    if (node && node == hoveredNode) {
+        log.headline += ": still over " + hit->Describe();
+        return;
+    }
+    ClearHover(log);
+    if (!hit) {
+        log.headline += ": over nothing";
+        if (sxk::Window* w = Window(); w && !w->currentCursor.IsEmpty())
+            w->ResetCursor();
+        return;
+    }
+    char distance[32];
+    std::snprintf(distance, sizeof distance, "%.1f", hit->distance);
+    log.headline += ": over " + hit->Describe() + " (" + distance + " px)";
+    sxmk::MarkupShadow* shadow = hit->Shadow();
+    const du::SmartPtr<sxmu::ModelBase> held(hit->node);
+    shadow->PreselectHighlight(held);
+    hoveredShadow = shadow;
+    hoveredNode = node;
+    log.details.push_back("PreselectHighlight(" + hit->Describe() + ")");
+    du::Symbol cursor;
+    const bool shows = shadow->GetDragCursor(held, cursor);
+    log.details.push_back(std::string("GetDragCursor -> ") + (shows ? "true" : "false") + ", " +
+                          (cursor.IsEmpty() ? "no cursor name" : cursor.str()));
+    if (sxk::Window* w = Window(); w && shows && !cursor.IsEmpty())
+        w->SetCursor(cursor);
+}
+
+void Session::Press(const Action& a, ActionLog& log) {
+    pointer.known = true;
+    pointer.x = pointer.startX = a.x;
+    pointer.y = pointer.startY = a.y;
+    pointer.pressed = true;
+    pointer.dragging = false;
+    if (driver && driver->IsDragging()) {
+        log.details.push_back("the drag still open is released first");
+        driver->Release();
+    }
+    driver.reset();
+    draggedShadow = nullptr;
+    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    if (!hit) {
+        log.headline += ": on nothing, no drag";
+        return;
+    }
+    sxmk::MarkupShadow* shadow = hit->Shadow();
+    controller.BeginDrag(shadow->MarkupOfShadow().get());
+    driver = std::make_unique<sxmk::DragDriver>(*shadow);
+    const bool accepted = driver->Start(hit->node, a.x, a.y);
+    log.headline += ": grabbed " + hit->Describe() + (accepted ? "" : " (drag refused)");
+    if (!accepted) {
+        driver.reset();
+        return;
+    }
+    draggedShadow = shadow;
+    pointer.dragging = true;
+    if (hit->line)
+        log.details.push_back("HandleDragStart -> true; picked node " +
+                              std::to_string(hit->line->shadow->GetPickedNode()));
+    else
+        log.details.push_back("HandleDragStart -> true");
+}
+
+void Session::Move(const Action& a, ActionLog& log) {
+    pointer.known = true;
+    pointer.x = a.x;
+    pointer.y = a.y;
+    if (!driver || !driver->IsDragging()) {
+        log.headline += ": pointer moved, no drag";
+        return;
+    }
+    driver->Move(a.x, a.y);
+    log.headline += ": drag step";
+    log.details.push_back("HandleDragStep; drag vector " + Format(draggedShadow->dragVector));
+}
+
+void Session::Release(ActionLog& log) {
+    pointer.pressed = false;
+    pointer.dragging = false;
+    if (!driver || !driver->IsDragging()) {
+        log.headline += ": no drag";
+        driver.reset();
+        return;
+    }
+    const std::size_t picksBefore = scene.shapeView ? scene.shapeView->pendingPicks.size() : 0;
+    driver->Release();
+    driver.reset();
+    draggedShadow = nullptr;
+    log.headline += ": drag stopped";
+    log.details.push_back("HandleDragStop");
+    if (scene.shapeView && scene.shapeView->pendingPicks.size() > picksBefore) {
+        const auto& pick = scene.shapeView->pendingPicks.back();
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%04X", pick.flags);
+        log.details.push_back("pick requested at " + Pixel(pick.x, pick.y) + " (flags " + flags +
+                              "), waiting for a pick action");
+    }
+}
+
+void Session::Pick(const Action& a, ActionLog& log) {
+    if (!scene.shapeView || scene.shapeView->pendingPicks.empty()) {
+        log.headline += ": no pick pending, nothing to complete";
+        return;
+    }
+    const sxk::ShapeView::PendingPick& pending = scene.shapeView->pendingPicks.front();
+    const std::vector<PickHit> hits =
+        a.hasResults ? ExplicitPick(scene, a.results) : CastPick(scene, pending.x, pending.y);
+    log.headline +=
+        a.hasResults ? ": given results" : ": ray cast at " + Pixel(pending.x, pending.y);
+    log.headline += ", status " + std::to_string(a.status);
+    std::vector<sxk::PickResult> results;
+    for (const PickHit& hit : hits) {
+        results.push_back(hit.result);
+        log.details.push_back("result " + std::to_string(results.size()) + ": " + hit.description);
+    }
+    if (hits.empty())
+        log.details.push_back("no results");
+    scene.shapeView->CompletePick(results, a.status);
+    log.details.push_back("CompletePick(" + std::to_string(results.size()) + " results, status " +
+                          std::to_string(a.status) + ")");
+}
+
+void Session::Preferences(const Action& a, ActionLog& log) {
+    scene.SetPreselectionColor(a.preselectionColor);
+    log.headline += ": preselection colour " + PreferenceText(a.preselectionColor);
+    dg::Color colour;
+    if (scene.preferences->GetIntUIAsColor(kPreselectionColorKey, colour, nullptr)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the viewer reads it as (%.4g, %.4g, %.4g, %.4g)",
+                      static_cast<double>(colour.r), static_cast<double>(colour.g),
+                      static_cast<double>(colour.b), static_cast<double>(colour.a));
+        log.details.push_back(text);
+    } else {
+        log.details.push_back("the viewer cannot read it as a colour");
+    }
+    scene.ApplyPreferences();
+    log.details.push_back("OnApplyPreferences on every markup and shadow");
+}
+
+void Session::UndoOrRedo(bool undo, ActionLog& log) {
+    // The viewer does not undo under a drag that is still open.
+    if (Busy()) {
+        log.headline += ": ignored, a drag or its pick is still open";
+        return;
+    }
+    const std::vector<std::string> names = undo ? controller.UndoNames() : controller.RedoNames();
+    const bool done = undo ? controller.Undo() : controller.Redo();
+    if (!done) {
+        log.headline += undo ? ": nothing to undo" : ": nothing to redo";
+        return;
+    }
+    log.headline += " " + Quote(names.back());
+    // The rebuilt shadow has new nodes and no highlight.
+    hoveredShadow = nullptr;
+    hoveredNode = nullptr;
+}
+
+void Session::Expect(const Expectation& e, ActionLog& log) {
+    auto check = [&](const std::string& what, bool ok, const std::string& expected,
+                     const std::string& actual) {
+        if (ok) {
+            ++log.checksPassed;
+            return;
+        }
+        ++log.checksFailed;
+        log.details.push_back("FAILED " + what + ": expected " + expected + ", got " + actual);
+    };
+    const double tol = e.tolerance;
+    auto point = [&](const std::string& what, const std::optional<dg::DPoint3D>& want,
+                     const dg::DPoint3D& got) {
+        if (want)
+            check(what, Near(*want, got, tol), Format(*want), Format(got));
+    };
+    auto number = [&](const std::string& what, const std::optional<double>& want, double got) {
+        if (want)
+            check(what, Near(*want, got, tol), Format(*want), Format(got));
+    };
+    auto text = [&](const std::string& what, const std::optional<std::string>& want,
+                    const std::string& got) {
+        if (want)
+            check(what, *want == got, Quote(*want), Quote(got));
+    };
+    auto names = [&](const std::string& what, const std::optional<std::vector<std::string>>& want,
+                     const std::vector<std::string>& got) {
+        if (want)
+            check(what, *want == got, Join(*want), Join(got));
+    };
+
+    const std::string prefix = e.markup.empty() ? "" : e.markup + ".";
+    if (CenterLineEntry* entry = scene.FindCenterLine(e.markup)) {
+        sxmk::CenterLineXYZ& r = *entry->record;
+        sxmk::CenterLineXYZShadow& shadow = *entry->shadow;
+        point(prefix + "startPoint", e.startPoint, r.GetStartPoint());
+        point(prefix + "endPoint", e.endPoint, r.GetEndPoint());
+        number(prefix + "startExtension", e.startExtension, r.GetStartExtention());
+        number(prefix + "endExtension", e.endExtension, r.GetEndExtention());
+        number(prefix + "ratio", e.ratio, r.GetDivRation());
+        if (e.alongAxis)
+            check(prefix + "alongAxis", *e.alongAxis == r.IsAlongAxis(),
+                  *e.alongAxis ? "true" : "false", r.IsAlongAxis() ? "true" : "false");
+        if (e.attached)
+            check(prefix + "attached", *e.attached == r.IsEndPointAttached(),
+                  *e.attached ? "true" : "false", r.IsEndPointAttached() ? "true" : "false");
+        text(prefix + "partID", e.partID, r.GetPartID().str());
+        if (e.points) {
+            const std::vector<dg::DPoint3D>& got = *r.GetPoints();
+            bool ok = got.size() == e.points->size();
+            for (std::size_t i = 0; ok && i < got.size(); ++i)
+                ok = Near((*e.points)[i], got[i], tol);
+            check(prefix + "points", ok, Format(*e.points), Format(got));
+        }
+        for (const auto& [handle, want] : e.handles) {
+            const sxmu::ModelBase* node = scene.NodeOf(*entry, handle);
+            if (!node)
+                check(prefix + "handles." + HandleKey(handle), false, Format(want), "no such node");
+            else
+                point(prefix + "handles." + HandleKey(handle), want, node->location.GetPos());
+        }
+        const sxmu::ModelContainer* root = ReplayScene::RootOf(*entry);
+        if (e.shown) {
+            std::vector<std::string> want, got;
+            for (HandleName h : *e.shown)
+                want.push_back(HandleKey(h));
+            if (root)
+                for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
+                    if (const auto h = scene.HandleOf(*entry, child.get()))
+                        got.push_back(HandleKey(*h));
+            std::sort(want.begin(), want.end());
+            std::sort(got.begin(), got.end());
+            check(prefix + "shown", want == got, Join(want), Join(got));
+        }
+        if (e.highlighted) {
+            std::string got = "none";
+            for (HandleName h : kAllHandles)
+                if (scene.IsHighlighted(*entry, scene.NodeOf(*entry, h)))
+                    got = got == "none" ? HandleKey(h) : got + "+" + HandleKey(h);
+            text(prefix + "highlighted", e.highlighted, got);
+        }
+        if (e.pickedNode)
+            check(prefix + "pickedNode", *e.pickedNode == shadow.GetPickedNode(),
+                  std::to_string(*e.pickedNode), std::to_string(shadow.GetPickedNode()));
+        text(prefix + "endPointItem", e.endPointItem, DescribeItem(shadow.GetEndPointItem()));
+        text(prefix + "startPointItem", e.startPointItem, DescribeItem(shadow.GetStartPointItem()));
+        if (e.connectionTarget) {
+            const du::SmartPtr<sxk::Markup> target = shadow.GetConnectionTarget();
+            const std::string* id = target ? scene.IdOf(target.get()) : nullptr;
+            text(prefix + "connectionTarget", e.connectionTarget,
+                 target ? (id ? *id : std::string("?")) : std::string("none"));
+        }
+    }
+    if (CalloutEntry* entry = scene.FindCallout(e.markup))
+        point(prefix + "position", e.position, entry->label->GetPos());
+
+    const std::vector<std::string> operations = OperationNames();
+    names("operations", e.operations, operations);
+    text("lastOperation", e.lastOperation, operations.empty() ? "" : operations.back());
+    names("undo", e.undo, controller.UndoNames());
+    names("redo", e.redo, controller.RedoNames());
+    if (e.controllerCalls)
+        check("controllerCalls", *e.controllerCalls == controller.Calls(),
+              std::to_string(*e.controllerCalls), std::to_string(controller.Calls()));
+    if (e.pendingPicks) {
+        const int pending =
+            scene.shapeView ? static_cast<int>(scene.shapeView->pendingPicks.size()) : 0;
+        check("pendingPicks", *e.pendingPicks == pending, std::to_string(*e.pendingPicks),
+              std::to_string(pending));
+    }
+    text("cursor", e.cursor, Window() ? Window()->currentCursor.str() : "");
+
+    log.headline += (e.markup.empty() ? "" : " " + e.markup) + ": " +
+                    std::to_string(log.checksPassed) + " passed, " +
+                    std::to_string(log.checksFailed) + " failed";
+}
+
+}  // namespace replay

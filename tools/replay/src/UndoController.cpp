@@ -1,0 +1,189 @@
+#include "UndoController.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace replay {
+
+namespace {
+
+// Name of an undo entry whose drag came without an operation.
+const char* const kUnnamedEdit = "Edit";
+
+}  // namespace
+
+UndoController::UndoController(ReplayScene& replayScene) : scene(replayScene) {}
+
+std::optional<UndoController::Target> UndoController::Find(const sxk::Markup* markup) const {
+    for (std::size_t i = 0; i < scene.centerLines.size(); ++i)
+        if (scene.centerLines[i].record.get() == markup)
+            return Target{false, i};
+    for (std::size_t i = 0; i < scene.callouts.size(); ++i)
+        if (scene.callouts[i].label.get() == markup)
+            return Target{true, i};
+    return std::nullopt;
+}
+
+std::string UndoController::IdOf(const Target& t) const {
+    return t.callout ? scene.callouts[t.index].spec.id : scene.centerLines[t.index].spec.id;
+}
+
+UndoController::Snapshot UndoController::Capture(const Target& t) const {
+    Snapshot s;
+    s.target = t;
+    if (t.callout)
+        s.callout = CaptureCallout(scene.callouts[t.index]);
+    else
+        s.line = CaptureCenterLine(scene.centerLines[t.index]);
+    return s;
+}
+
+void UndoController::Restore(const Snapshot& s) {
+    if (s.target.callout)
+        RestoreCallout(scene.callouts[s.target.index], s.callout);
+    else
+        RestoreCenterLine(scene, scene.centerLines[s.target.index], s.line);
+}
+
+void UndoController::BeginDrag(const sxk::Markup* markup) {
+    const std::optional<Target> t = Find(markup);
+    if (!t)
+        return;
+    dragStarts.erase(std::remove_if(dragStarts.begin(), dragStarts.end(),
+                                    [&](const Snapshot& s) { return s.target == *t; }),
+                     dragStarts.end());
+    dragStarts.push_back(Capture(*t));
+}
+
+bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                                      const du::SmartPtr<sxk::Markup>& shadow,
+                                      const du::SmartPtr<sxk::Operation>& operation) {
+    ++calls;
+    const std::optional<Target> t = Find(markup.get());
+    if (!t) {
+        notes.push_back("controller: a markup the scene does not hold; nothing applied");
+        return false;
+    }
+    const std::string id = IdOf(*t);
+    const std::string opText =
+        operation ? "operation \"" + operation->GetName() + "\"" : std::string("no operation");
+
+    Entry entry;
+    entry.hasOperation = static_cast<bool>(operation);
+    entry.name = operation ? operation->GetName() : kUnnamedEdit;
+    const auto start = std::find_if(dragStarts.begin(), dragStarts.end(),
+                                    [&](const Snapshot& s) { return s.target == *t; });
+    // A stop without a drag of ours (a broadcast, say): undo returns to the state found now.
+    entry.before = start != dragStarts.end() ? *start : Capture(*t);
+
+    bool changed = false;
+    if (t->callout) {
+        CalloutEntry& e = scene.callouts[t->index];
+        const auto* calloutShadow = dynamic_cast<const sxmk::CalloutLabelShadow*>(shadow.get());
+        if (calloutShadow && e.label->note) {
+            const dg::DPoint3D before = e.label->GetPos();
+            e.label->note->location.SetPos(calloutShadow->GetPos());
+            changed = before != e.label->GetPos();
+            notes.push_back("controller: " + id + " HandleShadowStop(" + opText +
+                            "): label moved to " + Format(e.label->GetPos()));
+        } else {
+            notes.push_back("controller: " + id + " HandleShadowStop(" + opText +
+                            "): no callout shadow or note, nothing applied");
+        }
+        // The callout shadow records its operation itself, after this call.
+    } else {
+        CenterLineEntry& e = scene.centerLines[t->index];
+        auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+        const std::vector<dg::DPoint3D> points =
+            lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
+        std::string what;
+        if (points.size() >= 2) {
+            e.record->SetPoints(points);
+            e.lastStored = points;
+            changed = true;
+            what = "stored the shadow's " + std::to_string(points.size()) + " points";
+        } else {
+            what = "the shadow gave " + std::to_string(points.size()) + " points, nothing applied";
+        }
+        if (lineShadow) {
+            const du::SmartPtr<sxk::Markup> target = lineShadow->GetConnectionTarget();
+            const std::string* targetId = target ? scene.IdOf(target.get()) : nullptr;
+            what += "; start item " + DescribeItem(lineShadow->GetStartPointItem()) +
+                    ", end item " + DescribeItem(lineShadow->GetEndPointItem()) + ", connection " +
+                    (target ? (targetId ? *targetId : std::string("?")) : std::string("none"));
+        }
+        notes.push_back("controller: " + id + " HandleShadowStop(" + opText + "): " + what);
+        // The centre-line shadow leaves the recording of its operation to the controller.
+        if (operation) {
+            sxk::RecordOperation(operation);
+        }
+    }
+    pending.push_back(entry);
+    return changed;
+}
+
+void UndoController::SettleAction() {
+    for (Entry& entry : pending) {
+        entry.after = Capture(entry.before.target);
+        const std::string id = IdOf(entry.before.target);
+        const bool same = entry.before.target.callout ? entry.before.callout == entry.after.callout
+                                                      : entry.before.line == entry.after.line;
+        // A drag handed over without an operation that left the markup as it was (a point that
+        // sprang back) is no step to undo; one that changed it still is.
+        if (!entry.hasOperation && same) {
+            notes.push_back("undo: " + id + " is as before the drag; no undo entry");
+            continue;
+        }
+        notes.push_back("undo entry \"" + entry.name + "\" for " + id +
+                        (entry.hasOperation ? "" : " (the drag came without an operation)"));
+        undoStack.push_back(std::move(entry));
+        redoStack.clear();
+    }
+    pending.clear();
+}
+
+bool UndoController::Undo() {
+    if (undoStack.empty())
+        return false;
+    Entry entry = std::move(undoStack.back());
+    undoStack.pop_back();
+    Restore(entry.before);
+    notes.push_back("undo \"" + entry.name + "\": " + IdOf(entry.before.target) +
+                    " restored to its state before the drag");
+    redoStack.push_back(std::move(entry));
+    return true;
+}
+
+bool UndoController::Redo() {
+    if (redoStack.empty())
+        return false;
+    Entry entry = std::move(redoStack.back());
+    redoStack.pop_back();
+    Restore(entry.after);
+    notes.push_back("redo \"" + entry.name + "\": " + IdOf(entry.after.target) +
+                    " restored to its state after the drag");
+    undoStack.push_back(std::move(entry));
+    return true;
+}
+
+std::vector<std::string> UndoController::UndoNames() const {
+    std::vector<std::string> names;
+    for (const Entry& e : undoStack)
+        names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string> UndoController::RedoNames() const {
+    std::vector<std::string> names;
+    for (const Entry& e : redoStack)
+        names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string> UndoController::TakeNotes() {
+    std::vector<std::string> out;
+    out.swap(notes);
+    return out;
+}
+
+}  // namespace replay

@@ -1,0 +1,73 @@
+#pragma once
+
+// The replay's markup controller: it applies each finished drag to its markup, records the
+// operation the way the viewer's controller does, and keeps undo and redo stacks by the
+// operation's name.
+
+#include "RecordState.h"
+#include "ReplayScene.h"
+
+#include <sxk/Markup.h>
+#include <sxk/Operation.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace replay {
+
+class UndoController : public sxk::MarkupController {
+public:
+    explicit UndoController(ReplayScene& scene);
+
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                          const du::SmartPtr<sxk::Markup>& shadow,
+                          const du::SmartPtr<sxk::Operation>& operation) override;
+
+    // Snapshots the markup as the drag begins: what undo returns to, whatever the shadow writes
+    // into the record during the drag.
+    void BeginDrag(const sxk::Markup* markup);
+    // Closes the stops of the action just played: their undo entries get the state after it.
+    void SettleAction();
+    bool Undo();
+    bool Redo();
+
+    std::vector<std::string> UndoNames() const;
+    std::vector<std::string> RedoNames() const;
+    int Calls() const { return calls; }
+    // What the controller did since the last call, one line each.
+    std::vector<std::string> TakeNotes();
+
+private:
+    struct Target {
+        bool callout = false;
+        std::size_t index = 0;
+        bool operator==(const Target& o) const { return callout == o.callout && index == o.index; }
+    };
+    struct Snapshot {
+        Target target;
+        CenterLineState line;
+        CalloutState callout;
+    };
+    struct Entry {
+        std::string name;
+        bool hasOperation = true;
+        Snapshot before;
+        Snapshot after;
+    };
+
+    std::optional<Target> Find(const sxk::Markup* markup) const;
+    Snapshot Capture(const Target& target) const;
+    void Restore(const Snapshot& snapshot);
+    std::string IdOf(const Target& target) const;
+
+    ReplayScene& scene;
+    std::vector<Snapshot> dragStarts;
+    std::vector<Entry> pending;
+    std::vector<Entry> undoStack;
+    std::vector<Entry> redoStack;
+    std::vector<std::string> notes;
+    int calls = 0;
+};
+
+}  // namespace replay
