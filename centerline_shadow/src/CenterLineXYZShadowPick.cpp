@@ -157,23 +157,27 @@ void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& resu
     else if (instance)
         item = new sxk::ObjectSelectionItem(instance);  // null when the pool has no memory
 
+    // A drop that leaves the point where it is stored would keep the extension that the drag
+    // collapsed, with no operation to undo that: it springs back instead, which restores it.
+    const auto dropAt = [this](const dg::DPoint3D pos) {
+        if (pos == (*markup->GetPoints())[static_cast<std::size_t>(pickedNode)]) {
+            CenterLineXYZShadowPickEvent::SpringBack(*this);
+            return;
+        }
+        SetDragStopPosition(pos);
+        SetArrowsDir();
+    };
     if (pickedDragger == EndPointDragger) {
         endPointItem = item;
-        if (found) {
-            SetDragStopPosition(drop);
-            SetArrowsDir();
-        } else if (markup->IsEndPointAttached()) {
+        if (found)
+            dropAt(drop);
+        else if (markup->IsEndPointAttached())
             CenterLineXYZShadowPickEvent::SpringBack(*this);
-        } else {
-            // A free end stays where it was released (copied: the drop rebuilds the line).
-            const dg::DPoint3D released = lineStrip->points[static_cast<std::size_t>(pickedNode)];
-            SetDragStopPosition(released);
-            SetArrowsDir();
-        }
+        else
+            dropAt(lineStrip->points[static_cast<std::size_t>(pickedNode)]);  // where released
     } else if (samePart) {
         startPointItem = item;
-        SetDragStopPosition(drop);
-        SetArrowsDir();
+        dropAt(drop);
     } else {
         // The start point moves only on its own part.
         CenterLineXYZShadowPickEvent::SpringBack(*this);

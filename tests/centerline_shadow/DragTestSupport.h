@@ -121,11 +121,12 @@ protected:
 
     // The shadow of spec in the given camera and object space, with the recording controller.
     void MakeDragShadow(const testsupport::LineSpec& spec, const ViewSetup& setup) {
-        if (setup.parallel) {
-            view->camera =
-                dg::Camera3D::Parallel(dg::DPoint3D(0.0, 0.0, 40.0), dg::DPoint3D::ORIGIN,
-                                       dg::DVec3(0.0, 1.0, 0.0), 80.0, 800, 600);
-        }
+        const dg::DPoint3D eye(0.0, 0.0, 40.0);
+        const dg::DVec3 up(0.0, 1.0, 0.0);
+        view->camera =
+            setup.parallel
+                ? dg::Camera3D::Parallel(eye, dg::DPoint3D::ORIGIN, up, 80.0, 800, 600)
+                : dg::Camera3D::Perspective(eye, dg::DPoint3D::ORIGIN, up, 0.8, 800, 600);
         MakeShadow(spec);
         ASSERT_TRUE(shadow);
         if (setup.rotated) {

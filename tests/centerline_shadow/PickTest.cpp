@@ -1,0 +1,351 @@
+// Dropping a dragged end point: the asynchronous pick under the pointer and what the point lands
+// on, attaches to, or springs back from.
+#include "DragTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sxk/Instance.h>
+#include <sxk/Kernel.h>
+#include <sxk/Pick.h>
+#include <sxk/illustration/SbomInstance.h>
+#include <sxmk/DragDriver.h>
+#include <sxmk/Label.h>
+
+#include "PickEvent.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using dragtest::DragFixture;
+using dragtest::ExpectNear;
+using testsupport::LineSpec;
+using testsupport::StraightLine;
+
+using sxk::illustration::SbomInstance;
+using sxk::illustration::SbomInstanceSelectionItem;
+using sxk::illustration::Weld;
+
+const dg::DPoint3D kPicked(4.0, 5.0, 0.0);
+const dg::DPoint3D kElsewhere(7.0, -2.0, 0.0);
+
+// A part under the pointer: its shape, instance, and the SBOM instance if it has one.
+struct Part {
+    du::SmartPtr<sxk::Instance> instance;
+    du::SmartPtr<SbomInstance> sbom;
+    du::SmartPtr<sxk::Object> shape;
+};
+
+Part MakePart(const char* id, const char* sbomId = nullptr, const char* weldId = nullptr) {
+    Part part;
+    part.instance = new sxk::Instance(du::Symbol(id));
+    if (sbomId) {
+        part.sbom = new SbomInstance(du::Symbol(sbomId));
+        if (weldId)
+            part.sbom->SetWeld(du::SmartPtr<Weld>(new Weld(du::Symbol(weldId))));
+        part.instance->SetSbomInstance(part.sbom);
+    }
+    part.shape = new sxk::ShapeInstance(part.instance);
+    return part;
+}
+
+enum class Lands { OnThePick, WhereReleased, BackHome };
+enum class Item { None, Sbom, Object };
+
+class PointDrop : public DragFixture {
+protected:
+    void ReleaseAll() override {
+        part = Part();
+        label = nullptr;
+        otherMarkup = nullptr;
+        otherShadow = nullptr;
+        otherRecord = nullptr;
+        notAMarkup = nullptr;
+        DragFixture::ReleaseAll();
+    }
+
+    const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
+
+    // A fresh line owned by "/p/own" and the things a pick may find.
+    void MakeScene(const char* partID = "/p/own") {
+        MakeDragShadow(spec, dragtest::kViewSetups[1]);
+        du::Symbol id(partID);
+        record->SetPartID(id);
+        controller.calls.clear();
+        label = new sxmk::Label;
+        otherMarkup = new sxmk::Markup;
+        otherRecord = MakeRecord(StraightLine({0, 5, 0}, {3, 5, 0}));
+        otherShadow = ConstructFor(otherRecord);
+        notAMarkup = new sxk::Instance(du::Symbol("/not/a/shape"));
+    }
+
+    // Drags the handle 20 pixels right and 10 up and releases it; answers where it was released.
+    dg::DPoint3D DragAndRelease(bool startPoint) {
+        sxmu::ModelBase* node = startPoint ? StartSphereNode() : EndSphereNode();
+        const dg::DPoint3D at = WindowOf(node);
+        sxmk::DragDriver driver(S());
+        driver.Start(node, Round(at.x), Round(at.y));
+        driver.Move(Round(at.x) + 20, Round(at.y) - 10);
+        driver.Release();
+        return node->location.GetPos();
+    }
+
+    du::SmartPtr<sxk::Object> Self() { return du::SmartPtr<sxk::Object>(shadow.get()); }
+
+    // The shadow after a drop: where the dragged end is, what is drawn, what the controller got.
+    void ExpectLanded(bool startPoint, Lands lands, const dg::DPoint3D& released) {
+        EXPECT_EQ(shadow->GetPickedNode(), -1);
+        ASSERT_EQ(controller.calls.size(), 1u);
+        const auto& call = controller.calls[0];
+        const sxmu::ModelBase* sphere = startPoint ? StartSphere() : EndSphere();
+        if (lands == Lands::BackHome) {
+            // The drag is undone: the point and its extension are back, drawn as stored.
+            EXPECT_EQ(sphere->location.GetPos(), startPoint ? spec.start : spec.end);
+            EXPECT_EQ(record->GetStartExtention(), spec.startExt);
+            EXPECT_EQ(record->GetEndExtention(), spec.endExt);
+            EXPECT_EQ(Stored(), Built(spec));
+            EXPECT_EQ(Drawn(), Stored());
+            EXPECT_FALSE(call.operation);
+            EXPECT_EQ(call.shadowPoints, Built(spec));
+            return;
+        }
+        const dg::DPoint3D to = lands == Lands::OnThePick ? kPicked : released;
+        LineSpec moved = spec;
+        (startPoint ? moved.start : moved.end) = to;
+        (startPoint ? moved.startExt : moved.endExt) = 0.0f;
+        ExpectNear(sphere->location.GetPos(), to);
+        ExpectNear(Drawn(), Built(moved));
+        EXPECT_EQ(call.operationName, dragtest::MoveEndPointName());
+        ExpectNear(call.shadowPoints, Built(moved));
+        EXPECT_EQ(startPoint ? record->GetStartExtention() : record->GetEndExtention(), 0.0f);
+    }
+
+    void ExpectItem(const du::SmartPtr<sxk::SelectionItem>& item, Item kind) {
+        switch (kind) {
+            case Item::None:
+                EXPECT_FALSE(item);
+                break;
+            case Item::Sbom: {
+                const auto* sbomItem = dynamic_cast<SbomInstanceSelectionItem*>(item.get());
+                ASSERT_NE(sbomItem, nullptr);
+                EXPECT_EQ(sbomItem->GetSbomInstance(), part.sbom);
+                break;
+            }
+            case Item::Object: {
+                const auto* objectItem = dynamic_cast<sxk::ObjectSelectionItem*>(item.get());
+                ASSERT_NE(objectItem, nullptr);
+                EXPECT_EQ(objectItem->GetObject().get(), part.instance.get());
+                break;
+            }
+        }
+    }
+
+    Part part;
+    du::SmartPtr<sxmk::Label> label;
+    du::SmartPtr<sxmk::Markup> otherMarkup;
+    du::SmartPtr<sxmk::CenterLineXYZ> otherRecord;
+    du::SmartPtr<Shadow> otherShadow;
+    du::SmartPtr<sxk::Object> notAMarkup;
+};
+
+TEST_F(PointDrop, EndPointTakesTheFirstPartLabelOrMarkupUnderThePointer) {
+    struct Case {
+        const char* name;
+        bool sbom;
+        bool attached;
+        std::vector<int> found;  // 0 part, 1 label, 2 markup, 3 other shadow, 4 self, 5 object
+        Lands lands;
+        Item item;
+        bool label;
+    };
+    const Case cases[] = {
+        {"part with SBOM instance", true, false, {0}, Lands::OnThePick, Item::Sbom, false},
+        {"part without SBOM instance", false, false, {0}, Lands::OnThePick, Item::Object, false},
+        {"label", false, false, {1, 0}, Lands::OnThePick, Item::None, true},
+        {"other markup", false, false, {2}, Lands::OnThePick, Item::None, false},
+        {"centre lines skipped", false, false, {3, 4, 0}, Lands::OnThePick, Item::Object, false},
+        {"only centre lines", false, false, {3, 4}, Lands::WhereReleased, Item::None, false},
+        {"no markup, no part", false, false, {5}, Lands::WhereReleased, Item::None, false},
+        {"nothing", false, false, {}, Lands::WhereReleased, Item::None, false},
+        {"nothing, attached", false, true, {}, Lands::BackHome, Item::None, false},
+        {"centre lines, attached", false, true, {4}, Lands::BackHome, Item::None, false},
+        {"label, attached", false, true, {1}, Lands::OnThePick, Item::None, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeScene();
+        part = c.sbom ? MakePart("/p/other", "/s/other") : MakePart("/p/other");
+        record->SetEndPointAttached(c.attached);
+        const du::SmartPtr<sxk::Object> objects[] = {part.shape,  label,  otherMarkup,
+                                                     otherShadow, Self(), notAMarkup};
+        // The first part, label or markup in the list lies at kPicked, everything else elsewhere.
+        std::vector<sxk::PickResult> results;
+        bool placed = false;
+        for (const int i : c.found) {
+            const bool candidate = i <= 2 && !placed;
+            placed = placed || candidate;
+            results.push_back({objects[i], candidate ? kPicked : kElsewhere});
+        }
+
+        const dg::DPoint3D released = DragAndRelease(false);
+        ASSERT_TRUE(view->CompletePick(results, 0));
+
+        ExpectLanded(false, c.lands, released);
+        ExpectItem(shadow->GetEndPointItem(), c.item);
+        EXPECT_EQ(shadow->GetConnectionTarget().get(), c.label ? label.get() : nullptr);
+        EXPECT_FALSE(shadow->GetStartPointItem());
+    }
+}
+
+TEST_F(PointDrop, StartPointLandsOnlyOnItsOwnPart) {
+    struct Case {
+        const char* name;
+        const char* partID;
+        const char* ids[3];  // instance, SBOM instance, weld
+        bool onLabel;
+        Lands lands;
+        Item item;
+    };
+    const Case cases[] = {
+        {"own instance",
+         "/p/own",
+         {"/p/own", nullptr, nullptr},
+         false,
+         Lands::OnThePick,
+         Item::Object},
+        {"own SBOM instance",
+         "/p/own",
+         {"/i", "/p/own", nullptr},
+         false,
+         Lands::OnThePick,
+         Item::Sbom},
+        {"own weld", "/p/own", {"/i", "/s", "/p/own"}, false, Lands::OnThePick, Item::Sbom},
+        {"another part", "/p/own", {"/i", "/s", "/w"}, false, Lands::BackHome, Item::None},
+        {"label", "/p/own", {"/i", nullptr, nullptr}, true, Lands::BackHome, Item::None},
+        // Without a part of its own, the empty identifiers of a part without SBOM instance or
+        // weld compare equal to it.
+        {"no part of its own, plain part",
+         "",
+         {"/i", nullptr, nullptr},
+         false,
+         Lands::OnThePick,
+         Item::Object},
+        {"no part of its own, welded part",
+         "",
+         {"/i", "/s", "/w"},
+         false,
+         Lands::BackHome,
+         Item::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeScene(c.partID);
+        part = MakePart(c.ids[0], c.ids[1], c.ids[2]);
+        std::vector<sxk::PickResult> results;
+        results.push_back({c.onLabel ? du::SmartPtr<sxk::Object>(label) : part.shape, kPicked});
+
+        const dg::DPoint3D released = DragAndRelease(true);
+        ASSERT_TRUE(view->CompletePick(results, 0));
+
+        ExpectLanded(true, c.lands, released);
+        ExpectItem(shadow->GetStartPointItem(), c.item);
+        EXPECT_EQ(shadow->GetConnectionTarget().get(), c.onLabel ? label.get() : nullptr);
+    }
+}
+
+TEST_F(PointDrop, EmptyPickSpringsTheStartPointBack) {
+    MakeScene();
+    DragAndRelease(true);
+    ASSERT_TRUE(view->CompletePick({}, 0));
+    ExpectLanded(true, Lands::BackHome, {});
+}
+
+// Releasing a point where it is stored drops nothing; the extension collapsed for the drag must
+// come back rather than be lost without an operation.
+TEST_F(PointDrop, DropOntoTheStoredPointRestoresTheExtension) {
+    MakeScene();
+    sxmk::DragDriver driver(S());
+    driver.Start(EndSphereNode(), 100, 100);
+    driver.Release();
+    ASSERT_TRUE(view->CompletePick({}, 0));
+    ExpectLanded(false, Lands::BackHome, {});
+}
+
+TEST_F(PointDrop, FailedPickSpringsBackInsteadOfKeepingTheCollapsedExtension) {
+    for (const bool startPoint : {true, false}) {
+        SCOPED_TRACE(startPoint ? "start" : "end");
+        MakeScene();
+        part = MakePart("/p/own");
+        DragAndRelease(startPoint);
+        ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 3));
+        ExpectLanded(startPoint, Lands::BackHome, {});
+        EXPECT_EQ(Access::pendingPick(S()), nullptr);
+        EXPECT_FALSE(shadow->GetStartPointItem());
+        EXPECT_FALSE(shadow->GetEndPointItem());
+    }
+}
+
+TEST_F(PointDrop, WithoutKernelTheDropIsHandledAtOnce) {
+    MakeScene();
+    sxk::Kernel::Remove();
+    const dg::DPoint3D released = DragAndRelease(false);
+    EXPECT_TRUE(view->pendingPicks.empty());
+    ExpectLanded(false, Lands::WhereReleased, released);
+}
+
+TEST_F(PointDrop, PickAsksForPhantomsOnlyWhenTheyArePickable) {
+    for (const bool phantoms : {false, true}) {
+        MakeScene();
+        shadow->pickPhantoms = phantoms;
+        DragAndRelease(false);
+        ASSERT_EQ(view->pendingPicks.size(), 1u);
+        EXPECT_EQ(view->pendingPicks.front().flags,
+                  phantoms ? sxk::PICK_ALL : (sxk::PICK_ALL | sxk::PICK_EXCLUDE_PHANTOM));
+        EXPECT_EQ(view->pendingPicks.front().event->GetClassName(),
+                  du::Symbol("sxmk::CenterLineXYZShadowPickEvent"));
+        ASSERT_TRUE(view->CompletePick({}, 0));
+    }
+}
+
+// The event holds its shadow by a plain pointer: a shadow gone before the pick completes must
+// not be touched (AddressSanitizer reports any use).
+TEST_F(PointDrop, ShadowDestroyedWhilePickIsPendingIsNotTouched) {
+    MakeScene();
+    part = MakePart("/p/own");
+    DragAndRelease(false);
+    shadow = nullptr;
+    ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    EXPECT_TRUE(controller.calls.empty());
+    EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+}
+
+TEST_F(PointDrop, NewerPickSupersedesOneStillPending) {
+    MakeScene();
+    part = MakePart("/p/other");
+    DragAndRelease(false);
+    Access::RequestPick(S(), 5, 5);
+    ASSERT_EQ(view->pendingPicks.size(), 2u);
+    ASSERT_TRUE(view->CompletePick({{part.shape, kElsewhere}}, 0));
+    EXPECT_TRUE(controller.calls.empty());
+    ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    ExpectLanded(false, Lands::OnThePick, {});
+}
+
+TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {
+    MakeScene();
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    const int notes = shadow->contentChangedCount;
+    for (const Shadow::PickedDragger dragger :
+         {Shadow::EndPointDragger, Shadow::EndExtensionDragger, Shadow::NoDragger}) {
+        Access::pickedDragger(S()) = dragger;
+        Access::SetDragStopPosition(S(), kPicked);
+        shadow->OnReceivePick({{du::SmartPtr<sxk::Object>(label), kPicked}});
+    }
+    EXPECT_EQ(Drawn(), drawn);
+    EXPECT_EQ(shadow->contentChangedCount, notes);
+    EXPECT_TRUE(controller.calls.empty());
+    EXPECT_FALSE(shadow->GetConnectionTarget());
+}
+
+}  // namespace

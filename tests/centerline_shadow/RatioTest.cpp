@@ -1,0 +1,256 @@
+// The jog (ratio) drag of an along-axis centre line and the mapping of pointer motion onto an
+// axis.
+#include "DragTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sxmk/DragDriver.h>
+#include <sxmk/MarkupShadow.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using dragtest::DragFixture;
+using dragtest::ExpectNear;
+using dragtest::ViewSetup;
+using testing::UnorderedElementsAreArray;
+using testsupport::AlongAxisLine;
+using testsupport::LineSpec;
+using testsupport::StraightLine;
+
+// start (0, 0, 0), end (10, 4, 2), main axis X: stored list (-1, 0, 0), (0, 0, 0), (5, 0, 0),
+// (5, 4, 0), (5, 4, 2), (10, 4, 2), (12, 4, 2).
+LineSpec JogLine(float ratio = 0.5f) {
+    return AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f, ratio);
+}
+
+class JogDrag : public DragFixture, public testing::WithParamInterface<ViewSetup> {};
+
+TEST_P(JogDrag, JogFollowsThePointerAndTheControllerGetsTheDrawnRatioAndPath) {
+    MakeDragShadow(JogLine(), GetParam());
+    const std::vector<dg::DPoint3D> storedBefore = Stored();
+    const dg::DPoint3D mid = storedBefore[3];
+    const dg::DVec3 along = WindowDirection(mid, {1, 0, 0});
+    const dg::DVec3 across(-along.y, along.x, 0.0);
+    const double ppu = PixelsPerUnit(mid, {1, 0, 0});
+    const dg::DPoint3D grabbed = WindowOf(mid);
+    const int x0 = Round(grabbed.x);
+    const int y0 = Round(grabbed.y);
+
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(JogArrowNode(), x0, y0));
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::JogDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    EXPECT_EQ(Children(), (std::vector<const sxmu::ModelBase*>{JogArrow(), Line()}));
+    const int notes = shadow->contentChangedCount;
+
+    float ratio = 0.5f;
+    for (const double pixels : {8.0, std::round(2.0 * ppu)}) {
+        driver.Move(x0 + Round(pixels * along.x + 6 * across.x),
+                    y0 + Round(pixels * along.y + 6 * across.y));
+        const dg::DVec3 d(pixels / ppu, 0, 0);
+        for (int i = 2; i <= 4; ++i)
+            ExpectNear(Drawn()[static_cast<std::size_t>(i)],
+                       storedBefore[static_cast<std::size_t>(i)] + d, 1e-6);
+        ExpectNear(JogArrow()->location.GetPos(), mid + d, 1e-6);
+        ratio = static_cast<float>((5.0 + d.x) / 10.0);
+        EXPECT_NEAR(record->GetDivRation(), ratio, 1e-6);
+        EXPECT_EQ(shadow->GetPoints(), Drawn()) << "the working copy follows the drawn jog";
+        EXPECT_EQ(Stored()[0], storedBefore[0]);
+        EXPECT_EQ(Stored()[6], storedBefore[6]);
+    }
+
+    driver.Release();
+    EXPECT_THAT(Children(), UnorderedElementsAreArray(BuiltOrder(true)));
+    ASSERT_EQ(controller.calls.size(), 1u);
+    const auto& call = controller.calls[0];
+    EXPECT_EQ(call.operationName, dragtest::MoveJogName());
+    EXPECT_EQ(call.ratio, record->GetDivRation());
+    // What the controller receives is the path of the ratio it receives: the jog on screen.
+    ExpectNear(call.shadowPoints, Built(JogLine(call.ratio)), 1e-5);
+    ExpectNear(call.shadowPoints, Drawn(), 1e-9);
+    EXPECT_EQ(shadow->contentChangedCount - notes, 3);  // two steps and the arrows
+    EXPECT_TRUE(sxk::RecordedOperations().empty());
+    EXPECT_EQ(window->currentCursor, du::Symbol::EMPTY);
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, JogDrag, testing::ValuesIn(dragtest::kViewSetups),
+                         dragtest::ViewSetupName);
+
+class Ratio : public DragFixture {
+protected:
+    void StartJogDrag() {
+        Access::pickedDragger(S()) = Shadow::JogDragger;
+        Access::pickedNode(S()) = -1;
+    }
+};
+
+// Steps of one jog drag, each given by its displacement from the drag's start; the extended
+// start reflects through the start point when the ratio changes sign, the extended end through
+// the end point when the ratio passes 1, each time the jog passes over, and only then.
+TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
+    struct Step {
+        double dx;
+        float ratio;
+        dg::DPoint3D extStart;
+        dg::DPoint3D extEnd;
+    };
+    struct Case {
+        const char* name;
+        float startRatio;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"inside", 0.5f, {{-2, 0.3f, {-1, 0, 0}, {12, 4, 2}}}},
+        {"past the start and further",
+         0.5f,
+         {{-7, -0.2f, {1, 0, 0}, {12, 4, 2}}, {-8, -0.3f, {1, 0, 0}, {12, 4, 2}}}},
+        {"past the start and back",
+         0.5f,
+         {{-7, -0.2f, {1, 0, 0}, {12, 4, 2}}, {-2, 0.3f, {-1, 0, 0}, {12, 4, 2}}}},
+        {"past the end", 0.9f, {{3, 1.2f, {-1, 0, 0}, {8, 4, 2}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeShadow(JogLine(c.startRatio));
+        StartJogDrag();
+        for (const Step& step : c.steps) {
+            Access::ChangeRatio(S(), dg::DVec3(step.dx, 0, 0));
+            EXPECT_NEAR(record->GetDivRation(), step.ratio, 1e-6);
+            ExpectNear(Stored()[0], step.extStart);
+            ExpectNear(Stored()[6], step.extEnd);
+            ExpectNear(Drawn()[0], step.extStart);
+            ExpectNear(Drawn()[6], step.extEnd);
+            // The record's extension points are where a path of the new ratio puts them.
+            const std::vector<dg::DPoint3D> built = Built(JogLine(step.ratio));
+            ExpectNear(Stored()[0], built[0], 1e-6);
+            ExpectNear(Stored()[6], built[6], 1e-6);
+            ExpectNear(Drawn(), built, 1e-6);
+        }
+    }
+}
+
+TEST_F(Ratio, StraightLineHasNoJogToMove) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    StartJogDrag();
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    const std::vector<dg::DPoint3D> stored = Stored();
+    const int notes = shadow->contentChangedCount;
+    Access::ChangeRatio(S(), dg::DVec3(3, 0, 0));
+    EXPECT_EQ(Drawn(), drawn);
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+    EXPECT_EQ(shadow->contentChangedCount, notes);
+}
+
+// Start and end on one line across the main axis leave no main-axis run to divide.
+TEST_F(Ratio, EndsAcrossTheMainAxisKeepTheRatioWhileTheJogFollows) {
+    MakeShadow(AlongAxisLine({0, 0, 0}, {0, 4, 2}, 1.0f, 2.0f));
+    StartJogDrag();
+    const std::vector<dg::DPoint3D> stored = Stored();
+    Access::ChangeRatio(S(), dg::DVec3(1, 0, 0));
+    for (std::size_t i = 2; i <= 4; ++i)
+        ExpectNear(Drawn()[i], stored[i] + dg::DVec3(1, 0, 0));
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+    EXPECT_EQ(Stored(), stored);
+}
+
+TEST_F(Ratio, ListWithoutItsJogLayoutIsNotTouched) {
+    record = MakeRecord(JogLine());
+    record->SetPoints({{-1, 0, 0}, {0, 0, 0}, {10, 4, 2}, {12, 4, 2}});  // along-axis flag kept
+    ASSERT_TRUE(record->IsAlongAxis());
+    shadow = ConstructFor(record);
+    StartJogDrag();
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    Access::ChangeRatio(S(), dg::DVec3(-20, 0, 0));
+    EXPECT_EQ(Drawn(), drawn);
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+}
+
+TEST_F(Ratio, JogOnTheAnchorNodeIsNotDragged) {
+    MakeDragShadow(JogLine(), dragtest::kViewSetups[0]);
+    record->anchorNode = JogArrowNode();
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    sxmk::DragDriver driver(S());
+    driver.Start(JogArrowNode(), 400, 300);
+    driver.Move(460, 300);
+    EXPECT_EQ(Drawn(), drawn);
+    driver.Release();
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+    EXPECT_TRUE(controller.calls.empty());
+}
+
+// A markup moved along with the jog's: the framework stops it with the jog's operation.
+class StopRecorder : public sxmk::MarkupShadow {
+public:
+    explicit StopRecorder(const du::SmartPtr<sxk::View>& v) : MarkupShadow(v, true) {}
+    std::vector<const sxk::Operation*> stops;
+
+private:
+    void Stop(const dg::DVec3&, const du::SmartPtr<sxk::Operation>& operation) override {
+        stops.push_back(operation.get());
+    }
+};
+
+TEST_F(Ratio, JogStoppedTogetherWithOtherMarkupsIsNamedForThem) {
+    MakeDragShadow(JogLine(), dragtest::kViewSetups[1]);
+    du::SmartPtr<StopRecorder> a(new StopRecorder(view));
+    du::SmartPtr<StopRecorder> b(new StopRecorder(view));
+    shadow->broadcastTargets = {a, b};
+
+    sxmk::DragDriver driver(S());
+    const dg::DPoint3D grabbed = WindowOf(JogArrow());
+    driver.Start(JogArrowNode(), Round(grabbed.x), Round(grabbed.y));
+    driver.Move(Round(grabbed.x) + 10, Round(grabbed.y));
+    driver.Release();
+
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveMarkupsName());
+    const sxk::Operation* op = controller.calls[0].operation.get();
+    EXPECT_EQ(a->stops, std::vector<const sxk::Operation*>{op});
+    EXPECT_EQ(b->stops, std::vector<const sxk::Operation*>{op});
+    shadow->broadcastTargets.clear();
+}
+
+// An axis parallel to the view plane spans 0.07 of the window's width, whatever the camera, the
+// depth or the markup's placement; its world length is 0.07 of the view's width at the handle.
+TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
+    for (const ViewSetup& setup : dragtest::kViewSetups) {
+        SCOPED_TRACE(setup.name);
+        MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), setup);
+        Access::pickedDragger(S()) = Shadow::EndExtensionDragger;
+        const double widthAtOrigin = setup.parallel ? 80.0 : 2.0 * 40.0 * std::tan(0.4);
+        for (const double z : {0.0, -30.0}) {
+            Access::endExtensionAxis(S())->SetPlacement(dg::Location(dg::FMat33(), {12, 0, z}));
+            Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));
+            const double depth = 40.0 - z - (setup.rotated ? 2.0 : 0.0);
+            const double width = setup.parallel ? widthAtOrigin : widthAtOrigin * depth / 40.0;
+            EXPECT_NEAR(Access::axisVector(S()).Norm(), width * 0.07000000029802322, 1e-9);
+            EXPECT_NEAR(Access::screenAxisLength(S()), 800 * 0.07000000029802322, 1e-6);
+            ExpectNear(dg::DPoint3D() + Access::screenAxis(S()),
+                       dg::DPoint3D() + WindowDirection({12, 0, z}, {1, 0, 0}), 1e-9);
+        }
+    }
+}
+
+TEST_F(Ratio, PointToSegmentDistanceMeasuresToTheWholeLine) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
+    struct Case {
+        dg::DPoint3D p;
+        dg::DPoint3D a;
+        dg::DPoint3D b;
+        double distance;
+    };
+    for (const Case& c :
+         {Case{{5, 3, 0}, {0, 0, 0}, {1, 0, 0}, 3.0}, Case{{0.5, 0, -4}, {0, 0, 0}, {1, 0, 0}, 4.0},
+          Case{{-7, 0, 0}, {0, 0, 0}, {2, 0, 0}, 0.0},
+          Case{{2, 2, 5}, {2, 2, 2}, {2, 2, 2}, 3.0}}) {
+        EXPECT_NEAR(Access::PointToSegmentDistance(S(), c.p, dg::Segment<double, 3>(c.a, c.b)),
+                    c.distance, 1e-12);
+    }
+}
+
+}  // namespace
