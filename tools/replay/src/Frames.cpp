@@ -231,9 +231,9 @@ std::string RenderFrame(const Session& session, const std::string& caption) {
         const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(callout);
         // While dragged, the label stays where it is (dashed) and the dragger shows where it goes.
         if (dragger && dragger->dragDisplacement != dg::DVec3::ZERO && callout.label->note)
-            if (const auto home =
-                    NoteBoxInWindow(proj, callout.label->placement, *callout.label->note, nullptr,
-                                    nullptr, dg::DVec3::ZERO))
+            if (const auto home = NoteBoxInWindow(proj, callout.label->placement,
+                                                  *callout.label->note, dragger->titleNote.get(),
+                                                  dragger->descriptionNote.get(), dg::DVec3::ZERO))
                 DrawNote(svg, *home, " fill=\"none\" stroke=\"#9ca3af\" stroke-dasharray=\"4 3\"");
         if (const auto box = CalloutBox(proj, callout))
             DrawNote(svg, *box, " fill=\"#fff7ed\" stroke=\"#c2410c\" stroke-width=\"1.5\"");

@@ -345,6 +345,9 @@ void Session::Press(const Action& a, ActionLog& log) {
     }
     driver.reset();
     draggedShadow = nullptr;
+    // The framework drops the preselection when the button goes down; the next hover brings it
+    // back.
+    ClearHover(log);
     const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
     if (!hit) {
         log.headline += ": on nothing, no drag";
