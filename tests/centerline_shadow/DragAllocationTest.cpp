@@ -1,0 +1,231 @@
+// Memory behaviour of the drags: every pool allocation of a drag flow failing in turn, and drag
+// steps that allocate nothing once the drag runs.
+#include "DragTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sxk/Instance.h>
+#include <sxk/MemoryPoolAllocated.h>
+#include <sxk/illustration/SbomInstance.h>
+#include <sxmk/DragDriver.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+// Counts heap allocations while asked to. Replacing the global operator new of the test program
+// also counts the library's allocations where the library shares the program's C++ runtime.
+namespace {
+std::atomic<bool> countAllocations{false};
+std::atomic<long> allocations{0};
+
+void* Allocate(std::size_t size) {
+    if (countAllocations.load())
+        ++allocations;
+    return std::malloc(size > 0 ? size : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = Allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = Allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using dragtest::DragFixture;
+using testsupport::AlongAxisLine;
+using testsupport::StraightLine;
+using Pool = sxk::MemoryPoolAllocated;
+
+class DragMemory : public DragFixture {
+protected:
+    void ReleaseAll() override {
+        shape = nullptr;
+        target = nullptr;
+        DragFixture::ReleaseAll();
+    }
+
+    // Drags the node by (dx, dy) pixels from its window position and releases it.
+    void Drag(sxmu::ModelBase* node, int dx, int dy) {
+        const dg::DPoint3D at = WindowOf(node);
+        sxmk::DragDriver driver(S());
+        driver.Start(node, Round(at.x), Round(at.y));
+        driver.Move(Round(at.x) + dx / 2, Round(at.y) + dy / 2);
+        driver.Move(Round(at.x) + dx, Round(at.y) + dy);
+        driver.Release();
+    }
+
+    // A part under the pointer, with or without an SBOM instance.
+    void MakePart(const char* id, bool sbom) {
+        const du::SmartPtr<sxk::Instance> instance(new sxk::Instance(du::Symbol(id)));
+        if (sbom)
+            instance->SetSbomInstance(new sxk::illustration::SbomInstance(du::Symbol(id)));
+        shape = new sxk::ShapeInstance(instance);
+    }
+
+    void SetUpLine() {
+        MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+        du::Symbol own("/p/own");
+        record->SetPartID(own);
+    }
+    // A jog line and another markup that moves with it.
+    void SetUpJog() {
+        MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+        target = ConstructFor(MakeRecord(StraightLine({0, 5, 0}, {3, 5, 0})));
+        shadow->broadcastTargets.push_back(target);
+    }
+    void DropEnd(int status) {
+        Drag(EndSphereNode(), 20, -10);
+        view->CompletePick({{shape, {4, 5, 0}}}, status);
+    }
+
+    du::SmartPtr<sxk::Object> shape;
+    du::SmartPtr<sxmk::MarkupShadow> target;
+};
+
+TEST_F(DragMemory, EveryPoolFailureOfADragFlowEndsCleanly) {
+    // Each flow builds its scene, then runs with the pool armed to fail; hasOperation tells
+    // whether the controller gets an operation when nothing fails.
+    struct Flow {
+        const char* name;
+        std::function<void()> setUp;
+        std::function<void()> run;
+        bool hasOperation;
+    };
+    const Flow flows[] = {
+        {"end dropped on an SBOM part",
+         [this] {
+             SetUpLine();
+             MakePart("/p/other", true);
+         },
+         [this] { DropEnd(0); }, true},
+        {"end dropped on a plain part",
+         [this] {
+             SetUpLine();
+             MakePart("/p/other", false);
+         },
+         [this] { DropEnd(0); }, true},
+        {"end dropped by a failed pick",
+         [this] {
+             SetUpLine();
+             MakePart("/p/other", false);
+         },
+         [this] { DropEnd(1); }, false},
+        {"start sprung back from another part",
+         [this] {
+             SetUpLine();
+             MakePart("/p/other", true);
+         },
+         [this] {
+             Drag(StartSphereNode(), -20, 10);
+             view->CompletePick({{shape, {1, 1, 0}}}, 0);
+         },
+         false},
+        {"end extension", [this] { SetUpLine(); }, [this] { Drag(EndArrowNode(), 30, 0); }, true},
+        {"jog with another markup", [this] { SetUpJog(); }, [this] { Drag(JogArrowNode(), 15, 0); },
+         true},
+    };
+    for (const Flow& flow : flows) {
+        SCOPED_TRACE(flow.name);
+        bool nullOperationHandedOn = false;
+        for (std::size_t failAt = 1;; ++failAt) {
+            SCOPED_TRACE(failAt);
+            const std::size_t blocks = Pool::LiveBlocks();
+            const long objects = du::RefCounted::LiveObjects();
+            flow.setUp();
+            ASSERT_TRUE(shadow);
+            Pool::FailAllocation(failAt);
+            flow.run();
+            const bool failed = !Pool::FailurePending();
+            Pool::FailAllocation(0);
+
+            // Whatever failed, the drag ends at the controller exactly once.
+            ASSERT_EQ(controller.calls.size(), 1u);
+            const bool nullOperation = !controller.calls[0].operation;
+            EXPECT_TRUE(failed || nullOperation != flow.hasOperation);
+            nullOperationHandedOn = nullOperationHandedOn || (flow.hasOperation && nullOperation);
+
+            ReleaseAll();
+            MakeView();
+            EXPECT_EQ(Pool::LiveBlocks(), blocks);
+            EXPECT_EQ(du::RefCounted::LiveObjects(), objects);
+            if (!failed)
+                break;
+        }
+        EXPECT_EQ(nullOperationHandedOn, flow.hasOperation);
+    }
+}
+
+// Once a drag runs, a step only rewrites what it already holds: no heap allocation at all.
+TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
+    MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), dragtest::kViewSetups[0]);
+    allocations = 0;
+    countAllocations = true;
+    const std::vector<dg::DPoint3D> copy = shadow->GetPoints();  // a copy made by the library
+    countAllocations = false;
+    static_cast<void>(copy);
+    if (allocations.load() == 0)
+        GTEST_SKIP() << "the library allocates through a runtime this program cannot count";
+
+    for (const bool alongAxis : {false, true}) {
+        SCOPED_TRACE(alongAxis ? "along axis" : "straight");
+        if (alongAxis)
+            MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f),
+                           dragtest::kViewSetups[0]);
+        std::vector<sxmu::ModelBase*> nodes = {StartSphereNode(), EndSphereNode(), StartArrowNode(),
+                                               EndArrowNode()};
+        if (alongAxis)
+            nodes.push_back(JogArrowNode());
+        for (sxmu::ModelBase* node : nodes) {
+            const dg::DPoint3D at = WindowOf(node);
+            sxmk::DragDriver driver(S());
+            driver.Start(node, Round(at.x), Round(at.y));
+            driver.Move(Round(at.x) + 3, Round(at.y) + 2);
+            allocations = 0;
+            countAllocations = true;
+            for (int i = 1; i <= 5; ++i)
+                driver.Move(Round(at.x) + 3 + 4 * i, Round(at.y) + 2 - 3 * i);
+            countAllocations = false;
+            EXPECT_EQ(allocations.load(), 0) << "dragger " << Access::pickedDragger(S());
+            driver.Release();
+            view->pendingPicks.clear();
+        }
+    }
+}
+
+}  // namespace
