@@ -1,0 +1,554 @@
+#pragma once
+
+// Interaction harness: one centre-line record shown by one or two shadows, each in a view with a
+// decoded camera, driven the way the viewer drives them. Decoded actions: preselection and its
+// clearing on any node (handles, the line, the root, foreign nodes, another shadow's handles,
+// null), drags started on any node and stepped with any pointer positions, releases, pick
+// completions with decoded results (parts with and without an SBOM instance and a weld, labels,
+// other markups, centre-line shadows, null objects) or a failure status, direct pick results,
+// preference changes, MarkupChanged, Translate and Stop as the framework sends them, shadows
+// destroyed (also while their pick is pending) and made again, a record rebuilt between drags,
+// the kernel removed and installed, and pool failures armed at decoded points.
+//
+// Checked after every action, for every live shadow:
+//  - the root container never holds a node twice, and holds only the shadow's own nodes;
+//  - between its drags it shows the line and all four end handles, and perhaps the jog arrow
+//    (5 or 6 children);
+//  - a point drag that is over (released, no pick pending) has no picked node left;
+//  - the drawn line has as many vertices as the record's stored list, whose size changes only
+//    when the record is rebuilt;
+//  - without a preselection highlight every handle shows its normal appearance sets;
+//  - the drag cursor is the move cursor on handles and untouched elsewhere;
+//  - the centre-line shadow records no operation itself (its controller does).
+// At the end, once everything is released, the pool's live blocks and the live
+// reference-counted objects are back where they started.
+
+#include "ByteReader.h"
+#include "CenterLineXYZShadowTestAccess.h"
+#include "Check.h"
+
+#include <dg/Camera3D.h>
+#include <dg/Location.h>
+#include <du/SmartPtr.h>
+#include <du/Symbol.h>
+#include <sxk/Instance.h>
+#include <sxk/Kernel.h>
+#include <sxk/Markup.h>
+#include <sxk/MemoryPoolAllocated.h>
+#include <sxk/Operation.h>
+#include <sxk/Pick.h>
+#include <sxk/Preferences.h>
+#include <sxk/View.h>
+#include <sxk/illustration/SbomInstance.h>
+#include <sxmk/CenterLineXYZ.h>
+#include <sxmk/CenterLineXYZShadow.h>
+#include <sxmk/DragDriver.h>
+#include <sxmk/Label.h>
+#include <sxmu/Model.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace fuzzharness {
+
+namespace interaction {
+
+using Shadow = sxmk::CenterLineXYZShadow;
+using Access = sxmk::CenterLineXYZShadowTestAccess;
+
+constexpr int kMaxSteps = 96;
+constexpr int kSlots = 2;
+
+// Identifier paths that records, instances, SBOM instances and welds take.
+inline du::Symbol IdPath(int index) {
+    static const char* const kPaths[] = {"", "/part/1", "/part/2", "/weld/7"};
+    return du::Symbol(kPaths[index % 4]);
+}
+
+class Run;
+
+// The markup's controller. Depending on its mode it only answers, applies the shadow's point
+// list to the record as the viewer's controller does, or also rebuilds every shadow.
+class Controller : public sxk::MarkupController {
+public:
+    explicit Controller(Run& owner) : run(owner) {}
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                          const du::SmartPtr<sxk::Markup>& shadow,
+                          const du::SmartPtr<sxk::Operation>& operation) override;
+
+    int mode = 0;
+
+private:
+    Run& run;
+};
+
+struct Slot {
+    du::SmartPtr<Shadow> shadow;
+    std::unique_ptr<sxmk::DragDriver> driver;
+    int view = 0;
+};
+
+class Run {
+public:
+    Run(ByteReader& bytes, Checker& checker) : in(bytes), check(checker), controller(*this) {}
+
+    int Go() {
+        if (!Setup())
+            return 0;
+        int step = 0;
+        for (; step < kMaxSteps && !in.Empty() && !check.Failed(); ++step) {
+            check.SetStep(step);
+            Act();
+            CheckAll();
+        }
+        Teardown();
+        return step;
+    }
+
+    // Called by the controller with a shadow's finished drag.
+    bool Apply(const du::SmartPtr<sxk::Markup>& markup, const du::SmartPtr<sxk::Markup>& from,
+               int mode) {
+        check.Expect(markup.get() == record.get(), "the controller is handed its own record");
+        const auto* shadow = dynamic_cast<const Shadow*>(from.get());
+        check.Expect(shadow != nullptr, "the controller is handed a centre-line shadow");
+        if (mode == 0 || shadow == nullptr)
+            return false;
+        record->SetPoints(shadow->GetPoints());
+        if (mode == 2) {
+            for (Slot& slot : slots)
+                if (slot.shadow)
+                    slot.shadow->MarkupChanged();
+        }
+        return true;
+    }
+
+private:
+    bool Setup() {
+        record = new sxmk::CenterLineXYZ;
+        if (!record)
+            return false;
+        Rebuild();
+        du::Symbol part = IdPath(in.Below(4));
+        record->SetPartID(part);
+        record->SetEndPointAttached(in.Bool());
+        record->placement =
+            dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
+        controller.mode = in.Below(4);
+        if (controller.mode < 3)
+            record->SetController(&controller);
+        foreign = new sxmu::ModelSphere;
+
+        for (auto& view : views)
+            view = MakeView();
+        for (int i = 0; i < kSlots; ++i) {
+            slots[i].view = in.Below(2);
+            if (i == 0 || in.Bool())
+                Construct(slots[i]);
+        }
+        return true;
+    }
+
+    void Teardown() {
+        for (Slot& slot : slots) {
+            slot.driver.reset();
+            slot.shadow = nullptr;
+        }
+        for (auto& view : views)
+            view = nullptr;
+        if (record)
+            record->SetController(nullptr);
+        record = nullptr;
+        foreign = nullptr;
+    }
+
+    du::SmartPtr<sxk::View> MakeView() {
+        du::SmartPtr<sxk::View> view;
+        if (in.Below(4) == 3) {
+            view = new sxk::View;
+        } else {
+            du::SmartPtr<sxk::ShapeView> shape(new sxk::ShapeView);
+            const dg::DPoint3D eye = in.Point();
+            const dg::DPoint3D target = in.Point();
+            const dg::DVec3 up = in.Bool() ? dg::DVec3(0.0, 1.0, 0.0) : in.Vec();
+            const double extent = in.AnyDouble();
+            const int width = static_cast<int>(in.U16() % 2048);
+            const int height = static_cast<int>(in.U16() % 2048);
+            shape->camera = in.Bool()
+                                ? dg::Camera3D::Perspective(eye, target, up, extent, width, height)
+                                : dg::Camera3D::Parallel(eye, target, up, extent, width, height);
+            view = shape;
+        }
+        if (in.Below(4) != 0)
+            view->defaultPreferences = MakePreferences();
+        return view;
+    }
+
+    du::SmartPtr<sxk::Preferences> MakePreferences() {
+        du::SmartPtr<sxk::Preferences> prefs(new sxk::Preferences);
+        const char* const key = "General/Navigation/preselection_color";
+        switch (in.Below(4)) {
+            case 0:
+                prefs->SetColor(
+                    key, dg::Color(in.AnyFloat(), in.AnyFloat(), in.AnyFloat(), in.AnyFloat()));
+                break;
+            case 1:
+                prefs->SetInt(key, static_cast<int>(in.U32()));
+                break;
+            case 2:
+                prefs->SetText(key, "orange");
+                break;
+            default:
+                break;
+        }
+        return prefs;
+    }
+
+    void Construct(Slot& slot) {
+        slot.driver.reset();
+        slot.shadow = nullptr;
+        sxk::Markup* made = record->ConstructShadow(views[slot.view]);
+        slot.shadow = static_cast<Shadow*>(made);
+        if (slot.shadow)
+            slot.driver.reset(new sxmk::DragDriver(*slot.shadow));
+    }
+
+    // Builds and stores a new path in the record, as the host does when it edits the record.
+    void Rebuild() {
+        const dg::DPoint3D start = in.Point();
+        const dg::DPoint3D end = in.Point();
+        const bool mode = in.Bool();
+        const float startExt = in.AnyFloat();
+        const float endExt = in.AnyFloat();
+        const float ratio = in.Bool() ? 0.5f : in.AnyFloat();
+        const dg::FMat33 rotation = in.Bool() ? dg::FMat33::IDENTITY : in.Rotation();
+        unsigned short order[3];
+        in.AxisOrder(order);
+        std::vector<dg::DPoint3D> list;
+        record->BuildPoints(start, end, mode, startExt, endExt, ratio,
+                            dg::Location(rotation, dg::DPoint3D()), order, list);
+        record->SetPoints(list);
+        storedSize = record->GetPoints()->size();
+    }
+
+    bool AnyDragOrPick() {
+        for (Slot& slot : slots)
+            if (slot.shadow &&
+                (slot.driver->IsDragging() || Access::pendingPick(*slot.shadow) != nullptr))
+                return true;
+        return false;
+    }
+
+    // A node for preselection or a drag: one of the shadow's, another shadow's, or none of them.
+    sxmu::ModelBase* Node(Slot& slot) {
+        Shadow* other = slots[&slot == &slots[0] ? 1 : 0].shadow.get();
+        const int choice = in.Below(12);
+        Shadow* owner = choice >= 9 ? other : slot.shadow.get();
+        if (owner == nullptr)
+            return nullptr;
+        switch (choice % 9) {
+            case 0:
+                return Access::sphereDraggers(*owner)[0].get();
+            case 1:
+                return Access::sphereDraggers(*owner)[1].get();
+            case 2:
+                return Access::startExtensionAxis(*owner)->arrow.get();
+            case 3:
+                return Access::endExtensionAxis(*owner)->arrow.get();
+            case 4:
+                return Access::jogAxis(*owner)->arrow.get();
+            case 5:
+                return Access::lineStrip(*owner).get();
+            case 6:
+                return Access::rootContainer(*owner).get();
+            case 7:
+                return choice == 7 ? foreign.get() : record->anchorNode.get();
+            default:
+                return nullptr;
+        }
+    }
+
+    // A pick result's object: parts (with or without SBOM instance and weld), labels, other
+    // markups, centre-line shadows, other objects, or none. Allocations may meet an armed pool
+    // failure and give null objects, as the viewer's would.
+    du::SmartPtr<sxk::Object> PickedObject() {
+        switch (in.Below(9)) {
+            case 0:
+            case 1: {
+                du::SmartPtr<sxk::Instance> instance(new sxk::Instance(IdPath(in.Below(4))));
+                if (instance && in.Bool()) {
+                    du::SmartPtr<sxk::illustration::SbomInstance> sbom(
+                        new sxk::illustration::SbomInstance(IdPath(in.Below(4))));
+                    if (sbom && in.Bool())
+                        sbom->SetWeld(new sxk::illustration::Weld(IdPath(in.Below(4))));
+                    instance->SetSbomInstance(sbom);
+                }
+                return du::SmartPtr<sxk::Object>(new sxk::ShapeInstance(instance));
+            }
+            case 2:
+                return du::SmartPtr<sxk::Object>(new sxk::ShapeInstance(nullptr));
+            case 3: {
+                du::SmartPtr<sxmk::Label> label(new sxmk::Label);
+                if (label && in.Bool())
+                    label->note = new sxmu::ModelNote("label");
+                return du::SmartPtr<sxk::Object>(label);
+            }
+            case 4:
+                return du::SmartPtr<sxk::Object>(slots[in.Below(kSlots)].shadow);
+            case 5:
+                return in.Bool() ? du::SmartPtr<sxk::Object>(record)
+                                 : du::SmartPtr<sxk::Object>(new sxmk::CenterLineXYZ);
+            case 6:
+                return du::SmartPtr<sxk::Object>(new sxk::Instance(IdPath(in.Below(4))));
+            default:
+                return nullptr;
+        }
+    }
+
+    std::vector<sxk::PickResult> PickResults() {
+        std::vector<sxk::PickResult> results(static_cast<std::size_t>(in.Below(5)));
+        for (sxk::PickResult& result : results) {
+            result.object = PickedObject();
+            result.point = in.Point();
+        }
+        return results;
+    }
+
+    void Act() {
+        Slot& slot = slots[in.Below(kSlots)];
+        const int action = in.Below(20);
+        // Only a few actions make sense without a shadow in the slot.
+        if (!slot.shadow && action < 14)
+            return;
+        switch (action) {
+            case 0:
+            case 1:
+                slot.shadow->PreselectHighlight(du::SmartPtr<sxmu::ModelBase>(Node(slot)));
+                break;
+            case 2:
+                slot.shadow->ClearPreselectHighlight();
+                break;
+            case 3:
+                DragCursor(slot);
+                break;
+            case 4:
+            case 5: {
+                sxmu::ModelBase* node = Node(slot);
+                const int x = in.Pixel();
+                slot.driver->Start(node, x, in.Pixel());
+                break;
+            }
+            case 6:
+            case 7:
+            case 8: {
+                const int x = in.Pixel();
+                slot.driver->Move(x, in.Pixel());
+                break;
+            }
+            case 9:
+            case 10:
+                slot.driver->Release();
+                break;
+            case 11:
+                slot.shadow->OnApplyPreferences(MakePreferences());
+                break;
+            case 12:
+                slot.shadow->MarkupChanged();
+                break;
+            case 13:
+                if (in.Bool()) {
+                    slot.driver->Translate(in.Vec());
+                } else {
+                    const du::SmartPtr<sxk::Operation> operation(
+                        in.Bool() ? new sxk::Operation("move", nullptr, true) : nullptr);
+                    slot.driver->Stop(in.Vec(), operation);
+                }
+                break;
+            case 14:
+            case 15: {
+                auto* shape = dynamic_cast<sxk::ShapeView*>(views[in.Below(2)].get());
+                const std::vector<sxk::PickResult> results = PickResults();
+                const int status = in.Below(4) == 0 ? static_cast<int>(in.U8()) - 128 : 0;
+                if (shape)
+                    shape->CompletePick(results, status);
+                break;
+            }
+            case 16:
+                if (slot.shadow)
+                    slot.shadow->OnReceivePick(PickResults());
+                break;
+            case 17:
+                // The view lets go of its shadow (maybe with its pick on the way), or shows a
+                // new one.
+                if (slot.shadow) {
+                    slot.driver.reset();
+                    slot.shadow = nullptr;
+                } else {
+                    Construct(slot);
+                }
+                break;
+            case 18:
+                sxk::MemoryPoolAllocated::FailAllocation(static_cast<std::size_t>(1 + in.Below(8)));
+                break;
+            default:
+                Host();
+                break;
+        }
+    }
+
+    // Changes on the host's side: the kernel, the record, the shadows that move together.
+    void Host() {
+        switch (in.Below(5)) {
+            case 0:
+                if (sxk::Kernel::GetKernel())
+                    sxk::Kernel::Remove();
+                else
+                    sxk::Kernel::Install();
+                break;
+            case 1:
+                // The host edits the record only while no shadow is busy with it.
+                if (!AnyDragOrPick()) {
+                    Rebuild();
+                    for (Slot& slot : slots)
+                        if (slot.shadow)
+                            slot.shadow->MarkupChanged();
+                }
+                break;
+            case 2: {
+                du::Symbol part = IdPath(in.Below(4));
+                record->SetPartID(part);
+                record->SetEndPointAttached(in.Bool());
+                break;
+            }
+            case 3:
+                // The shadows move together (both ways), or each alone.
+                for (int i = 0; i < kSlots; ++i) {
+                    if (!slots[i].shadow)
+                        continue;
+                    slots[i].shadow->broadcastTargets.clear();
+                    if (in.Bool())
+                        slots[i].shadow->broadcastTargets.push_back(
+                            du::SmartPtr<sxmk::MarkupShadow>(slots[1 - i].shadow));
+                }
+                break;
+            default:
+                views[in.Below(2)]->defaultPreferences = MakePreferences();
+                break;
+        }
+    }
+
+    void DragCursor(Slot& slot) {
+        sxmu::ModelBase* node = Node(slot);
+        const du::Symbol before("fuzz::untouched");
+        du::Symbol cursor = before;
+        const bool answer = slot.shadow->GetDragCursor(du::SmartPtr<sxmu::ModelBase>(node), cursor);
+        check.Expect(answer, "GetDragCursor always answers true");
+        const bool handle = node != nullptr && IsHandle(*slot.shadow, node);
+        check.Expect(cursor == (handle ? sxmk::dragCursorMove : before),
+                     "the drag cursor is the move cursor on handles and untouched elsewhere");
+    }
+
+    static bool IsHandle(Shadow& shadow, const sxmu::ModelBase* node) {
+        return node == Access::sphereDraggers(shadow)[0].get() ||
+               node == Access::sphereDraggers(shadow)[1].get() ||
+               node == Access::startExtensionAxis(shadow)->arrow.get() ||
+               node == Access::endExtensionAxis(shadow)->arrow.get() ||
+               node == Access::jogAxis(shadow)->arrow.get();
+    }
+
+    void CheckAll() {
+        check.Expect(record->GetPoints()->size() == storedSize,
+                     "the record's stored list keeps its size");
+        check.Expect(sxk::RecordedOperations().empty(),
+                     "the centre-line shadow leaves recording operations to its controller");
+        for (Slot& slot : slots)
+            if (slot.shadow)
+                CheckShadow(slot);
+    }
+
+    void CheckShadow(Slot& slot) {
+        Shadow& shadow = *slot.shadow;
+        const std::vector<du::SmartPtr<sxmu::ModelBase>>& children =
+            Access::rootContainer(shadow)->GetChildren();
+        const sxmu::ModelBase* line = Access::lineStrip(shadow).get();
+        const sxmu::ModelBase* jog = Access::jogAxis(shadow)->arrow.get();
+        const sxmu::ModelBase* always[] = {line, Access::sphereDraggers(shadow)[0].get(),
+                                           Access::sphereDraggers(shadow)[1].get(),
+                                           Access::startExtensionAxis(shadow)->arrow.get(),
+                                           Access::endExtensionAxis(shadow)->arrow.get()};
+        bool distinct = true;
+        bool known = true;
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            for (std::size_t j = i + 1; j < children.size(); ++j)
+                distinct = distinct && children[i] != children[j];
+            const sxmu::ModelBase* child = children[i].get();
+            known = known && (child == jog || IsHandle(shadow, child) || child == line);
+        }
+        check.Expect(distinct, "the root container never holds a node twice");
+        check.Expect(known, "the root container holds only the shadow's own nodes");
+
+        if (!slot.driver->IsDragging()) {
+            bool allShown = children.size() == 5 || children.size() == 6;
+            for (const sxmu::ModelBase* node : always)
+                allShown = allShown && Access::rootContainer(shadow)->Contains(node);
+            check.Expect(allShown, "between drags the line and every end handle are shown");
+            const auto dragger = Access::pickedDragger(shadow);
+            const bool pointDrag =
+                dragger == Shadow::StartPointDragger || dragger == Shadow::EndPointDragger;
+            if (pointDrag && Access::pendingPick(shadow) == nullptr)
+                check.Expect(shadow.GetPickedNode() == -1,
+                             "a point drag whose pick is over has no picked node left");
+        }
+        check.Expect(Access::lineStrip(shadow)->points.size() == storedSize,
+                     "the drawn line has as many vertices as the stored list");
+        if (!Access::preselectHighlighted(shadow))
+            CheckNormalAppearance(shadow);
+    }
+
+    void CheckNormalAppearance(Shadow& shadow) {
+        bool normal = true;
+        for (const auto& sphere : Access::sphereDraggers(shadow))
+            normal = normal &&
+                     sphere->GetRenderAttrsVector() == Access::normalRenderAttrs(shadow) &&
+                     sphere->fillAttrs == Access::normalFillAttrs(shadow);
+        for (const du::SmartPtr<sxmk::TranslatorAxis>* axis :
+             {&Access::jogAxis(shadow), &Access::startExtensionAxis(shadow),
+              &Access::endExtensionAxis(shadow)}) {
+            const sxmk::TranslatorAxis& a = **axis;
+            const du::SmartPtr<sxmu::ModelArrowhead> head = a.arrow->GetArrowHead();
+            normal = normal && a.arrow->GetRenderAttrsVector() == a.lineAttrs && head &&
+                     head->GetRenderAttrsVector() == a.headAttrs && head->fillAttrs == a.headFill;
+        }
+        check.Expect(normal, "without a preselection highlight every handle looks normal");
+    }
+
+    ByteReader& in;
+    Checker& check;
+    Controller controller;
+    du::SmartPtr<sxmk::CenterLineXYZ> record;
+    du::SmartPtr<sxmu::ModelBase> foreign;
+    du::SmartPtr<sxk::View> views[2];
+    Slot slots[kSlots];
+    std::size_t storedSize = 0;
+};
+
+inline bool Controller::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                                         const du::SmartPtr<sxk::Markup>& shadow,
+                                         const du::SmartPtr<sxk::Operation>& /*operation*/) {
+    return run.Apply(markup, shadow, mode);
+}
+
+}  // namespace interaction
+
+inline Outcome RunInteraction(const std::uint8_t* data, std::size_t size) {
+    Outcome outcome;
+    Checker check(outcome);
+    ByteReader in(data, size);
+    HostSession host;
+    outcome.steps = interaction::Run(in, check).Go();
+    host.Finish(check);
+    return outcome;
+}
+
+}  // namespace fuzzharness
