@@ -108,10 +108,16 @@ HostGuard::~HostGuard() {
 }
 
 Session::Session(const Scenario& s) : scenario(s), scene(s), controller(scene) {
-    for (CenterLineEntry& e : scene.centerLines)
+    for (CenterLineEntry& e : scene.centerLines) {
         e.record->SetController(&controller);
-    for (CalloutEntry& e : scene.callouts)
+        settledLines.push_back(CaptureCenterLine(e));
+        settledStops.push_back(0);
+    }
+    for (CalloutEntry& e : scene.callouts) {
         e.label->SetController(&controller);
+        settledCallouts.push_back(CaptureCallout(e));
+        settledStops.push_back(0);
+    }
 }
 
 Session::~Session() {
@@ -287,7 +293,56 @@ ActionLog Session::Play(std::size_t index) {
         log.details.push_back("cursor: " + (cursorAfter.empty() ? "default" : cursorAfter));
     for (std::size_t i = warningsBefore; i < scene.warnings.size(); ++i)
         log.details.push_back("warning: " + scene.warnings[i]);
+    NoteSilentChanges(log, a.kind == Action::Undo || a.kind == Action::Redo);
     return log;
+}
+
+// Once no drag is open, two things are worth a word: a markup that changed although none of its
+// drags reached the controller (nothing can undo that), and a centre line whose drawn line is not
+// the list its record stores.
+void Session::NoteSilentChanges(ActionLog& log, bool undoing) {
+    if (Busy())
+        return;
+    drawnMismatch.resize(scene.centerLines.size());
+    for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
+        CenterLineEntry& e = scene.centerLines[i];
+        const CenterLineState now = CaptureCenterLine(e);
+        const int stops = controller.StopsFor(e.record.get());
+        if (!undoing && now != settledLines[i] && stops == settledStops[i])
+            log.details.push_back("note: " + e.spec.id +
+                                  " changed without reaching the controller; nothing can undo it");
+        settledLines[i] = now;
+        settledStops[i] = stops;
+        // Single-precision extensions make a rebuilt point differ in its last digits.
+        const sxmu::ModelLineStrip* strip = LineStripOf(e);
+        std::string where;
+        const std::size_t drawn = strip ? strip->points.size() : 0;
+        for (std::size_t k = 0; k < std::max(drawn, now.points.size()); ++k)
+            if (k >= drawn || k >= now.points.size() ||
+                !Near(strip->points[k], now.points[k],
+                      1e-6 * (1.0 + std::fabs(now.points[k].x) + std::fabs(now.points[k].y) +
+                              std::fabs(now.points[k].z))))
+                where += (where.empty() ? "" : ", ") + std::to_string(k);
+        const std::string note =
+            where.empty()
+                ? std::string()
+                : "note: " + e.spec.id +
+                      " is drawn through other points than its record stores (index " + where + ")";
+        if (!note.empty() && note != drawnMismatch[i])
+            log.details.push_back(note);
+        drawnMismatch[i] = note;
+    }
+    for (std::size_t i = 0; i < scene.callouts.size(); ++i) {
+        CalloutEntry& e = scene.callouts[i];
+        const CalloutState now = CaptureCallout(e);
+        const std::size_t k = scene.centerLines.size() + i;
+        const int stops = controller.StopsFor(e.label.get());
+        if (!undoing && now != settledCallouts[i] && stops == settledStops[k])
+            log.details.push_back("note: " + e.spec.id +
+                                  " changed without reaching the controller; nothing can undo it");
+        settledCallouts[i] = now;
+        settledStops[k] = stops;
+    }
 }
 
 void Session::ClearHover(ActionLog& log) {

@@ -4,6 +4,7 @@
 // viewer's markup framework would, and says what happened at each.
 
 #include "HitTest.h"
+#include "RecordState.h"
 #include "ReplayScene.h"
 #include "Scenario.h"
 #include "UndoController.h"
@@ -76,6 +77,7 @@ private:
     void Expect(const Expectation& e, ActionLog& log);
     void ClearHover(ActionLog& log);
     bool Busy() const;
+    void NoteSilentChanges(ActionLog& log, bool undoing);
     sxk::Window* Window() const;
 
     Scenario scenario;
@@ -87,6 +89,11 @@ private:
     sxmk::MarkupShadow* draggedShadow = nullptr;
     sxmk::MarkupShadow* hoveredShadow = nullptr;
     const sxmu::ModelBase* hoveredNode = nullptr;
+    // Each markup as it stood when no drag was open last, and its stops counted then.
+    std::vector<CenterLineState> settledLines;
+    std::vector<CalloutState> settledCallouts;
+    std::vector<int> settledStops;
+    std::vector<std::string> drawnMismatch;  // the last note per centre line, said once
 };
 
 }  // namespace replay

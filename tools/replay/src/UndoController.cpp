@@ -59,6 +59,7 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
                                       const du::SmartPtr<sxk::Markup>& shadow,
                                       const du::SmartPtr<sxk::Operation>& operation) {
     ++calls;
+    stopped.push_back(markup.get());
     const std::optional<Target> t = Find(markup.get());
     if (!t) {
         notes.push_back("controller: a markup the scene does not hold; nothing applied");
@@ -164,6 +165,10 @@ bool UndoController::Redo() {
                     " restored to its state after the drag");
     undoStack.push_back(std::move(entry));
     return true;
+}
+
+int UndoController::StopsFor(const sxk::Markup* markup) const {
+    return static_cast<int>(std::count(stopped.begin(), stopped.end(), markup));
 }
 
 std::vector<std::string> UndoController::UndoNames() const {

@@ -35,6 +35,8 @@ public:
     std::vector<std::string> UndoNames() const;
     std::vector<std::string> RedoNames() const;
     int Calls() const { return calls; }
+    // How many finished drags of this markup reached the controller so far.
+    int StopsFor(const sxk::Markup* markup) const;
     // What the controller did since the last call, one line each.
     std::vector<std::string> TakeNotes();
 
@@ -67,6 +69,7 @@ private:
     std::vector<Entry> undoStack;
     std::vector<Entry> redoStack;
     std::vector<std::string> notes;
+    std::vector<const sxk::Markup*> stopped;
     int calls = 0;
 };
 
