@@ -377,20 +377,6 @@ TEST_F(HandleDrag, TranslateMovesTheLastDraggedHandleWithItsOwnNode) {
     }
 }
 
-TEST_F(HandleDrag, StopHandsRecordShadowAndOperationToTheController) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
-    const du::SmartPtr<sxk::Operation> op(new sxk::Operation("op", scene, true));
-    Access::Stop(S(), dg::DVec3(), op);  // no controller: nothing to tell
-
-    record->SetController(&controller);
-    Access::Stop(S(), dg::DVec3(1, 2, 3), op);
-    ASSERT_EQ(controller.calls.size(), 1u);
-    EXPECT_EQ(controller.calls[0].markup, record.get());
-    EXPECT_EQ(controller.calls[0].shadow, shadow.get());
-    EXPECT_EQ(controller.calls[0].operation, op);
-    EXPECT_TRUE(sxk::RecordedOperations().empty());
-}
-
 TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
     struct Case {
