@@ -11,8 +11,6 @@
 #include <sxmk/DragDriver.h>
 #include <sxmk/Label.h>
 
-#include "PickEvent.h"
-
 #include <string>
 #include <vector>
 
