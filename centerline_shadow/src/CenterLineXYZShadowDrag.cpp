@@ -35,8 +35,8 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
     // follow: the step then moves nothing instead of dividing by (nearly) zero.
     if (!(screenAxisLength >= kNearZeroLength) || !std::isfinite(screenAxisLength))
         return dg::DVec3::ZERO;
-    const double s = static_cast<double>(dx) * screenAxis.x +
-                     static_cast<double>(dy) * screenAxis.y + 0.0 * screenAxis.z;
+    const double s =
+        static_cast<double>(dx) * screenAxis.x + static_cast<double>(dy) * screenAxis.y;
     const dg::DVec3 d = axisVector * (s * (1.0 / screenAxisLength));
     if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z))
         return dg::DVec3::ZERO;
@@ -56,7 +56,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     const bool grabbable =
         node != nullptr && points.size() >= kMinLayout && sphereDraggers.size() >= 2;
     if (!grabbable) {
-        // NoDragger
+        // stays NoDragger
     } else if (node == sphereDraggers[0].get()) {
         pickedDragger = StartPointDragger;
         pickedNode = 1;
