@@ -243,7 +243,10 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
     for (const Case& c : cases) {
         MakeShadow(c.before);
         ASSERT_TRUE(shadow);
-        const std::vector<const sxmu::ModelBase*> earlier = Children();
+        // Held, not just remembered by address: a released node's address may be reused by a
+        // node of the rebuild.
+        const std::vector<du::SmartPtr<sxmu::ModelBase>> earlier =
+            Access::rootContainer(*shadow)->GetChildren();
         const int notified = shadow->contentChangedCount;
 
         std::vector<dg::DPoint3D> list;
@@ -259,8 +262,8 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
         EXPECT_EQ(Access::lineStrip(*shadow)->points, *record->GetPoints());
         EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
         // Only the line strip survives a rebuild.
-        for (const sxmu::ModelBase* node : earlier)
-            EXPECT_EQ(Access::rootContainer(*shadow)->Contains(node), node == Line());
+        for (const du::SmartPtr<sxmu::ModelBase>& node : earlier)
+            EXPECT_EQ(Access::rootContainer(*shadow)->Contains(node.get()), node.get() == Line());
         EXPECT_EQ(shadow->contentChangedCount, notified + 2);
     }
 }
