@@ -260,10 +260,13 @@ std::string RenderIndex(const std::string& title, const std::string& description
     for (const FrameEntry& f : frames)
         data.push_back(
             {{"file", f.file}, {"title", f.title}, {"lines", f.lines}, {"failed", f.failed}});
-    // Invalid UTF-8 in a note is replaced rather than refused; "</" may not appear in a script.
-    std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))
-        json.replace(at, 2, "<\\/");
+    // Invalid UTF-8 in a note is replaced rather than refused. No '<' may reach the script as
+    // such ("</script>", "<!--"): inside JSON strings it is written as an escape.
+    const std::string dumped = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string json;
+    json.reserve(dumped.size());
+    for (char c : dumped)
+        json += c == '<' ? std::string("\\u003c") : std::string(1, c);
 
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"

@@ -754,16 +754,109 @@ const char* ActionName(Action::Kind kind) {
     return "?";
 }
 
+namespace {
+
+// Builds the document like the library's own reader, but keeps track of where it is, so that a
+// number too large to hold (1e999) is refused with its place instead of a bare overflow.
+class PathTrackingReader {
+public:
+    explicit PathTrackingReader(Json& root) : dom(root, true) {}
+
+    bool null() { return Value(dom.null()); }
+    bool boolean(bool v) { return Value(dom.boolean(v)); }
+    bool number_integer(Json::number_integer_t v) { return Value(dom.number_integer(v)); }
+    bool number_unsigned(Json::number_unsigned_t v) { return Value(dom.number_unsigned(v)); }
+    bool number_float(Json::number_float_t v, const Json::string_t& text) {
+        if (!std::isfinite(v)) {
+            error = Path() + ": not a finite number (" + text + ")";
+            return false;
+        }
+        return Value(dom.number_float(v, text));
+    }
+    bool string(Json::string_t& v) { return Value(dom.string(v)); }
+    bool binary(Json::binary_t& v) { return Value(dom.binary(v)); }
+    bool start_object(std::size_t n) {
+        Enter(false);
+        return dom.start_object(n);
+    }
+    bool key(Json::string_t& k) {
+        frames.back().key = k;
+        return dom.key(k);
+    }
+    bool end_object() {
+        Leave();
+        return Value(dom.end_object());
+    }
+    bool start_array(std::size_t n) {
+        Enter(true);
+        return dom.start_array(n);
+    }
+    bool end_array() {
+        Leave();
+        return Value(dom.end_array());
+    }
+    bool parse_error(std::size_t, const std::string& token, const nlohmann::detail::exception& e) {
+        // The reader refuses a number beyond the double range (1e999) as an overflow.
+        if (dynamic_cast<const Json::out_of_range*>(&e)) {
+            error = Path() + ": not a finite number (" + token + ")";
+            return false;
+        }
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> the tail.
+        const std::string what = e.what();
+        const std::size_t at = what.find("parse error");
+        error = "not valid JSON: " + (at == std::string::npos ? what : what.substr(at));
+        return false;
+    }
+
+    std::string error;
+
+private:
+    struct Frame {
+        bool array = false;
+        std::size_t index = 0;
+        std::string key;
+    };
+
+    std::string Path() const {
+        std::string path;
+        for (const Frame& f : frames) {
+            if (f.array)
+                path += "[" + std::to_string(f.index) + "]";
+            else
+                path += (path.empty() ? "" : ".") + f.key;
+        }
+        return path.empty() ? "scenario" : path;
+    }
+    void Enter(bool array) { frames.push_back(Frame{array, 0, {}}); }
+    void Leave() {
+        if (!frames.empty())
+            frames.pop_back();
+    }
+    // A value is complete: the next one in an array has the next index.
+    bool Value(bool ok) {
+        if (!frames.empty() && frames.back().array)
+            ++frames.back().index;
+        return ok;
+    }
+
+    nlohmann::detail::json_sax_dom_parser<Json> dom;
+    std::vector<Frame> frames;
+};
+
+}  // namespace
+
 ParseOutcome ParseScenario(const std::string& text) {
     ParseOutcome outcome;
     Json root;
+    PathTrackingReader reader(root);
+    bool parsed = false;
     try {
-        root = Json::parse(text);
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> the tail.
-        std::string what = e.what();
-        const std::size_t at = what.find("parse error");
-        outcome.error = "not valid JSON: " + (at == std::string::npos ? what : what.substr(at));
+        parsed = Json::sax_parse(text, &reader);
+    } catch (const Json::exception& e) {
+        reader.error = std::string("not valid JSON: ") + e.what();
+    }
+    if (!parsed) {
+        outcome.error = reader.error.empty() ? "not valid JSON" : reader.error;
         return outcome;
     }
     try {

@@ -1,0 +1,191 @@
+// Bad input: each kind of problem is refused with one message naming its place, exit status 2,
+// and nothing written.
+#include "Replay.h"
+#include "Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A valid scenario with one spot to break: VIEW, MARKUP and ACTIONS are replaced.
+const std::string kTemplate = R"({
+  "view": VIEW,
+  "scene": {"parts": [{"id": "p", "min": [0, 0, 0], "max": [1, 1, 1], "instance": "/p"}],
+            "callouts": [{"id": "c", "note": "1", "position": [0, 3, 0]}]},
+  "markups": [MARKUP],
+  "actions": ACTIONS
+})";
+const std::string kView =
+    R"({"viewport": [800, 600], "camera": {"eye": [5, 0, 50], "target": [5, 0, 0], "fieldOfView": 40}})";
+const std::string kMarkup = R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0]})";
+
+std::string Fill(std::string text, const std::string& key, const std::string& value) {
+    return text.replace(text.find(key), key.size(), value);
+}
+
+std::string Scenario(const std::string& view, const std::string& markup,
+                     const std::string& actions) {
+    return Fill(Fill(Fill(kTemplate, "VIEW", view), "MARKUP", markup), "ACTIONS", actions);
+}
+
+struct BadCase {
+    const char* name;
+    std::string text;
+    const char* message;  // the part of the message that names the place and the problem
+};
+
+std::vector<BadCase> BadCases() {
+    const std::string noActions = "[]";
+    return {
+        {"not JSON", "{\"view\": ", "not valid JSON: parse error at line 1"},
+        {"unknown action", Scenario(kView, kMarkup, R"([{"action": "jump"}])"),
+         "actions[0].action: unknown action \"jump\""},
+        {"unknown field of an action",
+         Scenario(kView, kMarkup, R"([{"action": "hover", "x": 1, "y": 2, "z": 3}])"),
+         "actions[0].z: unknown field"},
+        {"unknown field of a markup",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [1, 0, 0], "colour": 1})",
+                  noActions),
+         "markups[0].colour: unknown field"},
+        {"missing pointer coordinate", Scenario(kView, kMarkup, R"([{"action": "press", "x": 1}])"),
+         "actions[0].y: missing"},
+        {"missing view", R"({"actions": []})", "view: missing"},
+        {"negative viewport",
+         Scenario(R"({"viewport": [-800, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, noActions),
+         "view.viewport[0]: out of range"},
+        {"axis order not a permutation",
+         Scenario(kView,
+                  R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0], "axisOrder": [0, 0, 2]})",
+                  noActions),
+         "markups[0].axisOrder: not a permutation of 0, 1, 2"},
+        {"axis index out of range",
+         Scenario(kView,
+                  R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0], "axisOrder": [0, 3, 1]})",
+                  noActions),
+         "markups[0].axisOrder[1]: out of range"},
+        {"non-finite number",
+         Scenario(kView, R"({"id": "m", "start": [1e999, 0, 0], "end": [8, 0, 0]})", noActions),
+         "markups[0].start[0]: not a finite number"},
+        {"non-finite extension",
+         Scenario(kView,
+                  R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "endExtension": -1e400})",
+                  noActions),
+         "markups[0].endExtension: not a finite number"},
+        {"pointer outside the window",
+         Scenario(kView, kMarkup, R"([{"action": "move", "x": 800, "y": 10}])"),
+         "actions[0].x: out of range (800 not in 0..799)"},
+        {"text for a number",
+         Scenario(kView, kMarkup, R"([{"action": "hover", "x": "12", "y": 1}])"),
+         "actions[0].x: expected an integer, got a string"},
+        {"fraction for a pixel",
+         Scenario(kView, kMarkup, R"([{"action": "hover", "x": 1.5, "y": 1}])"),
+         "actions[0].x: expected an integer, got a number with a fraction"},
+        {"unknown object in a pick",
+         Scenario(kView, kMarkup, R"([{"action": "pick", "results": [{"object": "ghost"}]}])"),
+         "actions[0].results[0].object: no part, label, callout or markup \"ghost\""},
+        {"callout check on a centre line",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "expect", "markup": "m", "position": [0, 0, 0]}])"),
+         "actions[0].position: checks a callout"},
+        {"expect without a check",
+         Scenario(kView, kMarkup, R"([{"action": "expect", "markup": "m"}])"),
+         "actions[0]: an expect action needs at least one check"},
+        {"id used twice",
+         Scenario(kView, R"({"id": "p", "start": [0, 0, 0], "end": [8, 0, 0]})", noActions),
+         "markups[0].id: \"p\" is already used"},
+        {"colour component beyond 1",
+         Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": [1, 2, 0]}])"),
+         "actions[0].preselectionColor[1]: a colour component must lie in 0..1"},
+        {"camera looking along its up vector",
+         Scenario(R"({"viewport": [800, 600], "camera": {"eye": [0, 9, 0], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, noActions),
+         "view.camera.up: must not be zero nor along the line of sight"},
+        {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
+         "actions: expected an array, got an object"},
+    };
+}
+
+TEST(BadInput, EachProblemIsNamedByItsPlace) {
+    for (const BadCase& c : BadCases()) {
+        SCOPED_TRACE(c.name);
+        const replay::ParseOutcome outcome = replay::ParseScenario(c.text);
+        EXPECT_FALSE(outcome.scenario.has_value());
+        EXPECT_NE(outcome.error.find(c.message), std::string::npos) << outcome.error;
+    }
+}
+
+TEST(BadInput, TheTemplateItselfIsValid) {
+    const replay::ParseOutcome outcome = replay::ParseScenario(Scenario(kView, kMarkup, "[]"));
+    EXPECT_TRUE(outcome.scenario.has_value()) << outcome.error;
+}
+
+TEST(BadInput, ExitsWithStatusTwoAndWritesNothing) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-bad-input";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path scenario = dir / "scenario.json";
+    const fs::path out = dir / "out";
+    for (const BadCase& c : BadCases()) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(scenario, std::ios::binary | std::ios::trunc) << c.text;
+        std::ostringstream log, err;
+        EXPECT_EQ(replay::RunCommandLine({scenario.string(), "--out", out.string()}, log, err),
+                  replay::kExitBadInput);
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << "one message line";
+        EXPECT_TRUE(log.str().empty());
+        EXPECT_FALSE(fs::exists(out));
+    }
+    fs::remove_all(dir);
+}
+
+TEST(CommandLine, RefusesBadArgumentsWithStatusTwo) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--frobnicate"},
+                                                 {"--out"},
+                                                 {"a.json", "b.json"},
+                                                 {"/nonexistent/scenario.json"}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput) << args[0];
+        EXPECT_FALSE(err.str().empty());
+    }
+}
+
+// The program itself: its exit statuses as a shell sees them.
+TEST(CommandLine, ProgramExitStatusesReachTheShell) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-program";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    auto run = [&](const std::string& text) {
+        std::ofstream(dir / "s.json", std::ios::binary | std::ios::trunc) << text;
+        const std::string command = std::string("\"") + ILLSXMK_REPLAY_EXE + "\" \"" +
+                                    (dir / "s.json").string() + "\" --out \"" +
+                                    (dir / "out").string() + "\" >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run(Scenario(kView, kMarkup, R"([{"action": "jump"}])")), 2);
+    EXPECT_FALSE(fs::exists(dir / "out"));
+    EXPECT_EQ(run(Scenario(kView, kMarkup,
+                           R"([{"action": "expect", "markup": "m", "endPoint": [9, 9, 9]}])")),
+              1);
+    EXPECT_TRUE(fs::exists(dir / "out" / "index.html"));
+    EXPECT_EQ(run(Scenario(kView, kMarkup,
+                           R"([{"action": "expect", "markup": "m", "endPoint": [8, 0, 0]}])")),
+              0);
+    fs::remove_all(dir);
+}
+
+}  // namespace

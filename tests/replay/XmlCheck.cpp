@@ -1,0 +1,222 @@
+#include "XmlCheck.h"
+
+#include <cctype>
+#include <set>
+#include <vector>
+
+namespace replaytest {
+
+namespace {
+
+class Checker {
+public:
+    explicit Checker(const std::string& text) : s(text) {}
+
+    std::string Run() {
+        if (s.compare(0, 5, "<?xml") == 0) {
+            const std::size_t end = s.find("?>");
+            if (end == std::string::npos)
+                return Error("unterminated declaration");
+            i = end + 2;
+        }
+        SkipMisc();
+        if (i >= s.size() || s[i] != '<')
+            return Error("no root element");
+        if (!Element())
+            return error;
+        SkipMisc();
+        if (!error.empty())
+            return error;
+        if (i != s.size())
+            return Error("content after the root element");
+        return "";
+    }
+
+private:
+    std::string Error(const std::string& what) {
+        if (error.empty())
+            error = what + " at offset " + std::to_string(i);
+        return error;
+    }
+
+    static bool NameStart(char c) {
+        return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':';
+    }
+    static bool NameChar(char c) {
+        return NameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+    }
+
+    void SkipSpace() {
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+            ++i;
+    }
+
+    // Whitespace and comments.
+    void SkipMisc() {
+        for (;;) {
+            SkipSpace();
+            if (s.compare(i, 4, "<!--") != 0)
+                return;
+            if (!Comment())
+                return;
+        }
+    }
+
+    bool Comment() {
+        const std::size_t end = s.find("-->", i + 4);
+        if (end == std::string::npos) {
+            Error("unterminated comment");
+            return false;
+        }
+        i = end + 3;
+        return true;
+    }
+
+    bool Name(std::string& out) {
+        if (i >= s.size() || !NameStart(s[i])) {
+            Error("expected a name");
+            return false;
+        }
+        const std::size_t start = i;
+        while (i < s.size() && NameChar(s[i]))
+            ++i;
+        out = s.substr(start, i - start);
+        return true;
+    }
+
+    // At '&': a predefined entity or a character reference.
+    bool Reference() {
+        const std::size_t end = s.find(';', i);
+        if (end == std::string::npos || end - i > 12) {
+            Error("'&' that starts no reference");
+            return false;
+        }
+        const std::string ref = s.substr(i + 1, end - i - 1);
+        static const std::set<std::string> named{"amp", "lt", "gt", "quot", "apos"};
+        bool ok = named.count(ref) > 0;
+        if (!ok && ref.size() > 1 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x';
+            ok = ref.size() > (hex ? 2u : 1u);
+            for (std::size_t k = hex ? 2 : 1; ok && k < ref.size(); ++k)
+                ok = hex ? std::isxdigit(static_cast<unsigned char>(ref[k])) != 0
+                         : std::isdigit(static_cast<unsigned char>(ref[k])) != 0;
+        }
+        if (!ok) {
+            Error("unknown reference &" + ref + ";");
+            return false;
+        }
+        i = end + 1;
+        return true;
+    }
+
+    bool Char() {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            Error("control character");
+            return false;
+        }
+        ++i;
+        return true;
+    }
+
+    bool Element() {
+        ++i;  // '<'
+        std::string name;
+        if (!Name(name))
+            return false;
+        std::set<std::string> attributes;
+        for (;;) {
+            const std::size_t before = i;
+            SkipSpace();
+            if (i >= s.size()) {
+                Error("unterminated start tag <" + name);
+                return false;
+            }
+            if (s.compare(i, 2, "/>") == 0) {
+                i += 2;
+                return true;
+            }
+            if (s[i] == '>') {
+                ++i;
+                break;
+            }
+            if (i == before) {
+                Error("expected space before an attribute");
+                return false;
+            }
+            std::string attribute;
+            if (!Name(attribute))
+                return false;
+            if (!attributes.insert(attribute).second) {
+                Error("attribute " + attribute + " given twice");
+                return false;
+            }
+            SkipSpace();
+            if (i >= s.size() || s[i] != '=') {
+                Error("expected '=' after " + attribute);
+                return false;
+            }
+            ++i;
+            SkipSpace();
+            if (i >= s.size() || (s[i] != '"' && s[i] != '\'')) {
+                Error("unquoted value of " + attribute);
+                return false;
+            }
+            const char quote = s[i++];
+            while (i < s.size() && s[i] != quote) {
+                if (s[i] == '<') {
+                    Error("'<' in the value of " + attribute);
+                    return false;
+                }
+                if (s[i] == '&' ? !Reference() : !Char())
+                    return false;
+            }
+            if (i >= s.size()) {
+                Error("unterminated value of " + attribute);
+                return false;
+            }
+            ++i;
+        }
+        // Content up to the matching end tag.
+        for (;;) {
+            if (i >= s.size()) {
+                Error("missing </" + name + ">");
+                return false;
+            }
+            if (s.compare(i, 2, "</") == 0) {
+                i += 2;
+                std::string closing;
+                if (!Name(closing))
+                    return false;
+                SkipSpace();
+                if (closing != name || i >= s.size() || s[i] != '>') {
+                    Error("</" + closing + "> closes <" + name + ">");
+                    return false;
+                }
+                ++i;
+                return true;
+            }
+            if (s.compare(i, 4, "<!--") == 0) {
+                if (!Comment())
+                    return false;
+            } else if (s[i] == '<') {
+                if (!Element())
+                    return false;
+            } else if (s[i] == '&' ? !Reference() : !Char()) {
+                return false;
+            }
+        }
+    }
+
+    const std::string& s;
+    std::size_t i = 0;
+    std::string error;
+};
+
+}  // namespace
+
+std::string CheckWellFormed(const std::string& xml) {
+    return Checker(xml).Run();
+}
+
+}  // namespace replaytest
