@@ -1,0 +1,146 @@
+// The replay's own host side: what a pick finds and in which order, how the window sees geometry
+// near and behind the eye, and what the output folder keeps between runs.
+#include "HitTest.h"
+#include "HostFixture.h"
+#include "Replay.h"
+#include "Scenario.h"
+#include "Session.h"
+#include "WindowShapes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+replay::Scenario Parse(const std::string& text) {
+    const replay::ParseOutcome outcome = replay::ParseScenario(text);
+    EXPECT_TRUE(outcome.scenario.has_value()) << outcome.error;
+    return outcome.scenario.value_or(replay::Scenario{});
+}
+
+// A perspective view down -z onto the origin, 800 x 600; the window centre is (400, 300).
+const char* const kPerspective = R"({
+  "view": {"viewport": [800, 600],
+           "camera": {"eye": [0, 0, 20], "target": [0, 0, 0], "fieldOfView": 60}},
+  "scene": {
+    "parts": [{"id": "far", "min": [-1, -1, -6], "max": [1, 1, -4], "instance": "/far"},
+              {"id": "near", "min": [-1, -1, 2], "max": [1, 1, 4], "instance": "/near",
+               "sbom": "/sbom/near", "weld": "/weld/near"}],
+    "labels": [{"id": "tag", "note": "Tag", "position": [-0.3, 0, 10]}]
+  },
+  "markups": [{"id": "m", "start": [-5, 0, 0], "end": [5, 0, 0]},
+              {"id": "back", "start": [0, -5, 30], "end": [0, 7, -30]}],
+  "actions": []
+})";
+
+class SceneTest : public testsupport::HostFixture {};
+
+TEST_F(SceneTest, PickFindsEverythingUnderThePointerNearestFirst) {
+    replay::Session session(Parse(kPerspective));
+    const std::vector<replay::PickHit> hits = replay::CastPick(session.Scene(), 400, 300);
+    std::vector<std::string> order;
+    for (const replay::PickHit& hit : hits)
+        order.push_back(hit.description.substr(0, hit.description.find(" at ")));
+    // The label floats in front, then the near box, the line at the origin, the far box; the
+    // centre line crossing the eye's plane is met once, where the ray passes it.
+    const std::vector<std::string> expected{"label tag", "centre line back (shadow)", "part near",
+                                            "centre line m (shadow)", "part far"};
+    EXPECT_EQ(order, expected);
+    for (std::size_t i = 1; i < hits.size(); ++i)
+        EXPECT_LE(hits[i - 1].depth, hits[i].depth);
+    // A box is met where the ray enters it: the near face.
+    ASSERT_GE(hits.size(), 3u);
+    EXPECT_NEAR(hits[2].result.point.z, 4.0, 1e-9);
+    EXPECT_NEAR(hits[2].result.point.x, 0.0, 1e-9);
+}
+
+TEST_F(SceneTest, PickBesideEverythingFindsNothing) {
+    replay::Session session(Parse(kPerspective));
+    EXPECT_TRUE(replay::CastPick(session.Scene(), 20, 20).empty());
+}
+
+TEST_F(SceneTest, GeometryBehindTheEyeIsCutAwayNotMirrored) {
+    replay::Session session(Parse(kPerspective));
+    const replay::Projector& projector = session.Scene().projector;
+    EXPECT_FALSE(projector.Project({0, 0, 25}).has_value()) << "behind the eye";
+    // The line from behind the eye to the far side projects to finite points on one side of
+    // the window centre only: the part behind the eye would otherwise come back mirrored.
+    const auto runs =
+        replay::PolylineInWindow(projector, dg::Location(), {{0, -5, 30}, {0, 5, -30}});
+    ASSERT_EQ(runs.size(), 1u);
+    for (const replay::Point2& p : runs.front()) {
+        EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+        EXPECT_NEAR(p.x, 400.0, 1e-6);
+    }
+    EXPECT_LT(std::min(runs.front().front().y, runs.front().back().y), 300.0);
+}
+
+TEST_F(SceneTest, OutputFolderKeepsForeignFilesAndDropsOldFrames) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-folder";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "frame-099.svg") << "old";
+    std::ofstream(dir / "notes.txt") << "mine";
+    std::ostringstream out, err;
+    const replay::ReplayResult result = replay::ReplayScenario(
+        Parse(R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                  "parallelWidth": 4}}, "actions": [{"action": "hover", "x": 1, "y": 1}]})"),
+        {dir.string(), true}, out, err);
+    EXPECT_EQ(result.status, replay::kExitOk) << err.str();
+    EXPECT_FALSE(fs::exists(dir / "frame-099.svg"));
+    EXPECT_TRUE(fs::exists(dir / "frame-001.svg"));
+    EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+
+    // A file where the folder should be: the run says so and fails with status 3.
+    std::ostringstream out2, err2;
+    EXPECT_EQ(replay::RunCommandLine({"--out", (dir / "notes.txt").string()}, out2, err2),
+              replay::kExitNoOutput);
+    EXPECT_NE(err2.str().find("cannot create the output folder"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+TEST_F(SceneTest, LongSessionsReportProgressOnStandardError) {
+    std::string actions;
+    for (int i = 0; i < 45; ++i)
+        actions += std::string(i ? "," : "") + R"({"action": "hover", "x": 1, "y": 1})";
+    std::ostringstream out, err;
+    replay::ReplayScenario(
+        Parse(R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                  "parallelWidth": 4}}, "actions": [)" +
+              actions + "]}"),
+        {"", false}, out, err);
+    EXPECT_NE(err.str().find("20/45 actions"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("45/45 actions"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str().find("/45 actions"), std::string::npos) << "progress stays off the log";
+}
+
+// A preference value the viewer cannot read as a colour changes nothing; a colour value is used
+// as it is, alpha included, from the next highlight on.
+TEST_F(SceneTest, PreferenceValuesAreReadAsTheViewerKeepsThem) {
+    std::ostringstream out, err;
+    const replay::ReplayResult result = replay::ReplayScenario(Parse(R"({
+        "view": {"viewport": [800, 600],
+                 "camera": {"eye": [5, 0, 50], "target": [5, 0, 0], "parallelWidth": 20}},
+        "markups": [{"id": "m", "start": [0, 0, 0], "end": [8, 0, 0]}],
+        "preferences": {"preselectionColor": "orange"},
+        "actions": [
+          {"action": "preferences", "preselectionColor": [0, 1, 0, 0.5]},
+          {"action": "hover", "x": 520, "y": 300},
+          {"action": "expect", "markup": "m", "highlighted": "endPoint"},
+          {"action": "preferences", "preselectionColor": "green"}]})"),
+                                                               {"", false}, out, err);
+    EXPECT_EQ(result.checksFailed, 0) << out.str();
+    const std::string log = out.str();
+    EXPECT_NE(log.find("reads it as (0, 1, 0, 0.5)"), std::string::npos) << log;
+    EXPECT_NE(log.find("text \"green\""), std::string::npos);
+    EXPECT_NE(log.find("cannot read it as a colour"), std::string::npos);
+}
+
+}  // namespace
