@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Checks the names that a shared library exports against a list of expected names.
+
+    check_exports.py --format elf --nm nm --library libillsxmk.so --expected exported_names.txt
+    check_exports.py --format pe --objdump i686-w64-mingw32-objdump \
+        --cxxfilt i686-w64-mingw32-c++filt --library libillsxmk.dll \
+        --expected exported_names.txt --machine i386 --imports KERNEL32.dll,msvcrt.dll,...
+
+ELF: the dynamic symbol table (nm -D). PE: the DLL's export table (objdump -p); with --machine
+and --imports also the file format and the DLLs that it imports. Names are compared demangled.
+
+The expected list holds one name per line; "#" starts a comment line and "!TEXT" forbids every
+exported name that contains TEXT. Fails (exit 1) when an expected name is not exported, when a
+forbidden one is, or when the library exports a function of --namespace that the list lacks.
+"""
+
+import argparse
+import re
+import subprocess
+import sys
+
+
+def run(command):
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        sys.exit(f"{' '.join(command)} failed:\n{result.stderr}")
+    return result.stdout
+
+
+def read_expectation(path):
+    expected, forbidden = [], []
+    with open(path, encoding="utf-8") as f:
+        for raw in f:
+            line = raw.strip()
+            if not line or line.startswith("#"):
+                continue
+            if line.startswith("!"):
+                forbidden.append(line[1:].strip())
+            else:
+                expected.append(line)
+    return expected, forbidden
+
+
+def elf_exports(nm, library):
+    # "ADDRESS TYPE NAME": the name may contain blanks, so split off two fields only.
+    names = set()
+    for line in run([nm, "-D", "-C", "--defined-only", library]).splitlines():
+        fields = line.split(None, 2)
+        if len(fields) == 3:
+            names.add(fields[2])
+    return names
+
+
+def pe_exports(header, cxxfilt):
+    mangled, in_table = [], False
+    for line in header.splitlines():
+        if "[Ordinal/Name Pointer] Table" in line:
+            in_table = True
+            continue
+        if in_table:
+            match = re.match(r"\s*\[\s*\d+\]\s+(\S+)", line)
+            if not match:
+                break
+            mangled.append(match.group(1))
+    if not mangled:
+        return set()
+    demangled = subprocess.run([cxxfilt, "-n"], input="\n".join(mangled) + "\n",
+                               stdout=subprocess.PIPE, text=True, check=True).stdout
+    return set(demangled.splitlines())
+
+
+def pe_problems(header, machine, imports):
+    problems = []
+    if machine:
+        if not re.search(rf"file format pei-{re.escape(machine)}\s*$", header, re.M):
+            problems.append(f"not a PE image for {machine}")
+        if not re.search(r"^Magic\s+\S+\s+\(PE32\)", header, re.M):
+            problems.append("not PE32 (32-bit)")
+        flags = re.search(r"^Characteristics 0x[0-9a-fA-F]+\n((?:\t.*\n)*)", header, re.M)
+        if not flags or "\tDLL\n" not in flags.group(1):
+            problems.append("not a DLL")
+    if imports is not None:
+        allowed = {name.lower() for name in imports}
+        for name in re.findall(r"^\s*DLL Name: (\S+)", header, re.M):
+            if name.lower() not in allowed:
+                problems.append(f"imports {name} (allowed: {', '.join(imports)})")
+    return problems
+
+
+def is_function_of(name, namespace):
+    if not name.startswith(namespace + "::") or "(" not in name:
+        return False
+    # Compiler-made entry points of exported classes are not part of the listed interface.
+    return not name.startswith(("virtual thunk", "non-virtual thunk", "covariant return"))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--format", choices=("elf", "pe"), required=True)
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--expected")
+    parser.add_argument("--namespace", default="sxmk")
+    parser.add_argument("--nm", default="nm")
+    parser.add_argument("--objdump", default="objdump")
+    parser.add_argument("--cxxfilt", default="c++filt")
+    parser.add_argument("--machine", help="PE: expected architecture, e.g. i386")
+    parser.add_argument("--imports", help="PE: comma-separated DLLs that it may import")
+    args = parser.parse_args()
+
+    problems = []
+    if args.format == "elf":
+        exported = elf_exports(args.nm, args.library)
+    else:
+        header = run([args.objdump, "-p", args.library])
+        imports = None if args.imports is None else [n for n in args.imports.split(",") if n]
+        problems += pe_problems(header, args.machine, imports)
+        exported = pe_exports(header, args.cxxfilt)
+
+    if args.expected:
+        expected, forbidden = read_expectation(args.expected)
+        if not expected:
+            problems.append(f"{args.expected} lists no names")
+        for name in expected:
+            if name not in exported:
+                problems.append(f"not exported: {name}")
+        for text in forbidden:
+            for name in sorted(exported):
+                if text in name:
+                    problems.append(f"exported although forbidden ({text}): {name}")
+        listed = set(expected)
+        for name in sorted(exported):
+            if is_function_of(name, args.namespace) and name not in listed:
+                problems.append(f"exported but not listed: {name}")
+
+    for problem in problems:
+        print(f"{args.library}: {problem}")
+    if problems:
+        return 1
+    print(f"{args.library}: {len(exported)} exported names, all as expected")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
