@@ -454,8 +454,6 @@ private:
             c.attached = ReadBool(*v, Field(where, "attached"));
         if (const Json* v = Optional(j, "placement"))
             c.placement = ReadPlacement(*v, Field(where, "placement"));
-        if (!c.alongAxis && dg::Distance(c.start, c.end) == 0.0)
-            Fail(Field(where, "end"), "a straight centre line needs distinct start and end");
         return c;
     }
 
