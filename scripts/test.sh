@@ -14,8 +14,32 @@ for arg in "$@"; do
     esac
 done
 
-phase() { printf '\n== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
+# Each phase is timed; the times are listed at the end, also when a phase fails.
 start=$SECONDS
+phase_name=""
+phase_start=$SECONDS
+timings=()
+end_phase() {
+    if [ -n "$phase_name" ]; then
+        timings+=("$(printf '%5d s  %s' $((SECONDS - phase_start)) "$phase_name")")
+    fi
+    phase_name=""
+}
+phase() {
+    end_phase
+    phase_name=$1
+    phase_start=$SECONDS
+    printf '\n== %s (%s)\n' "$1" "$(date +%H:%M:%S)"
+}
+summary() {
+    local status=$? result=passed
+    [ "$status" = 0 ] || result=FAILED
+    end_phase
+    printf '\n== phase times\n'
+    printf '%s\n' "${timings[@]}"
+    printf '%5d s  total, %s\n' $((SECONDS - start)) "$result"
+}
+trap summary EXIT
 
 phase "dependencies"
 if [ "$windows" = 1 ]; then scripts/install-deps.sh; else scripts/install-deps.sh --no-windows; fi
@@ -30,8 +54,9 @@ if [ "$windows" = 1 ]; then
     phase "32-bit Windows build (windows-i686 preset)"
     cmake --preset windows-i686 >/dev/null
     cmake --build --preset windows-i686
+    # The tests make the Wine prefix on first use; made here, its time shows on its own.
+    phase "Wine prefix"
+    cmake/wine-run.sh --default-prefix=build/windows-i686/.wineprefix cmd /c exit 0
     phase "32-bit Windows tests under Wine"
     ctest --preset windows-i686
 fi
-
-phase "done in $((SECONDS - start)) s"
