@@ -318,8 +318,9 @@ std::string RenderIndex(const std::string& title, const std::string& description
         << "steps.forEach((li, k) => li.onclick = () => show(k));\n"
         << "document.addEventListener('keydown', e => {\n"
         << "  if (e.key === 'ArrowRight') show(at + 1);\n"
-        << "  if (e.key === 'ArrowLeft') show(at - "
-           "1);\n});\nshow(0);\n</script>\n</body>\n</html>\n";
+        << "  if (e.key === 'ArrowLeft') show(at - 1);\n});\n"
+        << "// index.html#12 opens at frame 12.\n"
+        << "show(parseInt(location.hash.slice(1), 10) || 0);\n</script>\n</body>\n</html>\n";
     return html.str();
 }
 
