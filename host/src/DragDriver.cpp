@@ -46,7 +46,13 @@ void DragDriver::Release() {
 }
 
 dg::DPoint3D DragDriver::WorldPositionOf(const sxmu::ModelBase& node) {
-    const dg::DPoint3D p = node.location.GetPos();
+    dg::DPoint3D p = node.location.GetPos();
+    // A note dragger is drawn at its note (plus the displacement of a drag in progress), not at
+    // its own location.
+    if (const auto* dragger = dynamic_cast<const sxmu::ModelNoteDragger*>(&node)) {
+        if (dragger->note)
+            p = dragger->note->location.GetPos() + dragger->dragDisplacement;
+    }
     const du::SmartPtr<sxk::Markup> markup = shadow.GetMarkup();
     if (!markup)
         return p;

@@ -101,6 +101,19 @@ TEST_F(ShadowDrag, DragParallelToViewPlaneProjectsBackToPointerPixels) {
     EXPECT_FALSE(driver.IsDragging());
 }
 
+TEST_F(ShadowDrag, NoteDraggerIsGrabbedAtItsNote) {
+    const auto shadow = MakeShadow(new sxk::View);
+    shadow->markup->placement = dg::Location(kQuarterTurnZ, {1.0, 0.0, 0.0});
+    du::SmartPtr<sxmu::ModelNote> note(new sxmu::ModelNote("n"));
+    note->location.SetPos(dg::DPoint3D(2.0, 0.0, 3.0));
+    du::SmartPtr<sxmu::ModelNoteDragger> dragger(new sxmu::ModelNoteDragger(note, {}, {}));
+    dragger->dragDisplacement = dg::DVec3(0.0, 1.0, 0.0);
+
+    sxmk::DragDriver driver(*shadow);
+    // The dragger's own location stays at the origin; it is drawn at note + displacement.
+    EXPECT_NEAR(Distance(driver.WorldPositionOf(*dragger), {0.0, 2.0, 3.0}), 0.0, 1e-12);
+}
+
 TEST_F(ShadowDrag, OtherViewsMoveOneUnitPerPixelWithYUp) {
     const dg::DVec3 d = sxmk::DragDriver::PointerDisplacement(sxk::View(), {}, 10, 10, 13, 6);
     EXPECT_EQ(d, dg::DVec3(3.0, 4.0, 0.0));
