@@ -48,6 +48,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -102,6 +104,8 @@ public:
             check.SetStep(step);
             Act();
             CheckAll();
+            if (tracing)
+                Trace(step);
         }
         Teardown();
         return step;
@@ -150,11 +154,26 @@ private:
         return true;
     }
 
-    void Teardown() {
-        for (Slot& slot : slots) {
-            slot.driver.reset();
-            slot.shadow = nullptr;
+    // The view lets go of the shadow: nothing else holds it then, the other shadow's list of
+    // markups that move with it included.
+    void Destroy(Slot& slot) {
+        slot.driver.reset();
+        if (!slot.shadow)
+            return;
+        slot.shadow->broadcastTargets.clear();
+        for (Slot& other : slots) {
+            if (!other.shadow)
+                continue;
+            auto& targets = other.shadow->broadcastTargets;
+            for (auto it = targets.begin(); it != targets.end();)
+                it = it->get() == slot.shadow.get() ? targets.erase(it) : it + 1;
         }
+        slot.shadow = nullptr;
+    }
+
+    void Teardown() {
+        for (Slot& slot : slots)
+            Destroy(slot);
         for (auto& view : views)
             view = nullptr;
         if (record)
@@ -318,6 +337,8 @@ private:
     void Act() {
         Slot& slot = slots[in.Below(kSlots)];
         const int action = in.Below(20);
+        lastAction = action;
+        lastSlot = &slot == &slots[0] ? 0 : 1;
         // Only a few actions make sense without a shadow in the slot.
         if (!slot.shadow && action < 14)
             return;
@@ -334,6 +355,10 @@ private:
                 break;
             case 4:
             case 5: {
+                // A new press ends the drag before it; the node is picked from what is shown
+                // after that (the release may rebuild the handles).
+                if (slot.driver->IsDragging())
+                    Release(slot);
                 sxmu::ModelBase* node = Node(slot);
                 const int x = in.Pixel();
                 slot.driver->Start(node, x, in.Pixel());
@@ -348,7 +373,7 @@ private:
             }
             case 9:
             case 10:
-                slot.driver->Release();
+                Release(slot);
                 break;
             case 11:
                 slot.shadow->OnApplyPreferences(MakePreferences());
@@ -382,8 +407,7 @@ private:
                 // The view lets go of its shadow (maybe with its pick on the way), or shows a
                 // new one.
                 if (slot.shadow) {
-                    slot.driver.reset();
-                    slot.shadow = nullptr;
+                    Destroy(slot);
                 } else {
                     Construct(slot);
                 }
@@ -438,6 +462,8 @@ private:
         }
     }
 
+    void Release(Slot& slot) { slot.driver->Release(); }
+
     void DragCursor(Slot& slot) {
         sxmu::ModelBase* node = Node(slot);
         const du::Symbol before("fuzz::untouched");
@@ -455,6 +481,24 @@ private:
                node == Access::startExtensionAxis(shadow)->arrow.get() ||
                node == Access::endExtensionAxis(shadow)->arrow.get() ||
                node == Access::jogAxis(shadow)->arrow.get();
+    }
+
+    // ILLSXMK_FUZZ_TRACE=1 prints what each step did, for reading a found input.
+    void Trace(int step) {
+        std::fprintf(stderr, "step %d: slot %d action %d;", step, lastSlot, lastAction);
+        for (int i = 0; i < kSlots; ++i) {
+            if (!slots[i].shadow) {
+                std::fprintf(stderr, " [%d: none]", i);
+                continue;
+            }
+            Shadow& shadow = *slots[i].shadow;
+            std::fprintf(stderr, " [%d: dragger %d node %d children %zu%s%s]", i,
+                         static_cast<int>(Access::pickedDragger(shadow)), shadow.GetPickedNode(),
+                         Access::rootContainer(shadow)->GetChildren().size(),
+                         slots[i].driver->IsDragging() ? " dragging" : "",
+                         Access::pendingPick(shadow) ? " pick pending" : "");
+        }
+        std::fprintf(stderr, " ratio %g\n", static_cast<double>(record->GetDivRation()));
     }
 
     void CheckAll() {
@@ -531,6 +575,9 @@ private:
     du::SmartPtr<sxk::View> views[2];
     Slot slots[kSlots];
     std::size_t storedSize = 0;
+    const bool tracing = std::getenv("ILLSXMK_FUZZ_TRACE") != nullptr;
+    int lastAction = -1;
+    int lastSlot = 0;
 };
 
 inline bool Controller::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,

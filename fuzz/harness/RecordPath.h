@@ -29,6 +29,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace fuzzharness {
@@ -171,6 +173,8 @@ private:
         const Snapshot before(*record);
         record->BuildPoints(start, end, mode, startExt, endExt, ratio,
                             dg::Location(rotation, position), order, out);
+        if (tracing)
+            TraceBuild(start, end, mode, startExt, endExt, ratio, rotation, order);
         const std::size_t n = mode ? 7u : 4u;
         check.Expect(out.size() == n, "a build gives 4 points straight and 7 along axis");
         if (out.size() != n)
@@ -208,16 +212,35 @@ private:
 
         if (covered && rotation == dg::FMat33::IDENTITY && ValidOrder(order)) {
             if (mode)
-                CheckAxisLegs(order, startExt, endExt);
+                CheckAxisLegs(order, startExt, endExt, ratio);
             else
                 CheckStraightExtensions(startExt, endExt);
         }
         frameCovered = IsModerate(rotation);
     }
 
+    // ILLSXMK_FUZZ_TRACE=1 prints every build and its result, for reading a found input.
+    void TraceBuild(const dg::DPoint3D& start, const dg::DPoint3D& end, bool mode, float startExt,
+                    float endExt, float ratio, const dg::FMat33& rotation,
+                    const unsigned short (&order)[3]) const {
+        std::fprintf(stderr,
+                     "build %s (%.17g %.17g %.17g) -> (%.17g %.17g %.17g) ext %.9g %.9g ratio "
+                     "%.9g order %u %u %u rotation",
+                     mode ? "along axis" : "straight", start.x, start.y, start.z, end.x, end.y,
+                     end.z, static_cast<double>(startExt), static_cast<double>(endExt),
+                     static_cast<double>(ratio), order[0], order[1], order[2]);
+        for (const auto& row : rotation.m)
+            for (float v : row)
+                std::fprintf(stderr, " %.9g", static_cast<double>(v));
+        std::fprintf(stderr, "\n");
+        for (const dg::DPoint3D& p : out)
+            std::fprintf(stderr, "  (%.17g %.17g %.17g)\n", p.x, p.y, p.z);
+    }
+
     // Along the identity frame each leg changes one coordinate only, and the extended ends
     // continue the first and last main-axis legs (a negative extension points back inside).
-    void CheckAxisLegs(const unsigned short (&order)[3], float startExt, float endExt) {
+    void CheckAxisLegs(const unsigned short (&order)[3], float startExt, float endExt,
+                       float ratio) {
         const int k = order[0];
         const dg::DPoint3D &q1 = out[0], &s = out[1], &j1 = out[2], &j2 = out[3], &j3 = out[4],
                            &e = out[5], &q2 = out[6];
@@ -230,9 +253,14 @@ private:
             if (c != order[2])
                 check.Expect(j3[c] == j2[c], "the third leg runs along the third axis");
         }
-        check.Expect(static_cast<double>(startExt) * (q1[k] - s[k]) * (j1[k] - s[k]) <= 0.0,
+        // The main-axis runs of the first and last legs, from the ratio rather than from the
+        // rounded jog points: a leg of no length (ratio 0 or 1) has no direction to continue.
+        const double run = e[k] - s[k];
+        const double firstLeg = static_cast<double>(ratio) * run;
+        const double lastLeg = (1.0 - static_cast<double>(ratio)) * run;
+        check.Expect(static_cast<double>(startExt) * (q1[k] - s[k]) * firstLeg <= 0.0,
                      "the extended start continues the first leg beyond the start");
-        check.Expect(static_cast<double>(endExt) * (q2[k] - e[k]) * (e[k] - j3[k]) >= 0.0,
+        check.Expect(static_cast<double>(endExt) * (q2[k] - e[k]) * lastLeg >= 0.0,
                      "the extended end continues the last leg beyond the end");
     }
 
@@ -388,13 +416,16 @@ private:
                          "MoveStartExt stores the extension");
             check.Expect(SameOutside(stored, before.stored, 0, 1),
                          "MoveStartExt changes only the two points at the start");
-            check.Expect(Same(stored[0], out.front()),
-                         "MoveStartExt stores the new extended start");
+            check.Expect(Same(stored[0], out.front()) &&
+                             Same(stored[1], ext < 0.0f ? out.front() : record->GetStartPoint()),
+                         "MoveStartExt stores the new extended start, in the slot too if inside");
         } else {
             check.Expect(Same(record->GetEndExtention(), ext), "MoveEndExt stores the extension");
             check.Expect(SameOutside(stored, before.stored, n - 2, n - 1),
                          "MoveEndExt changes only the two points at the end");
-            check.Expect(Same(stored[n - 1], out.back()), "MoveEndExt stores the new extended end");
+            check.Expect(Same(stored[n - 1], out.back()) &&
+                             Same(stored[n - 2], ext < 0.0f ? out.back() : record->GetEndPoint()),
+                         "MoveEndExt stores the new extended end, in the slot too if inside");
         }
         if (covered)
             check.Expect(AllFinite(out) && AllFinite(stored),
@@ -459,6 +490,7 @@ private:
     du::SmartPtr<sxmk::CenterLineXYZ> record;
     Points out;
     bool frameCovered = true;  // a new record's frame is the identity
+    const bool tracing = std::getenv("ILLSXMK_FUZZ_TRACE") != nullptr;
 };
 
 }  // namespace recordpath
