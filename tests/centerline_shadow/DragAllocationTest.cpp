@@ -9,61 +9,12 @@
 #include <sxk/illustration/SbomInstance.h>
 #include <sxmk/DragDriver.h>
 
-#include <atomic>
+#include <CountingHeap.h>
+
 #include <cstddef>
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
-
-// Counts heap allocations while asked to. Replacing the global operator new of the test program
-// also counts the library's allocations where the library shares the program's C++ runtime.
-namespace {
-std::atomic<bool> countAllocations{false};
-std::atomic<long> allocations{0};
-
-void* Allocate(std::size_t size) {
-    if (countAllocations.load())
-        ++allocations;
-    return std::malloc(size > 0 ? size : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = Allocate(size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    if (void* p = Allocate(size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -194,12 +145,11 @@ TEST_F(DragMemory, EveryPoolFailureOfADragFlowEndsCleanly) {
 // Once a drag runs, a step only rewrites what it already holds: no heap allocation at all.
 TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
     MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), dragtest::kViewSetups[0]);
-    allocations = 0;
-    countAllocations = true;
-    const std::vector<dg::DPoint3D> copy = shadow->GetPoints();  // a copy made by the library
-    countAllocations = false;
-    static_cast<void>(copy);
-    if (allocations.load() == 0)
+    const long copying = testsupport::AllocationsDuring([&] {
+        const std::vector<dg::DPoint3D> copy = shadow->GetPoints();  // a copy made by the library
+        static_cast<void>(copy);
+    });
+    if (copying == 0)
         GTEST_SKIP() << "the library allocates through a runtime this program cannot count";
 
     for (const bool alongAxis : {false, true}) {
@@ -216,12 +166,11 @@ TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
             sxmk::DragDriver driver(S());
             driver.Start(node, Round(at.x), Round(at.y));
             driver.Move(Round(at.x) + 3, Round(at.y) + 2);
-            allocations = 0;
-            countAllocations = true;
-            for (int i = 1; i <= 5; ++i)
-                driver.Move(Round(at.x) + 3 + 4 * i, Round(at.y) + 2 - 3 * i);
-            countAllocations = false;
-            EXPECT_EQ(allocations.load(), 0) << "dragger " << Access::pickedDragger(S());
+            const long stepping = testsupport::AllocationsDuring([&] {
+                for (int i = 1; i <= 5; ++i)
+                    driver.Move(Round(at.x) + 3 + 4 * i, Round(at.y) + 2 - 3 * i);
+            });
+            EXPECT_EQ(stepping, 0) << "dragger " << Access::pickedDragger(S());
             driver.Release();
             view->pendingPicks.clear();
         }

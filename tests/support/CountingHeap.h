@@ -1,0 +1,69 @@
+#pragma once
+
+// Replaces the program's global allocation functions with ones that count every allocation.
+// Include it in exactly ONE source file of a test program.
+//
+// The library's own allocations reach these functions only where it shares the program's C++
+// runtime (a shared object on Linux); a Windows DLL linked with a static runtime allocates
+// through its own copy, which LibraryAllocationsAreCounted() lets a test find out.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+namespace testsupport {
+
+inline std::atomic<long> heapAllocations{0};
+
+inline void* CountedAllocate(std::size_t size) {
+    ++heapAllocations;
+    return std::malloc(size > 0 ? size : 1);
+}
+
+// Heap allocations made while f runs.
+template <typename F>
+long AllocationsDuring(F&& f) {
+    const long before = heapAllocations.load();
+    f();
+    return heapAllocations.load() - before;
+}
+
+}  // namespace testsupport
+
+// Every variant that pairs with plain delete is replaced, so memory never crosses between these
+// and a sanitizer's own allocation functions.
+void* operator new(std::size_t size) {
+    if (void* p = testsupport::CountedAllocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    if (void* p = testsupport::CountedAllocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return testsupport::CountedAllocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return testsupport::CountedAllocate(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
