@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -31,6 +33,9 @@ struct Figures {
 // Shows the runs as the console reporter does and keeps their figures for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, as the library's own console reporter does by default.
+    SummaryReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) {
@@ -112,7 +117,7 @@ void PrintSummary(const SummaryReporter& r) {
     PrintRatio(r, "jog move (framework + step) / step", "BM_DragMove/jog_along_axis",
                "BM_DragStep/jog_along_axis", 0.0);
 
-    std::printf("  heap / pool allocations per iteration (target 0 / 0 where marked *):\n");
+    bool header = false;
     for (const char* name :
          {"BM_BuildPoints/straight*", "BM_BuildPoints/along_axis*", "BM_DragStep/point_straight*",
           "BM_DragStep/point_along_axis*", "BM_DragStep/extension_straight*",
@@ -130,6 +135,9 @@ void PrintSummary(const SummaryReporter& r) {
         const double pool = r.Counter(key, "pool_allocs");
         if (heap < 0.0)
             continue;
+        if (!header)
+            std::printf("  heap / pool allocations per iteration (target 0 / 0 where marked *):\n");
+        header = true;
         std::printf("    %-40s %8.2f / %-8.2f%s\n", name, heap, pool,
                     !zeroTarget                  ? ""
                     : heap == 0.0 && pool == 0.0 ? "  holds"
@@ -149,13 +157,17 @@ void PrintSummary(const SummaryReporter& r) {
             recordPool + recordHeap + shadowPool + shadowHeap);
     }
 
-    std::printf("  N centre lines with a shadow each, per line (time relative to N = 100):\n");
     const Figures* reference = r.Find("BM_LinesConstructRelease/100");
+    header = false;
     for (const char* n : {"1", "10", "100", "1000", "10000"}) {
         const std::string key = std::string("BM_LinesConstructRelease/") + n;
         const Figures* f = r.Find(key);
         if (f == nullptr)
             continue;
+        if (!header)
+            std::printf(
+                "  N centre lines with a shadow each, per line (time relative to N = 100):\n");
+        header = true;
         const double perLine = f->MedianNs() / std::stod(n);
         std::printf("    N = %-6s %9.1f ns per line", n, perLine);
         if (reference != nullptr)
