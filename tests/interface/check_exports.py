@@ -11,7 +11,7 @@ and --imports also the file format and the DLLs that it imports. Names are compa
 
 The expected list holds one name per line; "#" starts a comment line and "!TEXT" forbids every
 exported name that contains TEXT. Fails (exit 1) when an expected name is not exported, when a
-forbidden one is, or when the library exports a function of --namespace that the list lacks.
+forbidden one is, or when the library exports a name of --namespace that the list lacks.
 """
 
 import argparse
@@ -87,11 +87,10 @@ def pe_problems(header, machine, imports):
     return problems
 
 
-def is_function_of(name, namespace):
-    if not name.startswith(namespace + "::") or "(" not in name:
-        return False
-    # Compiler-made entry points of exported classes are not part of the listed interface.
-    return not name.startswith(("virtual thunk", "non-virtual thunk", "covariant return"))
+def is_own_name(name, namespace):
+    # Tables, type information and thunks that the compiler makes for exported classes are
+    # named "vtable for ...", "virtual thunk to ..." and so on: only the names themselves count.
+    return name.startswith(namespace + "::")
 
 
 def main():
@@ -129,7 +128,7 @@ def main():
                     problems.append(f"exported although forbidden ({text}): {name}")
         listed = set(expected)
         for name in sorted(exported):
-            if is_function_of(name, args.namespace) and name not in listed:
+            if is_own_name(name, args.namespace) and name not in listed:
                 problems.append(f"exported but not listed: {name}")
 
     for problem in problems:
