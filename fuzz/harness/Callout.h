@@ -53,7 +53,8 @@ using Shadow = sxmk::CalloutLabelShadow;
 constexpr int kMaxSteps = 96;
 constexpr int kSlots = 2;
 
-// Moves the label to where the shadow asks when it answers true, as the viewer's does.
+// Answers as told; when it answers true it moves the label (if it has a note) to where the
+// shadow asks, as the viewer's does.
 class Controller : public sxk::MarkupController {
 public:
     bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
@@ -62,9 +63,10 @@ public:
         ++calls;
         auto* label = dynamic_cast<sxmk::Label*>(markup.get());
         auto* from = dynamic_cast<Shadow*>(shadow.get());
-        if (!answer || !label || !from || !label->note)
+        if (!answer)
             return false;
-        label->note->location.SetPos(from->GetPos());
+        if (label && from && label->note)
+            label->note->location.SetPos(from->GetPos());
         return true;
     }
 
@@ -119,8 +121,12 @@ private:
             dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
         SetScene();
         for (auto& view : views) {
-            view = in.Below(3) == 0 ? du::SmartPtr<sxk::View>(new sxk::View)
-                                    : du::SmartPtr<sxk::View>(new sxk::ShapeView);
+            const std::uint8_t kind = in.U8();
+            // Rarely no view at all: the shadow then has no window to set a cursor in.
+            if (kind == 255)
+                continue;
+            view = kind % 3 == 0 ? du::SmartPtr<sxk::View>(new sxk::View)
+                                 : du::SmartPtr<sxk::View>(new sxk::ShapeView);
             if (in.Below(4) == 0)
                 view->window = nullptr;
         }
@@ -366,7 +372,8 @@ private:
     }
 
     void CheckCursor(Slot& slot, bool dragging) {
-        const du::SmartPtr<sxk::Window> window = views[slot.view]->GetWindow();
+        const du::SmartPtr<sxk::View>& view = views[slot.view];
+        const du::SmartPtr<sxk::Window> window = view ? view->GetWindow() : nullptr;
         if (!window)
             return;
         check.Expect(window->currentCursor == (dragging ? sxmk::dragCursorMove : du::Symbol::EMPTY),

@@ -184,7 +184,11 @@ private:
 
     du::SmartPtr<sxk::View> MakeView() {
         du::SmartPtr<sxk::View> view;
-        if (in.Below(4) == 3) {
+        const std::uint8_t kind = in.U8();
+        // Rarely no view at all: the shadow must then neither draw its camera nor pick.
+        if (kind == 255)
+            return view;
+        if (kind % 4 == 3) {
             view = new sxk::View;
         } else {
             du::SmartPtr<sxk::ShapeView> shape(new sxk::ShapeView);
@@ -457,7 +461,8 @@ private:
                 }
                 break;
             default:
-                views[in.Below(2)]->defaultPreferences = MakePreferences();
+                if (const du::SmartPtr<sxk::View>& view = views[in.Below(2)])
+                    view->defaultPreferences = MakePreferences();
                 break;
         }
     }
