@@ -78,7 +78,9 @@ printf '\n== branch coverage of the library\n'
 gcovr "${gcovr_args[@]}" --branches
 printf '\n== summary\n'
 status=0
-gcovr "${gcovr_args[@]}" --print-summary --output /dev/null \
+# The summary goes to stdout; the report file is a throw-away in the build folder (never
+# --output /dev/null: gcovr replaces its output file, and as root that would replace the device).
+gcovr "${gcovr_args[@]}" --print-summary --output "$build/coverage-summary.txt" \
     --fail-under-line "$line_floor" --fail-under-branch "$branch_floor" || status=$?
 if [[ $tests_failed -ne 0 ]]; then
     echo "coverage: tests failed" >&2
