@@ -18,7 +18,8 @@ du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>&
 
 void RenameDragOperation(const du::SmartPtr<sxk::Operation>& operation, const char* catalog,
                          const char* key) {
-    if (!operation) return;
+    if (!operation)
+        return;
     operation->Rename(du::Localizer(catalog).LocalizeMessage(key, 0));
 }
 

@@ -2,9 +2,9 @@
 
 #include <sxmk/IllsxmkExport.h>
 
+#include <dg/Vector.h>
 #include <du/SmartPtr.h>
 #include <du/Symbol.h>
-#include <dg/Vector.h>
 #include <sxk/View.h>
 #include <sxmk/CalloutLabel.h>
 #include <sxmk/MarkupShadow.h>

@@ -2,10 +2,10 @@
 
 #include <sxmk/IllsxmkExport.h>
 
-#include <du/SmartPtr.h>
-#include <du/Symbol.h>
 #include <dg/Location.h>
 #include <dg/Vector.h>
+#include <du/SmartPtr.h>
+#include <du/Symbol.h>
 #include <sxk/View.h>
 #include <sxmk/LeaderLine.h>
 
@@ -59,9 +59,9 @@ public:
 
     // Builds the point list of a path into out and records mode, extensions, frame and axis
     // order; the stored list is not touched.
-    void BuildPoints(dg::DPoint3D start, dg::DPoint3D end, bool mode, float startExt,
-                     float endExt, float ratio, dg::Location frame,
-                     const unsigned short* axisOrder, std::vector<dg::DPoint3D>& out);
+    void BuildPoints(dg::DPoint3D start, dg::DPoint3D end, bool mode, float startExt, float endExt,
+                     float ratio, dg::Location frame, const unsigned short* axisOrder,
+                     std::vector<dg::DPoint3D>& out);
 
     // Edits for the shadow's drags: rebuild into out from the stored values with one changed.
     void MoveStartPoint(dg::DVec3 delta, std::vector<dg::DPoint3D>& out, dg::DPoint3D& newStart);

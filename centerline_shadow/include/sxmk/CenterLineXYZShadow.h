@@ -3,10 +3,10 @@
 #include <sxmk/IllsxmkExport.h>
 
 #include <attrs/FillAttr.h>
-#include <du/SmartPtr.h>
-#include <du/Symbol.h>
 #include <dg/Ray.h>
 #include <dg/Vector.h>
+#include <du/SmartPtr.h>
+#include <du/Symbol.h>
 #include <sxk/Instance.h>
 #include <sxk/Pick.h>
 #include <sxk/Preferences.h>

@@ -3,10 +3,10 @@
 #include <sxmk/IllsxmkExport.h>
 
 #include <attrs/FillAttr.h>
-#include <du/RefCounted.h>
-#include <du/SmartPtr.h>
 #include <dg/Color.h>
 #include <dg/Location.h>
+#include <du/RefCounted.h>
+#include <du/SmartPtr.h>
 #include <sxmu/Model.h>
 
 namespace sxmk {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <dg/Color.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
-#include <dg/Color.h>
 
 namespace attrs {
 
@@ -14,7 +14,9 @@ public:
     FillAttr(const FillAttr&) = default;
     FillAttr& operator=(const FillAttr&) = default;
 
-    bool operator==(const FillAttr& o) const { return fillStyle == o.fillStyle && color == o.color; }
+    bool operator==(const FillAttr& o) const {
+        return fillStyle == o.fillStyle && color == o.color;
+    }
 
     int fillStyle = 1;
     dg::Color color;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <du/Export.h>
 #include <dg/Matrix.h>
 #include <dg/Ray.h>
+#include <du/Export.h>
 
 namespace dg {
 
@@ -15,15 +15,13 @@ public:
     Camera3D();
 
     static Camera3D Perspective(const DPoint3D& eye, const DPoint3D& target, const DVec3& up,
-                                double fieldOfViewRadians, int viewportWidth,
-                                int viewportHeight);
+                                double fieldOfViewRadians, int viewportWidth, int viewportHeight);
     static Camera3D Parallel(const DPoint3D& eye, const DPoint3D& target, const DVec3& up,
                              double width, int viewportWidth, int viewportHeight);
 
     // The projection window: left and right (a, b) and bottom and top (c, d) at the distance e
     // from the eye; parallel tells a parallel projection.
-    void GetProjection(double& a, double& b, double& c, double& d, double& e,
-                       bool& parallel) const;
+    void GetProjection(double& a, double& b, double& c, double& d, double& e, bool& parallel) const;
     // The viewing axis: unit vector from the target towards the eye.
     DVec3 GetW() const;
 

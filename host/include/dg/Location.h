@@ -21,7 +21,8 @@ public:
     void GetXform(DMat44& out) const {
         out = DMat44();
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) out.m[r][c] = rotation.m[r][c];
+            for (int c = 0; c < 3; ++c)
+                out.m[r][c] = rotation.m[r][c];
         out.m[3][0] = position.x;
         out.m[3][1] = position.y;
         out.m[3][2] = position.z;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <du/Export.h>
 #include <dg/Vector.h>
+#include <du/Export.h>
 
 namespace dg {
 
@@ -17,7 +17,8 @@ struct FMat33 {
     bool operator==(const FMat33& o) const {
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
-                if (m[r][c] != o.m[r][c]) return false;
+                if (m[r][c] != o.m[r][c])
+                    return false;
         return true;
     }
 
@@ -29,10 +30,8 @@ inline const FMat33 FMat33::IDENTITY{};
 // 4x4 double-precision transform, row-vector convention: the last row holds the translation and
 // the last column the projective terms.
 struct SXHOST_API DMat44 {
-    double m[4][4] = {{1.0, 0.0, 0.0, 0.0},
-                      {0.0, 1.0, 0.0, 0.0},
-                      {0.0, 0.0, 1.0, 0.0},
-                      {0.0, 0.0, 0.0, 1.0}};
+    double m[4][4] = {
+        {1.0, 0.0, 0.0, 0.0}, {0.0, 1.0, 0.0, 0.0}, {0.0, 0.0, 1.0, 0.0}, {0.0, 0.0, 0.0, 1.0}};
 
     DMat44() = default;
 
@@ -44,7 +43,8 @@ struct SXHOST_API DMat44 {
         for (int i = 0; i < 4; ++i)
             for (int j = 0; j < 4; ++j) {
                 double s = 0.0;
-                for (int k = 0; k < 4; ++k) s += m[i][k] * o.m[k][j];
+                for (int k = 0; k < 4; ++k)
+                    s += m[i][k] * o.m[k][j];
                 r.m[i][j] = s;
             }
         return r;
@@ -58,7 +58,8 @@ inline DPoint3D operator*(const DPoint3D& p, const DMat44& t) {
     const double y = p.x * m[0][1] + p.y * m[1][1] + p.z * m[2][1] + m[3][1];
     const double z = p.x * m[0][2] + p.y * m[1][2] + p.z * m[2][2] + m[3][2];
     const double w = p.x * m[0][3] + p.y * m[1][3] + p.z * m[2][3] + m[3][3];
-    if (w != 1.0 && w != 0.0) return {x / w, y / w, z / w};
+    if (w != 1.0 && w != 0.0)
+        return {x / w, y / w, z / w};
     return {x, y, z};
 }
 

@@ -18,7 +18,8 @@ struct DRay {
     // Foot of p on the line of the ray (not limited to t >= 0); the origin for a zero direction.
     DPoint3D NearestPoint(const DPoint3D& p) const {
         const double dd = Dot(direction, direction);
-        if (!(dd > 0.0)) return origin;
+        if (!(dd > 0.0))
+            return origin;
         return Lirp(Dot(p - origin, direction) / dd);
     }
 };

@@ -48,7 +48,8 @@ struct DVec3 {
     // Scales to unit length. A zero (or non-finite) vector stays as it is and the answer is false.
     bool Normalize() {
         const double n = Norm();
-        if (!(n > 0.0) || !std::isfinite(n)) return false;
+        if (!(n > 0.0) || !std::isfinite(n))
+            return false;
         x /= n;
         y /= n;
         z /= n;
@@ -127,26 +128,41 @@ inline DPoint3D operator+(const DPoint3D& p, const DVec3& v) {
 inline DPoint3D operator-(const DPoint3D& p, const DVec3& v) {
     return {p.x - v.x, p.y - v.y, p.z - v.z};
 }
-inline DVec3 operator+(const DVec3& a, const DVec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline DVec3 operator-(const DVec3& a, const DVec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline DVec3 operator*(const DVec3& v, double s) { return {v.x * s, v.y * s, v.z * s}; }
-inline DVec3 operator*(double s, const DVec3& v) { return {v.x * s, v.y * s, v.z * s}; }
+inline DVec3 operator+(const DVec3& a, const DVec3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline DVec3 operator-(const DVec3& a, const DVec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline DVec3 operator*(const DVec3& v, double s) {
+    return {v.x * s, v.y * s, v.z * s};
+}
+inline DVec3 operator*(double s, const DVec3& v) {
+    return {v.x * s, v.y * s, v.z * s};
+}
 
-inline double Dot(const DVec3& a, const DVec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline double Dot(const DVec3& a, const DVec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline DVec3 Cross(const DVec3& a, const DVec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Euclidean distance of two points.
-inline double Distance(const DPoint3D& p, const DPoint3D& q) { return (p - q).Norm(); }
+inline double Distance(const DPoint3D& p, const DPoint3D& q) {
+    return (p - q).Norm();
+}
 
 // Angle between two vectors in radians, in [0, pi]; 0 when either vector is zero.
 inline double Angle(const DVec3& u, const DVec3& v) {
     const double n = u.Norm() * v.Norm();
-    if (!(n > 0.0)) return 0.0;
+    if (!(n > 0.0))
+        return 0.0;
     double c = Dot(u, v) / n;
-    if (c > 1.0) c = 1.0;
-    if (c < -1.0) c = -1.0;
+    if (c > 1.0)
+        c = 1.0;
+    if (c < -1.0)
+        c = -1.0;
     return std::acos(c);
 }
 

@@ -42,10 +42,12 @@ public:
 
 private:
     static void Acquire(T* p) {
-        if (p) p->AddReference();
+        if (p)
+            p->AddReference();
     }
     static void Release(T* p) {
-        if (p) p->RemoveReference();
+        if (p)
+            p->RemoveReference();
     }
     SmartPtr& Assign(T* object) {
         Acquire(object);
@@ -108,10 +110,12 @@ public:
 
 private:
     static void Acquire(const T* p) {
-        if (p) p->AddReference();
+        if (p)
+            p->AddReference();
     }
     static void Release(const T* p) {
-        if (p) p->RemoveReference();
+        if (p)
+            p->RemoveReference();
     }
     ConstSmartPtr& Assign(const T* object) {
         Acquire(object);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <dom/ManagedObject.h>
 #include <du/Export.h>
 #include <du/SmartPtr.h>
-#include <dom/ManagedObject.h>
 
 #include <vector>
 

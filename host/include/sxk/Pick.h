@@ -1,10 +1,10 @@
 #pragma once
 
+#include <dg/Vector.h>
+#include <dom/ManagedObject.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
-#include <dg/Vector.h>
-#include <dom/ManagedObject.h>
 #include <sxk/Object.h>
 
 #include <vector>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <dg/Camera3D.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
 #include <du/Symbol.h>
-#include <dg/Camera3D.h>
 #include <sxk/Pick.h>
 #include <sxk/Preferences.h>
 #include <sxk/Scene.h>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <dg/Vector.h>
 #include <du/Export.h>
 #include <du/SmartPtr.h>
-#include <dg/Vector.h>
 #include <sxmk/MarkupShadow.h>
 
 namespace sxmk {

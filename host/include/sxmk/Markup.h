@@ -1,7 +1,7 @@
 #pragma once
 
-#include <du/Export.h>
 #include <dg/Location.h>
+#include <du/Export.h>
 #include <sxk/Markup.h>
 #include <sxk/View.h>
 

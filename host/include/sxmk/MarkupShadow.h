@@ -1,8 +1,8 @@
 #pragma once
 
+#include <dg/Vector.h>
 #include <du/Export.h>
 #include <du/Symbol.h>
-#include <dg/Vector.h>
 #include <sxk/Markup.h>
 #include <sxk/Operation.h>
 #include <sxk/View.h>

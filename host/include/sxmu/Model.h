@@ -1,10 +1,10 @@
 #pragma once
 
+#include <attrs/FillAttr.h>
+#include <dg/Location.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
-#include <dg/Location.h>
-#include <attrs/FillAttr.h>
 #include <sxmu/RenderAttrsVector.h>
 
 #include <string>
@@ -116,7 +116,8 @@ public:
 // Shows a label's notes and drags them as one: drawn at the notes plus dragDisplacement.
 class SXHOST_API ModelNoteDragger : public ModelBase {
 public:
-    ModelNoteDragger(const du::SmartPtr<ModelNote>& note, const du::SmartPtr<ModelNote>& descriptionNote,
+    ModelNoteDragger(const du::SmartPtr<ModelNote>& note,
+                     const du::SmartPtr<ModelNote>& descriptionNote,
                      const du::SmartPtr<ModelNote>& titleNote);
 
     // Drops the displacement: the dragger shows at its notes again.

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <dg/Color.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
-#include <dg/Color.h>
 
 namespace sxmu {
 

@@ -1,6 +1,6 @@
 // An outside program using the installed package: builds a centre line and reads it back.
-#include <du/SmartPtr.h>
 #include <dg/Location.h>
+#include <du/SmartPtr.h>
 #include <sxmk/CenterLineXYZ.h>
 
 #include <cstdio>
@@ -8,7 +8,8 @@
 
 int main() {
     du::SmartPtr<sxmk::CenterLineXYZ> line(new sxmk::CenterLineXYZ());
-    if (!line) return 1;
+    if (!line)
+        return 1;
     const unsigned short order[3] = {0, 1, 2};
     std::vector<dg::DPoint3D> pts;
     line->BuildPoints(dg::DPoint3D(0, 0, 0), dg::DPoint3D(3, 4, 0), false, 5.0f, 10.0f, 0.5f,
