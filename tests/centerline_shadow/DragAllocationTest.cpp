@@ -1,5 +1,6 @@
-// Memory behaviour of the drags: every pool allocation of a drag flow failing in turn, and drag
-// steps that allocate nothing once the drag runs.
+// Memory behaviour of the shadow: every pool allocation of a drag flow failing in turn, drag steps
+// that allocate nothing once the drag runs, and a construction interrupted by a failing heap
+// allocation.
 #include "DragTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -175,6 +176,38 @@ TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
             view->pendingPicks.clear();
         }
     }
+}
+
+// A heap allocation that fails inside the shadow's constructor surfaces as std::bad_alloc from
+// ConstructShadow, and everything built so far is released: the shadow's pool memory, its nodes,
+// its appearance sets and its reference to the record.
+TEST_F(DragMemory, ConstructionInterruptedByTheHeapReleasesEverything) {
+    MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+    shadow = nullptr;
+    const std::size_t poolBlocks = Pool::LiveBlocks();
+    const long liveObjects = du::RefCounted::LiveObjects();
+    const int recordReferences = record->GetReferenceCount();
+
+    bool libraryCounted = false;
+    bool completed = false;
+    for (long n = 1; n < 1000 && !completed; ++n) {
+        SCOPED_TRACE("heap allocation " + std::to_string(n) + " fails");
+        testsupport::failHeapAllocationIn = n;
+        try {
+            du::SmartPtr<sxk::Markup> built(record->ConstructShadow(view));
+            completed = testsupport::failHeapAllocationIn.load() > 0;
+            ASSERT_TRUE(built);
+        } catch (const std::bad_alloc&) {
+            libraryCounted = true;
+        }
+        testsupport::failHeapAllocationIn = 0;
+        EXPECT_EQ(Pool::LiveBlocks(), poolBlocks);
+        EXPECT_EQ(du::RefCounted::LiveObjects(), liveObjects);
+        EXPECT_EQ(record->GetReferenceCount(), recordReferences);
+    }
+    EXPECT_TRUE(completed);
+    if (!libraryCounted)
+        GTEST_SKIP() << "the library allocates through a runtime this program cannot make fail";
 }
 
 }  // namespace

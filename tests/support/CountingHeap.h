@@ -15,8 +15,13 @@
 namespace testsupport {
 
 inline std::atomic<long> heapAllocations{0};
+// When positive, the allocation that brings it to zero fails (the throwing forms throw
+// std::bad_alloc): 1 fails the next allocation.
+inline std::atomic<long> failHeapAllocationIn{0};
 
 inline void* CountedAllocate(std::size_t size) {
+    if (failHeapAllocationIn.load() > 0 && --failHeapAllocationIn == 0)
+        return nullptr;
     ++heapAllocations;
     return std::malloc(size > 0 ? size : 1);
 }
