@@ -1,5 +1,6 @@
 #include <du/Localizer.h>
 
+#include <memory>
 #include <mutex>
 
 namespace du {
@@ -29,10 +30,12 @@ void RegisterBuiltIns(std::map<std::string, Catalog>& byName) {
 // Never destroyed, like the symbol table: other libraries may localise during their own static
 // destruction.
 Catalogs& AllCatalogs() {
+    // An allocation failing while the built-ins are registered leaves nothing behind; the next
+    // call tries again.
     static Catalogs* catalogs = [] {
-        auto* c = new Catalogs;
+        auto c = std::make_unique<Catalogs>();
         RegisterBuiltIns(c->byName);
-        return c;
+        return c.release();
     }();
     return *catalogs;
 }
