@@ -48,10 +48,16 @@ bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status)
     // Taken off the queue first: the event's handler may queue another pick.
     const du::SmartPtr<PickEvent> event = std::move(pendingPicks.front().event);
     pendingPicks.pop_front();
+    // The kernel lets go of the event once it has completed, also when its handler throws.
+    struct LetGo {
+        const PickEvent* event;
+        ~LetGo() {
+            if (Kernel* kernel = Kernel::GetKernel())
+                kernel->Unmanage(event);
+        }
+    } letGo{event.get()};
     event->results = results;
     event->OnPickComplete(status);
-    if (Kernel* kernel = Kernel::GetKernel())
-        kernel->Unmanage(event.get());
     return true;
 }
 

@@ -28,6 +28,8 @@ class DragMemory : public DragFixture {
 protected:
     void ReleaseAll() override {
         shape = nullptr;
+        endDrop.clear();
+        startDrop.clear();
         target = nullptr;
         DragFixture::ReleaseAll();
     }
@@ -48,6 +50,9 @@ protected:
         if (sbom)
             instance->SetSbomInstance(new sxk::illustration::SbomInstance(du::Symbol(id)));
         shape = new sxk::ShapeInstance(instance);
+        // Built here, not while a flow runs, so that only the library's allocations can fail.
+        endDrop = {{shape, {4, 5, 0}}};
+        startDrop = {{shape, {1, 1, 0}}};
     }
 
     void SetUpLine() {
@@ -63,56 +68,62 @@ protected:
     }
     void DropEnd(int status) {
         Drag(EndSphereNode(), 20, -10);
-        view->CompletePick({{shape, {4, 5, 0}}}, status);
+        view->CompletePick(endDrop, status);
     }
 
-    du::SmartPtr<sxk::Object> shape;
-    du::SmartPtr<sxmk::MarkupShadow> target;
-};
-
-TEST_F(DragMemory, EveryPoolFailureOfADragFlowEndsCleanly) {
-    // Each flow builds its scene, then runs with the pool armed to fail; hasOperation tells
-    // whether the controller gets an operation when nothing fails.
+    // A drag flow: setUp builds its scene, run drags; hasOperation tells whether the controller
+    // gets an operation when nothing fails.
     struct Flow {
         const char* name;
         std::function<void()> setUp;
         std::function<void()> run;
         bool hasOperation;
     };
-    const Flow flows[] = {
-        {"end dropped on an SBOM part",
-         [this] {
-             SetUpLine();
-             MakePart("/p/other", true);
-         },
-         [this] { DropEnd(0); }, true},
-        {"end dropped on a plain part",
-         [this] {
-             SetUpLine();
-             MakePart("/p/other", false);
-         },
-         [this] { DropEnd(0); }, true},
-        {"end dropped by a failed pick",
-         [this] {
-             SetUpLine();
-             MakePart("/p/other", false);
-         },
-         [this] { DropEnd(1); }, false},
-        {"start sprung back from another part",
-         [this] {
-             SetUpLine();
-             MakePart("/p/other", true);
-         },
-         [this] {
-             Drag(StartSphereNode(), -20, 10);
-             view->CompletePick({{shape, {1, 1, 0}}}, 0);
-         },
-         false},
-        {"end extension", [this] { SetUpLine(); }, [this] { Drag(EndArrowNode(), 30, 0); }, true},
-        {"jog with another markup", [this] { SetUpJog(); }, [this] { Drag(JogArrowNode(), 15, 0); },
-         true},
-    };
-    for (const Flow& flow : flows) {
+    std::vector<Flow> Flows() {
+        return {
+            {"end dropped on an SBOM part",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", true);
+             },
+             [this] { DropEnd(0); }, true},
+            {"end dropped on a plain part",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", false);
+             },
+             [this] { DropEnd(0); }, true},
+            {"end dropped by a failed pick",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", false);
+             },
+             [this] { DropEnd(1); }, false},
+            {"start sprung back from another part",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", true);
+             },
+             [this] {
+                 Drag(StartSphereNode(), -20, 10);
+                 view->CompletePick(startDrop, 0);
+             },
+             false},
+            {"end extension", [this] { SetUpLine(); }, [this] { Drag(EndArrowNode(), 30, 0); },
+             true},
+            {"jog with another markup", [this] { SetUpJog(); },
+             [this] { Drag(JogArrowNode(), 15, 0); }, true},
+        };
+    }
+
+    du::SmartPtr<sxk::Object> shape;
+    std::vector<sxk::PickResult> endDrop;
+    std::vector<sxk::PickResult> startDrop;
+    du::SmartPtr<sxmk::MarkupShadow> target;
+};
+
+TEST_F(DragMemory, EveryPoolFailureOfADragFlowEndsCleanly) {
+    for (const Flow& flow : Flows()) {
         SCOPED_TRACE(flow.name);
         bool nullOperationHandedOn = false;
         for (std::size_t failAt = 1;; ++failAt) {
@@ -206,6 +217,43 @@ TEST_F(DragMemory, ConstructionInterruptedByTheHeapReleasesEverything) {
         EXPECT_EQ(record->GetReferenceCount(), recordReferences);
     }
     EXPECT_TRUE(completed);
+    if (!libraryCounted)
+        GTEST_SKIP() << "the library allocates through a runtime this program cannot make fail";
+}
+
+// A heap allocation failing anywhere in a drag flow surfaces as std::bad_alloc, and nothing the
+// flow built is left behind.
+TEST_F(DragMemory, EveryHeapFailureOfADragFlowLeavesNothingBehind) {
+    bool libraryCounted = false;
+    for (const Flow& flow : Flows()) {
+        SCOPED_TRACE(flow.name);
+        for (long failAt = 1; failAt < 2000; ++failAt) {
+            SCOPED_TRACE(failAt);
+            const std::size_t blocks = Pool::LiveBlocks();
+            const long objects = du::RefCounted::LiveObjects();
+            flow.setUp();
+            ASSERT_TRUE(shadow);
+            testsupport::failHeapAllocationIn = failAt;
+            bool threw = false;
+            try {
+                flow.run();
+            } catch (const std::bad_alloc&) {
+                threw = libraryCounted = true;
+            }
+            const bool reached = testsupport::failHeapAllocationIn.load() == 0;
+            testsupport::failHeapAllocationIn = 0;
+            if (!reached) {
+                EXPECT_EQ(controller.calls.size(), 1u);
+            }
+
+            ReleaseAll();
+            MakeView();
+            EXPECT_EQ(Pool::LiveBlocks(), blocks);
+            EXPECT_EQ(du::RefCounted::LiveObjects(), objects);
+            if (!reached && !threw)
+                break;
+        }
+    }
     if (!libraryCounted)
         GTEST_SKIP() << "the library allocates through a runtime this program cannot make fail";
 }
