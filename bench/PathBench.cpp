@@ -11,22 +11,23 @@
 
 namespace {
 
-using bench::LineSpec;
+using bench::LineInput;
 
 enum class Plain { Straight, AlongAxis, AlongAxisInverse };
 
-void PlainPath(Plain plain, const LineSpec& spec, std::vector<dg::DPoint3D>& out) {
+void PlainPath(Plain plain, const LineInput& input, std::vector<dg::DPoint3D>& out) {
     switch (plain) {
         case Plain::Straight:
-            bench::PlainStraight(spec.start, spec.end, spec.startExt, spec.endExt, out);
+            bench::PlainStraight(input.start, input.end, input.startExt, input.endExt, out);
             break;
         case Plain::AlongAxis:
-            bench::PlainAlongAxis(spec.start, spec.end, spec.startExt, spec.endExt, spec.ratio,
-                                  spec.frame.GetRotation(), spec.axisOrder, out);
+            bench::PlainAlongAxis(input.start, input.end, input.startExt, input.endExt, input.ratio,
+                                  input.frame.GetRotation(), input.axisOrder, out);
             break;
         case Plain::AlongAxisInverse:
-            bench::PlainAlongAxisInverse(spec.start, spec.end, spec.startExt, spec.endExt,
-                                         spec.ratio, spec.frame.GetRotation(), spec.axisOrder, out);
+            bench::PlainAlongAxisInverse(input.start, input.end, input.startExt, input.endExt,
+                                         input.ratio, input.frame.GetRotation(), input.axisOrder,
+                                         out);
             break;
     }
 }
@@ -34,12 +35,12 @@ void PlainPath(Plain plain, const LineSpec& spec, std::vector<dg::DPoint3D>& out
 // A baseline must compute what the library computes, or it measures nothing. A single-precision
 // rotation is orthonormal only to about 1e-7, so its transpose and its inverse differ by that
 // much relative to the coordinates; the other baselines agree to rounding.
-bool BaselineAgrees(benchmark::State& state, Plain plain, const LineSpec& spec) {
+bool BaselineAgrees(benchmark::State& state, Plain plain, const LineInput& input) {
     du::SmartPtr<sxmk::CenterLineXYZ> record(new sxmk::CenterLineXYZ);
     std::vector<dg::DPoint3D> library;
     std::vector<dg::DPoint3D> baseline;
-    spec.Build(*record, library);
-    PlainPath(plain, spec, baseline);
+    input.Build(*record, library);
+    PlainPath(plain, input, baseline);
     const double tolerance = plain == Plain::AlongAxis ? 1e-6 : 1e-12;
     bool same = library.size() == baseline.size();
     for (std::size_t i = 0; same && i < library.size(); ++i) {
@@ -53,14 +54,14 @@ bool BaselineAgrees(benchmark::State& state, Plain plain, const LineSpec& spec) 
 }
 
 void BM_BuildPoints(benchmark::State& state, bool alongAxis) {
-    LineSpec spec = bench::MeasuredLine(alongAxis);
+    LineInput input = bench::MeasuredLine(alongAxis);
     du::SmartPtr<sxmk::CenterLineXYZ> record(new sxmk::CenterLineXYZ);
     std::vector<dg::DPoint3D> out;
     out.reserve(7);
     bench::AllocationMeter meter(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(spec);  // the inputs are not constants to fold
-        spec.Build(*record, out);
+        benchmark::DoNotOptimize(input);  // the inputs are not constants to fold
+        input.Build(*record, out);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -68,15 +69,15 @@ void BM_BuildPoints(benchmark::State& state, bool alongAxis) {
 }
 
 void BM_PlainPath(benchmark::State& state, Plain plain) {
-    LineSpec spec = bench::MeasuredLine(plain != Plain::Straight);
-    if (!BaselineAgrees(state, plain, spec))
+    LineInput input = bench::MeasuredLine(plain != Plain::Straight);
+    if (!BaselineAgrees(state, plain, input))
         return;
     std::vector<dg::DPoint3D> out;
     out.reserve(7);
     bench::AllocationMeter meter(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(spec);  // the inputs are not constants to fold
-        PlainPath(plain, spec, out);
+        benchmark::DoNotOptimize(input);  // the inputs are not constants to fold
+        PlainPath(plain, input, out);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }

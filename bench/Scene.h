@@ -28,7 +28,7 @@ using Access = sxmk::CenterLineXYZShadowTestAccess;
 constexpr const char* kPreselectionColorKey = "General/Navigation/preselection_color";
 
 // BuildPoints's arguments.
-struct LineSpec {
+struct LineInput {
     dg::DPoint3D start;
     dg::DPoint3D end;
     bool alongAxis = false;
@@ -45,24 +45,24 @@ struct LineSpec {
 
 // A line across the view with both extensions; along axis, its frame turned 30 degrees about Z
 // and placed off the origin (the position must not matter), axis order X, Z, Y.
-inline LineSpec MeasuredLine(bool alongAxis) {
-    LineSpec spec;
-    spec.start = dg::DPoint3D(-4.0, -2.0, 1.0);
-    spec.end = dg::DPoint3D(6.0, 5.0, -1.0);
-    spec.alongAxis = alongAxis;
-    spec.startExt = 1.5f;
-    spec.endExt = 2.0f;
-    spec.ratio = 0.4f;
+inline LineInput MeasuredLine(bool alongAxis) {
+    LineInput input;
+    input.start = dg::DPoint3D(-4.0, -2.0, 1.0);
+    input.end = dg::DPoint3D(6.0, 5.0, -1.0);
+    input.alongAxis = alongAxis;
+    input.startExt = 1.5f;
+    input.endExt = 2.0f;
+    input.ratio = 0.4f;
     if (alongAxis) {
         const float c = std::cos(0.5235988f);
         const float s = std::sin(0.5235988f);
-        spec.frame = dg::Location(dg::FMat33(c, s, 0.0f, -s, c, 0.0f, 0.0f, 0.0f, 1.0f),
-                                  dg::DPoint3D(3.0, 1.0, -2.0));
-        spec.axisOrder[0] = 0;
-        spec.axisOrder[1] = 2;
-        spec.axisOrder[2] = 1;
+        input.frame = dg::Location(dg::FMat33(c, s, 0.0f, -s, c, 0.0f, 0.0f, 0.0f, 1.0f),
+                                   dg::DPoint3D(3.0, 1.0, -2.0));
+        input.axisOrder[0] = 0;
+        input.axisOrder[1] = 2;
+        input.axisOrder[2] = 1;
     }
-    return spec;
+    return input;
 }
 
 // Takes every finished drag, as the viewer's controller would, and changes nothing: what the
@@ -100,11 +100,11 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    // A new record of spec, filled as the viewer fills one: BuildPoints, then SetPoints.
-    static du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineSpec& spec) {
+    // A new record built from input as the viewer fills one: BuildPoints, then SetPoints.
+    static du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineInput& input) {
         du::SmartPtr<sxmk::CenterLineXYZ> record(new sxmk::CenterLineXYZ);
         std::vector<dg::DPoint3D> list;
-        spec.Build(*record, list);
+        input.Build(*record, list);
         record->SetPoints(list);
         return record;
     }
@@ -142,9 +142,9 @@ inline sxmu::ModelBase* NodeOf(Shadow& shadow, Handle handle) {
 // of a point drop with nothing under the pointer.
 class HandleDrag {
 public:
-    HandleDrag(Host& host, const LineSpec& spec, Handle grabbed)
+    HandleDrag(Host& host, const LineInput& input, Handle grabbed)
         : view(host.view),
-          record(Host::MakeRecord(spec)),
+          record(Host::MakeRecord(input)),
           shadow(host.MakeShadow(record)),
           handle(grabbed),
           driver(*shadow) {

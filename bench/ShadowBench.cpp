@@ -71,11 +71,11 @@ void BM_OnApplyPreferences(benchmark::State& state, bool withColour) {
 void BM_LinesConstructRelease(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     bench::Host host(true);
-    std::vector<bench::LineSpec> specs(n, bench::MeasuredLine(true));
+    std::vector<bench::LineInput> inputs(n, bench::MeasuredLine(true));
     for (std::size_t i = 0; i < n; ++i) {
         const double offset = 0.001 * static_cast<double>(i);
-        specs[i].start.x += offset;
-        specs[i].end.y -= offset;
+        inputs[i].start.x += offset;
+        inputs[i].end.y -= offset;
     }
     std::vector<du::SmartPtr<sxmk::CenterLineXYZ>> records;
     std::vector<du::SmartPtr<bench::Shadow>> shadows;
@@ -86,7 +86,7 @@ void BM_LinesConstructRelease(benchmark::State& state) {
     const AllocationSnapshot start = AllocationSnapshot::Now();
     for (auto _ : state) {
         for (std::size_t i = 0; i < n; ++i) {
-            records.push_back(bench::Host::MakeRecord(specs[i]));
+            records.push_back(bench::Host::MakeRecord(inputs[i]));
             shadows.push_back(host.MakeShadow(records.back()));
         }
         peak = AllocationSnapshot::Now();

@@ -124,28 +124,28 @@ bool PathSession(const std::string& kind, long n, Counted& counted) {
     const bool inverse = !library && mode == "along-axis-inverse";
     if (mode != "straight" && mode != "along-axis" && !inverse)
         return false;
-    bench::LineSpec spec = bench::MeasuredLine(mode != "straight");
+    bench::LineInput input = bench::MeasuredLine(mode != "straight");
     du::SmartPtr<sxmk::CenterLineXYZ> record(new sxmk::CenterLineXYZ);
     std::vector<dg::DPoint3D> out;
     out.reserve(7);
     if (library) {
         counted = Count(n, [&](long) {
-            Opaque(spec);
-            spec.Build(*record, out);
+            Opaque(input);
+            input.Build(*record, out);
             Opaque(out);
         });
     } else {
         counted = Count(n, [&](long) {
-            Opaque(spec);
+            Opaque(input);
             if (inverse)
-                bench::PlainAlongAxisInverse(spec.start, spec.end, spec.startExt, spec.endExt,
-                                             spec.ratio, spec.frame.GetRotation(), spec.axisOrder,
-                                             out);
-            else if (spec.alongAxis)
-                bench::PlainAlongAxis(spec.start, spec.end, spec.startExt, spec.endExt, spec.ratio,
-                                      spec.frame.GetRotation(), spec.axisOrder, out);
+                bench::PlainAlongAxisInverse(input.start, input.end, input.startExt, input.endExt,
+                                             input.ratio, input.frame.GetRotation(),
+                                             input.axisOrder, out);
+            else if (input.alongAxis)
+                bench::PlainAlongAxis(input.start, input.end, input.startExt, input.endExt,
+                                      input.ratio, input.frame.GetRotation(), input.axisOrder, out);
             else
-                bench::PlainStraight(spec.start, spec.end, spec.startExt, spec.endExt, out);
+                bench::PlainStraight(input.start, input.end, input.startExt, input.endExt, out);
             Opaque(out);
         });
     }
@@ -154,9 +154,9 @@ bool PathSession(const std::string& kind, long n, Counted& counted) {
 
 bool LineSession(long n, Counted& counted) {
     bench::Host host(true);
-    const bench::LineSpec spec = bench::MeasuredLine(true);
+    const bench::LineInput input = bench::MeasuredLine(true);
     counted = Count(n, [&](long) {
-        du::SmartPtr<sxmk::CenterLineXYZ> record = bench::Host::MakeRecord(spec);
+        du::SmartPtr<sxmk::CenterLineXYZ> record = bench::Host::MakeRecord(input);
         du::SmartPtr<bench::Shadow> shadow = host.MakeShadow(record);
     });
     return true;
@@ -165,18 +165,18 @@ bool LineSession(long n, Counted& counted) {
 // N lines made and held, then all released: the whole is counted once.
 bool LinesSession(long n, Counted& counted) {
     bench::Host host(true);
-    std::vector<bench::LineSpec> specs(static_cast<std::size_t>(n), bench::MeasuredLine(true));
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        specs[i].start.x += 0.001 * static_cast<double>(i);
-        specs[i].end.y -= 0.001 * static_cast<double>(i);
+    std::vector<bench::LineInput> inputs(static_cast<std::size_t>(n), bench::MeasuredLine(true));
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].start.x += 0.001 * static_cast<double>(i);
+        inputs[i].end.y -= 0.001 * static_cast<double>(i);
     }
     std::vector<du::SmartPtr<sxmk::CenterLineXYZ>> records;
     std::vector<du::SmartPtr<bench::Shadow>> shadows;
-    records.reserve(specs.size());
-    shadows.reserve(specs.size());
+    records.reserve(inputs.size());
+    shadows.reserve(inputs.size());
     counted = Count(1, [&](long) {
-        for (const bench::LineSpec& spec : specs) {
-            records.push_back(bench::Host::MakeRecord(spec));
+        for (const bench::LineInput& input : inputs) {
+            records.push_back(bench::Host::MakeRecord(input));
             shadows.push_back(host.MakeShadow(records.back()));
         }
         shadows.clear();

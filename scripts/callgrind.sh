@@ -46,13 +46,13 @@ measure() {
     per[$kind]=$(awk -v t="$total" -v z="$zero" -v n="$n" 'BEGIN { printf "%.0f", (t - z) / n }')
     heap[$kind]=$(awk -v a="$heapCount" -v n="$n" 'BEGIN { printf "%.2f", a / n }')
     pool[$kind]=$(awk -v a="$poolCount" -v n="$n" 'BEGIN { printf "%.2f", a / n }')
-    printf '  %-18s %10s %10s %10s\n' "$kind" "${per[$kind]}" "${heap[$kind]}" "${pool[$kind]}"
+    printf '  %-26s %10s %10s %10s\n' "$kind" "${per[$kind]}" "${heap[$kind]}" "${pool[$kind]}"
 }
 
 cycles=$(( steps / 10 > 0 ? steps / 10 : 1 ))
 echo "Instructions per repetition ($steps repetitions, $cycles for cycles and lines;" \
     "$([ $toggled = 1 ] && echo 'client requests' || echo 'difference to 0 repetitions'))"
-printf '  %-18s %10s %10s %10s\n' kind instr heap/rep pool/rep
+printf '  %-26s %10s %10s %10s\n' kind instr heap/rep pool/rep
 for kind in build-straight plain-straight build-along-axis plain-along-axis \
     plain-along-axis-inverse; do
     measure "$kind" "$steps"
