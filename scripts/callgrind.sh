@@ -67,7 +67,7 @@ done
 
 ratio() { awk -v a="${per[$2]}" -v b="${per[$3]}" -v what="$1" -v target="${4:-}" 'BEGIN {
     r = a / b
-    printf "  %-44s %6.2f", what, r
+    printf "  %-50s %6.2f", what, r
     if (target != "") printf "  target <= %s: %s", target, (r <= target ? "holds" : "DOES NOT HOLD")
     printf "\n" }'; }
 echo
