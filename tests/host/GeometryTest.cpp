@@ -51,6 +51,25 @@ TEST(Geometry, InvertUndoesProjectiveTransform) {
     ExpectNear(p * cam.worldToWindow * inv, p, 1e-7);
 }
 
+TEST(Geometry, InvertUndoesAffinePlacementWithScaleAndShear) {
+    dg::DMat44 t;
+    const double block[3][3] = {{0.0, 2.0, 0.0}, {-1.0, 0.5, 0.0}, {0.0, 0.0, 3.0}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            t.m[r][c] = block[r][c];
+    t.m[3][0] = 4.0;
+    t.m[3][1] = -5.0;
+    t.m[3][2] = 6.0;
+    dg::DMat44 inv = t;
+    ASSERT_TRUE(inv.Invert());
+    const dg::DMat44 product = t * inv;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(product.m[r][c], r == c ? 1.0 : 0.0, 1e-12);
+    const dg::DPoint3D p(1.0, 2.0, -3.0);
+    ExpectNear(p * t * inv, p, 1e-12);
+}
+
 TEST(Geometry, InvertLeavesSingularOrNonFiniteMatrixUnchanged) {
     dg::DMat44 flat;
     flat.m[2][0] = 1.0;
