@@ -16,7 +16,9 @@ bool InvertAffine(double (&m)[4][4]) {
         for (int c = 0; c < 3; ++c) {
             if (!std::isfinite(m[r][c]))
                 return false;
-            largest = std::fmax(largest, std::fabs(m[r][c]));
+            const double magnitude = std::fabs(m[r][c]);
+            if (magnitude > largest)
+                largest = magnitude;
         }
     const double c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1];
     const double c01 = m[1][2] * m[2][0] - m[1][0] * m[2][2];
