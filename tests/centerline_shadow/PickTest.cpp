@@ -63,11 +63,11 @@ protected:
         DragFixture::ReleaseAll();
     }
 
-    const LineSpec spec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
+    const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
 
     // A fresh line owned by "/p/own" and the things a pick may find.
     void MakeScene(const char* partID = "/p/own") {
-        MakeDragShadow(spec, dragtest::kViewSetups[1]);
+        MakeDragShadow(lineSpec, dragtest::kViewSetups[1]);
         du::Symbol id(partID);
         record->SetPartID(id);
         controller.calls.clear();
@@ -99,17 +99,17 @@ protected:
         const sxmu::ModelBase* sphere = startPoint ? StartSphere() : EndSphere();
         if (lands == Lands::BackHome) {
             // The drag is undone: the point and its extension are back, drawn as stored.
-            EXPECT_EQ(sphere->location.GetPos(), startPoint ? spec.start : spec.end);
-            EXPECT_EQ(record->GetStartExtention(), spec.startExt);
-            EXPECT_EQ(record->GetEndExtention(), spec.endExt);
-            EXPECT_EQ(Stored(), Built(spec));
+            EXPECT_EQ(sphere->location.GetPos(), startPoint ? lineSpec.start : lineSpec.end);
+            EXPECT_EQ(record->GetStartExtention(), lineSpec.startExt);
+            EXPECT_EQ(record->GetEndExtention(), lineSpec.endExt);
+            EXPECT_EQ(Stored(), Built(lineSpec));
             EXPECT_EQ(Drawn(), Stored());
             EXPECT_FALSE(call.operation);
-            EXPECT_EQ(call.shadowPoints, Built(spec));
+            EXPECT_EQ(call.shadowPoints, Built(lineSpec));
             return;
         }
         const dg::DPoint3D to = lands == Lands::OnThePick ? kPicked : released;
-        LineSpec moved = spec;
+        LineSpec moved = lineSpec;
         (startPoint ? moved.start : moved.end) = to;
         (startPoint ? moved.startExt : moved.endExt) = 0.0f;
         ExpectNear(sphere->location.GetPos(), to);

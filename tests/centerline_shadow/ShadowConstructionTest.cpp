@@ -312,9 +312,9 @@ TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
 }
 
 TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
-    for (const LineSpec& spec :
+    for (const LineSpec& lineSpec :
          {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f), AlongAxisLine({0, 0, 0}, {10, 4, 3})}) {
-        record = MakeRecord(spec);
+        record = MakeRecord(lineSpec);
         const std::size_t blocks = sxk::MemoryPoolAllocated::LiveBlocks();
         const long objects = du::RefCounted::LiveObjects();
         bool completed = false;
@@ -325,7 +325,7 @@ TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
             sxk::MemoryPoolAllocated::FailAllocation(0);
             if (completed) {
                 ASSERT_TRUE(shadow) << nth;
-                EXPECT_EQ(Children().size(), spec.alongAxis ? 6u : 5u);
+                EXPECT_EQ(Children().size(), lineSpec.alongAxis ? 6u : 5u);
             } else {
                 EXPECT_FALSE(shadow) << nth;
             }

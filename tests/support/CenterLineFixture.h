@@ -41,20 +41,20 @@ struct LineSpec {
 
 inline LineSpec StraightLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
                              float startExt = 0.0f, float endExt = 0.0f) {
-    LineSpec spec;
-    spec.start = start;
-    spec.end = end;
-    spec.startExt = startExt;
-    spec.endExt = endExt;
-    return spec;
+    LineSpec lineSpec;
+    lineSpec.start = start;
+    lineSpec.end = end;
+    lineSpec.startExt = startExt;
+    lineSpec.endExt = endExt;
+    return lineSpec;
 }
 
 inline LineSpec AlongAxisLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
                               float startExt = 0.0f, float endExt = 0.0f, float ratio = 0.5f) {
-    LineSpec spec = StraightLine(start, end, startExt, endExt);
-    spec.alongAxis = true;
-    spec.ratio = ratio;
-    return spec;
+    LineSpec lineSpec = StraightLine(start, end, startExt, endExt);
+    lineSpec.alongAxis = true;
+    lineSpec.ratio = ratio;
+    return lineSpec;
 }
 
 class CenterLineFixture : public HostFixture {
@@ -90,20 +90,21 @@ protected:
         view->defaultPreferences = preferences;
     }
 
-    // A new record filled from spec with BuildPoints and SetPoints.
-    du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineSpec& spec) {
+    // A new record filled from lineSpec with BuildPoints and SetPoints.
+    du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineSpec& lineSpec) {
         du::SmartPtr<sxmk::CenterLineXYZ> made(new sxmk::CenterLineXYZ);
         std::vector<dg::DPoint3D> list;
-        made->BuildPoints(spec.start, spec.end, spec.alongAxis, spec.startExt, spec.endExt,
-                          spec.ratio, spec.frame, spec.axisOrder, list);
+        made->BuildPoints(lineSpec.start, lineSpec.end, lineSpec.alongAxis, lineSpec.startExt,
+                          lineSpec.endExt, lineSpec.ratio, lineSpec.frame, lineSpec.axisOrder,
+                          list);
         made->SetPoints(list);
         return made;
     }
 
-    // record := a new record of spec; shadow := its shadow in view (null if the pool failed).
-    void MakeShadow(const LineSpec& spec) {
+    // record := a new record of lineSpec; shadow := its shadow in view (null if the pool failed).
+    void MakeShadow(const LineSpec& lineSpec) {
         shadow = nullptr;
-        record = MakeRecord(spec);
+        record = MakeRecord(lineSpec);
         shadow = ConstructFor(record);
     }
 

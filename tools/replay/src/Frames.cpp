@@ -78,8 +78,8 @@ void Text(std::ostringstream& svg, double x, double y, const std::string& text,
 }
 
 void DrawPart(std::ostringstream& svg, const Projector& proj, const PartEntry& part) {
-    const dg::DPoint3D& lo = part.spec.min;
-    const dg::DPoint3D& hi = part.spec.max;
+    const dg::DPoint3D& lo = part.config.min;
+    const dg::DPoint3D& hi = part.config.max;
     auto corner = [&](int i) {
         return dg::DPoint3D((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z);
     };
@@ -91,7 +91,7 @@ void DrawPart(std::ostringstream& svg, const Projector& proj, const PartEntry& p
                          " stroke=\"#6b7280\" stroke-width=\"1.2\"");
     const dg::DPoint3D centre((lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2);
     if (const auto at = proj.Project(centre))
-        Text(svg, at->x, at->y, part.spec.id,
+        Text(svg, at->x, at->y, part.config.id,
              " fill=\"#6b7280\" font-size=\"11\" text-anchor=\"middle\"");
     svg << "</g>\n";
 }
@@ -113,7 +113,7 @@ void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const Center
     if (!root)
         return;
     const dg::Location& placement = entry.record->placement;
-    svg << "<g class=\"centerline\" id=\"" << XmlEscape(entry.spec.id) << "\">\n";
+    svg << "<g class=\"centerline\" id=\"" << XmlEscape(entry.config.id) << "\">\n";
     // Lines under the arrows under the spheres, whatever the container's order.
     for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
         if (const auto* strip = dynamic_cast<const sxmu::ModelLineStrip*>(child.get())) {
@@ -121,7 +121,7 @@ void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const Center
             Polyline(svg, runs,
                      " stroke=\"#15803d\" stroke-width=\"1.6\" stroke-dasharray=\"14 4 3 4\"");
             if (!runs.empty() && !runs.front().empty())
-                Text(svg, runs.front().front().x + 4, runs.front().front().y - 6, entry.spec.id,
+                Text(svg, runs.front().front().x + 4, runs.front().front().y - 6, entry.config.id,
                      " fill=\"#15803d\" font-size=\"11\"");
         }
     for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {

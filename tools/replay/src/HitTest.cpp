@@ -76,12 +76,12 @@ sxmk::MarkupShadow* NodeHit::Shadow() const {
 
 std::string NodeHit::Describe() const {
     if (callout)
-        return callout->spec.id + " callout note";
+        return callout->config.id + " callout note";
     if (!line)
         return "nothing";
     if (handle)
-        return line->spec.id + " " + HandleLabel(*handle);
-    return line->spec.id + " line";
+        return line->config.id + " " + HandleLabel(*handle);
+    return line->config.id + " line";
 }
 
 std::optional<NodeHit> HitTest(ReplayScene& scene, int x, int y) {
@@ -154,20 +154,20 @@ std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
     };
     for (PartEntry& part : scene.parts) {
         double t = 0.0;
-        if (RayBox(ray, part.spec.min, part.spec.max, t))
-            add(part.shape.get(), ray.Lirp(t), "part " + part.spec.id);
+        if (RayBox(ray, part.config.min, part.config.max, t))
+            add(part.shape.get(), ray.Lirp(t), "part " + part.config.id);
     }
     for (LabelEntry& label : scene.labels) {
         const auto box = LabelBox(proj, label);
         if (box && box->Contains(p))
             add(label.label.get(), ToWorld(label.label->placement, label.label->GetPos()),
-                "label " + label.spec.id);
+                "label " + label.config.id);
     }
     for (CalloutEntry& callout : scene.callouts) {
         const auto box = CalloutBox(proj, callout);
         if (box && box->Contains(p))
             add(callout.label.get(), ToWorld(callout.label->placement, callout.label->GetPos()),
-                "callout " + callout.spec.id);
+                "callout " + callout.config.id);
     }
     // A centre line is picked where it is drawn: the viewer reports the shadow it meets.
     for (CenterLineEntry& line : scene.centerLines) {
@@ -187,46 +187,46 @@ std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
             }
         }
         if (bestPoint)
-            add(line.shadow.get(), *bestPoint, "centre line " + line.spec.id + " (shadow)");
+            add(line.shadow.get(), *bestPoint, "centre line " + line.config.id + " (shadow)");
     }
     std::stable_sort(hits.begin(), hits.end(),
                      [](const PickHit& a, const PickHit& b) { return a.depth < b.depth; });
     return hits;
 }
 
-std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultSpec>& specs) {
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultSpec>& configs) {
     std::vector<PickHit> hits;
-    for (const PickResultSpec& spec : specs) {
+    for (const PickResultSpec& config : configs) {
         PickHit hit;
         dg::DPoint3D reference;
         std::string kind;
         for (PartEntry& e : scene.parts)
-            if (e.spec.id == spec.object) {
+            if (e.config.id == config.object) {
                 hit.result.object = e.shape.get();
-                reference = BoxCentre(e.spec);
+                reference = BoxCentre(e.config);
                 kind = "part ";
             }
         for (LabelEntry& e : scene.labels)
-            if (e.spec.id == spec.object) {
+            if (e.config.id == config.object) {
                 hit.result.object = e.label.get();
                 reference = ToWorld(e.label->placement, e.label->GetPos());
                 kind = "label ";
             }
-        if (CalloutEntry* e = scene.FindCallout(spec.object)) {
+        if (CalloutEntry* e = scene.FindCallout(config.object)) {
             hit.result.object = e->label.get();
             reference = ToWorld(e->label->placement, e->label->GetPos());
             kind = "callout ";
         }
-        if (CenterLineEntry* e = scene.FindCenterLine(spec.object)) {
-            if (spec.asShadow)
+        if (CenterLineEntry* e = scene.FindCenterLine(config.object)) {
+            if (config.asShadow)
                 hit.result.object = e->shadow.get();
             else
                 hit.result.object = e->record.get();
             reference = ToWorld(e->record->placement, e->record->GetStartPoint());
-            kind = spec.asShadow ? "centre-line shadow " : "centre line ";
+            kind = config.asShadow ? "centre-line shadow " : "centre line ";
         }
-        hit.result.point = spec.point ? *spec.point : reference;
-        hit.description = kind + spec.object + " at " + Format(hit.result.point);
+        hit.result.point = config.point ? *config.point : reference;
+        hit.description = kind + config.object + " at " + Format(hit.result.point);
         hits.push_back(hit);
     }
     return hits;

@@ -119,8 +119,8 @@ void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterL
     sxmk::CenterLineXYZ& r = *entry.record;
     std::vector<dg::DPoint3D> scratch;
     r.BuildPoints(state.startPoint, state.endPoint, state.alongAxis, state.startExtension,
-                  state.endExtension, state.ratio, dg::Location(entry.spec.frame, {}),
-                  entry.spec.axisOrder.data(), scratch);
+                  state.endExtension, state.ratio, dg::Location(entry.config.frame, {}),
+                  entry.config.axisOrder.data(), scratch);
     r.SetPoints(state.lastStored);
     r.SetDivRation(state.ratio);
     *r.GetPoints() = state.points;
@@ -129,7 +129,7 @@ void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterL
     r.SetPartID(partID);
     entry.lastStored = state.lastStored;
     if (CaptureCenterLine(entry) != state)
-        scene.warnings.push_back(entry.spec.id + ": the record could not be restored exactly");
+        scene.warnings.push_back(entry.config.id + ": the record could not be restored exactly");
     entry.shadow->MarkupChanged();
     scene.MapHandles(entry);
 }

@@ -93,68 +93,68 @@ ReplayScene::ReplayScene(const Scenario& s)
     view->defaultPreferences = preferences;
     SetPreselectionColor(s.preselectionColor);
 
-    for (const PartSpec& spec : s.parts) {
+    for (const PartSpec& config : s.parts) {
         du::SmartPtr<sxk::Instance> instance(
-            Checked(new sxk::Instance(du::Symbol(spec.instance)), "an instance"));
-        if (spec.sbom) {
+            Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
+        if (config.sbom) {
             du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
-                new sxk::illustration::SbomInstance(du::Symbol(*spec.sbom)), "an SBOM instance"));
-            if (spec.weld)
+                new sxk::illustration::SbomInstance(du::Symbol(*config.sbom)), "an SBOM instance"));
+            if (config.weld)
                 sbom->SetWeld(
-                    Checked(new sxk::illustration::Weld(du::Symbol(*spec.weld)), "a weld"));
+                    Checked(new sxk::illustration::Weld(du::Symbol(*config.weld)), "a weld"));
             instance->SetSbomInstance(sbom);
         }
         parts.push_back(
-            PartEntry{spec, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
+            PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
     }
 
-    for (const LabelSpec& spec : s.labels) {
+    for (const LabelSpec& config : s.labels) {
         du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
-        label->note = MakeNote(spec.note, spec.position);
-        label->placement = spec.placement;
-        labels.push_back(LabelEntry{spec, label});
+        label->note = MakeNote(config.note, config.position);
+        label->placement = config.placement;
+        labels.push_back(LabelEntry{config, label});
     }
 
-    for (const LabelSpec& spec : s.callouts) {
+    for (const LabelSpec& config : s.callouts) {
         CalloutEntry entry;
-        entry.spec = spec;
+        entry.config = config;
         entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
-        entry.label->note = MakeNote(spec.note, spec.position);
-        if (spec.description)
+        entry.label->note = MakeNote(config.note, config.position);
+        if (config.description)
             entry.label->description =
-                new sxmk::Description(MakeNote(*spec.description, spec.position));
-        if (spec.title)
-            entry.label->title = new sxmk::Title(MakeNote(*spec.title, spec.position));
-        entry.label->placement = spec.placement;
+                new sxmk::Description(MakeNote(*config.description, config.position));
+        if (config.title)
+            entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
+        entry.label->placement = config.placement;
         entry.label->SetScene(view->GetScene());
         const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
         entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
         if (!entry.shadow)
-            throw std::runtime_error("callout \"" + spec.id + "\" gave no shadow");
+            throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
         callouts.push_back(entry);
     }
 
-    for (const CenterLineSpec& spec : s.centerLines) {
+    for (const CenterLineSpec& config : s.centerLines) {
         CenterLineEntry entry;
-        entry.spec = spec;
+        entry.config = config;
         entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
         sxmk::CenterLineXYZ& record = *entry.record;
-        record.placement = spec.placement;
+        record.placement = config.placement;
         // Filled as the viewer fills a new centre line: build, store, then the other setters.
         std::vector<dg::DPoint3D> list;
-        record.SetDivRation(spec.ratio);
-        record.BuildPoints(spec.start, spec.end, spec.alongAxis, spec.startExtension,
-                           spec.endExtension, spec.ratio, dg::Location(spec.frame, {}),
-                           spec.axisOrder.data(), list);
+        record.SetDivRation(config.ratio);
+        record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
+                           config.endExtension, config.ratio, dg::Location(config.frame, {}),
+                           config.axisOrder.data(), list);
         record.SetPoints(list);
         entry.lastStored = list;
-        du::Symbol partID(spec.partID);
+        du::Symbol partID(config.partID);
         record.SetPartID(partID);
-        record.SetEndPointAttached(spec.attached);
+        record.SetEndPointAttached(config.attached);
         const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
         entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
         if (!entry.shadow)
-            throw std::runtime_error("centre line \"" + spec.id + "\" gave no shadow");
+            throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
         centerLines.push_back(entry);
         MapHandles(centerLines.back());
     }
@@ -240,7 +240,7 @@ void ReplayScene::MapHandles(CenterLineEntry& entry) {
         // Cross-check with the record: the start sphere sits on its true start point.
         if (spheres[1]->location.GetPos() != entry.record->GetStartPoint() &&
             spheres[0]->location.GetPos() == entry.record->GetStartPoint())
-            warnings.push_back(entry.spec.id + ": the spheres are not in the documented order");
+            warnings.push_back(entry.config.id + ": the spheres are not in the documented order");
     }
     std::size_t a = 0;
     if (arrows.size() == 3)
@@ -289,14 +289,14 @@ bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelB
 
 CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) {
     for (CenterLineEntry& e : centerLines)
-        if (e.spec.id == id)
+        if (e.config.id == id)
             return &e;
     return nullptr;
 }
 
 CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
     for (CalloutEntry& e : callouts)
-        if (e.spec.id == id)
+        if (e.config.id == id)
             return &e;
     return nullptr;
 }
@@ -304,16 +304,16 @@ CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
 const std::string* ReplayScene::IdOf(const sxk::Object* object) const {
     for (const PartEntry& e : parts)
         if (e.shape.get() == object)
-            return &e.spec.id;
+            return &e.config.id;
     for (const LabelEntry& e : labels)
         if (e.label.get() == object)
-            return &e.spec.id;
+            return &e.config.id;
     for (const CalloutEntry& e : callouts)
         if (e.label.get() == object || e.shadow.get() == object)
-            return &e.spec.id;
+            return &e.config.id;
     for (const CenterLineEntry& e : centerLines)
         if (e.record.get() == object || e.shadow.get() == object)
-            return &e.spec.id;
+            return &e.config.id;
     return nullptr;
 }
 

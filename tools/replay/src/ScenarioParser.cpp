@@ -522,23 +522,23 @@ private:
             const Json& r = (*results)[i];
             const std::string w = Index(rw, i);
             CheckKeys(r, w, {"object", "as", "point"});
-            PickResultSpec spec;
-            spec.object = ReadString(Require(r, w, "object"), Field(w, "object"));
-            const auto id = ids.find(spec.object);
+            PickResultSpec config;
+            config.object = ReadString(Require(r, w, "object"), Field(w, "object"));
+            const auto id = ids.find(config.object);
             if (id == ids.end())
                 Fail(Field(w, "object"),
-                     "no part, label, callout or markup \"" + spec.object + "\" in the scenario");
+                     "no part, label, callout or markup \"" + config.object + "\" in the scenario");
             if (const Json* as = Optional(r, "as")) {
                 const std::string v = ReadString(*as, Field(w, "as"));
                 if (v != "record" && v != "shadow")
                     Fail(Field(w, "as"), "expected \"record\" or \"shadow\"");
                 if (id->second != Kind::CenterLine)
                     Fail(Field(w, "as"), "only a centre line has a record and a shadow");
-                spec.asShadow = v == "shadow";
+                config.asShadow = v == "shadow";
             }
             if (const Json* p = Optional(r, "point"))
-                spec.point = ReadPoint(*p, Field(w, "point"));
-            a.results.push_back(spec);
+                config.point = ReadPoint(*p, Field(w, "point"));
+            a.results.push_back(config);
         }
     }
 

@@ -66,15 +66,15 @@ bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance) {
 std::map<std::string, int> Notifications(const ReplayScene& scene) {
     std::map<std::string, int> counts;
     for (const CenterLineEntry& e : scene.centerLines) {
-        counts[e.spec.id + " record"] = e.record->contentChangedCount;
-        counts[e.spec.id + " shadow"] = e.shadow->contentChangedCount;
+        counts[e.config.id + " record"] = e.record->contentChangedCount;
+        counts[e.config.id + " shadow"] = e.shadow->contentChangedCount;
     }
     for (const CalloutEntry& e : scene.callouts) {
-        counts[e.spec.id + " label"] = e.label->contentChangedCount;
-        counts[e.spec.id + " shadow"] = e.shadow->contentChangedCount;
+        counts[e.config.id + " label"] = e.label->contentChangedCount;
+        counts[e.config.id + " shadow"] = e.shadow->contentChangedCount;
     }
     for (const LabelEntry& e : scene.labels)
-        counts[e.spec.id + " label"] = e.label->contentChangedCount;
+        counts[e.config.id + " label"] = e.label->contentChangedCount;
     return counts;
 }
 
@@ -163,37 +163,37 @@ std::vector<std::string> Session::Describe() const {
                                    : "parallel, width " + Format(v.parallelWidth)) +
                     ", eye " + Format(v.eye) + ", target " + Format(v.target));
     for (const PartEntry& e : scene.parts) {
-        std::string line = "part " + e.spec.id + " " + Format(e.spec.min) + ".." +
-                           Format(e.spec.max) + ", instance " + Quote(e.spec.instance);
-        if (e.spec.sbom)
-            line += ", sbom " + Quote(*e.spec.sbom);
-        if (e.spec.weld)
-            line += ", weld " + Quote(*e.spec.weld);
-        const dg::DPoint3D centre((e.spec.min.x + e.spec.max.x) / 2,
-                                  (e.spec.min.y + e.spec.max.y) / 2,
-                                  (e.spec.min.z + e.spec.max.z) / 2);
+        std::string line = "part " + e.config.id + " " + Format(e.config.min) + ".." +
+                           Format(e.config.max) + ", instance " + Quote(e.config.instance);
+        if (e.config.sbom)
+            line += ", sbom " + Quote(*e.config.sbom);
+        if (e.config.weld)
+            line += ", weld " + Quote(*e.config.weld);
+        const dg::DPoint3D centre((e.config.min.x + e.config.max.x) / 2,
+                                  (e.config.min.y + e.config.max.y) / 2,
+                                  (e.config.min.z + e.config.max.z) / 2);
         if (const auto at = proj.Project(centre))
             line += "; centre at pixel " + Pixel(Point2{at->x, at->y});
         lines.push_back(line);
     }
     for (const LabelEntry& e : scene.labels)
         if (const auto box = LabelBox(proj, e))
-            lines.push_back("label " + e.spec.id + " " + Quote(e.spec.note) + " at pixel " +
+            lines.push_back("label " + e.config.id + " " + Quote(e.config.note) + " at pixel " +
                             Pixel(box->anchor));
     for (const CalloutEntry& e : scene.callouts)
         if (const auto box = CalloutBox(proj, e))
-            lines.push_back("callout " + e.spec.id + " " + Quote(e.spec.note) + " at pixel " +
+            lines.push_back("callout " + e.config.id + " " + Quote(e.config.note) + " at pixel " +
                             Pixel(box->anchor) + ", box " + Format(box->width) + "x" +
                             Format(box->height));
     for (const CenterLineEntry& e : scene.centerLines) {
         sxmk::CenterLineXYZ& r = *e.record;
         lines.push_back(
-            "centre line " + e.spec.id + (r.IsAlongAxis() ? " along axis" : " straight") + ", " +
+            "centre line " + e.config.id + (r.IsAlongAxis() ? " along axis" : " straight") + ", " +
             std::to_string(r.GetPoints()->size()) + " points " + Format(*r.GetPoints()) +
             ", extensions " + Format(r.GetStartExtention()) + " / " + Format(r.GetEndExtention()) +
             ", ratio " + Format(r.GetDivRation()) + ", part " + Quote(r.GetPartID().str()) +
             (r.IsEndPointAttached() ? ", end attached" : ""));
-        std::string handles = "  handles of " + e.spec.id + ":";
+        std::string handles = "  handles of " + e.config.id + ":";
         bool any = false;
         for (HandleName h : kAllHandles) {
             const sxmu::ModelBase* node = scene.NodeOf(e, h);
@@ -274,11 +274,11 @@ ActionLog Session::Play(std::size_t index) {
     const States after = CaptureAll(scene);
     for (std::size_t i = 0; i < after.lines.size(); ++i)
         for (std::string& line :
-             DescribeChanges(scene.centerLines[i].spec.id, before.lines[i], after.lines[i]))
+             DescribeChanges(scene.centerLines[i].config.id, before.lines[i], after.lines[i]))
             log.details.push_back(std::move(line));
     for (std::size_t i = 0; i < after.callouts.size(); ++i)
         for (std::string& line :
-             DescribeChanges(scene.callouts[i].spec.id, before.callouts[i], after.callouts[i]))
+             DescribeChanges(scene.callouts[i].config.id, before.callouts[i], after.callouts[i]))
             log.details.push_back(std::move(line));
     std::string notified;
     for (const auto& [name, count] : Notifications(scene)) {
@@ -309,7 +309,7 @@ void Session::NoteSilentChanges(ActionLog& log, bool undoing) {
         const CenterLineState now = CaptureCenterLine(e);
         const int stops = controller.StopsFor(e.record.get());
         if (!undoing && now != settledLines[i] && stops == settledStops[i])
-            log.details.push_back("note: " + e.spec.id +
+            log.details.push_back("note: " + e.config.id +
                                   " changed without reaching the controller; nothing can undo it");
         settledLines[i] = now;
         settledStops[i] = stops;
@@ -326,7 +326,7 @@ void Session::NoteSilentChanges(ActionLog& log, bool undoing) {
         const std::string note =
             where.empty()
                 ? std::string()
-                : "note: " + e.spec.id +
+                : "note: " + e.config.id +
                       " is drawn through other points than its record stores (index " + where + ")";
         if (!note.empty() && note != drawnMismatch[i])
             log.details.push_back(note);
@@ -338,7 +338,7 @@ void Session::NoteSilentChanges(ActionLog& log, bool undoing) {
         const std::size_t k = scene.centerLines.size() + i;
         const int stops = controller.StopsFor(e.label.get());
         if (!undoing && now != settledCallouts[i] && stops == settledStops[k])
-            log.details.push_back("note: " + e.spec.id +
+            log.details.push_back("note: " + e.config.id +
                                   " changed without reaching the controller; nothing can undo it");
         settledCallouts[i] = now;
         settledStops[k] = stops;

@@ -25,7 +25,7 @@ std::optional<UndoController::Target> UndoController::Find(const sxk::Markup* ma
 }
 
 std::string UndoController::IdOf(const Target& t) const {
-    return t.callout ? scene.callouts[t.index].spec.id : scene.centerLines[t.index].spec.id;
+    return t.callout ? scene.callouts[t.index].config.id : scene.centerLines[t.index].config.id;
 }
 
 UndoController::Snapshot UndoController::Capture(const Target& t) const {
