@@ -6,6 +6,7 @@
 #include <sxk/View.h>
 
 #include "DragOperation.h"
+#include "PickEvent.h"
 
 #include <cmath>
 #include <cstddef>
@@ -46,6 +47,13 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
 }  // namespace
 
 bool CenterLineXYZShadow::HandleDragStart() {
+    // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
+    // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
+    if (pendingPick != nullptr) {
+        pendingPick->Detach();
+        pendingPick = nullptr;
+        OnReceivePick(std::vector<sxk::PickResult>());
+    }
     pickedNode = -1;
     pickedDragger = NoDragger;
     points = lineStrip->points;

@@ -305,6 +305,34 @@ TEST_F(PointDrop, NewerPickSupersedesOneStillPending) {
     ExpectLanded(false, Lands::OnThePick, {});
 }
 
+// A drag that starts before the previous drop's pick has come back finishes that drop as a pick
+// that found nothing; the late result then changes nothing.
+TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
+    MakeScene();
+    part = MakePart("/p/own");
+    const dg::DPoint3D released = DragAndRelease(false);
+    ASSERT_EQ(view->pendingPicks.size(), 1u);
+
+    sxmk::DragDriver next(S());
+    next.Start(StartSphereNode(), 10, 10);
+    // The end stayed where it was released, as when a pick finds nothing.
+    ASSERT_EQ(controller.calls.size(), 1u);
+    LineSpec moved = lineSpec;
+    moved.end = released;
+    moved.endExt = 0.0f;
+    EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
+    ExpectNear(controller.calls[0].shadowPoints, Built(moved));
+    EXPECT_EQ(Access::pendingPick(S()), nullptr);
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
+
+    ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    EXPECT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
+    EXPECT_EQ(Access::pickedNode(S()), 1);
+    next.Release();
+    ASSERT_TRUE(view->CompletePick({}, 0));
+}
+
 TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {
     MakeScene();
     const std::vector<dg::DPoint3D> drawn = Drawn();
