@@ -20,6 +20,7 @@
 
 #include "ByteReader.h"
 #include "Check.h"
+#include "ShadowSlot.h"
 
 #include <du/Localizer.h>
 #include <du/SmartPtr.h>
@@ -74,11 +75,7 @@ public:
     int calls = 0;
 };
 
-struct Slot {
-    du::SmartPtr<Shadow> shadow;
-    std::unique_ptr<sxmk::DragDriver> driver;
-    int view = 0;
-};
+using Slot = ShadowSlot<Shadow>;
 
 inline sxmu::ModelNoteDragger* DraggerOf(const Shadow& shadow) {
     const sxmk::MarkupData* data = shadow.GetContent();
@@ -138,22 +135,7 @@ private:
         return true;
     }
 
-    // The view lets go of the shadow: nothing else holds it then, the other shadow's list of
-    // markups that move with it included.
-    void Destroy(Slot& slot) {
-        slot.driver.reset();
-        if (!slot.shadow)
-            return;
-        slot.shadow->broadcastTargets.clear();
-        for (Slot& other : slots) {
-            if (!other.shadow)
-                continue;
-            auto& targets = other.shadow->broadcastTargets;
-            for (auto it = targets.begin(); it != targets.end();)
-                it = it->get() == slot.shadow.get() ? targets.erase(it) : it + 1;
-        }
-        slot.shadow = nullptr;
-    }
+    void Destroy(Slot& slot) { ReleaseSlot(slots, slot); }
 
     void Teardown() {
         for (Slot& slot : slots)
@@ -397,13 +379,7 @@ private:
 }  // namespace callout
 
 inline Outcome RunCallout(const std::uint8_t* data, std::size_t size) {
-    Outcome outcome;
-    Checker check(outcome);
-    ByteReader in(data, size);
-    HostSession host;
-    outcome.steps = callout::Run(in, check).Go();
-    host.Finish(check);
-    return outcome;
+    return RunHarness<callout::Run, ByteReader>(data, size);
 }
 
 }  // namespace fuzzharness

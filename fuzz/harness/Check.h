@@ -9,6 +9,7 @@
 #include <sxk/Operation.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace fuzzharness {
@@ -74,5 +75,18 @@ private:
     std::size_t poolBlocks = 0;
     long liveObjects = 0;
 };
+
+// Runs one harness on the bytes in a clean host and reports what it found, leaks included.
+// RunT is constructed from the byte reader and the checker; Go() runs it and answers its steps.
+template <typename RunT, typename Reader>
+Outcome RunHarness(const std::uint8_t* data, std::size_t size) {
+    Outcome outcome;
+    Checker check(outcome);
+    Reader in(data, size);
+    HostSession host;
+    outcome.steps = RunT(in, check).Go();
+    host.Finish(check);
+    return outcome;
+}
 
 }  // namespace fuzzharness

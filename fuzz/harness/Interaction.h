@@ -26,6 +26,7 @@
 #include "ByteReader.h"
 #include "CenterLineXYZShadowTestAccess.h"
 #include "Check.h"
+#include "ShadowSlot.h"
 
 #include <dg/Camera3D.h>
 #include <dg/Location.h>
@@ -86,11 +87,7 @@ private:
     Run& run;
 };
 
-struct Slot {
-    du::SmartPtr<Shadow> shadow;
-    std::unique_ptr<sxmk::DragDriver> driver;
-    int view = 0;
-};
+using Slot = ShadowSlot<Shadow>;
 
 class Run {
 public:
@@ -154,22 +151,7 @@ private:
         return true;
     }
 
-    // The view lets go of the shadow: nothing else holds it then, the other shadow's list of
-    // markups that move with it included.
-    void Destroy(Slot& slot) {
-        slot.driver.reset();
-        if (!slot.shadow)
-            return;
-        slot.shadow->broadcastTargets.clear();
-        for (Slot& other : slots) {
-            if (!other.shadow)
-                continue;
-            auto& targets = other.shadow->broadcastTargets;
-            for (auto it = targets.begin(); it != targets.end();)
-                it = it->get() == slot.shadow.get() ? targets.erase(it) : it + 1;
-        }
-        slot.shadow = nullptr;
-    }
+    void Destroy(Slot& slot) { ReleaseSlot(slots, slot); }
 
     void Teardown() {
         for (Slot& slot : slots)
@@ -594,13 +576,7 @@ inline bool Controller::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup
 }  // namespace interaction
 
 inline Outcome RunInteraction(const std::uint8_t* data, std::size_t size) {
-    Outcome outcome;
-    Checker check(outcome);
-    ByteReader in(data, size);
-    HostSession host;
-    outcome.steps = interaction::Run(in, check).Go();
-    host.Finish(check);
-    return outcome;
+    return RunHarness<interaction::Run, ByteReader>(data, size);
 }
 
 }  // namespace fuzzharness

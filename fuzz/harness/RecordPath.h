@@ -496,13 +496,7 @@ private:
 }  // namespace recordpath
 
 inline Outcome RunRecordPath(const std::uint8_t* data, std::size_t size) {
-    Outcome outcome;
-    Checker check(outcome);
-    ByteReader in(data, size);
-    HostSession host;
-    outcome.steps = recordpath::Run(in, check).Go();
-    host.Finish(check);
-    return outcome;
+    return RunHarness<recordpath::Run, ByteReader>(data, size);
 }
 
 }  // namespace fuzzharness
