@@ -4,6 +4,7 @@
 // centre lines they measure, and drags of each handle driven as the viewer drives them.
 
 #include "CenterLineXYZShadowTestAccess.h"
+#include "LineSpec.h"
 
 #include <dg/Camera3D.h>
 #include <dg/Location.h>
@@ -27,21 +28,7 @@ using Access = sxmk::CenterLineXYZShadowTestAccess;
 
 constexpr const char* kPreselectionColorKey = "General/Navigation/preselection_color";
 
-// BuildPoints's arguments.
-struct LineInput {
-    dg::DPoint3D start;
-    dg::DPoint3D end;
-    bool alongAxis = false;
-    float startExt = 0.0f;
-    float endExt = 0.0f;
-    float ratio = 0.5f;
-    dg::Location frame;
-    unsigned short axisOrder[3] = {0, 1, 2};
-
-    void Build(sxmk::CenterLineXYZ& record, std::vector<dg::DPoint3D>& out) const {
-        record.BuildPoints(start, end, alongAxis, startExt, endExt, ratio, frame, axisOrder, out);
-    }
-};
+using LineInput = testsupport::LineSpec;
 
 // A line across the view with both extensions; along axis, its frame turned 30 degrees about Z
 // and placed off the origin (the position must not matter), axis order X, Z, Y.

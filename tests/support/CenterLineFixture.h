@@ -15,6 +15,7 @@
 
 #include "CenterLineXYZShadowTestAccess.h"
 #include "HostFixture.h"
+#include "LineSpec.h"
 
 #include <dg/Camera3D.h>
 #include <sxk/Preferences.h>
@@ -26,36 +27,6 @@
 #include <vector>
 
 namespace testsupport {
-
-// How to build a record: BuildPoints's arguments.
-struct LineSpec {
-    dg::DPoint3D start;
-    dg::DPoint3D end;
-    bool alongAxis = false;
-    float startExt = 0.0f;
-    float endExt = 0.0f;
-    float ratio = 0.5f;
-    dg::Location frame;
-    unsigned short axisOrder[3] = {0, 1, 2};
-};
-
-inline LineSpec StraightLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
-                             float startExt = 0.0f, float endExt = 0.0f) {
-    LineSpec lineSpec;
-    lineSpec.start = start;
-    lineSpec.end = end;
-    lineSpec.startExt = startExt;
-    lineSpec.endExt = endExt;
-    return lineSpec;
-}
-
-inline LineSpec AlongAxisLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
-                              float startExt = 0.0f, float endExt = 0.0f, float ratio = 0.5f) {
-    LineSpec lineSpec = StraightLine(start, end, startExt, endExt);
-    lineSpec.alongAxis = true;
-    lineSpec.ratio = ratio;
-    return lineSpec;
-}
 
 class CenterLineFixture : public HostFixture {
 protected:
