@@ -1,6 +1,7 @@
 #include <sxk/Kernel.h>
 #include <sxk/View.h>
 
+#include <new>
 #include <utility>
 
 namespace sxk {
@@ -39,7 +40,19 @@ void ShapeView::PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<P
     // A request without an event has nobody to complete; the viewer drops it.
     if (!event)
         return;
-    pendingPicks.push_back(PendingPick{x, y, flags, event});
+    try {
+        if (failPickRequests > 0) {
+            --failPickRequests;
+            throw std::bad_alloc();
+        }
+        pendingPicks.push_back(PendingPick{x, y, flags, event});
+    } catch (...) {
+        // The kernel keeps a managed pick event until its pick completes; one that could not be
+        // queued never completes, so the kernel lets go of it now.
+        if (Kernel* kernel = Kernel::GetKernel())
+            kernel->Unmanage(event.get());
+        throw;
+    }
 }
 
 bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status) {
@@ -56,6 +69,8 @@ bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status)
                 kernel->Unmanage(event);
         }
     } letGo{event.get()};
+    if (event->cancelled)
+        ++detachedCompletions;
     event->results = results;
     event->OnPickComplete(status);
     return true;

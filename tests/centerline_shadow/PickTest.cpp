@@ -11,6 +11,8 @@
 #include <sxmk/DragDriver.h>
 #include <sxmk/Label.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -289,6 +291,7 @@ TEST_F(PointDrop, ShadowDestroyedWhilePickIsPendingIsNotTouched) {
     DragAndRelease(false);
     shadow = nullptr;
     ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    EXPECT_EQ(view->detachedCompletions, 1);
     EXPECT_TRUE(controller.calls.empty());
     EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
 }
@@ -300,8 +303,10 @@ TEST_F(PointDrop, NewerPickSupersedesOneStillPending) {
     Access::RequestPick(S(), 5, 5);
     ASSERT_EQ(view->pendingPicks.size(), 2u);
     ASSERT_TRUE(view->CompletePick({{part.shape, kElsewhere}}, 0));
+    EXPECT_EQ(view->detachedCompletions, 1);
     EXPECT_TRUE(controller.calls.empty());
     ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    EXPECT_EQ(view->detachedCompletions, 1);
     ExpectLanded(false, Lands::OnThePick, {});
 }
 
@@ -326,11 +331,54 @@ TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
     EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
 
     ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+    EXPECT_EQ(view->detachedCompletions, 1);
     EXPECT_EQ(controller.calls.size(), 1u);
     EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
     EXPECT_EQ(Access::pickedNode(S()), 1);
     next.Release();
     ASSERT_TRUE(view->CompletePick({}, 0));
+}
+
+// Neither a request that the view cannot queue nor a completion whose handling throws may leave
+// the event managed by the kernel or queued on the view: it would never be let go.
+TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
+    for (const bool startPoint : {true, false}) {
+        SCOPED_TRACE(startPoint ? "start" : "end");
+        MakeScene();
+        view->failPickRequests = 1;
+        EXPECT_THROW(DragAndRelease(startPoint), std::bad_alloc);
+        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+        EXPECT_TRUE(view->pendingPicks.empty());
+        EXPECT_EQ(Access::pendingPick(S()), nullptr);
+
+        // The shadow can be dragged and dropped again.
+        part = MakePart("/p/own");
+        DragAndRelease(startPoint);
+        ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+        ExpectLanded(startPoint, Lands::OnThePick, {});
+        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+    }
+}
+
+TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {
+    struct RefusingController : sxk::MarkupController {
+        bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
+                              const du::SmartPtr<sxk::Operation>&) override {
+            throw std::runtime_error("controller failed");
+        }
+    } refusing;
+    for (const int status : {0, 3}) {
+        SCOPED_TRACE(status);
+        MakeScene();
+        record->SetController(&refusing);
+        part = MakePart("/p/own");
+        DragAndRelease(false);
+        EXPECT_THROW(view->CompletePick({{part.shape, kPicked}}, status), std::runtime_error);
+        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+        EXPECT_TRUE(view->pendingPicks.empty());
+        EXPECT_EQ(Access::pendingPick(S()), nullptr);
+        record->SetController(&controller);
+    }
 }
 
 TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {

@@ -8,6 +8,7 @@
 
 #include <HostFixture.h>
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -27,9 +28,12 @@ TEST_F(Host, ContainerListsHeadFirstKeepsDuplicatesAndRemovesFirstOccurrence) {
     EXPECT_EQ(root->GetChildren(), (Children{b, a}));
     EXPECT_TRUE(root->Contains(a.get()));
     EXPECT_TRUE(root->Remove(a));
+    const long absentBefore = sxmu::ModelContainer::AbsentRemovals();
     EXPECT_FALSE(root->Remove(a));
+    EXPECT_EQ(sxmu::ModelContainer::AbsentRemovals(), absentBefore + 1);
     EXPECT_FALSE(root->Contains(a.get()));
     EXPECT_EQ(a->GetReferenceCount(), 1);
+    misuseAtStart.absentRemovals += 1;  // the one counted above was deliberate
 }
 
 TEST_F(Host, OperationHistoryKeepsRecordedOperationsOldestFirst) {
@@ -151,6 +155,41 @@ TEST_F(Host, PicksCompleteOldestFirstAndWithoutKernel) {
     EXPECT_TRUE(view->CompletePick({}, 3));
     EXPECT_EQ(second.status, 3);
     EXPECT_TRUE(second.deleted);
+}
+
+TEST_F(Host, PickThatCannotBeQueuedIsLetGoByTheKernel) {
+    PickReport report, later;
+    du::SmartPtr<sxk::ShapeView> view(new sxk::ShapeView);
+    view->failPickRequests = 1;
+    {
+        du::SmartPtr<ProbePick> request(new ProbePick(report));
+        sxk::Kernel::GetKernel()->ManageObject(request);
+        EXPECT_THROW(view->PickAsync(1, 1, sxk::PICK_ALL, request), std::bad_alloc);
+        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+        EXPECT_FALSE(report.deleted);  // still held here
+    }
+    EXPECT_TRUE(report.deleted);
+    EXPECT_TRUE(view->pendingPicks.empty());
+    EXPECT_EQ(view->failPickRequests, 0);
+
+    // Only the armed number of requests fail.
+    view->PickAsync(2, 2, sxk::PICK_ALL, new ProbePick(later));
+    EXPECT_EQ(view->pendingPicks.size(), 1u);
+}
+
+TEST_F(Host, CompletionOfACancelledPickIsDeliveredAndCounted) {
+    PickReport live, cancelled;
+    du::SmartPtr<sxk::ShapeView> view(new sxk::ShapeView);
+    view->PickAsync(1, 1, sxk::PICK_ALL, new ProbePick(live));
+    du::SmartPtr<ProbePick> request(new ProbePick(cancelled));
+    view->PickAsync(2, 2, sxk::PICK_ALL, request);
+    request->Cancel();
+    request.reset();
+    EXPECT_TRUE(view->CompletePick({}, 0));
+    EXPECT_EQ(view->detachedCompletions, 0);
+    EXPECT_TRUE(view->CompletePick({}, 5));
+    EXPECT_EQ(cancelled.status, 5);
+    EXPECT_EQ(view->detachedCompletions, 1);
 }
 
 TEST_F(Host, KernelRemovalReleasesManagedObjects) {

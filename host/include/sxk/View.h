@@ -62,11 +62,17 @@ public:
         du::SmartPtr<PickEvent> event;
     };
     // Completes the oldest pending pick with these results and status, then lets the kernel
-    // drop the event. False when no pick is pending.
+    // drop the event. False when no pick is pending. A cancelled event still gets its
+    // completion (so its owner's handling of a late result is exercised), and is counted.
     bool CompletePick(const std::vector<PickResult>& results, int status);
 
     dg::Camera3D camera;
     std::deque<PendingPick> pendingPicks;
+    // Test hook: the next failPickRequests calls of PickAsync fail with std::bad_alloc before
+    // queuing, as when the queue cannot grow.
+    int failPickRequests = 0;
+    // Completions delivered to an event that its owner had cancelled (detached) before.
+    int detachedCompletions = 0;
 };
 
 }  // namespace sxk
