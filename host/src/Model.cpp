@@ -2,6 +2,7 @@
 #include <sxmu/Model.h>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace sxmu {
@@ -21,14 +22,24 @@ void ModelContainer::AddHead(const du::SmartPtr<ModelBase>& node) {
         children.insert(children.begin(), node);
 }
 
+namespace {
+std::atomic<long> absentRemovals{0};
+}
+
 bool ModelContainer::Remove(const du::SmartPtr<ModelBase>& node) {
     const auto it = std::find(children.begin(), children.end(), node);
-    if (it == children.end())
+    if (it == children.end()) {
+        ++absentRemovals;
         return false;
+    }
     // Released after the child is gone from the list.
     du::SmartPtr<ModelBase> held = std::move(*it);
     children.erase(it);
     return true;
+}
+
+long ModelContainer::AbsentRemovals() {
+    return absentRemovals.load();
 }
 
 bool ModelContainer::Contains(const ModelBase* node) const {

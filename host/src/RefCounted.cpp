@@ -6,7 +6,8 @@ namespace du {
 
 namespace {
 std::atomic<long> liveObjects{0};
-}
+std::atomic<long> unreferencedReleases{0};
+}  // namespace
 
 RefCounted::RefCounted() : refCount(0) {
     ++liveObjects;
@@ -29,10 +30,12 @@ void RefCounted::AddReference() const {
 }
 
 void RefCounted::RemoveReference() const {
-    // Releasing an unreferenced object is a caller's fault; ignoring it keeps the count from
-    // going negative and the object from being deleted twice.
-    if (refCount <= 0)
+    // Releasing an unreferenced object is a caller's fault; it is counted, and ignoring it keeps
+    // the count from going negative and the object from being deleted twice.
+    if (refCount <= 0) {
+        ++unreferencedReleases;
         return;
+    }
     if (--refCount != 0)
         return;
     // The hook runs with the reference restored, so anything it does with the object (taking
@@ -46,6 +49,10 @@ void RefCounted::RemoveReference() const {
 
 long RefCounted::LiveObjects() {
     return liveObjects.load();
+}
+
+long RefCounted::UnreferencedReleases() {
+    return unreferencedReleases.load();
 }
 
 }  // namespace du

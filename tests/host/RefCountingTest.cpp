@@ -55,6 +55,19 @@ TEST_F(ReleaseProtocol, RefusingHookKeepsObjectAliveWithOneReference) {
     EXPECT_TRUE(deleted);
 }
 
+TEST_F(ReleaseProtocol, ReleaseOfAnUnreferencedObjectIsCountedAndChangesNothing) {
+    bool deleted = false;
+    auto* probe = new Probe(deleted);
+    const long before = du::RefCounted::UnreferencedReleases();
+    probe->RemoveReference();
+    EXPECT_EQ(du::RefCounted::UnreferencedReleases(), before + 1);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(probe->GetReferenceCount(), 0);
+    EXPECT_EQ(probe->hookCalls, 0);
+    misuseAtStart.unreferencedReleases += 1;  // deliberate
+    delete probe;
+}
+
 TEST_F(ReleaseProtocol, CopyIsAnUnreferencedNewObject) {
     struct Plain : du::RefCounted {};
     du::SmartPtr<Plain> original(new Plain);
