@@ -21,8 +21,13 @@ public:
     // spring-back.
     void OnPickComplete(int status) override;
 
-    // Called by the shadow's destructor.
-    void Detach() { shadow = nullptr; }
+    // Called when the shadow no longer wants the result (it is destroyed, or a newer drop
+    // supersedes this one): the completion becomes a no-op, and the pick service is told the
+    // event is cancelled.
+    void Detach() {
+        shadow = nullptr;
+        Cancel();
+    }
 
     // Ends the shadow's open point drag without moving the point: it returns to its stored
     // place with the extension it had before the drag, the drawn line and the handle show the
