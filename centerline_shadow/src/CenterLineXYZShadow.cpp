@@ -14,12 +14,11 @@ namespace {
 constexpr double kSphereScreenScale = 0.07;
 constexpr double kSphereRadius = 0.16;
 
-// Takes a node out of the container, duplicates included.
+// Takes a node out of the container, duplicates included; a node that is not there is left
+// alone (the container must not be asked to remove what it does not hold).
 void RemoveAll(sxmu::ModelContainer& container, const du::SmartPtr<sxmu::ModelBase>& node) {
-    if (!node)
-        return;
-    while (container.Remove(node)) {
-    }
+    while (node && container.Contains(node.get()))
+        container.Remove(node);
 }
 
 }  // namespace

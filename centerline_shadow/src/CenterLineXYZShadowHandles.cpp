@@ -127,7 +127,9 @@ void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
             continue;
         sxmu::ModelBase* node =
             HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
-        if (node)
+        // A handle that is not shown (already hidden, or never added) is not asked for: the
+        // viewer's container treats the removal of a node it does not hold as an error.
+        if (node && rootContainer->Contains(node))
             rootContainer->Remove(du::SmartPtr<sxmu::ModelBase>(node));
     }
 }

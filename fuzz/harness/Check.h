@@ -7,6 +7,7 @@
 #include <sxk/Kernel.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
+#include <sxmu/Model.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +42,8 @@ private:
 };
 
 // A clean host for one run: the kernel installed, no armed pool failure, an empty operation
-// history. Finish checks that everything the run made was released.
+// history. Finish checks that everything the run made was released, and that the host saw no
+// misuse (a release of an unreferenced object, a removal of a node that is not there).
 class HostSession {
 public:
     HostSession() {
@@ -50,6 +52,8 @@ public:
         sxk::Kernel::Install();
         poolBlocks = sxk::MemoryPoolAllocated::LiveBlocks();
         liveObjects = du::RefCounted::LiveObjects();
+        unreferencedReleases = du::RefCounted::UnreferencedReleases();
+        absentRemovals = sxmu::ModelContainer::AbsentRemovals();
     }
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
@@ -63,6 +67,10 @@ public:
                      "pool blocks leaked once everything was released");
         check.Expect(du::RefCounted::LiveObjects() == liveObjects,
                      "reference-counted objects leaked once everything was released");
+        check.Expect(du::RefCounted::UnreferencedReleases() == unreferencedReleases,
+                     "an unreferenced object was released");
+        check.Expect(sxmu::ModelContainer::AbsentRemovals() == absentRemovals,
+                     "a node that is not in its container was removed");
     }
 
 private:
@@ -74,6 +82,8 @@ private:
 
     std::size_t poolBlocks = 0;
     long liveObjects = 0;
+    long unreferencedReleases = 0;
+    long absentRemovals = 0;
 };
 
 // Runs one harness on the bytes in a clean host and reports what it found, leaks included.

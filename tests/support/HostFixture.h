@@ -6,14 +6,33 @@
 #include <sxk/Kernel.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
+#include <sxmu/Model.h>
 
 #include <cstddef>
 
 namespace testsupport {
 
+// The host's misuse counters at one moment.
+struct HostMisuse {
+    long unreferencedReleases = 0;
+    long absentRemovals = 0;
+
+    static HostMisuse Now() {
+        return {du::RefCounted::UnreferencedReleases(), sxmu::ModelContainer::AbsentRemovals()};
+    }
+    static void ExpectNoneSince(const HostMisuse& start) {
+        const HostMisuse now = Now();
+        EXPECT_EQ(now.unreferencedReleases, start.unreferencedReleases)
+            << "release of an unreferenced object";
+        EXPECT_EQ(now.absentRemovals, start.absentRemovals)
+            << "removal of a node that is not in its container";
+    }
+};
+
 // Gives every test a clean host (kernel installed, no armed pool failure, empty operation
-// history) and checks at the end that the test released everything it made: pool blocks and
-// live reference-counted objects are back to where they were.
+// history) and checks at the end that the test released everything it made (pool blocks and
+// live reference-counted objects are back to where they were) and misused nothing that a real
+// viewer would punish (no release of an unreferenced object, no removal of an absent node).
 class HostFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -22,6 +41,7 @@ protected:
         sxk::Kernel::Install();
         poolBlocksAtStart = sxk::MemoryPoolAllocated::LiveBlocks();
         liveObjectsAtStart = du::RefCounted::LiveObjects();
+        misuseAtStart = HostMisuse::Now();
     }
     void TearDown() override {
         ReleaseAll();
@@ -30,12 +50,14 @@ protected:
         sxk::Kernel::Remove();
         EXPECT_EQ(sxk::MemoryPoolAllocated::LiveBlocks(), poolBlocksAtStart) << "pool leak";
         EXPECT_EQ(du::RefCounted::LiveObjects(), liveObjectsAtStart) << "reference leak";
+        HostMisuse::ExpectNoneSince(misuseAtStart);
     }
     // Tests that keep objects in fixture members release them here.
     virtual void ReleaseAll() {}
 
     std::size_t poolBlocksAtStart = 0;
     long liveObjectsAtStart = 0;
+    HostMisuse misuseAtStart;
 };
 
 }  // namespace testsupport
