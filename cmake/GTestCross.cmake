@@ -4,10 +4,12 @@
 #   target_link_libraries(my_tests PRIVATE GTest::gtest_main GTest::gmock)
 #
 # Natively this is find_package(GTest REQUIRED) (Debian's libgtest-dev and
-# libgmock-dev). When cross-compiling for Windows there are no prebuilt
-# libraries for the target, so Debian's sources in /usr/src/googletest
+# libgmock-dev). When cross-compiling for Windows, or when building against
+# another standard library than Debian's prebuilt ones (libc++:
+# ILLSXMK_GTEST_FROM_SOURCE), Debian's sources in /usr/src/googletest
 # (libgtest-dev and libgmock-dev ship them) are built as static libraries
-# with the cross compiler (not part of "all": only what tests link is built).
+# with the project's compiler and flags (not part of "all": only what tests
+# link is built).
 # Either way: GTest::gtest, GTest::gtest_main, GTest::gmock, GTest::gmock_main.
 #
 # gtest/gmock headers come in as SYSTEM include directories, so the project's
@@ -19,6 +21,8 @@ include_guard(GLOBAL)
 
 set(ILLSXMK_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
     "GoogleTest source tree built for cross builds")
+option(ILLSXMK_GTEST_FROM_SOURCE
+    "Build GoogleTest from ILLSXMK_GTEST_SOURCE_DIR instead of using the prebuilt one" OFF)
 
 function(_illsxmk_gtest_from_source)
   if(NOT EXISTS "${ILLSXMK_GTEST_SOURCE_DIR}/CMakeLists.txt")
@@ -32,7 +36,9 @@ function(_illsxmk_gtest_from_source)
   set(BUILD_SHARED_LIBS OFF)       # static, even if the project builds DLLs
   set(BUILD_GMOCK ON)
   set(INSTALL_GTEST OFF)
-  set(gtest_disable_pthreads ON)   # Win32 threading primitives instead
+  if(WIN32)
+    set(gtest_disable_pthreads ON) # Win32 threading primitives instead
+  endif()
   set(gtest_force_shared_crt ON)   # MSVC only; keep the project's runtime
   set(gtest_build_tests OFF)
   set(gtest_build_samples OFF)
@@ -41,7 +47,7 @@ function(_illsxmk_gtest_from_source)
                    "${CMAKE_BINARY_DIR}/_googletest" EXCLUDE_FROM_ALL)
 endfunction()
 
-if(CMAKE_CROSSCOMPILING AND WIN32)
+if((CMAKE_CROSSCOMPILING AND WIN32) OR ILLSXMK_GTEST_FROM_SOURCE)
   if(NOT TARGET gtest)
     _illsxmk_gtest_from_source()
   endif()

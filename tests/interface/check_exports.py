@@ -41,13 +41,19 @@ def read_expectation(path):
     return expected, forbidden
 
 
+def without_inline_namespace(name):
+    # libc++ puts the standard library in the inline namespace std::__1; the list names the
+    # types as a program writes them.
+    return name.replace("std::__1::", "std::")
+
+
 def elf_exports(nm, library):
     # "ADDRESS TYPE NAME": the name may contain blanks, so split off two fields only.
     names = set()
     for line in run([nm, "-D", "-C", "--defined-only", library]).splitlines():
         fields = line.split(None, 2)
         if len(fields) == 3:
-            names.add(fields[2])
+            names.add(without_inline_namespace(fields[2]))
     return names
 
 
