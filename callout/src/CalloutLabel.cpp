@@ -23,6 +23,8 @@ CalloutLabel::~CalloutLabel() {
     scene.reset();
 }
 
+// Taken by value: the signature is part of the exported interface.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void CalloutLabel::SetScene(du::SmartPtr<sxk::Scene> newScene) {
     // Assignment references the new scene before it releases the old one.
     if (newScene != scene)

@@ -89,7 +89,7 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
         return;
     const std::size_t start = static_cast<std::size_t>(m - 3);
     const std::size_t firstJog = static_cast<std::size_t>(m - 1);
-    const std::size_t end = static_cast<std::size_t>(m + 3);
+    const std::size_t end = static_cast<std::size_t>(m) + 3;
 
     points = drawn;  // the line before this step moves anything
     MoveNode(m - 1, delta);

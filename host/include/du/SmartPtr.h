@@ -21,6 +21,8 @@ public:
     }
     ~SmartPtr() { Release(ptr); }
 
+    // Self-assignment is safe: Assign references the new object before releasing the old.
+    // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
     SmartPtr& operator=(const SmartPtr& other) { return Assign(other.ptr); }
     SmartPtr& operator=(SmartPtr&& other) noexcept {
         if (this != &other) {
@@ -89,6 +91,8 @@ public:
     ConstSmartPtr(const SmartPtr<T>& other) : ptr(other.get()) { Acquire(ptr); }
     ~ConstSmartPtr() { Release(ptr); }
 
+    // Self-assignment is safe: Assign references the new object before releasing the old.
+    // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
     ConstSmartPtr& operator=(const ConstSmartPtr& other) { return Assign(other.ptr); }
     ConstSmartPtr& operator=(ConstSmartPtr&& other) noexcept {
         if (this != &other) {
