@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # The project's test command. Installs what is missing (Debian packages, when run as root),
-# then builds and runs the native suite (Debug, AddressSanitizer + UndefinedBehaviorSanitizer,
-# warnings as errors) and the 32-bit Windows suite (i686 MinGW-w64 DLLs under Wine).
+# then builds and runs the native suite twice (Debug, AddressSanitizer +
+# UndefinedBehaviorSanitizer, warnings as errors): with g++ and libstdc++, and with clang and
+# libc++, since each standard library allocates at other moments and so reaches other failure
+# paths; then the 32-bit Windows suite (i686 MinGW-w64 DLLs under Wine).
 #   --no-windows   skip the Windows suite (quick local runs)
+#   --no-libcxx    skip the clang/libc++ suite (quick local runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 windows=1
+libcxx=1
 for arg in "$@"; do
     case "$arg" in
         --no-windows) windows=0 ;;
-        *) echo "usage: scripts/test.sh [--no-windows]" >&2; exit 2 ;;
+        --no-libcxx) libcxx=0 ;;
+        *) echo "usage: scripts/test.sh [--no-windows] [--no-libcxx]" >&2; exit 2 ;;
     esac
 done
 
@@ -49,6 +54,14 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev
 phase "native tests"
 ctest --preset dev
+
+if [ "$libcxx" = 1 ]; then
+    phase "clang/libc++ build (clang-libcxx preset)"
+    cmake --preset clang-libcxx >/dev/null
+    cmake --build --preset clang-libcxx
+    phase "clang/libc++ tests"
+    ctest --preset clang-libcxx
+fi
 
 if [ "$windows" = 1 ]; then
     phase "32-bit Windows build (windows-i686 preset)"
