@@ -9,3 +9,9 @@ if(ILLSXMK_COVERAGE)
     add_compile_options(--coverage -O0)
     add_link_options(--coverage)
 endif()
+# The standard library's own checks: an out-of-range operator[] on a container aborts with a
+# message, also where the read stays inside the container's capacity and so inside memory that
+# AddressSanitizer considers valid.
+if(ILLSXMK_STDLIB_ASSERTIONS)
+    add_compile_definitions(_GLIBCXX_ASSERTIONS)
+endif()

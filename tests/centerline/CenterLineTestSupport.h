@@ -1,6 +1,7 @@
 #pragma once
 
 #include <HostFixture.h>
+#include <PointPrinting.h>
 
 #include <dg/Location.h>
 #include <dg/Vector.h>
@@ -12,15 +13,6 @@
 #include <cmath>
 #include <ostream>
 #include <vector>
-
-namespace dg {
-inline void PrintTo(const DPoint3D& p, std::ostream* os) {
-    *os << "(" << p.x << ", " << p.y << ", " << p.z << ")";
-}
-inline void PrintTo(const DVec3& v, std::ostream* os) {
-    *os << "<" << v.x << ", " << v.y << ", " << v.z << ">";
-}
-}  // namespace dg
 
 namespace centerlinetest {
 

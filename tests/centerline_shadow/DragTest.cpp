@@ -377,6 +377,76 @@ TEST_F(HandleDrag, TranslateMovesTheLastDraggedHandleWithItsOwnNode) {
     }
 }
 
+// A Translate after a finished drag (a group move started on another shadow, say) moves the
+// drawn line and, of the handles, only the one that drag grabbed, onto its own node; every other
+// handle stays where the drag left it.
+TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
+    enum Handle { StartSphereHandle, EndSphereHandle, StartArrowHandle, EndArrowHandle, JogHandle };
+    const char* const kHandleNames[] = {"start sphere", "end sphere", "start arrow", "end arrow",
+                                        "jog arrow"};
+    struct Case {
+        const char* name;
+        Handle grabbed;
+        std::size_t node;  // where the grabbed handle sits in the stored list
+    };
+    const Case cases[] = {
+        {"start point", StartSphereHandle, 1},
+        {"end point", EndSphereHandle, 5},
+        {"start extension", StartArrowHandle, 0},
+        {"end extension", EndArrowHandle, 6},
+        {"jog", JogHandle, 3},
+    };
+    // Stored: (-1, 0, 0), (0, 0, 0), (5, 0, 0), (5, 4, 0), (5, 4, 2), (10, 4, 2), (12, 4, 2).
+    const LineSpec lineSpec = testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
+    const dg::DVec3 d(1.5, -2.0, 3.0);
+    const du::Symbol part("/product/shaft");
+    const du::SmartPtr<sxk::Object> shape(
+        new sxk::ShapeInstance(du::SmartPtr<sxk::Instance>(new sxk::Instance(part))));
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeDragShadow(lineSpec, dragtest::kViewSetups[0]);
+        du::Symbol ownPart = part;
+        record->SetPartID(ownPart);
+        sxmu::ModelBase* const handles[] = {StartSphereNode(), EndSphereNode(), StartArrowNode(),
+                                            EndArrowNode(), JogArrowNode()};
+        sxmu::ModelBase* const grabbed = handles[c.grabbed];
+
+        const dg::DPoint3D at = WindowOf(grabbed);
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(grabbed, Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + 20, Round(at.y) - 10);
+        driver.Release();
+        // The start lands on its own part, the end where it was released.
+        if (c.grabbed == StartSphereHandle || c.grabbed == EndSphereHandle) {
+            std::vector<sxk::PickResult> found;
+            if (c.grabbed == StartSphereHandle)
+                found.push_back({shape, {-2, 1, 0}});
+            ASSERT_TRUE(view->CompletePick(found, 0));
+        }
+        // The controller applies the drag, as the viewer's does.
+        ASSERT_EQ(controller.calls.size(), 1u);
+        record->SetPoints(controller.calls[0].shadowPoints);
+        ExpectNear(Drawn(), Stored(), 1e-6);  // up to the extension stored as a float
+
+        std::vector<dg::DPoint3D> before;
+        for (const sxmu::ModelBase* handle : handles)
+            before.push_back(handle->location.GetPos());
+        Access::Translate(S(), d);
+
+        for (std::size_t i = 0; i < Stored().size(); ++i)
+            EXPECT_EQ(Drawn()[i], Stored()[i] + d) << "vertex " << i;
+        for (int h = StartSphereHandle; h <= JogHandle; ++h) {
+            const dg::DPoint3D expected =
+                h == c.grabbed ? Stored()[c.node] + d : before[static_cast<std::size_t>(h)];
+            EXPECT_EQ(handles[static_cast<std::size_t>(h)]->location.GetPos(), expected)
+                << kHandleNames[h];
+        }
+        EXPECT_EQ(controller.calls.size(), 1u);
+        controller.calls.clear();
+    }
+}
+
 TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
     struct Case {

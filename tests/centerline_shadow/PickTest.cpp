@@ -10,6 +10,7 @@
 #include <sxk/illustration/SbomInstance.h>
 #include <sxmk/DragDriver.h>
 #include <sxmk/Label.h>
+#include <sxmk/TranslatorAxis.h>
 
 #include <new>
 #include <stdexcept>
@@ -78,6 +79,19 @@ protected:
         otherRecord = MakeRecord(StraightLine({0, 5, 0}, {3, 5, 0}));
         otherShadow = ConstructFor(otherRecord);
         notAMarkup = new sxk::Instance(du::Symbol("/not/a/shape"));
+        shownBefore = Shown();
+    }
+
+    // Where the handles stand: both spheres, then each arrow's position and tip.
+    std::vector<dg::DPoint3D> Shown() const {
+        std::vector<dg::DPoint3D> out{StartSphere()->location.GetPos(),
+                                      EndSphere()->location.GetPos()};
+        for (const sxmk::TranslatorAxis* axis :
+             {Access::startExtensionAxis(*shadow).get(), Access::endExtensionAxis(*shadow).get()}) {
+            out.push_back(axis->arrow->location.GetPos());
+            out.push_back(axis->arrow->points.at(1));
+        }
+        return out;
     }
 
     // Drags the handle 20 pixels right and 10 up and releases it; answers where it was released.
@@ -100,12 +114,18 @@ protected:
         const auto& call = controller.calls[0];
         const sxmu::ModelBase* sphere = startPoint ? StartSphere() : EndSphere();
         if (lands == Lands::BackHome) {
-            // The drag is undone: the point and its extension are back, drawn as stored.
+            // The drag is undone: the point and its extension are back, drawn as stored, and
+            // every handle stands where it stood before the drag, the other end's included.
             EXPECT_EQ(sphere->location.GetPos(), startPoint ? lineSpec.start : lineSpec.end);
             EXPECT_EQ(record->GetStartExtention(), lineSpec.startExt);
             EXPECT_EQ(record->GetEndExtention(), lineSpec.endExt);
             EXPECT_EQ(Stored(), Built(lineSpec));
             EXPECT_EQ(Drawn(), Stored());
+            EXPECT_EQ(StartSphere()->location.GetPos(), record->GetStartPoint());
+            EXPECT_EQ(EndSphere()->location.GetPos(), record->GetEndPoint());
+            EXPECT_EQ(StartArrow()->location.GetPos(), Stored().front());
+            EXPECT_EQ(EndArrow()->location.GetPos(), Stored().back());
+            EXPECT_EQ(Shown(), shownBefore);
             EXPECT_FALSE(call.operation);
             EXPECT_EQ(call.shadowPoints, Built(lineSpec));
             return;
@@ -116,6 +136,11 @@ protected:
         (startPoint ? moved.startExt : moved.endExt) = 0.0f;
         ExpectNear(sphere->location.GetPos(), to);
         ExpectNear(Drawn(), Built(moved));
+        // The other end's sphere stays; the arrows stand at the ends of the new line.
+        const sxmu::ModelBase* other = startPoint ? EndSphere() : StartSphere();
+        EXPECT_EQ(other->location.GetPos(), startPoint ? lineSpec.end : lineSpec.start);
+        EXPECT_EQ(StartArrow()->location.GetPos(), Drawn().front());
+        EXPECT_EQ(EndArrow()->location.GetPos(), Drawn().back());
         EXPECT_EQ(call.operationName, dragtest::MoveEndPointName());
         ExpectNear(call.shadowPoints, Built(moved));
         EXPECT_EQ(startPoint ? record->GetStartExtention() : record->GetEndExtention(), 0.0f);
@@ -147,6 +172,7 @@ protected:
     du::SmartPtr<sxmk::CenterLineXYZ> otherRecord;
     du::SmartPtr<Shadow> otherShadow;
     du::SmartPtr<sxk::Object> notAMarkup;
+    std::vector<dg::DPoint3D> shownBefore;  // the handles before the drag
 };
 
 TEST_F(PointDrop, EndPointTakesTheFirstPartLabelOrMarkupUnderThePointer) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sxmk/DragDriver.h>
 #include <sxmk/MarkupData.h>
 #include <sxmk/TranslatorAxis.h>
 
@@ -309,6 +310,64 @@ TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
         }
         EXPECT_EQ(Children().size(), 5u);
     }
+}
+
+// An along-axis record re-stored with two points keeps its mode and its mid index 3; with ends
+// that differ along two axes its jog arrow applies, so every shadow operation meets a mid index
+// past the end of the list and must not read there. The re-stored list keeps the capacity of the
+// seven points it replaced: a read past its end would find the old jog point without a sanitizer
+// report, so the test looks for that point on the jog arrow (container checks, where built in,
+// stop at the read itself).
+TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
+    record = MakeRecord(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f));
+    const dg::DPoint3D oldJog = record->GetPoints()->at(3);
+    const std::vector<dg::DPoint3D> two{{1, 2, 3}, {7, 9, 3}};
+    record->SetPoints(two);
+    ASSERT_EQ(*record->GetPoints(), two);
+    ASSERT_TRUE(record->IsAlongAxis());
+    ASSERT_EQ(record->GetMidPointIndex(), 3);
+
+    // The jog arrow is shown but never placed: it keeps the position it was made with.
+    const auto expectJogUnplaced = [&](const char* after) {
+        SCOPED_TRACE(after);
+        EXPECT_EQ(JogArrow()->location.GetPos(), dg::DPoint3D::ORIGIN);
+        EXPECT_NE(JogArrow()->location.GetPos(), oldJog);
+        EXPECT_EQ(Access::lineStrip(*shadow)->points, two);
+    };
+
+    shadow = ConstructFor(record);
+    ASSERT_TRUE(shadow);
+    ASSERT_TRUE(Access::jogAxisEnabled(*shadow));  // the state that reaches the mid index
+    EXPECT_EQ(Children(), BuiltOrder(true));
+    expectJogUnplaced("construction");
+
+    // Every handle and the line: highlighted, then grabbed.
+    const std::vector<du::SmartPtr<sxmu::ModelBase>> nodes =
+        Access::rootContainer(*shadow)->GetChildren();
+    for (const du::SmartPtr<sxmu::ModelBase>& node : nodes) {
+        shadow->PreselectHighlight(node);
+        shadow->ClearPreselectHighlight();
+        // A list without its layout has nothing to grab: the drag moves nothing.
+        sxmk::DragDriver driver(*shadow);
+        EXPECT_TRUE(driver.Start(node.get(), 400, 300));
+        EXPECT_EQ(Access::pickedDragger(*shadow), Shadow::NoDragger);
+        driver.Move(430, 280);
+        driver.Release();
+        EXPECT_TRUE(view->pendingPicks.empty());
+        EXPECT_EQ(Children(), BuiltOrder(true));
+        expectJogUnplaced("a drag");
+    }
+    for (int d = Shadow::StartExtensionDragger; d <= Shadow::NoDragger; ++d) {
+        Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(d));
+        Access::SetOn(*shadow, static_cast<Shadow::PickedDragger>(d));
+    }
+    Access::ChangeRatio(*shadow, dg::DVec3(1, 0, 0));
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+    expectJogUnplaced("showing and hiding, a ratio step");
+
+    shadow->MarkupChanged();
+    EXPECT_EQ(Children(), BuiltOrder(true));
+    expectJogUnplaced("rebuild");
 }
 
 TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {

@@ -16,6 +16,7 @@
 #include "CenterLineXYZShadowTestAccess.h"
 #include "HostFixture.h"
 #include "LineSpec.h"
+#include "PointPrinting.h"
 
 #include <dg/Camera3D.h>
 #include <sxk/Preferences.h>
