@@ -181,7 +181,8 @@ void DrawPointer(std::ostringstream& svg, const Session::Pointer& p) {
 std::string XmlEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (unsigned char c : text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
             case '&':
                 out += "&amp;";

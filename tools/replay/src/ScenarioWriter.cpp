@@ -267,6 +267,31 @@ std::string Dump(const Json& j, int indent) {
     return j.dump(indent, ' ', false, Json::error_handler_t::replace);
 }
 
+bool HoldsObjects(const Json& j) {
+    for (const Json& child : j)
+        if (child.is_object() || (child.is_array() && HoldsObjects(child)))
+            return true;
+    return false;
+}
+
+// One member per line where a value holds objects (the view, the scene), one object per line in
+// a list of them (parts, markups); everything else compact on its line.
+std::string Layout(const Json& j, int depth) {
+    if (!j.is_structured() || j.empty() || !HoldsObjects(j))
+        return Dump(j, -1);
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    const std::string close(static_cast<std::size_t>(depth - 1) * 2, ' ');
+    std::string out = j.is_object() ? "{" : "[";
+    for (auto it = j.begin(); it != j.end(); ++it) {
+        out += (it == j.begin() ? "\n" : ",\n") + indent;
+        if (j.is_object())
+            out += Dump(Json(it.key()), -1) + ": " + Layout(*it, depth + 1);
+        else
+            out += Dump(*it, -1);
+    }
+    return out + "\n" + close + (j.is_object() ? "}" : "]");
+}
+
 }  // namespace
 
 std::string WriteAction(const Action& action) {
@@ -320,22 +345,19 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
     if (s.preselectionColor.kind != PreferenceValue::Absent)
         root["preferences"] =
             Json::object({{"preselectionColor", Preference(s.preselectionColor)}});
-    root["actions"] = Json::array();
-    // One action per line keeps a long session readable and its differences small.
-    const std::string head = Dump(root, 2);
-    const std::size_t cut = head.rfind("[]");
-    std::string text = head.substr(0, cut) + "[";
-    bool first = true;
-    auto add = [&](const std::string& action) {
-        text += (first ? "\n    " : ",\n    ") + action;
-        first = false;
-    };
+    std::vector<std::string> actions;
     for (const Action& a : s.actions)
-        add(WriteAction(a));
-    for (const std::string& a : writtenActions)
-        add(a);
-    text += first ? "]" : "\n  ]";
-    return text + head.substr(cut + 2) + "\n";
+        actions.push_back(WriteAction(a));
+    actions.insert(actions.end(), writtenActions.begin(), writtenActions.end());
+    std::string text = Layout(root, 1);
+    // The actions go in as written: one per line keeps a long session readable and its
+    // differences small.
+    text.resize(text.size() - 2);  // "\n}": the object goes on
+    text += ",\n  \"actions\": [";
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        text += (i ? ",\n    " : "\n    ") + actions[i];
+    text += actions.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return text;
 }
 
 std::string WriteScenario(const Scenario& s) {

@@ -19,8 +19,8 @@ Point2 At(const Screen& s) {
 // Width of a note's text in pixels: a fixed advance per character (UTF-8 aware).
 double TextWidth(const std::string& text) {
     std::size_t glyphs = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80)
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
             ++glyphs;
     return 7.0 * static_cast<double>(glyphs);
 }
