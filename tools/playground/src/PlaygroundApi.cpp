@@ -182,7 +182,7 @@ const char* pg_play_script(Playground* p, int index) {
     const std::vector<Action>& script = p->live->Script();
     if (index < 0 || static_cast<std::size_t>(index) >= script.size())
         return p->Hand("{\"headline\": \"no such scripted action\", \"details\": []}");
-    return p->Log(p->live->Play(script[static_cast<std::size_t>(index)]));
+    return p->Log(p->live->PlayScripted(static_cast<std::size_t>(index)));
 }
 
 // The view now as SVG, captioned with the last action.

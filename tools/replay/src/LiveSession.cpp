@@ -32,6 +32,14 @@ LiveSession::LiveSession(const Scenario& scenario)
 }
 
 const ActionLog& LiveSession::Play(const Action& action) {
+    return PlayAndKeep(action, true);
+}
+
+const ActionLog& LiveSession::PlayScripted(std::size_t index) {
+    return PlayAndKeep(script.at(index), false);
+}
+
+const ActionLog& LiveSession::PlayAndKeep(const Action& action, bool addExpectations) {
     const std::size_t undoBefore = session.Controller().UndoNames().size();
     const std::size_t redoBefore = session.Controller().RedoNames().size();
     const ActionLog& log = session.Play(action);
@@ -41,7 +49,7 @@ const ActionLog& LiveSession::Play(const Action& action) {
     const bool stacksMoved = (action.kind == Action::Undo || action.kind == Action::Redo) &&
                              (session.Controller().UndoNames().size() != undoBefore ||
                               session.Controller().RedoNames().size() != redoBefore);
-    if ((dragSinceExpect || stacksMoved) && !session.Busy()) {
+    if (addExpectations && (dragSinceExpect || stacksMoved) && !session.Busy()) {
         Keep(StateExpectation());
         dragSinceExpect = false;
     }
@@ -54,10 +62,16 @@ void LiveSession::Keep(const Action& action) {
         return;
     }
     if (heldHover) {
-        kept.push_back(WriteAction(*heldHover));
+        KeepWritten(WriteAction(*heldHover));
         heldHover.reset();
     }
-    kept.push_back(WriteAction(action));
+    KeepWritten(WriteAction(action));
+}
+
+void LiveSession::KeepWritten(const std::string& action) {
+    kept += action;
+    kept += '\n';
+    ++keptCount;
 }
 
 // Session-wide: operations and both stacks. Per markup changed since the last expectation: the
@@ -131,16 +145,18 @@ Action LiveSession::StateExpectation() {
         e.tolerance = 1e-6 * std::max(1.0, Largest(now.position));
     }
     for (const Action& extra : more)
-        kept.push_back(WriteAction(extra));
+        KeepWritten(WriteAction(extra));
     return a;
 }
 
 std::string LiveSession::Export() const {
-    if (!heldHover)
-        return WriteScenario(scene, kept);
-    std::vector<std::string> all = kept;
-    all.push_back(WriteAction(*heldHover));
-    return WriteScenario(scene, all);
+    std::vector<std::string> actions;
+    actions.reserve(KeptActions());
+    for (std::size_t at = 0, end; (end = kept.find('\n', at)) != std::string::npos; at = end + 1)
+        actions.push_back(kept.substr(at, end - at));
+    if (heldHover)
+        actions.push_back(WriteAction(*heldHover));
+    return WriteScenario(scene, actions);
 }
 
 }  // namespace replay
