@@ -94,6 +94,44 @@ test('a point drag is finished by the pick cast along the pointer ray, then undo
   assert.match(pg.undo().headline, /nothing to undo/);
 });
 
+// Every handle kind of the default session, and the callout, can be grabbed and dragged; each
+// drag ends as one undo entry named by its operation, and is undone before the next.
+test('every handle kind of the default session drags to one undo entry', async () => {
+  const pg = await open();
+  const grabs = [];
+  for (const id of ['cl1', 'cl2']) {
+    for (const [name, pixel] of Object.entries(line(pg, id).handles)) grabs.push([id, name, pixel]);
+  }
+  assert.equal(grabs.length, 9); // a straight line has no jog
+  grabs.push(['c1', 'callout', [80, 55]]);
+  const expected = {
+    startPoint: 'Move End Point', // the library names both point drops with one key
+    endPoint: 'Move End Point',
+    startExtension: 'Move Extension',
+    endExtension: 'Move Extension',
+    jog: 'Move Jog',
+    callout: 'Move Callout',
+  };
+  for (const [id, name] of grabs) {
+    const pixel = name === 'callout' ? [80, 55] : line(pg, id).handles[name];
+    const [x, y] = at(pixel);
+    const undoBefore = pg.state().undo.length;
+    assert.match(pg.press(x, y).headline, new RegExp(`grabbed ${id}`), `${id} ${name}`);
+    // A dropped point lands on what the pick finds (here the base part); dropped on nothing it
+    // springs back without an operation.
+    const point = name === 'startPoint' || name === 'endPoint';
+    pg.move(x + 20, point ? 440 : y + 15);
+    pg.release();
+    if (pg.state().pendingPicks.length > 0) pg.pick();
+    const undo = pg.state().undo;
+    assert.equal(undo.length, undoBefore + 1, `${id} ${name}: ${undo}`);
+    assert.equal(undo[undo.length - 1], expected[name], `${id} ${name}`);
+    assert.equal(pg.state().busy, false);
+    // Back to the scene as set up, so that no moved handle covers the next one.
+    assert.match(pg.undo().headline, new RegExp(`undo "${expected[name]}"`));
+  }
+});
+
 test('a bad scenario is refused with the parser message and the session stays', async () => {
   const pg = await open();
   dropEndPointOnBracket(pg);
