@@ -139,6 +139,11 @@ test('a bad scenario is refused with the parser message and the session stays', 
   const cases = [
     ['{"view": {"viewport": [800, 600]}, "actions": []}', 'view.camera: missing'],
     ['{"view": 1', 'not valid JSON'],
+    // The parser throws and catches inside the module: without exceptions this would abort it.
+    [
+      '{"view": {"kind": "plain", "viewport": [10, 10]}, "actions": [], "colour": 1}',
+      'colour: unknown field',
+    ],
     [
       '{"view": {"kind": "plain", "viewport": [10, 10]}, "actions": [{"action": "jump"}]}',
       'actions[0].action: unknown action "jump"',
