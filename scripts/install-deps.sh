@@ -5,6 +5,8 @@
 #
 #   scripts/install-deps.sh               native tools + Windows cross tools
 #   scripts/install-deps.sh --no-windows  native tools only
+#   --playground  also emscripten (the wasm preset); --browser  also Chromium and npm (the
+#                 playground's browser test)
 #
 # Windows set: i386 architecture, the i686 MinGW-w64 cross compiler (the
 # POSIX-threads variant, i686-w64-mingw32-g++-posix, is part of it) and 32-bit
@@ -12,10 +14,14 @@
 set -euo pipefail
 
 windows=1
+playground=0
+browser=0
 for arg in "$@"; do
   case $arg in
     --no-windows) windows=0 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --playground) playground=1 ;;
+    --browser) browser=1 ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "${0##*/}: unknown option: $arg (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -40,9 +46,15 @@ if (( windows )); then
   pkgs+=("${windows_pkgs[@]}")
   dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 fi
+(( playground )) && pkgs+=(emscripten)
+(( browser )) && pkgs+=(chromium)
 for p in "${pkgs[@]}"; do
   is_installed "$p" || missing+=("$p")
 done
+# Node may come from elsewhere with its own npm; Debian's npm only when there is none.
+if (( browser )) && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 if (( windows )) && ! command -v i686-w64-mingw32-g++-posix >/dev/null &&
    [[ " ${missing[*]} " != *" g++-mingw-w64-i686 "* ]]; then
   missing+=(g++-mingw-w64-i686-posix)

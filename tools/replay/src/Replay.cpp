@@ -71,13 +71,6 @@ private:
     ReplayResult& result;
 };
 
-std::string Quoted(const std::vector<std::string>& names) {
-    std::string s = "[";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        s += (i ? ", \"" : "\"") + names[i] + "\"";
-    return s + "]";
-}
-
 }  // namespace
 
 ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
@@ -143,15 +136,15 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
             if (count > kProgressAbove && ((i + 1) % kProgressEvery == 0 || i + 1 == count))
                 err << "illsxmk-replay: " << (i + 1) << "/" << count << " actions\n";
         }
-        if (session.Scene().shapeView && !session.Scene().shapeView->pendingPicks.empty())
-            log.Line("note: " + std::to_string(session.Scene().shapeView->pendingPicks.size()) +
-                     " pick(s) never completed (no pick action after the release)");
+        // The note on picks never completed comes first, as a line of the log.
+        std::vector<std::string> sessionSummary = session.Summary();
+        if (!sessionSummary.empty() && sessionSummary.front().rfind("note: ", 0) == 0) {
+            log.Line(sessionSummary.front());
+            sessionSummary.erase(sessionSummary.begin());
+        }
         summary.push_back(std::to_string(count) + " actions played, " +
                           std::to_string(frames.size()) + " frames");
-        summary.push_back("operations recorded: " + Quoted(session.OperationNames()));
-        summary.push_back("undo stack: " + Quoted(session.Controller().UndoNames()) +
-                          "; redo stack: " + Quoted(session.Controller().RedoNames()));
-        summary.push_back("controller calls: " + std::to_string(session.Controller().Calls()));
+        summary.insert(summary.end(), sessionSummary.begin(), sessionSummary.end());
     } catch (const std::exception& e) {
         err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
         result.status = kExitNoOutput;

@@ -155,6 +155,24 @@ struct ParseOutcome {
 // Reads and validates a whole scenario; nothing is partially accepted.
 ParseOutcome ParseScenario(const std::string& text);
 
+// Writes a scenario in the format ParseScenario reads: reading the text back gives the scenario
+// field by field. writtenActions (each from WriteAction) follow the scenario's own actions.
+std::string WriteScenario(const Scenario& scenario);
+std::string WriteScenario(const Scenario& scenario, const std::vector<std::string>& writtenActions);
+// One action as a single line of JSON.
+std::string WriteAction(const Action& action);
+
+// Member by member, exactly.
+bool operator==(const ViewSpec& a, const ViewSpec& b);
+bool operator==(const PartSpec& a, const PartSpec& b);
+bool operator==(const LabelSpec& a, const LabelSpec& b);
+bool operator==(const CenterLineSpec& a, const CenterLineSpec& b);
+bool operator==(const PreferenceValue& a, const PreferenceValue& b);
+bool operator==(const PickResultSpec& a, const PickResultSpec& b);
+bool operator==(const Expectation& a, const Expectation& b);
+bool operator==(const Action& a, const Action& b);
+bool operator==(const Scenario& a, const Scenario& b);
+
 // The built-in default session (JSON text).
 const std::string& DefaultScenarioText();
 

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "Frames.h"
 #include "RecordState.h"
 #include "WindowShapes.h"
 
@@ -153,6 +154,27 @@ bool Session::Busy() const {
            (scene.shapeView && !scene.shapeView->pendingPicks.empty());
 }
 
+std::vector<std::pair<HandleName, Point2>> Session::HandlePixels(const CenterLineEntry& e) const {
+    std::vector<std::pair<HandleName, Point2>> out;
+    const sxmu::ModelContainer* root = ReplayScene::RootOf(e);
+    for (HandleName h : kAllHandles) {
+        const sxmu::ModelBase* node = scene.NodeOf(e, h);
+        if (!node || !root || !root->Contains(node))
+            continue;
+        std::optional<Point2> at;
+        if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node)) {
+            if (const auto shape = SphereInWindow(scene.projector, e.record->placement, *sphere))
+                at = shape->centre;
+        } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
+            if (const auto shape = ArrowInWindow(scene.projector, e.record->placement, *arrow))
+                at = Point2{(shape->base.x + shape->end.x) / 2, (shape->base.y + shape->end.y) / 2};
+        }
+        if (at)
+            out.emplace_back(h, *at);
+    }
+    return out;
+}
+
 std::vector<std::string> Session::Describe() const {
     std::vector<std::string> lines;
     const Projector& proj = scene.projector;
@@ -195,24 +217,9 @@ std::vector<std::string> Session::Describe() const {
             (r.IsEndPointAttached() ? ", end attached" : ""));
         std::string handles = "  handles of " + e.config.id + ":";
         bool any = false;
-        for (HandleName h : kAllHandles) {
-            const sxmu::ModelBase* node = scene.NodeOf(e, h);
-            const sxmu::ModelContainer* root = ReplayScene::RootOf(e);
-            if (!node || !root || !root->Contains(node))
-                continue;
-            std::optional<Point2> at;
-            if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node)) {
-                if (const auto shape = SphereInWindow(proj, r.placement, *sphere))
-                    at = shape->centre;
-            } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
-                if (const auto shape = ArrowInWindow(proj, r.placement, *arrow))
-                    at = Point2{(shape->base.x + shape->end.x) / 2,
-                                (shape->base.y + shape->end.y) / 2};
-            }
-            if (at) {
-                handles += std::string(any ? "," : "") + " " + HandleKey(h) + " " + Pixel(*at);
-                any = true;
-            }
+        for (const auto& [h, at] : HandlePixels(e)) {
+            handles += std::string(any ? "," : "") + " " + HandleKey(h) + " " + Pixel(at);
+            any = true;
         }
         lines.push_back(handles + (any ? "" : " none shown"));
     }
@@ -222,9 +229,47 @@ std::vector<std::string> Session::Describe() const {
 }
 
 ActionLog Session::Play(std::size_t index) {
-    const Action& a = scenario.actions.at(index);
+    return PlayNumbered(scenario.actions.at(index), index + 1);
+}
+
+const ActionLog& Session::Play(const Action& action) {
+    lastLog = PlayNumbered(action, played + 1);
+    return lastLog;
+}
+
+std::string Session::Frame(const std::string& caption) const {
+    return RenderFrame(*this, caption);
+}
+
+std::vector<std::string> Session::PendingPicks() const {
+    std::vector<std::string> out;
+    if (!scene.shapeView)
+        return out;
+    for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks) {
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%04X", pick.flags);
+        out.push_back("at " + Pixel(pick.x, pick.y) + " (flags " + flags + ")");
+    }
+    return out;
+}
+
+std::vector<std::string> Session::Summary() const {
+    std::vector<std::string> lines;
+    const std::vector<std::string> picks = PendingPicks();
+    if (!picks.empty())
+        lines.push_back("note: " + std::to_string(picks.size()) +
+                        " pick(s) never completed (no pick action after the release)");
+    lines.push_back("operations recorded: " + Join(OperationNames()));
+    lines.push_back("undo stack: " + Join(controller.UndoNames()) +
+                    "; redo stack: " + Join(controller.RedoNames()));
+    lines.push_back("controller calls: " + std::to_string(controller.Calls()));
+    return lines;
+}
+
+ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
+    ++played;
     ActionLog log;
-    log.headline = "[" + std::to_string(index + 1) + "] " + ActionName(a.kind);
+    log.headline = "[" + std::to_string(number) + "] " + ActionName(a.kind);
     if (a.kind == Action::Hover || a.kind == Action::Press || a.kind == Action::Move)
         log.headline += " " + Pixel(a.x, a.y);
     if (!a.comment.empty())
@@ -267,6 +312,7 @@ ActionLog Session::Play(std::size_t index) {
     controller.SettleAction();
     for (std::string& note : controller.TakeNotes())
         log.details.push_back(std::move(note));
+    RebuildAppliedShadows(log);
     const auto& history = sxk::RecordedOperations();
     for (std::size_t i = recordedBefore; i < history.size(); ++i)
         log.details.push_back("operation recorded: " +
@@ -295,6 +341,31 @@ ActionLog Session::Play(std::size_t index) {
         log.details.push_back("warning: " + scene.warnings[i]);
     NoteSilentChanges(log, a.kind == Action::Undo || a.kind == Action::Redo);
     return log;
+}
+
+// The viewer answers an applied drag by rebuilding the markup's shadows from the record
+// (MarkupChanged), so the line is drawn as stored. A shadow with a drag or a pick still open keeps
+// its nodes until that drag is over: rebuilding it would take away the node being dragged.
+void Session::RebuildAppliedShadows(ActionLog& log) {
+    staleShadows.resize(scene.centerLines.size(), false);
+    for (const std::size_t i : controller.TakeAppliedLines())
+        staleShadows[i] = true;
+    if (Busy())
+        return;
+    for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
+        if (!staleShadows[i])
+            continue;
+        staleShadows[i] = false;
+        CenterLineEntry& e = scene.centerLines[i];
+        e.shadow->MarkupChanged();
+        scene.MapHandles(e);
+        if (hoveredShadow == e.shadow.get()) {
+            hoveredShadow = nullptr;
+            hoveredNode = nullptr;
+        }
+        log.details.push_back("viewer: " + e.config.id +
+                              " shadow rebuilt from its record (MarkupChanged)");
+    }
 }
 
 // Once no drag is open, two things are worth a word: a markup that changed although none of its
@@ -374,6 +445,7 @@ void Session::Hover(const Action& a, ActionLog& log) {
     char distance[32];
     std::snprintf(distance, sizeof distance, "%.1f", hit->distance);
     log.headline += ": over " + hit->Describe() + " (" + distance + " px)";
+    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
     sxmk::MarkupShadow* shadow = hit->Shadow();
     const du::SmartPtr<sxmu::ModelBase> held(hit->node);
     shadow->PreselectHighlight(held);
@@ -408,6 +480,7 @@ void Session::Press(const Action& a, ActionLog& log) {
         log.headline += ": on nothing, no drag";
         return;
     }
+    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
     sxmk::MarkupShadow* shadow = hit->Shadow();
     controller.BeginDrag(shadow->MarkupOfShadow().get());
     driver = std::make_unique<sxmk::DragDriver>(*shadow);

@@ -8,6 +8,7 @@
 #include "ReplayScene.h"
 #include "Scenario.h"
 #include "UndoController.h"
+#include "WindowShapes.h"
 
 #include <sxmk/DragDriver.h>
 
@@ -47,7 +48,27 @@ public:
 
     // The scene as set up: markups, their handles and where they are in the window.
     std::vector<std::string> Describe() const;
+    // Plays the scenario's action at this index.
     ActionLog Play(std::size_t index);
+    // Plays an action given from outside (a live session): the session keeps only the log of
+    // the last action, so a long live session holds no growing script.
+    const ActionLog& Play(const Action& action);
+    // The log of the action played last (empty before the first).
+    const ActionLog& LastLog() const { return lastLog; }
+    // The view now, as an SVG picture with the caption underneath.
+    std::string Frame(const std::string& caption) const;
+    // What the session did so far: operations, undo and redo stacks, controller calls, picks
+    // still pending.
+    std::vector<std::string> Summary() const;
+    // Each pick still waiting for its results: "at 412,300 (flags 0x0001)".
+    std::vector<std::string> PendingPicks() const;
+    // A drag is open, or the pick of a dropped point is still pending.
+    bool Busy() const;
+    std::size_t ActionsPlayed() const { return played; }
+    // The markup whose handle the pointer last hovered or pressed ("" before any).
+    const std::string& TouchedMarkup() const { return touched; }
+    // Where each handle the centre line shows lies in the window, in handle order.
+    std::vector<std::pair<HandleName, Point2>> HandlePixels(const CenterLineEntry& entry) const;
 
     struct Pointer {
         bool known = false;
@@ -75,9 +96,10 @@ private:
     void Preferences(const Action& a, ActionLog& log);
     void UndoOrRedo(bool undo, ActionLog& log);
     void Expect(const Expectation& e, ActionLog& log);
+    ActionLog PlayNumbered(const Action& a, std::size_t number);
     void ClearHover(ActionLog& log);
-    bool Busy() const;
     void NoteSilentChanges(ActionLog& log, bool undoing);
+    void RebuildAppliedShadows(ActionLog& log);
     sxk::Window* Window() const;
 
     Scenario scenario;
@@ -94,6 +116,10 @@ private:
     std::vector<CalloutState> settledCallouts;
     std::vector<int> settledStops;
     std::vector<std::string> drawnMismatch;  // the last note per centre line, said once
+    ActionLog lastLog;
+    std::string touched;
+    std::size_t played = 0;
+    std::vector<bool> staleShadows;  // per centre line: record applied, shadow not rebuilt
 };
 
 }  // namespace replay

@@ -101,6 +101,7 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         if (points.size() >= 2) {
             e.record->SetPoints(points);
             e.lastStored = points;
+            appliedLines.push_back(t->index);
             changed = true;
             what = "stored the shadow's " + std::to_string(points.size()) + " points";
         } else {
@@ -165,6 +166,12 @@ bool UndoController::Redo() {
                     " restored to its state after the drag");
     undoStack.push_back(std::move(entry));
     return true;
+}
+
+std::vector<std::size_t> UndoController::TakeAppliedLines() {
+    std::vector<std::size_t> out;
+    out.swap(appliedLines);
+    return out;
 }
 
 int UndoController::StopsFor(const sxk::Markup* markup) const {

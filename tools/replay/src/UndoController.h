@@ -39,6 +39,9 @@ public:
     int StopsFor(const sxk::Markup* markup) const;
     // What the controller did since the last call, one line each.
     std::vector<std::string> TakeNotes();
+    // Indices of the centre lines whose record the controller wrote since the last call: the
+    // viewer rebuilds their shadows from the record once no drag is open.
+    std::vector<std::size_t> TakeAppliedLines();
 
 private:
     struct Target {
@@ -70,6 +73,7 @@ private:
     std::vector<Entry> redoStack;
     std::vector<std::string> notes;
     std::vector<const sxk::Markup*> stopped;
+    std::vector<std::size_t> appliedLines;
     int calls = 0;
 };
 

@@ -1,0 +1,214 @@
+// The playground's module: a live session of the replay behind a small C interface that the page
+// calls. Texts handed out stay valid until the next call on the same playground.
+#include "LiveSession.h"
+#include "RecordState.h"
+#include "Scenario.h"
+
+#include <nlohmann/json.hpp>
+
+#include <malloc.h>
+
+#include <cmath>
+#include <iterator>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using replay::Action;
+
+// The pointer events the page sends, in this order.
+constexpr Action::Kind kKinds[] = {Action::Hover, Action::Press, Action::Move, Action::Release,
+                                   Action::Pick,  Action::Undo,  Action::Redo};
+
+Json Point(const dg::DPoint3D& p) {
+    return Json::array({p.x, p.y, p.z});
+}
+
+// A value JSON cannot carry (not finite) shows as null.
+Json Number(double v) {
+    return std::isfinite(v) ? Json(v) : Json(nullptr);
+}
+
+Json Names(const std::vector<std::string>& names) {
+    Json out = Json::array();
+    for (const std::string& n : names)
+        out.push_back(n);
+    return out;
+}
+
+struct Playground {
+    std::unique_ptr<replay::LiveSession> live;
+    std::string error;
+    std::string text;  // what the last call handed out
+
+    // The scenario replaces the session only when it reads as a whole.
+    bool Load(const std::string& scenarioText) {
+        const replay::ParseOutcome parsed = replay::ParseScenario(scenarioText);
+        if (!parsed.scenario) {
+            error = parsed.error;
+            return false;
+        }
+        // One session at a time: the host's operation history belongs to the session.
+        live.reset();
+        live = std::make_unique<replay::LiveSession>(*parsed.scenario);
+        error.clear();
+        return true;
+    }
+
+    const char* Hand(std::string s) {
+        text = std::move(s);
+        return text.c_str();
+    }
+
+    const char* Log(const replay::ActionLog& log) {
+        Json out = Json::object();
+        out["headline"] = log.headline;
+        out["details"] = Names(log.details);
+        out["checksPassed"] = log.checksPassed;
+        out["checksFailed"] = log.checksFailed;
+        return Hand(out.dump(-1, ' ', false, Json::error_handler_t::replace));
+    }
+
+    const char* State() {
+        replay::Session& session = live->GetSession();
+        replay::ReplayScene& scene = session.Scene();
+        Json out = Json::object();
+        const replay::Scenario& scenario = session.GetScenario();
+        out["name"] = scenario.name;
+        out["description"] = scenario.description;
+        out["viewport"] = Json::array({scenario.view.width, scenario.view.height});
+        Json lines = Json::array();
+        for (const replay::CenterLineEntry& e : scene.centerLines) {
+            sxmk::CenterLineXYZ& r = *e.record;
+            Json line = Json::object();
+            line["id"] = e.config.id;
+            line["start"] = Point(r.GetStartPoint());
+            line["end"] = Point(r.GetEndPoint());
+            line["startExtension"] = Number(r.GetStartExtention());
+            line["endExtension"] = Number(r.GetEndExtention());
+            line["ratio"] = Number(r.GetDivRation());
+            line["mode"] = r.IsAlongAxis() ? "alongAxis" : "straight";
+            line["attached"] = r.IsEndPointAttached();
+            line["partID"] = r.GetPartID().str();
+            line["startPointItem"] = replay::DescribeItem(e.shadow->GetStartPointItem());
+            line["endPointItem"] = replay::DescribeItem(e.shadow->GetEndPointItem());
+            Json points = Json::array();
+            for (const dg::DPoint3D& p : *r.GetPoints())
+                points.push_back(Point(p));
+            line["points"] = points;
+            Json handles = Json::object();
+            for (const auto& [h, at] : session.HandlePixels(e))
+                handles[replay::HandleKey(h)] = Json::array({at.x, at.y});
+            line["handles"] = handles;
+            lines.push_back(line);
+        }
+        out["centerLines"] = lines;
+        Json callouts = Json::array();
+        for (const replay::CalloutEntry& e : scene.callouts)
+            callouts.push_back(
+                Json::object({{"id", e.config.id}, {"position", Point(e.label->GetPos())}}));
+        out["callouts"] = callouts;
+        out["touched"] = session.TouchedMarkup();
+        out["operations"] = Names(session.OperationNames());
+        out["undo"] = Names(session.Controller().UndoNames());
+        out["redo"] = Names(session.Controller().RedoNames());
+        out["pendingPicks"] = Names(session.PendingPicks());
+        out["busy"] = session.Busy();
+        out["summary"] = Names(session.Summary());
+        out["scene"] = Names(session.Describe());
+        out["scriptLength"] = live->Script().size();
+        out["actionsPlayed"] = session.ActionsPlayed();
+        out["actionsKept"] = live->KeptActions();
+        return Hand(out.dump(-1, ' ', false, Json::error_handler_t::replace));
+    }
+};
+
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+
+}  // namespace
+
+extern "C" {
+
+// A playground holding the built-in default session.
+Playground* pg_create() {
+    auto* p = new Playground;
+    p->Load(replay::DefaultScenarioText());
+    return p;
+}
+
+void pg_destroy(Playground* p) {
+    delete p;
+}
+
+// 1 when the scenario was loaded; 0 leaves the current session as it is and pg_error says why.
+int pg_load(Playground* p, const char* scenarioText) {
+    return p->Load(scenarioText ? scenarioText : "") ? 1 : 0;
+}
+
+const char* pg_error(Playground* p) {
+    return p->error.c_str();
+}
+
+// Plays one pointer or history event: 0 hover, 1 press, 2 move, 3 release, 4 pick (cast along
+// the pointer's ray at the pending pick's position), 5 undo, 6 redo. The position is held inside
+// the window, as a scenario requires. Answers the action's log as JSON.
+const char* pg_play(Playground* p, int kind, int x, int y) {
+    Action a;
+    a.kind = kKinds[Clamp(kind, 0, static_cast<int>(std::size(kKinds)) - 1)];
+    const replay::ViewSpec& view = p->live->GetSession().GetScenario().view;
+    a.x = Clamp(x, 0, view.width - 1);
+    a.y = Clamp(y, 0, view.height - 1);
+    return p->Log(p->live->Play(a));
+}
+
+// Sets the preselection colour 0xRRGGBB (a negative value removes it) and applies preferences.
+const char* pg_preferences(Playground* p, int rgb) {
+    Action a;
+    a.kind = Action::Preferences;
+    if (rgb >= 0) {
+        a.preselectionColor.kind = replay::PreferenceValue::Integer;
+        a.preselectionColor.integer = rgb & 0xFFFFFF;
+    }
+    return p->Log(p->live->Play(a));
+}
+
+// Plays the loaded scenario's own action at this index.
+const char* pg_play_script(Playground* p, int index) {
+    const std::vector<Action>& script = p->live->Script();
+    if (index < 0 || static_cast<std::size_t>(index) >= script.size())
+        return p->Hand("{\"headline\": \"no such scripted action\", \"details\": []}");
+    return p->Log(p->live->PlayScripted(static_cast<std::size_t>(index)));
+}
+
+// The view now as SVG, captioned with the last action.
+const char* pg_frame(Playground* p) {
+    const replay::ActionLog& last = p->live->GetSession().LastLog();
+    return p->Hand(p->live->GetSession().Frame(last.headline.empty() ? "[0] the scene as set up"
+                                                                     : last.headline));
+}
+
+const char* pg_state(Playground* p) {
+    return p->State();
+}
+
+// The session as a scenario file.
+const char* pg_export(Playground* p) {
+    return p->Hand(p->live->Export());
+}
+
+// The built-in default session's scenario text.
+const char* pg_default_text() {
+    return replay::DefaultScenarioText().c_str();
+}
+
+// Bytes of the module's heap in use (for memory checks).
+double pg_heap_used() {
+    return static_cast<double>(mallinfo().uordblks);
+}
+
+}  // extern "C"

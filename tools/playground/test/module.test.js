@@ -1,0 +1,244 @@
+// The playground module under node: load, hover, a point drag with its pick, undo and redo, a bad
+// scenario refused with its message, the export round trip, and memory and time over many steps.
+// PLAYGROUND_MODULE names the built module; ILLSXMK_REPLAY, when set, names a native
+// illsxmk-replay that must play the exported session green as well.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { execFileSync } = require('node:child_process');
+const { wrapPlayground } = require('../page/api.js');
+
+const modulePath = path.resolve(
+  process.env.PLAYGROUND_MODULE ||
+    path.join(__dirname, '../../../build/wasm/tools/playground/illsxmk-playground.js'),
+);
+
+async function open() {
+  const createPlayground = require(modulePath);
+  return wrapPlayground(await createPlayground());
+}
+
+const line = (pg, id) => pg.state().centerLines.find((l) => l.id === id);
+const at = (p) => [Math.round(p[0]), Math.round(p[1])];
+
+// cl1's end point, dropped over the bracket of the default session.
+function dropEndPointOnBracket(pg) {
+  const [x, y] = at(line(pg, 'cl1').handles.endPoint);
+  assert.match(pg.press(x, y).headline, /grabbed cl1 end-point sphere/);
+  pg.move(x + 60, y);
+  pg.move(625, 345);
+  const released = pg.release();
+  assert.match(released.details.join('\n'), /pick requested at 625,345/);
+  assert.equal(pg.state().pendingPicks.length, 1);
+  return pg.pick();
+}
+
+test('loads the default session with its handles and draws it', async () => {
+  const pg = await open();
+  const state = pg.state();
+  assert.equal(state.name, 'default session');
+  assert.deepEqual(state.viewport, [800, 600]);
+  assert.deepEqual(
+    state.centerLines.map((l) => l.id),
+    ['cl1', 'cl2'],
+  );
+  assert.deepEqual(Object.keys(line(pg, 'cl2').handles).sort(), [
+    'endExtension',
+    'endPoint',
+    'jog',
+    'startExtension',
+    'startPoint',
+  ]);
+  const svg = pg.frame();
+  assert.match(svg, /^<\?xml[^]*<svg [^]*<\/svg>\s*$/);
+  assert.match(svg, /the scene as set up/);
+});
+
+test('hover highlights the handle under the pointer and leaving clears it', async () => {
+  const pg = await open();
+  const plain = pg.frame();
+  const [x, y] = at(line(pg, 'cl1').handles.endExtension);
+  const log = pg.hover(x, y);
+  assert.match(log.headline, /over cl1 end-extension arrow/);
+  assert.ok(log.details.some((d) => d.startsWith('PreselectHighlight(cl1 end-extension arrow)')));
+  // The view above the caption changes: the arrow is drawn in the preselection colour.
+  const view = (svg) => svg.split('<rect y="600"')[0];
+  assert.notEqual(view(pg.frame()), view(plain));
+  assert.equal(pg.state().touched, 'cl1');
+  assert.match(pg.hover(5, 5).details.join('\n'), /preselection cleared/);
+});
+
+test('a point drag is finished by the pick cast along the pointer ray, then undone and redone', async () => {
+  const pg = await open();
+  const before = line(pg, 'cl1');
+  const picked = dropEndPointOnBracket(pg);
+  assert.match(picked.headline, /pick: ray cast at 625,345/);
+  assert.ok(picked.details.includes('viewer: cl1 shadow rebuilt from its record (MarkupChanged)'));
+  const after = line(pg, 'cl1');
+  assert.ok(Math.abs(after.end[0] - 8.46982) < 1e-4, String(after.end));
+  assert.equal(after.endPointItem, 'instance:/asm/bracket');
+  assert.equal(after.endExtension, 0);
+  assert.deepEqual(pg.state().undo, ['Move End Point']);
+  assert.equal(pg.state().busy, false);
+
+  assert.match(pg.undo().headline, /undo "Move End Point"/);
+  assert.deepEqual(line(pg, 'cl1').points, before.points);
+  assert.deepEqual(pg.state().redo, ['Move End Point']);
+  assert.match(pg.redo().headline, /redo "Move End Point"/);
+  assert.deepEqual(line(pg, 'cl1').points, after.points);
+  assert.match(pg.undo().headline, /undo/);
+  assert.match(pg.undo().headline, /nothing to undo/);
+});
+
+// Every handle kind of the default session, and the callout, can be grabbed and dragged; each
+// drag ends as one undo entry named by its operation, and is undone before the next.
+test('every handle kind of the default session drags to one undo entry', async () => {
+  const pg = await open();
+  const grabs = [];
+  for (const id of ['cl1', 'cl2']) {
+    for (const [name, pixel] of Object.entries(line(pg, id).handles)) grabs.push([id, name, pixel]);
+  }
+  assert.equal(grabs.length, 9); // a straight line has no jog
+  grabs.push(['c1', 'callout', [80, 55]]);
+  const expected = {
+    startPoint: 'Move End Point', // the library names both point drops with one key
+    endPoint: 'Move End Point',
+    startExtension: 'Move Extension',
+    endExtension: 'Move Extension',
+    jog: 'Move Jog',
+    callout: 'Move Callout',
+  };
+  for (const [id, name] of grabs) {
+    const pixel = name === 'callout' ? [80, 55] : line(pg, id).handles[name];
+    const [x, y] = at(pixel);
+    const undoBefore = pg.state().undo.length;
+    assert.match(pg.press(x, y).headline, new RegExp(`grabbed ${id}`), `${id} ${name}`);
+    // A dropped point lands on what the pick finds (here the base part); dropped on nothing it
+    // springs back without an operation.
+    const point = name === 'startPoint' || name === 'endPoint';
+    pg.move(x + 20, point ? 440 : y + 15);
+    pg.release();
+    if (pg.state().pendingPicks.length > 0) pg.pick();
+    const undo = pg.state().undo;
+    assert.equal(undo.length, undoBefore + 1, `${id} ${name}: ${undo}`);
+    assert.equal(undo[undo.length - 1], expected[name], `${id} ${name}`);
+    assert.equal(pg.state().busy, false);
+    // Back to the scene as set up, so that no moved handle covers the next one.
+    assert.match(pg.undo().headline, new RegExp(`undo "${expected[name]}"`));
+  }
+});
+
+test('a bad scenario is refused with the parser message and the session stays', async () => {
+  const pg = await open();
+  dropEndPointOnBracket(pg);
+  const kept = pg.state();
+  const cases = [
+    ['{"view": {"viewport": [800, 600]}, "actions": []}', 'view.camera: missing'],
+    ['{"view": 1', 'not valid JSON'],
+    // The parser throws and catches inside the module: without exceptions this would abort it.
+    [
+      '{"view": {"kind": "plain", "viewport": [10, 10]}, "actions": [], "colour": 1}',
+      'colour: unknown field',
+    ],
+    [
+      '{"view": {"kind": "plain", "viewport": [10, 10]}, "actions": [{"action": "jump"}]}',
+      'actions[0].action: unknown action "jump"',
+    ],
+  ];
+  for (const [text, message] of cases) {
+    const error = pg.load(text);
+    assert.ok(error && error.includes(message), `${error} should name ${message}`);
+    assert.deepEqual(pg.state(), kept);
+  }
+});
+
+test('an exported session reads back, and replays with every expectation holding', async () => {
+  const pg = await open();
+  dropEndPointOnBracket(pg);
+  const [jx, jy] = at(line(pg, 'cl2').handles.jog);
+  pg.press(jx, jy);
+  pg.move(jx + 120, jy);
+  pg.release();
+  pg.undo();
+  pg.preferences(0x00ff00);
+  const exported = pg.exportScenario();
+  const expects = exported.match(/"action":"expect"/g) || [];
+  assert.ok(expects.length >= 3, exported);
+
+  // The module reads its own export and plays it green.
+  assert.equal(pg.load(exported), null);
+  const script = pg.state().scriptLength;
+  let failed = 0;
+  let passed = 0;
+  for (let i = 0; i < script; i++) {
+    const log = pg.playScript(i);
+    failed += log.checksFailed;
+    passed += log.checksPassed;
+  }
+  assert.equal(failed, 0);
+  assert.ok(passed > 10);
+  // Played again, the session exports the same text.
+  assert.equal(pg.exportScenario(), exported);
+
+  if (process.env.ILLSXMK_REPLAY) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-'));
+    const file = path.join(dir, 'session.json');
+    fs.writeFileSync(file, exported);
+    execFileSync(process.env.ILLSXMK_REPLAY, [file, '--out', path.join(dir, 'out')], {
+      stdio: 'ignore',
+    });
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
+
+// Heap and time over 20,000 drag steps. The session holds nothing per step; the export keeps
+// each step as one line of JSON, so the heap grows by that and no more.
+test('memory over many drag steps and the time per action', async () => {
+  const pg = await open();
+  const [x, y] = at(line(pg, 'cl2').handles.jog);
+  pg.press(x, y);
+  const step = (i) => pg.move(300 + ((i * 7) % 400), 90 + ((i * 3) % 40));
+  for (let i = 0; i < 1000; i++) step(i);
+  const heapBefore = pg.heapUsed();
+  const steps = 20000;
+  for (let i = 1000; i < steps; i++) step(i);
+  const heapAfter = pg.heapUsed();
+  const perStep = (heapAfter - heapBefore) / (steps - 1000);
+  pg.release();
+  const kept = pg.state().actionsKept;
+  assert.equal(kept, steps + 3); // press, moves, release, the expectation after the drag
+
+  // What the page does per pointer event: the action, then the frame, then the state.
+  pg.press(x, y);
+  const timed = 2000;
+  const time = (each) => {
+    const start = process.hrtime.bigint();
+    for (let i = 0; i < timed; i++) each(i);
+    return Number(process.hrtime.bigint() - start) / timed / 1000;
+  };
+  const stepUs = time(step);
+  const frameUs = time((i) => {
+    step(i);
+    pg.frame();
+  });
+  const pageUs = time((i) => {
+    step(i);
+    pg.frame();
+    pg.state();
+  });
+  pg.release();
+  console.log(
+    `heap: ${heapBefore} bytes after 1000 drag steps, ${heapAfter} after ${steps} ` +
+      `(${perStep.toFixed(1)} bytes per step, kept for the export)`,
+  );
+  console.log(
+    `time per drag step: ${stepUs.toFixed(1)} us; with the SVG frame: ${frameUs.toFixed(1)} us; ` +
+      `with the frame and the state as the page reads them: ${pageUs.toFixed(1)} us`,
+  );
+  // A kept move is one short line of JSON; anything more per step is a leak.
+  assert.ok(perStep < 120, `${perStep} bytes per step`);
+});

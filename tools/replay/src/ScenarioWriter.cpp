@@ -1,0 +1,440 @@
+// Writing a scenario in the format the parser reads, so that a session played live can be kept as
+// a file and replayed. Every value is written so that reading it back gives the same bits:
+// doubles in their shortest exact form, single-precision values in the shortest decimal that reads
+// back to the same float.
+#include "Scenario.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <tuple>
+
+namespace replay {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Whole numbers as integers ("2" rather than "2.0"); the parser reads either.
+Json Number(double v) {
+    // -0 stays a double: as an integer it would come back as +0.
+    if (std::fabs(v) < 1e15 && v == std::trunc(v) && !(v == 0.0 && std::signbit(v)))
+        return static_cast<long long>(v);
+    return v;
+}
+
+// The shortest decimal that reads back as the same float (reading goes through a double, as the
+// parser does).
+Json Single(float v) {
+    char buffer[32];
+    for (int digits = 6; digits <= 9; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, static_cast<double>(v));
+        if (static_cast<float>(std::strtod(buffer, nullptr)) == v)
+            break;
+    }
+    return Number(std::strtod(buffer, nullptr));
+}
+
+Json Point(const dg::DPoint3D& p) {
+    return Json::array({Number(p.x), Number(p.y), Number(p.z)});
+}
+
+Json Vector(const dg::DVec3& v) {
+    return Json::array({Number(v.x), Number(v.y), Number(v.z)});
+}
+
+Json Points(const std::vector<dg::DPoint3D>& points) {
+    Json out = Json::array();
+    for (const dg::DPoint3D& p : points)
+        out.push_back(Point(p));
+    return out;
+}
+
+Json Rotation(const dg::FMat33& m) {
+    Json rows = Json::array();
+    for (int r = 0; r < 3; ++r)
+        rows.push_back(Json::array({Single(m.m[r][0]), Single(m.m[r][1]), Single(m.m[r][2])}));
+    return rows;
+}
+
+bool IsIdentity(const dg::FMat33& m) {
+    return m == dg::FMat33();
+}
+
+// Only what differs from an unplaced object is written.
+std::optional<Json> Placement(const dg::Location& placement) {
+    if (placement == dg::Location())
+        return std::nullopt;
+    Json out = Json::object();
+    if (!IsIdentity(placement.GetRotation()))
+        out["rotation"] = Rotation(placement.GetRotation());
+    if (placement.GetPos() != dg::DPoint3D())
+        out["position"] = Point(placement.GetPos());
+    return out;
+}
+
+Json Preference(const PreferenceValue& v) {
+    switch (v.kind) {
+        case PreferenceValue::Absent:
+            return nullptr;
+        case PreferenceValue::Integer:
+            return v.integer;
+        case PreferenceValue::Colour:
+            return Json::array(
+                {Single(v.colour.r), Single(v.colour.g), Single(v.colour.b), Single(v.colour.a)});
+        case PreferenceValue::Text:
+            return v.text;
+    }
+    return nullptr;
+}
+
+Json View(const ViewSpec& v) {
+    Json out = Json::object();
+    out["kind"] = v.shapeView ? "shape" : "plain";
+    out["viewport"] = Json::array({v.width, v.height});
+    Json camera = Json::object();
+    if (!v.shapeView) {
+        camera["target"] = Point(v.target);
+    } else {
+        camera["eye"] = Point(v.eye);
+        camera["target"] = Point(v.target);
+        camera["up"] = Vector(v.up);
+        if (v.perspective)
+            camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
+        else
+            camera["parallelWidth"] = Number(v.parallelWidth);
+    }
+    out["camera"] = camera;
+    return out;
+}
+
+Json Label(const LabelSpec& l) {
+    Json out = Json::object();
+    out["id"] = l.id;
+    out["note"] = l.note;
+    if (l.description)
+        out["description"] = *l.description;
+    if (l.title)
+        out["title"] = *l.title;
+    out["position"] = Point(l.position);
+    if (const auto placement = Placement(l.placement))
+        out["placement"] = *placement;
+    return out;
+}
+
+Json CenterLine(const CenterLineSpec& c) {
+    Json out = Json::object();
+    out["id"] = c.id;
+    out["path"] = c.alongAxis ? "alongAxis" : "straight";
+    out["start"] = Point(c.start);
+    out["end"] = Point(c.end);
+    out["startExtension"] = Single(c.startExtension);
+    out["endExtension"] = Single(c.endExtension);
+    out["ratio"] = Single(c.ratio);
+    if (!IsIdentity(c.frame))
+        out["frame"] = Rotation(c.frame);
+    out["axisOrder"] = Json::array({c.axisOrder[0], c.axisOrder[1], c.axisOrder[2]});
+    if (!c.partID.empty())
+        out["partID"] = c.partID;
+    if (c.attached)
+        out["attached"] = true;
+    if (const auto placement = Placement(c.placement))
+        out["placement"] = *placement;
+    return out;
+}
+
+Json Names(const std::vector<std::string>& names) {
+    Json out = Json::array();
+    for (const std::string& n : names)
+        out.push_back(n);
+    return out;
+}
+
+Json Expect(const Expectation& e) {
+    Json out = Json::object();
+    if (!e.markup.empty())
+        out["markup"] = e.markup;
+    if (e.tolerance != Expectation().tolerance)
+        out["tolerance"] = Number(e.tolerance);
+    auto point = [&](const char* key, const std::optional<dg::DPoint3D>& v) {
+        if (v)
+            out[key] = Point(*v);
+    };
+    auto number = [&](const char* key, const std::optional<double>& v) {
+        if (v)
+            out[key] = Number(*v);
+    };
+    auto text = [&](const char* key, const std::optional<std::string>& v) {
+        if (v)
+            out[key] = *v;
+    };
+    point("startPoint", e.startPoint);
+    point("endPoint", e.endPoint);
+    number("startExtension", e.startExtension);
+    number("endExtension", e.endExtension);
+    number("ratio", e.ratio);
+    if (e.alongAxis)
+        out["alongAxis"] = *e.alongAxis;
+    if (e.attached)
+        out["attached"] = *e.attached;
+    if (e.points)
+        out["points"] = Points(*e.points);
+    text("partID", e.partID);
+    if (!e.handles.empty()) {
+        Json handles = Json::object();
+        for (const auto& [handle, at] : e.handles)
+            handles[HandleKey(handle)] = Point(at);
+        out["handles"] = handles;
+    }
+    if (e.shown) {
+        Json shown = Json::array();
+        for (HandleName h : *e.shown)
+            shown.push_back(HandleKey(h));
+        out["shown"] = shown;
+    }
+    text("highlighted", e.highlighted);
+    if (e.pickedNode)
+        out["pickedNode"] = *e.pickedNode;
+    text("endPointItem", e.endPointItem);
+    text("startPointItem", e.startPointItem);
+    text("connectionTarget", e.connectionTarget);
+    point("position", e.position);
+    if (e.operations)
+        out["operations"] = Names(*e.operations);
+    text("lastOperation", e.lastOperation);
+    if (e.undo)
+        out["undo"] = Names(*e.undo);
+    if (e.redo)
+        out["redo"] = Names(*e.redo);
+    if (e.controllerCalls)
+        out["controllerCalls"] = *e.controllerCalls;
+    if (e.pendingPicks)
+        out["pendingPicks"] = *e.pendingPicks;
+    text("cursor", e.cursor);
+    return out;
+}
+
+Json ActionJson(const Action& a) {
+    Json out = Json::object();
+    out["action"] = ActionName(a.kind);
+    switch (a.kind) {
+        case Action::Hover:
+        case Action::Press:
+        case Action::Move:
+            out["x"] = a.x;
+            out["y"] = a.y;
+            break;
+        case Action::Pick:
+            if (a.hasResults) {
+                Json results = Json::array();
+                for (const PickResultSpec& r : a.results) {
+                    Json result = Json::object();
+                    result["object"] = r.object;
+                    if (r.asShadow)
+                        result["as"] = "shadow";
+                    if (r.point)
+                        result["point"] = Point(*r.point);
+                    results.push_back(result);
+                }
+                out["results"] = results;
+            }
+            if (a.status != 0)
+                out["status"] = a.status;
+            break;
+        case Action::Preferences:
+            out["preselectionColor"] = Preference(a.preselectionColor);
+            break;
+        case Action::Expect: {
+            const Json checks = Expect(a.expect);
+            for (auto it = checks.begin(); it != checks.end(); ++it)
+                out[it.key()] = it.value();
+            break;
+        }
+        case Action::Release:
+        case Action::Undo:
+        case Action::Redo:
+            break;
+    }
+    if (!a.comment.empty())
+        out["comment"] = a.comment;
+    return out;
+}
+
+std::string Dump(const Json& j, int indent) {
+    // Text the parser accepted is valid UTF-8; anything else is replaced rather than thrown on.
+    return j.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+bool HoldsObjects(const Json& j) {
+    for (const Json& child : j)
+        if (child.is_object() || (child.is_array() && HoldsObjects(child)))
+            return true;
+    return false;
+}
+
+// One member per line where a value holds objects (the view, the scene), one object per line in
+// a list of them (parts, markups); everything else compact on its line.
+std::string Layout(const Json& j, int depth) {
+    if (!j.is_structured() || j.empty() || !HoldsObjects(j))
+        return Dump(j, -1);
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    const std::string close(static_cast<std::size_t>(depth - 1) * 2, ' ');
+    std::string out = j.is_object() ? "{" : "[";
+    for (auto it = j.begin(); it != j.end(); ++it) {
+        out += (it == j.begin() ? "\n" : ",\n") + indent;
+        if (j.is_object())
+            out += Dump(Json(it.key()), -1) + ": " + Layout(*it, depth + 1);
+        else
+            out += Dump(*it, -1);
+    }
+    return out + "\n" + close + (j.is_object() ? "}" : "]");
+}
+
+}  // namespace
+
+std::string WriteAction(const Action& action) {
+    return Dump(ActionJson(action), -1);
+}
+
+std::string WriteScenario(const Scenario& s, const std::vector<std::string>& writtenActions) {
+    Json root = Json::object();
+    if (!s.name.empty())
+        root["name"] = s.name;
+    if (!s.description.empty())
+        root["description"] = s.description;
+    root["view"] = View(s.view);
+    Json scene = Json::object();
+    static const char* const kSizes[] = {"none", "small", "medium", "large"};
+    if (s.minCalloutSize != Scenario().minCalloutSize && s.minCalloutSize >= 0 &&
+        s.minCalloutSize <= 3)
+        scene["minCalloutSize"] = kSizes[s.minCalloutSize];
+    if (!s.parts.empty()) {
+        Json parts = Json::array();
+        for (const PartSpec& p : s.parts) {
+            Json part = Json::object();
+            part["id"] = p.id;
+            part["min"] = Point(p.min);
+            part["max"] = Point(p.max);
+            part["instance"] = p.instance;
+            if (p.sbom)
+                part["sbom"] = *p.sbom;
+            if (p.weld)
+                part["weld"] = *p.weld;
+            parts.push_back(part);
+        }
+        scene["parts"] = parts;
+    }
+    for (const auto& [key, list] : {std::pair{"labels", &s.labels}, {"callouts", &s.callouts}}) {
+        if (list->empty())
+            continue;
+        Json out = Json::array();
+        for (const LabelSpec& l : *list)
+            out.push_back(Label(l));
+        scene[key] = out;
+    }
+    if (!scene.empty())
+        root["scene"] = scene;
+    if (!s.centerLines.empty()) {
+        Json markups = Json::array();
+        for (const CenterLineSpec& c : s.centerLines)
+            markups.push_back(CenterLine(c));
+        root["markups"] = markups;
+    }
+    if (s.preselectionColor.kind != PreferenceValue::Absent)
+        root["preferences"] =
+            Json::object({{"preselectionColor", Preference(s.preselectionColor)}});
+    std::vector<std::string> actions;
+    for (const Action& a : s.actions)
+        actions.push_back(WriteAction(a));
+    actions.insert(actions.end(), writtenActions.begin(), writtenActions.end());
+    std::string text = Layout(root, 1);
+    // The actions go in as written: one per line keeps a long session readable and its
+    // differences small.
+    text.resize(text.size() - 2);  // "\n}": the object goes on
+    text += ",\n  \"actions\": [";
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        text += (i ? ",\n    " : "\n    ") + actions[i];
+    text += actions.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return text;
+}
+
+std::string WriteScenario(const Scenario& s) {
+    return WriteScenario(s, {});
+}
+
+// Equality, member by member, for the round trip.
+
+bool operator==(const ViewSpec& a, const ViewSpec& b) {
+    return std::tie(a.shapeView, a.perspective, a.eye, a.target, a.up, a.fieldOfViewDegrees,
+                    a.parallelWidth, a.width,
+                    a.height) == std::tie(b.shapeView, b.perspective, b.eye, b.target, b.up,
+                                          b.fieldOfViewDegrees, b.parallelWidth, b.width, b.height);
+}
+
+bool operator==(const PartSpec& a, const PartSpec& b) {
+    return std::tie(a.id, a.min, a.max, a.instance, a.sbom, a.weld) ==
+           std::tie(b.id, b.min, b.max, b.instance, b.sbom, b.weld);
+}
+
+bool operator==(const LabelSpec& a, const LabelSpec& b) {
+    return std::tie(a.id, a.note, a.description, a.title, a.position, a.placement) ==
+           std::tie(b.id, b.note, b.description, b.title, b.position, b.placement);
+}
+
+bool operator==(const CenterLineSpec& a, const CenterLineSpec& b) {
+    return std::tie(a.id, a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio,
+                    a.frame, a.axisOrder, a.partID, a.attached, a.placement) ==
+           std::tie(b.id, b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio,
+                    b.frame, b.axisOrder, b.partID, b.attached, b.placement);
+}
+
+bool operator==(const PreferenceValue& a, const PreferenceValue& b) {
+    if (a.kind != b.kind)
+        return false;
+    switch (a.kind) {
+        case PreferenceValue::Integer:
+            return a.integer == b.integer;
+        case PreferenceValue::Colour:
+            return a.colour == b.colour;
+        case PreferenceValue::Text:
+            return a.text == b.text;
+        case PreferenceValue::Absent:
+            break;
+    }
+    return true;
+}
+
+bool operator==(const PickResultSpec& a, const PickResultSpec& b) {
+    return std::tie(a.object, a.asShadow, a.point) == std::tie(b.object, b.asShadow, b.point);
+}
+
+bool operator==(const Expectation& a, const Expectation& b) {
+    return std::tie(a.markup, a.tolerance, a.startPoint, a.endPoint, a.startExtension,
+                    a.endExtension, a.ratio, a.alongAxis, a.attached, a.points, a.partID, a.handles,
+                    a.shown, a.highlighted, a.pickedNode, a.endPointItem, a.startPointItem,
+                    a.connectionTarget, a.position, a.operations, a.lastOperation, a.undo, a.redo,
+                    a.controllerCalls, a.pendingPicks, a.cursor) ==
+           std::tie(b.markup, b.tolerance, b.startPoint, b.endPoint, b.startExtension,
+                    b.endExtension, b.ratio, b.alongAxis, b.attached, b.points, b.partID, b.handles,
+                    b.shown, b.highlighted, b.pickedNode, b.endPointItem, b.startPointItem,
+                    b.connectionTarget, b.position, b.operations, b.lastOperation, b.undo, b.redo,
+                    b.controllerCalls, b.pendingPicks, b.cursor);
+}
+
+bool operator==(const Action& a, const Action& b) {
+    return std::tie(a.kind, a.x, a.y, a.hasResults, a.results, a.status, a.preselectionColor,
+                    a.expect, a.comment) == std::tie(b.kind, b.x, b.y, b.hasResults, b.results,
+                                                     b.status, b.preselectionColor, b.expect,
+                                                     b.comment);
+}
+
+bool operator==(const Scenario& a, const Scenario& b) {
+    return std::tie(a.name, a.description, a.view, a.minCalloutSize, a.parts, a.labels, a.callouts,
+                    a.centerLines, a.preselectionColor, a.actions) ==
+           std::tie(b.name, b.description, b.view, b.minCalloutSize, b.parts, b.labels, b.callouts,
+                    b.centerLines, b.preselectionColor, b.actions);
+}
+
+}  // namespace replay
