@@ -78,7 +78,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
 
     const int n = static_cast<int>(points.size());
     // A line without its full layout has no nodes to move: nothing is grabbed.
-    if (points.size() >= kMinLayout && sphereDraggers.size() >= 2)
+    if (points.size() >= kMinLayout)
         pickedDragger = grabbed;
     switch (pickedDragger) {
         case StartPointDragger:
