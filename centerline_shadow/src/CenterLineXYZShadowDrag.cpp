@@ -47,6 +47,24 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
 }  // namespace
 
 bool CenterLineXYZShadow::HandleDragStart() {
+    // Which handle the press grabbed is read from the handles as they are now: finishing a
+    // pending drop below hands it to the controller, which may rebuild the shadow with new nodes.
+    const sxmu::ModelBase* node = draggedNode;
+    PickedDragger grabbed = NoDragger;
+    if (node == nullptr || sphereDraggers.size() < 2) {
+        // stays NoDragger
+    } else if (node == sphereDraggers[0].get()) {
+        grabbed = StartPointDragger;
+    } else if (jogAxis && node == jogAxis->arrow.get()) {
+        grabbed = JogDragger;
+    } else if (node == sphereDraggers[1].get()) {
+        grabbed = EndPointDragger;
+    } else if (startExtensionAxis && node == startExtensionAxis->arrow.get()) {
+        grabbed = StartExtensionDragger;
+    } else if (endExtensionAxis && node == endExtensionAxis->arrow.get()) {
+        grabbed = EndExtensionDragger;
+    }
+
     // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
     // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
     if (pendingPick != nullptr) {
@@ -59,32 +77,31 @@ bool CenterLineXYZShadow::HandleDragStart() {
     points = lineStrip->points;
 
     const int n = static_cast<int>(points.size());
-    const sxmu::ModelBase* node = draggedNode;
     // A line without its full layout has no nodes to move: nothing is grabbed.
-    const bool grabbable =
-        node != nullptr && points.size() >= kMinLayout && sphereDraggers.size() >= 2;
-    if (!grabbable) {
-        // stays NoDragger
-    } else if (node == sphereDraggers[0].get()) {
-        pickedDragger = StartPointDragger;
-        pickedNode = 1;
-        savedStartExtention = markup->GetStartExtention();
-        ResetExtention();
-    } else if (jogAxis && node == jogAxis->arrow.get()) {
-        pickedDragger = JogDragger;
-    } else if (node == sphereDraggers[1].get()) {
-        pickedDragger = EndPointDragger;
-        pickedNode = n - 2;
-        savedEndExtention = markup->GetEndExtention();
-        ResetExtention();
-    } else if (startExtensionAxis && node == startExtensionAxis->arrow.get()) {
-        pickedDragger = StartExtensionDragger;
-        pickedNode = 0;
-        savedStartExtention = markup->GetStartExtention();
-    } else if (endExtensionAxis && node == endExtensionAxis->arrow.get()) {
-        pickedDragger = EndExtensionDragger;
-        pickedNode = n - 1;
-        savedEndExtention = markup->GetEndExtention();
+    if (points.size() >= kMinLayout)
+        pickedDragger = grabbed;
+    switch (pickedDragger) {
+        case StartPointDragger:
+            pickedNode = 1;
+            savedStartExtention = markup->GetStartExtention();
+            ResetExtention();
+            break;
+        case EndPointDragger:
+            pickedNode = n - 2;
+            savedEndExtention = markup->GetEndExtention();
+            ResetExtention();
+            break;
+        case StartExtensionDragger:
+            pickedNode = 0;
+            savedStartExtention = markup->GetStartExtention();
+            break;
+        case EndExtensionDragger:
+            pickedNode = n - 1;
+            savedEndExtention = markup->GetEndExtention();
+            break;
+        case JogDragger:
+        case NoDragger:
+            break;
     }
     SetOff(pickedDragger);
     return true;

@@ -303,6 +303,38 @@ TEST_F(ExtensionDragEdge, AxisWithoutWindowDirectionMovesNothing) {
     }
 }
 
+// The stop writes a negative extension into the record (its end slot takes the extension point),
+// but the drawn line keeps running to the true end and back until the controller stores the
+// shadow's points and the shadow is rebuilt from the record.
+TEST_F(ExtensionDragEdge, NegativeExtensionIsDrawnToTheTrueEndUntilTheRebuild) {
+    MakeShadow(StraightLine({0, 0, 0}, {8, 0, 0}, 2.0f, 2.0f));
+    record->SetController(&controller);
+    const dg::DPoint3D grabbed = WindowOf(EndArrow());
+    const int pixels = Round(4 * PixelsPerUnit({10, 0, 0}, {1, 0, 0}));
+    sxmk::DragDriver driver(S());
+    driver.Start(EndArrowNode(), Round(grabbed.x), Round(grabbed.y));
+    driver.Move(Round(grabbed.x) - pixels, Round(grabbed.y));
+    driver.Release();
+
+    ASSERT_LT(record->GetEndExtention(), 0.0f);
+    const dg::DPoint3D extended = Stored()[3];
+    ExpectNear(extended, {6, 0, 0}, 0.05);
+    EXPECT_EQ(Stored()[2], extended);  // the record's line stops short
+    EXPECT_EQ(record->GetEndPoint(), dg::DPoint3D(8, 0, 0));
+    EXPECT_EQ(Drawn()[2], dg::DPoint3D(8, 0, 0));  // the drawn one still reaches the end
+    ExpectNear(Drawn()[3], extended, 1e-5);
+    // The controller is handed the drawn line; storing it applies the negative rule again.
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].shadowPoints[2], dg::DPoint3D(8, 0, 0));
+
+    // What the controller does with it: store the shadow's points, then rebuild the shadow.
+    record->SetPoints(shadow->GetPoints());
+    shadow->MarkupChanged();
+    EXPECT_EQ(Drawn(), Stored());
+    EXPECT_EQ(Drawn()[2], extended);
+    EXPECT_EQ(EndSphere()->location.GetPos(), dg::DPoint3D(8, 0, 0));
+}
+
 TEST_F(ExtensionDragEdge, WithoutControllerTheRecordStillTakesTheExtension) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
     const dg::DPoint3D grabbed = WindowOf(EndArrow());
@@ -445,6 +477,31 @@ TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
         EXPECT_EQ(controller.calls.size(), 1u);
         controller.calls.clear();
     }
+}
+
+// After the release the shadow still names the handle and node of the last drag; a Translate then
+// carries that handle along with its node, and only the next drag start picks anew.
+TEST_F(HandleDrag, LastDraggedHandleStaysPickedUntilTheNextDragStarts) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    const dg::DPoint3D grabbed = WindowOf(EndArrow());
+    {
+        sxmk::DragDriver driver(S());
+        driver.Start(EndArrowNode(), Round(grabbed.x), Round(grabbed.y));
+        driver.Move(Round(grabbed.x) + 20, Round(grabbed.y));
+        driver.Release();
+    }
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::EndExtensionDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), 3);
+
+    sxmk::DragDriver(S()).Translate(dg::DVec3(0, 0, 5));
+    ExpectNear(EndArrow()->location.GetPos(), Stored()[3] + dg::DVec3(0, 0, 5));
+    EXPECT_EQ(StartArrow()->location.GetPos(), Stored()[0]);  // other handles stay
+
+    sxmk::DragDriver line(S());
+    line.Start(Access::lineStrip(S()).get(), 300, 300);
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::NoDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    line.Release();
 }
 
 TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {

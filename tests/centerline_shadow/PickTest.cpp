@@ -2,6 +2,7 @@
 // on, attaches to, or springs back from.
 #include "DragTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sxk/Instance.h>
@@ -405,6 +406,57 @@ TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {
         EXPECT_EQ(Access::pendingPick(S()), nullptr);
         record->SetController(&controller);
     }
+}
+
+// Applies each drag the way a viewer does: stores the shadow's points, then rebuilds the shadow
+// (new handle nodes) at once.
+class RebuildingController : public dragtest::RecordingController {
+public:
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                          const du::SmartPtr<sxk::Markup>& shadow,
+                          const du::SmartPtr<sxk::Operation>& operation) override {
+        RecordingController::HandleShadowStop(markup, shadow, operation);
+        auto* line = dynamic_cast<sxmk::CenterLineXYZ*>(markup.get());
+        auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+        if (line && lineShadow) {
+            line->SetPoints(lineShadow->GetPoints());
+            lineShadow->MarkupChanged();
+        }
+        return true;
+    }
+};
+
+// The drop that a new drag finishes reaches such a controller in the middle of HandleDragStart;
+// the new drag still holds the handle it grabbed, as one of the rebuilt nodes.
+TEST_F(PointDrop, NextDragKeepsItsHandleWhenTheFinishedDropRebuildsTheShadow) {
+    MakeScene();
+    RebuildingController rebuilding;
+    record->SetController(&rebuilding);
+    const dg::DPoint3D released = DragAndRelease(false);
+    ASSERT_EQ(view->pendingPicks.size(), 1u);
+
+    const du::SmartPtr<sxmu::ModelBase> grabbed(StartSphereNode());
+    const dg::DPoint3D at = WindowOf(grabbed.get());
+    sxmk::DragDriver next(S());
+    next.Start(grabbed.get(), Round(at.x), Round(at.y));
+    ASSERT_EQ(rebuilding.calls.size(), 1u);
+    EXPECT_EQ(record->GetEndPoint(), released);
+    EXPECT_NE(StartSphereNode(), grabbed.get());  // the rebuild made new handles
+    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
+    EXPECT_EQ(shadow->GetPickedNode(), 1);
+    EXPECT_EQ(record->GetStartExtention(), 0.0f);
+    EXPECT_THAT(Children(), testing::UnorderedElementsAre(StartSphere(), Line()));
+
+    next.Move(Round(at.x) + 20, Round(at.y));
+    EXPECT_NE(StartSphere()->location.GetPos(), lineSpec.start);
+    next.Release();
+    ASSERT_TRUE(view->CompletePick({}, 0));  // the end point's late pick changes nothing
+    EXPECT_EQ(rebuilding.calls.size(), 1u);
+    ASSERT_TRUE(view->CompletePick({}, 0));  // nothing of its part: the start springs back
+    EXPECT_EQ(record->GetStartPoint(), lineSpec.start);
+    EXPECT_EQ(record->GetStartExtention(), lineSpec.startExt);
+    EXPECT_EQ(rebuilding.calls.size(), 2u);
+    record->SetController(nullptr);
 }
 
 TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {

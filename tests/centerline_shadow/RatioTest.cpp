@@ -133,6 +133,21 @@ TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
     }
 }
 
+// A step that puts the jog exactly on the start leaves the ratio at 0, and 0 times any ratio is
+// below the threshold: the next step reflects the extended start again whichever way the jog
+// moves, so a jog that goes on past the start ends with the extended start on the outer side.
+TEST_F(Ratio, RatioLeftAtZeroReflectsTheStartOnTheNextStepWhicheverWay) {
+    MakeShadow(JogLine(0.5f));
+    StartJogDrag();
+    Access::ChangeRatio(S(), dg::DVec3(-5, 0, 0));  // the first jog point onto the start
+    EXPECT_EQ(record->GetDivRation(), 0.0f);
+    ExpectNear(Stored()[0], {1, 0, 0});  // reflected: the ratio changed sign by reaching 0
+    Access::ChangeRatio(S(), dg::DVec3(-7, 0, 0));
+    EXPECT_NEAR(record->GetDivRation(), -0.2f, 1e-6);
+    ExpectNear(Stored()[0], {-1, 0, 0});  // reflected back, although the jog is past the start
+    ExpectNear(Built(JogLine(-0.2f))[0], {1, 0, 0});  // where a path of that ratio has it
+}
+
 TEST_F(Ratio, StraightLineHasNoJogToMove) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
     StartJogDrag();

@@ -523,10 +523,12 @@ void Session::Release(ActionLog& log) {
     const std::size_t picksBefore = scene.shapeView ? scene.shapeView->pendingPicks.size() : 0;
     driver->Release();
     driver.reset();
+    const sxk::Markup* dragged = draggedShadow->MarkupOfShadow().get();
     draggedShadow = nullptr;
     log.headline += ": drag stopped";
     log.details.push_back("HandleDragStop");
     if (scene.shapeView && scene.shapeView->pendingPicks.size() > picksBefore) {
+        controller.AwaitDrop(dragged);
         const auto& pick = scene.shapeView->pendingPicks.back();
         char flags[16];
         std::snprintf(flags, sizeof flags, "0x%04X", pick.flags);

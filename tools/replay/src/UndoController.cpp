@@ -49,10 +49,27 @@ void UndoController::BeginDrag(const sxk::Markup* markup) {
     const std::optional<Target> t = Find(markup);
     if (!t)
         return;
+    // A drop still waiting for its pick keeps its snapshot: the new drag finishes that drop
+    // before it changes anything (HandleDragStart), and its own snapshot is taken again then.
+    bool dropPending = false;
     dragStarts.erase(std::remove_if(dragStarts.begin(), dragStarts.end(),
-                                    [&](const Snapshot& s) { return s.target == *t; }),
+                                    [&](const DragStart& s) {
+                                        if (!(s.state.target == *t))
+                                            return false;
+                                        dropPending = dropPending || s.dropPending;
+                                        return !s.dropPending;
+                                    }),
                      dragStarts.end());
-    dragStarts.push_back(Capture(*t));
+    dragStarts.push_back(DragStart{Capture(*t), false, dropPending});
+}
+
+void UndoController::AwaitDrop(const sxk::Markup* markup) {
+    const std::optional<Target> t = Find(markup);
+    for (auto it = dragStarts.rbegin(); t && it != dragStarts.rend(); ++it)
+        if (it->state.target == *t) {
+            it->dropPending = true;
+            return;
+        }
 }
 
 bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
@@ -72,10 +89,13 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
     Entry entry;
     entry.hasOperation = static_cast<bool>(operation);
     entry.name = operation ? operation->GetName() : kUnnamedEdit;
+    // The oldest start of the markup: a drop that waited for its pick before a newer drag.
     const auto start = std::find_if(dragStarts.begin(), dragStarts.end(),
-                                    [&](const Snapshot& s) { return s.target == *t; });
+                                    [&](const DragStart& s) { return s.state.target == *t; });
     // A stop without a drag of ours (a broadcast, say): undo returns to the state found now.
-    entry.before = start != dragStarts.end() ? *start : Capture(*t);
+    entry.before = start != dragStarts.end() ? start->state : Capture(*t);
+    if (start != dragStarts.end() && start->dropPending)
+        dragStarts.erase(start);
 
     bool changed = false;
     if (t->callout) {
@@ -120,13 +140,22 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
             sxk::RecordOperation(operation);
         }
     }
+    // A newer drag of the markup is starting: what this drop left is where that drag begins.
+    for (DragStart& s : dragStarts)
+        if (s.state.target == *t && s.retakeAtStop) {
+            s.state = Capture(*t);
+            s.retakeAtStop = false;
+            entry.after = s.state;
+            entry.afterTaken = true;
+        }
     pending.push_back(entry);
     return changed;
 }
 
 void UndoController::SettleAction() {
     for (Entry& entry : pending) {
-        entry.after = Capture(entry.before.target);
+        if (!entry.afterTaken)
+            entry.after = Capture(entry.before.target);
         const std::string id = IdOf(entry.before.target);
         const bool same = entry.before.target.callout ? entry.before.callout == entry.after.callout
                                                       : entry.before.line == entry.after.line;

@@ -27,6 +27,9 @@ public:
     // Snapshots the markup as the drag begins: what undo returns to, whatever the shadow writes
     // into the record during the drag.
     void BeginDrag(const sxk::Markup* markup);
+    // The drag of this markup ended in a drop that waits for its pick: its snapshot stays for
+    // that drop, also when a new drag of the markup begins first.
+    void AwaitDrop(const sxk::Markup* markup);
     // Closes the stops of the action just played: their undo entries get the state after it.
     void SettleAction();
     bool Undo();
@@ -59,6 +62,14 @@ private:
         bool hasOperation = true;
         Snapshot before;
         Snapshot after;
+        bool afterTaken = false;  // at the stop, since a newer drag goes on in the same action
+    };
+    // A drag's snapshot from its press, until its stop has come.
+    struct DragStart {
+        Snapshot state;
+        bool dropPending = false;   // released; its drop waits for the pick
+        bool retakeAtStop = false;  // begun while an earlier drop was pending: taken again once
+                                    // the new drag has finished that drop
     };
 
     std::optional<Target> Find(const sxk::Markup* markup) const;
@@ -67,7 +78,7 @@ private:
     std::string IdOf(const Target& target) const;
 
     ReplayScene& scene;
-    std::vector<Snapshot> dragStarts;
+    std::vector<DragStart> dragStarts;
     std::vector<Entry> pending;
     std::vector<Entry> undoStack;
     std::vector<Entry> redoStack;
