@@ -291,9 +291,9 @@ std::string PlayLiveAndExport(const Scenario& scenario, std::size_t& expectsAdde
     for (const Action& a : live.Script())
         live.Play(a);
     const std::string text = live.Export();
-    const std::size_t scripted =
+    const auto scripted = static_cast<std::size_t>(
         std::count_if(scenario.actions.begin(), scenario.actions.end(),
-                      [](const Action& a) { return a.kind == Action::Expect; });
+                      [](const Action& a) { return a.kind == Action::Expect; }));
     const Scenario exported = Parse(text);
     expectsAdded = static_cast<std::size_t>(
                        std::count_if(exported.actions.begin(), exported.actions.end(),
@@ -309,9 +309,9 @@ TEST_F(LiveSessionTest, ExportedSessionsReplayWithEveryExpectationHolding) {
     for (const auto& [name, text] : DefaultAndExamples()) {
         SCOPED_TRACE(name);
         const Scenario scenario = Parse(text);
-        const std::size_t drags =
+        const auto drags = static_cast<std::size_t>(
             std::count_if(scenario.actions.begin(), scenario.actions.end(),
-                          [](const Action& a) { return a.kind == Action::Press; });
+                          [](const Action& a) { return a.kind == Action::Press; }));
         std::size_t added = 0;
         const std::string exported = PlayLiveAndExport(scenario, added);
         EXPECT_GE(added, drags > 0 ? 1u : 0u);
