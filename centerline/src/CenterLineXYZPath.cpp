@@ -199,6 +199,7 @@ void CenterLineXYZ::BuildPoints(dg::DPoint3D start, dg::DPoint3D end, bool mode,
     axisFrame = frame;
 }
 
+// The record's two extension operations, on the helpers that BuildPoints uses directly.
 void CenterLineXYZ::GetExtentedPoints(dg::DPoint3D& outStart, dg::DPoint3D& outEnd, float startExt,
                                       float endExt, dg::DPoint3D start, dg::DPoint3D end) {
     StraightExtensions(outStart, outEnd, startExt, endExt, start, end);

@@ -57,9 +57,9 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
         if (view)
             static_cast<void>(view->GetDefaultPreferences(preferences));
 
-        // The preselected sets of the spheres and, in Initialize, of the arrows are built once,
-        // in the view's preselection colour when it has one: the sets that the preference hook
-        // would build at once in their place, without the default ones before them.
+        // The preselected sets (the spheres' here, the arrows' in Initialize) are built once, in
+        // the view's preselection colour when it has one, rather than in the default colour and
+        // then again by the preference hook.
         dg::Color preselectColour = defaultHandleColor;
         static_cast<void>(ReadPreselectionColour(preferences, preselectColour));
         preselectRenderAttrs = MakeRenderAttrs(preselectColour, 2, 2);
@@ -120,7 +120,8 @@ void CenterLineXYZShadow::Initialize() {
         lineStrip->AppendPoint(p);
     points = lineStrip->points;
 
-    // The arrows' preselected sets take the colour in use, which the preference hook set.
+    // The arrows' preselected sets take the preselection colour in use, the one that the
+    // spheres' preselected set holds.
     const dg::Color preselectColour = preselectRenderAttrs->color;
     jogAxis = new TranslatorAxis(markup->GetMainAxisDirection(), preselectColour);
     startExtensionAxis = new TranslatorAxis(startExtensionDir, preselectColour);

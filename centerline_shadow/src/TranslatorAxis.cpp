@@ -17,19 +17,6 @@ constexpr double kHeadRing = 0.135;
 constexpr int kRingSegments = 10;
 constexpr double kArrowScreenScale = 0.07;
 
-du::ConstSmartPtr<attrs::FillAttr> ShareSolidFill(const attrs::FillAttr& fill) {
-    du::ConstSmartPtr<attrs::FillAttr> shared;
-    attrs::Server::Instance()->ShareFillAttr(shared, fill);
-    return shared;
-}
-
-attrs::FillAttr SolidFill(const dg::Color& colour) {
-    attrs::FillAttr fill;
-    fill.fillStyle = 0;
-    fill.color = colour;
-    return fill;
-}
-
 }  // namespace
 
 du::SmartPtr<sxmu::RenderAttrsVector> MakeRenderAttrs(const dg::Color& colour, int weight,
@@ -47,7 +34,12 @@ du::SmartPtr<sxmu::RenderAttrsVector> MakeRenderAttrs(const dg::Color& colour, i
 }
 
 du::ConstSmartPtr<attrs::FillAttr> MakeFillAttrs(const dg::Color& colour) {
-    return ShareSolidFill(SolidFill(colour));
+    attrs::FillAttr fill;
+    fill.fillStyle = 0;
+    fill.color = colour;
+    du::ConstSmartPtr<attrs::FillAttr> shared;
+    attrs::Server::Instance()->ShareFillAttr(shared, fill);
+    return shared;
 }
 
 du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
