@@ -66,20 +66,6 @@ protected:
                    ? 0.0f
                    : std::uniform_real_distribution<float>(-50.0f, 50.0f)(rng);
     }
-    dg::FMat33 RandomRotation() {
-        std::normal_distribution<double> n(0.0, 1.0);
-        double w = n(rng), x = n(rng), y = n(rng), z = n(rng);
-        const double len = std::sqrt(w * w + x * x + y * y + z * z);
-        w /= len;
-        x /= len;
-        y /= len;
-        z /= len;
-        auto f = [](double v) { return static_cast<float>(v); };
-        return dg::FMat33(
-            f(1 - 2 * (y * y + z * z)), f(2 * (x * y + w * z)), f(2 * (x * z - w * y)),
-            f(2 * (x * y - w * z)), f(1 - 2 * (x * x + z * z)), f(2 * (y * z + w * x)),
-            f(2 * (x * z + w * y)), f(2 * (y * z - w * x)), f(1 - 2 * (x * x + y * y)));
-    }
     // Rows of the identity permuted, each with a sign: the frame's axes along the world's.
     dg::FMat33 RandomSignedPermutation() {
         int rows[3] = {0, 1, 2};
@@ -120,7 +106,7 @@ TEST_F(PathAgainstReference, AgreesOverRandomFramesEndsAndAxisOrders) {
             switch (iteration % 5) {
                 case 0:
                 case 1:
-                    rotation = RandomRotation();
+                    rotation = RandomRotation(rng);
                     break;
                 case 2:
                     rotation = RandomSignedPermutation();
