@@ -32,8 +32,16 @@ bin=$build/bin/illsxmk_drag_session
 
 command -v valgrind >/dev/null || { echo "callgrind.sh: valgrind is not installed" >&2; exit 1; }
 if [ "$build" = build/release ]; then
-    [ -f build/release/CMakeCache.txt ] || cmake --preset release >/dev/null
-    cmake --build --preset release --target illsxmk_drag_session >/dev/null
+    # Quiet when it works; the compiler's output when it does not.
+    log=$(mktemp)
+    if ! { [ -f build/release/CMakeCache.txt ] || cmake --preset release; } >"$log" 2>&1 ||
+        ! cmake --build --preset release --target illsxmk_drag_session >>"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "callgrind.sh: building illsxmk_drag_session (release preset) failed" >&2
+        exit 1
+    fi
+    rm -f "$log"
 elif [ ! -x "$bin" ]; then
     echo "callgrind.sh: $bin not found; build the target illsxmk_drag_session" >&2
     exit 1
