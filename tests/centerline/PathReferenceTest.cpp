@@ -149,7 +149,7 @@ TEST_F(PathAgainstReference, RefusesTheSameFramesAndAxisOrders) {
         dg::FMat33(0, 0, 0, 0, 0, 0, 0, 0, 0),
         dg::FMat33(1, 0, 0, 1, 0, 0, 0, 0, 1),       // two equal axes
         dg::FMat33(1, 2, 3, 2, 4, 6, 0, 0, 1),       // dependent rows
-        dg::FMat33(1, 0, 0, 0, 1, 1e-7f, 0, 1, 0),   // dependent up to rounding
+        dg::FMat33(1, 0, 0, 0, 1, 1e-7f, 0, 1, 0),   // nearly dependent rows, still invertible
         dg::FMat33(1, 0, 0, 0, 1e-5f, 0, 0, 0, 1),   // thin but invertible
         dg::FMat33(1, 0, 0, 0, 1e-15f, 0, 0, 0, 1),  // thinner than the test allows
         dg::FMat33(1, 0, 0, 0, nan, 0, 0, 0, 1),
