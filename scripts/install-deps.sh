@@ -29,10 +29,11 @@ done
 # python3 runs the interface checks (exported names, virtual tables); binutils (nm, c++filt)
 # comes with g++, and binutils-mingw-w64-i686 (objdump, c++filt) with the cross compiler.
 # clang with libc++ builds the second native suite (GoogleTest from its sources in
-# /usr/src/googletest, which libgtest-dev ships).
+# /usr/src/googletest, which libgtest-dev ships); valgrind (callgrind and its client-request
+# header) measures the budgets of bench/budgets.txt.
 native_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
              nlohmann-json3-dev clang-format clang-tidy gcovr python3
-             clang libc++-14-dev libc++abi-14-dev)
+             clang libc++-14-dev libc++abi-14-dev valgrind)
 windows_pkgs=(g++-mingw-w64-i686 wine wine32:i386)
 
 is_installed() {

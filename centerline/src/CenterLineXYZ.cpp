@@ -78,6 +78,7 @@ void CenterLineXYZ::SetPoints(std::vector<dg::DPoint3D> list) {
 
     std::vector<dg::DPoint3D>& stored = *GetPoints();
     stored.clear();
+    stored.reserve(n);
     for (const dg::DPoint3D& p : list)
         AppendPoint(p);
     if (alongAxis)

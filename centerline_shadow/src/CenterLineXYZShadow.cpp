@@ -4,6 +4,7 @@
 #include <sxmk/MarkupData.h>
 
 #include "PickEvent.h"
+#include "PreselectionColour.h"
 
 #include <cstddef>
 
@@ -55,20 +56,21 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
         if (view)
             static_cast<void>(view->GetDefaultPreferences(preferences));
 
-        preselectRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+        // The preselected sets (the spheres' here, the arrows' in Initialize) are built once, in
+        // the view's preselection colour when it has one, rather than in the default colour and
+        // then again by the preference hook.
+        dg::Color preselectColour = defaultHandleColor;
+        static_cast<void>(ReadPreselectionColour(preferences, preselectColour));
+        preselectRenderAttrs = MakeRenderAttrs(preselectColour, 2, 2);
         normalRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
-        attrs::FillAttr fill;
-        fill.fillStyle = 0;
-        fill.color = defaultHandleColor;
-        attrs::Server::Instance()->ShareFillAttr(normalFillAttrs, fill);
-        attrs::Server::Instance()->ShareFillAttr(preselectFillAttrs, fill);
+        normalFillAttrs = MakeFillAttrs(defaultHandleColor);
+        preselectFillAttrs = MakeFillAttrs(preselectColour);
 
         // A record without an anchor node keeps the default reference point.
         if (markup->anchorNode)
             SetRefPoint(markup->anchorNode->location.GetPos());
 
         Initialize();
-        CenterLineXYZShadow::OnApplyPreferences(preferences);
 
         du::SmartPtr<MarkupData> data(new MarkupData(this));
         data->SetModelBase(rootContainer);
@@ -112,13 +114,17 @@ void CenterLineXYZShadow::Initialize() {
     sphereDraggers[0] = SphereDraggerFactory(markup->GetStartPoint());
     sphereDraggers[1] = SphereDraggerFactory(markup->GetEndPoint());
 
+    lineStrip->points.reserve(lineStrip->points.size() + list.size());
     for (const dg::DPoint3D& p : list)
         lineStrip->AppendPoint(p);
     points = lineStrip->points;
 
-    jogAxis = new TranslatorAxis(markup->GetMainAxisDirection());
-    startExtensionAxis = new TranslatorAxis(startExtensionDir);
-    endExtensionAxis = new TranslatorAxis(endExtensionDir);
+    // The arrows' preselected sets take the preselection colour in use, the one that the
+    // spheres' preselected set holds.
+    const dg::Color preselectColour = preselectRenderAttrs->color;
+    jogAxis = new TranslatorAxis(markup->GetMainAxisDirection(), preselectColour);
+    startExtensionAxis = new TranslatorAxis(startExtensionDir, preselectColour);
+    endExtensionAxis = new TranslatorAxis(endExtensionDir, preselectColour);
 
     SetArrowsDir();
 
@@ -162,13 +168,6 @@ void CenterLineXYZShadow::MarkupChanged() {
     preselectHighlighted = false;
 
     Initialize();
-
-    // The new arrows start in the default preselection colour; keep the one in use.
-    const dg::Color preselectColour = preselectRenderAttrs->color;
-    jogAxis->SetPreselectColor(preselectColour);
-    startExtensionAxis->SetPreselectColor(preselectColour);
-    endExtensionAxis->SetPreselectColor(preselectColour);
-
     NotifyContentChanged();
 }
 

@@ -1,6 +1,8 @@
 // The preselection colour of the centre-line handles, from the viewer's preferences.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "PreselectionColour.h"
+
 namespace sxmk {
 
 namespace {
@@ -9,12 +11,20 @@ const char* const preselectionColorKey = "General/Navigation/preselection_color"
 
 }  // namespace
 
-void CenterLineXYZShadow::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& preferences) {
+bool ReadPreselectionColour(const du::SmartPtr<sxk::Preferences>& preferences, dg::Color& colour) {
     // A view without default preferences hands the constructor none.
     if (!preferences)
-        return;
-    dg::Color colour(0.0f, 0.0f, 0.0f, 1.0f);
-    if (!preferences->GetIntUIAsColor(preselectionColorKey, colour, nullptr))
+        return false;
+    dg::Color read(0.0f, 0.0f, 0.0f, 1.0f);
+    if (!preferences->GetIntUIAsColor(preselectionColorKey, read, nullptr))
+        return false;
+    colour = read;
+    return true;
+}
+
+void CenterLineXYZShadow::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& preferences) {
+    dg::Color colour;
+    if (!ReadPreselectionColour(preferences, colour))
         return;
 
     // Only the preselected sets are replaced: a handle highlighted now keeps drawing the sets

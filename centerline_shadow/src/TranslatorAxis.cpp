@@ -17,19 +17,6 @@ constexpr double kHeadRing = 0.135;
 constexpr int kRingSegments = 10;
 constexpr double kArrowScreenScale = 0.07;
 
-du::ConstSmartPtr<attrs::FillAttr> ShareSolidFill(const attrs::FillAttr& fill) {
-    du::ConstSmartPtr<attrs::FillAttr> shared;
-    attrs::Server::Instance()->ShareFillAttr(shared, fill);
-    return shared;
-}
-
-attrs::FillAttr SolidFill(const dg::Color& colour) {
-    attrs::FillAttr fill;
-    fill.fillStyle = 0;
-    fill.color = colour;
-    return fill;
-}
-
 }  // namespace
 
 du::SmartPtr<sxmu::RenderAttrsVector> MakeRenderAttrs(const dg::Color& colour, int weight,
@@ -47,7 +34,12 @@ du::SmartPtr<sxmu::RenderAttrsVector> MakeRenderAttrs(const dg::Color& colour, i
 }
 
 du::ConstSmartPtr<attrs::FillAttr> MakeFillAttrs(const dg::Color& colour) {
-    return ShareSolidFill(SolidFill(colour));
+    attrs::FillAttr fill;
+    fill.fillStyle = 0;
+    fill.color = colour;
+    du::ConstSmartPtr<attrs::FillAttr> shared;
+    attrs::Server::Instance()->ShareFillAttr(shared, fill);
+    return shared;
 }
 
 du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
@@ -66,6 +58,7 @@ du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
     // first). The ring's x is scaled together with its radius.
     const double pi = std::acos(-1.0);
     const double k = kHeadTip - 1.0 / std::tan(pi / 8.0);
+    head->points.reserve(kRingSegments + 2);
     head->AppendPoint(dg::DPoint3D(kHeadTip, 0.0, 0.0));
     for (int i = 0; i <= kRingSegments; ++i) {
         const double theta = i * 2.0 * pi / kRingSegments;
@@ -74,22 +67,24 @@ du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
     }
     line->SetArrowHead(head);
 
+    line->points.reserve(2);
     line->AppendPoint(dg::DPoint3D::ORIGIN);
     line->AppendPoint(dg::DPoint3D(tip.x, tip.y, tip.z));
     return line;
 }
 
-TranslatorAxis::TranslatorAxis(const dg::DVec3& tip) {
+TranslatorAxis::TranslatorAxis(const dg::DVec3& tip) : TranslatorAxis(tip, defaultHandleColor) {}
+
+TranslatorAxis::TranslatorAxis(const dg::DVec3& tip, const dg::Color& preselectColour) {
     arrow = MakeArrow(tip);
     arrow->screenScale.Set(kArrowScreenScale, kArrowScreenScale, kArrowScreenScale);
 
-    const attrs::FillAttr fill = SolidFill(defaultHandleColor);
-    preselectHeadFill = ShareSolidFill(fill);
-    preselectLineAttrs = MakeRenderAttrs(defaultHandleColor, 4, 5);
+    preselectHeadFill = MakeFillAttrs(preselectColour);
+    preselectLineAttrs = MakeRenderAttrs(preselectColour, 4, 5);
     lineAttrs = MakeRenderAttrs(defaultHandleColor, 3, 5);
-    preselectHeadAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+    preselectHeadAttrs = MakeRenderAttrs(preselectColour, 2, 2);
     headAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
-    headFill = ShareSolidFill(fill);
+    headFill = MakeFillAttrs(defaultHandleColor);
 
     ClearHighlight();
 }

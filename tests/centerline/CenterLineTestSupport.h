@@ -4,6 +4,7 @@
 #include <PointPrinting.h>
 
 #include <dg/Location.h>
+#include <dg/Matrix.h>
 #include <dg/Vector.h>
 #include <du/SmartPtr.h>
 #include <sxmk/CenterLineXYZ.h>
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <random>
 #include <vector>
 
 namespace centerlinetest {
@@ -44,6 +46,21 @@ inline ::testing::AssertionResult ListNear(const Points& actual, const Points& e
                    << "point " << i << " is " << ::testing::PrintToString(actual[i])
                    << ", expected " << ::testing::PrintToString(expected[i]);
     return ::testing::AssertionSuccess();
+}
+
+// A uniformly random rotation (from a random unit quaternion), rounded to float.
+inline dg::FMat33 RandomRotation(std::mt19937& gen) {
+    std::normal_distribution<double> n(0.0, 1.0);
+    double w = n(gen), x = n(gen), y = n(gen), z = n(gen);
+    const double len = std::sqrt(w * w + x * x + y * y + z * z);
+    w /= len;
+    x /= len;
+    y /= len;
+    z /= len;
+    auto f = [](double v) { return static_cast<float>(v); };
+    return dg::FMat33(f(1 - 2 * (y * y + z * z)), f(2 * (x * y + w * z)), f(2 * (x * z - w * y)),
+                      f(2 * (x * y - w * z)), f(1 - 2 * (x * x + z * z)), f(2 * (y * z + w * x)),
+                      f(2 * (x * z + w * y)), f(2 * (y * z - w * x)), f(1 - 2 * (x * x + y * y)));
 }
 
 // Everything a build takes, with the defaults of the worked examples.

@@ -210,20 +210,6 @@ TEST_F(PathBuild, StoresModeExtensionsFrameAndOrderButNothingElse) {
 // Random frames, ends, ratios and extensions, for all six axis orders.
 class PathProperties : public RecordTest {
 protected:
-    static dg::FMat33 RandomRotation(std::mt19937& gen) {
-        std::normal_distribution<double> n(0.0, 1.0);
-        double w = n(gen), x = n(gen), y = n(gen), z = n(gen);
-        const double len = std::sqrt(w * w + x * x + y * y + z * z);
-        w /= len;
-        x /= len;
-        y /= len;
-        z /= len;
-        auto f = [](double v) { return static_cast<float>(v); };
-        return dg::FMat33(
-            f(1 - 2 * (y * y + z * z)), f(2 * (x * y + w * z)), f(2 * (x * z - w * y)),
-            f(2 * (x * y - w * z)), f(1 - 2 * (x * x + z * z)), f(2 * (y * z + w * x)),
-            f(2 * (x * z + w * y)), f(2 * (y * z - w * x)), f(1 - 2 * (x * x + y * y)));
-    }
     static dg::DVec3 Axis(const dg::FMat33& r, int i) {
         dg::DVec3 a(r.m[i][0], r.m[i][1], r.m[i][2]);
         a.Normalize();

@@ -200,6 +200,33 @@ TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
     }
 }
 
+// The preselected sets are built once, in the view's preselection colour: a colour costs neither
+// construction nor a rebuild a single allocation more than the default colour does.
+TEST_F(DragMemory, PreselectionColourAddsNoAllocationToConstructionOrRebuild) {
+    MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+    shadow = nullptr;
+    if (!LibraryAllocatesHere())
+        GTEST_SKIP() << kOwnRuntime;
+
+    long construction[2];
+    long rebuild[2];
+    for (const bool coloured : {false, true}) {
+        if (coloured)
+            preferences->SetColor("General/Navigation/preselection_color",
+                                  dg::Color(1.0f, 0.5f, 0.0f, 1.0f));
+        du::SmartPtr<Shadow> built;
+        construction[coloured] =
+            testsupport::AllocationsDuring([&] { built = ConstructFor(record); });
+        ASSERT_TRUE(built);
+        EXPECT_EQ(built->GetPoints(), *record->GetPoints());
+        EXPECT_EQ(Access::jogAxis(*built)->preselectLineAttrs->color,
+                  coloured ? dg::Color(1.0f, 0.5f, 0.0f, 1.0f) : sxmk::defaultHandleColor);
+        rebuild[coloured] = testsupport::AllocationsDuring([&] { built->MarkupChanged(); });
+    }
+    EXPECT_EQ(construction[true], construction[false]);
+    EXPECT_EQ(rebuild[true], rebuild[false]);
+}
+
 // A heap allocation that fails inside the shadow's constructor surfaces as std::bad_alloc from
 // ConstructShadow, and everything built so far is released: the shadow's pool memory, its nodes,
 // its appearance sets and its reference to the record.

@@ -51,6 +51,35 @@ TEST_F(ArrowHandle, FillIsSolidAndRequestedAnewEachTime) {
     EXPECT_NE(first.get(), second.get());
 }
 
+// Built in a preselection colour, an arrow holds what one built in the default colour holds after
+// SetPreselectColor: the same sets, each a separate object, the node showing the normal ones.
+TEST_F(ArrowHandle, ColouredConstructionEqualsRecolouring) {
+    du::SmartPtr<TranslatorAxis> coloured(new TranslatorAxis(dg::DVec3(0.0, 2.0, 0.0), kOrange));
+    du::SmartPtr<TranslatorAxis> recoloured(new TranslatorAxis(dg::DVec3(0.0, 2.0, 0.0)));
+    recoloured->SetPreselectColor(kOrange);
+    const auto renderSets = [](const TranslatorAxis& a) {
+        return std::vector<const sxmu::RenderAttrsVector*>{
+            a.preselectLineAttrs.get(), a.lineAttrs.get(), a.preselectHeadAttrs.get(),
+            a.headAttrs.get()};
+    };
+    const auto made = renderSets(*coloured), expected = renderSets(*recoloured);
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        EXPECT_EQ(made[i]->color, expected[i]->color) << i;
+        EXPECT_EQ(made[i]->weight, expected[i]->weight) << i;
+        EXPECT_EQ(made[i]->mode, expected[i]->mode) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(made[i], made[j]);
+    }
+    EXPECT_EQ(coloured->preselectHeadFill->color, kOrange);
+    EXPECT_EQ(coloured->headFill->color, sxmk::defaultHandleColor);
+    EXPECT_NE(coloured->preselectHeadFill, coloured->headFill);
+    EXPECT_EQ(coloured->arrow->GetRenderAttrsVector(), coloured->lineAttrs);
+    EXPECT_EQ(coloured->arrow->GetArrowHead()->GetRenderAttrsVector(), coloured->headAttrs);
+    EXPECT_EQ(coloured->arrow->GetArrowHead()->fillAttrs, coloured->headFill);
+    EXPECT_EQ(coloured->arrow->points, recoloured->arrow->points);
+    EXPECT_EQ(coloured->arrow->GetArrowHead()->points, recoloured->arrow->GetArrowHead()->points);
+}
+
 TEST_F(ArrowHandle, NewArrowIsAScreenSizedLineToTheTipWithAConeHead) {
     du::SmartPtr<TranslatorAxis> axis(new TranslatorAxis(dg::DVec3(0.0, 2.0, 0.0)));
     const auto& arrow = axis->arrow;

@@ -27,6 +27,9 @@ ILLSXMK_API du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip);
 class ILLSXMK_API TranslatorAxis : public du::RefCounted {
 public:
     explicit TranslatorAxis(const dg::DVec3& tip);
+    // The same with the preselected sets built in the given colour rather than the default one
+    // (as if SetPreselectColor had followed, without building the default sets first).
+    TranslatorAxis(const dg::DVec3& tip, const dg::Color& preselectColour);
     TranslatorAxis(const TranslatorAxis&) = delete;
     TranslatorAxis& operator=(const TranslatorAxis&) = delete;
     ~TranslatorAxis() override;
