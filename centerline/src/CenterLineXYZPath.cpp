@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 
 namespace sxmk {
 
@@ -42,7 +43,7 @@ public:
 
     // The point in the frame's local coordinates, component i in local[i].
     void ToLocal(const dg::DPoint3D& p, double (&local)[3]) const {
-        for (int c = 0; c < 3; ++c)
+        for (std::size_t c = 0; c < 3; ++c)
             local[c] = p.x * toLocal[0][c] + p.y * toLocal[1][c] + p.z * toLocal[2][c];
     }
     // The frame's axis i scaled by length: the local vector with only component i set, taken to
