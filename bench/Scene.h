@@ -4,7 +4,7 @@
 // centre lines they measure, and drags of each handle driven as the viewer drives them.
 
 #include "CenterLineXYZShadowTestAccess.h"
-#include "LineSpec.h"
+#include "LineInput.h"
 
 #include <dg/Camera3D.h>
 #include <dg/Location.h>
@@ -28,7 +28,7 @@ using Access = sxmk::CenterLineXYZShadowTestAccess;
 
 constexpr const char* kPreselectionColorKey = "General/Navigation/preselection_color";
 
-using LineInput = testsupport::LineSpec;
+using testsupport::LineInput;
 
 // A line across the view with both extensions; along axis, its frame turned 30 degrees about Z
 // and placed off the origin (the position must not matter), axis order X, Z, Y.

@@ -19,7 +19,7 @@ using dragtest::DragFixture;
 using dragtest::ExpectNear;
 using dragtest::ViewSetup;
 using testing::UnorderedElementsAreArray;
-using testsupport::LineSpec;
+using testsupport::LineInput;
 using testsupport::StraightLine;
 
 using Nodes = std::vector<const sxmu::ModelBase*>;
@@ -43,8 +43,8 @@ protected:
 };
 
 TEST_P(PointDrag, FreeEndFollowsThePointerAndStaysWhereDroppedOnNothing) {
-    const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
-    MakeDragShadow(lineSpec, GetParam());
+    const LineInput lineInput = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
+    MakeDragShadow(lineInput, GetParam());
     const std::vector<dg::DPoint3D> storedBefore = Stored();
     const dg::DPoint3D grabbed = WindowOf(EndSphere());
     const int x0 = Round(grabbed.x);
@@ -108,8 +108,8 @@ TEST_P(PointDrag, FreeEndFollowsThePointerAndStaysWhereDroppedOnNothing) {
 }
 
 TEST_P(PointDrag, StartDroppedOnItsOwnPartLandsOnThePickedPoint) {
-    const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.5f, 2.0f);
-    MakeDragShadow(lineSpec, GetParam());
+    const LineInput lineInput = StraightLine({0, 0, 0}, {10, 0, 0}, 1.5f, 2.0f);
+    MakeDragShadow(lineInput, GetParam());
     du::Symbol part("/product/shaft");
     record->SetPartID(part);
     const du::SmartPtr<sxk::Instance> instance(new sxk::Instance(part));
@@ -204,8 +204,8 @@ TEST_P(ExtensionDrag, ArrowFollowsThePointerAlongItsAxisAndStoresTheSignedLength
     };
     for (const Case& c : {Case{false, 1.0}, Case{false, -5.0}, Case{true, 3.0}, Case{true, -4.5}}) {
         SCOPED_TRACE(testing::Message() << (c.atStart ? "start " : "end ") << c.units);
-        const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
-        MakeDragShadow(lineSpec, GetParam());
+        const LineInput lineInput = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
+        MakeDragShadow(lineInput, GetParam());
         controller.calls.clear();
         const std::vector<dg::DPoint3D> storedBefore = Stored();
         const std::size_t index = c.atStart ? 0 : 3;
@@ -247,7 +247,7 @@ TEST_P(ExtensionDrag, ArrowFollowsThePointerAlongItsAxisAndStoresTheSignedLength
         ExpectNear(Stored()[slot], expected < 0 ? Stored()[index] : storedBefore[slot], 1e-5);
         EXPECT_THAT(Children(), UnorderedElementsAreArray(BuiltOrder(false)));
 
-        LineSpec result = lineSpec;
+        LineInput result = lineInput;
         (c.atStart ? result.startExt : result.endExt) = stored;
         ASSERT_EQ(controller.calls.size(), 1u);
         EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveExtensionName());
@@ -280,16 +280,16 @@ TEST_F(ExtensionDragEdge, ReleasedWithoutMotionStoresTheSameExtension) {
 // An axis seen end-on, or a view without a camera, gives the pointer no direction to follow:
 // the arrow stays and the stop stores the extension it had.
 TEST_F(ExtensionDragEdge, AxisWithoutWindowDirectionMovesNothing) {
-    const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
+    const LineInput lineInput = StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f);
     for (const bool endOn : {true, false}) {
         SCOPED_TRACE(endOn ? "axis seen end-on" : "view without camera");
         if (endOn) {
             view->camera = dg::Camera3D::Perspective({50, 0, 0}, dg::DPoint3D::ORIGIN, {0, 1, 0},
                                                      0.8, 800, 600);
-            MakeShadow(lineSpec);
+            MakeShadow(lineInput);
             record->SetController(&controller);
         } else {
-            MakeShadowIn(lineSpec, du::SmartPtr<sxk::View>(new sxk::View));
+            MakeShadowIn(lineInput, du::SmartPtr<sxk::View>(new sxk::View));
         }
         controller.calls.clear();
         sxmk::DragDriver driver(S());
@@ -429,7 +429,7 @@ TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
         {"jog", JogHandle, 3},
     };
     // Stored: (-1, 0, 0), (0, 0, 0), (5, 0, 0), (5, 4, 0), (5, 4, 2), (10, 4, 2), (12, 4, 2).
-    const LineSpec lineSpec = testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
+    const LineInput lineInput = testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
     const dg::DVec3 d(1.5, -2.0, 3.0);
     const du::Symbol part("/product/shaft");
     const du::SmartPtr<sxk::Object> shape(
@@ -437,7 +437,7 @@ TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MakeDragShadow(lineSpec, dragtest::kViewSetups[0]);
+        MakeDragShadow(lineInput, dragtest::kViewSetups[0]);
         du::Symbol ownPart = part;
         record->SetPartID(ownPart);
         sxmu::ModelBase* const handles[] = {StartSphereNode(), EndSphereNode(), StartArrowNode(),

@@ -119,15 +119,15 @@ protected:
         CenterLineFixture::ReleaseAll();
     }
 
-    // The shadow of lineSpec in the given camera and object space, with the recording controller.
-    void MakeDragShadow(const testsupport::LineSpec& lineSpec, const ViewSetup& setup) {
+    // The shadow of lineInput in the given camera and object space, with the recording controller.
+    void MakeDragShadow(const testsupport::LineInput& lineInput, const ViewSetup& setup) {
         const dg::DPoint3D eye(0.0, 0.0, 40.0);
         const dg::DVec3 up(0.0, 1.0, 0.0);
         view->camera =
             setup.parallel
                 ? dg::Camera3D::Parallel(eye, dg::DPoint3D::ORIGIN, up, 80.0, 800, 600)
                 : dg::Camera3D::Perspective(eye, dg::DPoint3D::ORIGIN, up, 0.8, 800, 600);
-        MakeShadow(lineSpec);
+        MakeShadow(lineInput);
         ASSERT_TRUE(shadow);
         if (setup.rotated) {
             // Object x runs along world y, object y along world -x.
@@ -138,10 +138,10 @@ protected:
         record->SetController(&controller);
     }
 
-    // record := a new record of lineSpec; shadow := its shadow in another view.
-    void MakeShadowIn(const testsupport::LineSpec& lineSpec, const du::SmartPtr<sxk::View>& in) {
+    // record := a new record of lineInput; shadow := its shadow in another view.
+    void MakeShadowIn(const testsupport::LineInput& lineInput, const du::SmartPtr<sxk::View>& in) {
         shadow = nullptr;
-        record = MakeRecord(lineSpec);
+        record = MakeRecord(lineInput);
         shadow = du::SmartPtr<Shadow>(static_cast<Shadow*>(record->ConstructShadow(in)));
         ASSERT_TRUE(shadow);
         record->SetController(&controller);
@@ -188,13 +188,13 @@ protected:
 
     static int Round(double v) { return static_cast<int>(std::lround(v)); }
 
-    // The path that a record of lineSpec builds (no negative-extension rule applied).
-    static std::vector<dg::DPoint3D> Built(const testsupport::LineSpec& lineSpec) {
+    // The path that a record of lineInput builds (no negative-extension rule applied).
+    static std::vector<dg::DPoint3D> Built(const testsupport::LineInput& lineInput) {
         sxmk::CenterLineXYZ builder;
         builder.AddReference();  // a stack object must never reach a zero count
         std::vector<dg::DPoint3D> out;
-        builder.BuildPoints(lineSpec.start, lineSpec.end, lineSpec.alongAxis, lineSpec.startExt,
-                            lineSpec.endExt, lineSpec.ratio, lineSpec.frame, lineSpec.axisOrder,
+        builder.BuildPoints(lineInput.start, lineInput.end, lineInput.alongAxis, lineInput.startExt,
+                            lineInput.endExt, lineInput.ratio, lineInput.frame, lineInput.axisOrder,
                             out);
         return out;
     }

@@ -106,9 +106,9 @@ TEST_F(Handles, DragHidesOtherHandlesAndPutsThemBackWithJogArrow) {
 }
 
 TEST_F(Handles, DragLeavesAnInapplicableJogArrowAlone) {
-    for (const auto& lineSpec : {StraightLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f),
-                                 AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f)}) {
-        MakeShadow(lineSpec);
+    for (const auto& lineInput : {StraightLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f),
+                                  AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f)}) {
+        MakeShadow(lineInput);
         ASSERT_TRUE(shadow);
         for (const DragCase& c : kDragCases) {
             if (c.dragger == Shadow::JogDragger)

@@ -22,7 +22,7 @@ namespace {
 
 using dragtest::DragFixture;
 using dragtest::ExpectNear;
-using testsupport::LineSpec;
+using testsupport::LineInput;
 using testsupport::StraightLine;
 
 using sxk::illustration::SbomInstance;
@@ -67,11 +67,11 @@ protected:
         DragFixture::ReleaseAll();
     }
 
-    const LineSpec lineSpec = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
+    const LineInput lineInput = StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f);
 
     // A fresh line owned by "/p/own" and the things a pick may find.
     void MakeScene(const char* partID = "/p/own") {
-        MakeDragShadow(lineSpec, dragtest::kViewSetups[1]);
+        MakeDragShadow(lineInput, dragtest::kViewSetups[1]);
         du::Symbol id(partID);
         record->SetPartID(id);
         controller.calls.clear();
@@ -117,10 +117,10 @@ protected:
         if (lands == Lands::BackHome) {
             // The drag is undone: the point and its extension are back, drawn as stored, and
             // every handle stands where it stood before the drag, the other end's included.
-            EXPECT_EQ(sphere->location.GetPos(), startPoint ? lineSpec.start : lineSpec.end);
-            EXPECT_EQ(record->GetStartExtention(), lineSpec.startExt);
-            EXPECT_EQ(record->GetEndExtention(), lineSpec.endExt);
-            EXPECT_EQ(Stored(), Built(lineSpec));
+            EXPECT_EQ(sphere->location.GetPos(), startPoint ? lineInput.start : lineInput.end);
+            EXPECT_EQ(record->GetStartExtention(), lineInput.startExt);
+            EXPECT_EQ(record->GetEndExtention(), lineInput.endExt);
+            EXPECT_EQ(Stored(), Built(lineInput));
             EXPECT_EQ(Drawn(), Stored());
             EXPECT_EQ(StartSphere()->location.GetPos(), record->GetStartPoint());
             EXPECT_EQ(EndSphere()->location.GetPos(), record->GetEndPoint());
@@ -128,18 +128,18 @@ protected:
             EXPECT_EQ(EndArrow()->location.GetPos(), Stored().back());
             EXPECT_EQ(Shown(), shownBefore);
             EXPECT_FALSE(call.operation);
-            EXPECT_EQ(call.shadowPoints, Built(lineSpec));
+            EXPECT_EQ(call.shadowPoints, Built(lineInput));
             return;
         }
         const dg::DPoint3D to = lands == Lands::OnThePick ? kPicked : released;
-        LineSpec moved = lineSpec;
+        LineInput moved = lineInput;
         (startPoint ? moved.start : moved.end) = to;
         (startPoint ? moved.startExt : moved.endExt) = 0.0f;
         ExpectNear(sphere->location.GetPos(), to);
         ExpectNear(Drawn(), Built(moved));
         // The other end's sphere stays; the arrows stand at the ends of the new line.
         const sxmu::ModelBase* other = startPoint ? EndSphere() : StartSphere();
-        EXPECT_EQ(other->location.GetPos(), startPoint ? lineSpec.end : lineSpec.start);
+        EXPECT_EQ(other->location.GetPos(), startPoint ? lineInput.end : lineInput.start);
         EXPECT_EQ(StartArrow()->location.GetPos(), Drawn().front());
         EXPECT_EQ(EndArrow()->location.GetPos(), Drawn().back());
         EXPECT_EQ(call.operationName, dragtest::MoveEndPointName());
@@ -349,7 +349,7 @@ TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
     next.Start(StartSphereNode(), 10, 10);
     // The end stayed where it was released, as when a pick finds nothing.
     ASSERT_EQ(controller.calls.size(), 1u);
-    LineSpec moved = lineSpec;
+    LineInput moved = lineInput;
     moved.end = released;
     moved.endExt = 0.0f;
     EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
@@ -448,13 +448,13 @@ TEST_F(PointDrop, NextDragKeepsItsHandleWhenTheFinishedDropRebuildsTheShadow) {
     EXPECT_THAT(Children(), testing::UnorderedElementsAre(StartSphere(), Line()));
 
     next.Move(Round(at.x) + 20, Round(at.y));
-    EXPECT_NE(StartSphere()->location.GetPos(), lineSpec.start);
+    EXPECT_NE(StartSphere()->location.GetPos(), lineInput.start);
     next.Release();
     ASSERT_TRUE(view->CompletePick({}, 0));  // the end point's late pick changes nothing
     EXPECT_EQ(rebuilding.calls.size(), 1u);
     ASSERT_TRUE(view->CompletePick({}, 0));  // nothing of its part: the start springs back
-    EXPECT_EQ(record->GetStartPoint(), lineSpec.start);
-    EXPECT_EQ(record->GetStartExtention(), lineSpec.startExt);
+    EXPECT_EQ(record->GetStartPoint(), lineInput.start);
+    EXPECT_EQ(record->GetStartExtention(), lineInput.startExt);
     EXPECT_EQ(rebuilding.calls.size(), 2u);
     record->SetController(nullptr);
 }

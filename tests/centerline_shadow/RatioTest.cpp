@@ -18,12 +18,12 @@ using dragtest::ExpectNear;
 using dragtest::ViewSetup;
 using testing::UnorderedElementsAreArray;
 using testsupport::AlongAxisLine;
-using testsupport::LineSpec;
+using testsupport::LineInput;
 using testsupport::StraightLine;
 
 // start (0, 0, 0), end (10, 4, 2), main axis X: stored list (-1, 0, 0), (0, 0, 0), (5, 0, 0),
 // (5, 4, 0), (5, 4, 2), (10, 4, 2), (12, 4, 2).
-LineSpec JogLine(float ratio = 0.5f) {
+LineInput JogLine(float ratio = 0.5f) {
     return AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f, ratio);
 }
 

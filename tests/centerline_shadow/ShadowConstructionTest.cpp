@@ -16,7 +16,7 @@ namespace {
 
 using sxmk::defaultHandleColor;
 using testsupport::AlongAxisLine;
-using testsupport::LineSpec;
+using testsupport::LineInput;
 using testsupport::StraightLine;
 
 const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
@@ -231,8 +231,8 @@ TEST_F(ShadowConstruction, ShadowKeepsItsRecordAliveAndReleasesItLast) {
 
 TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
     struct Case {
-        LineSpec before;
-        LineSpec after;
+        LineInput before;
+        LineInput after;
     };
     const Case cases[] = {
         {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f),
@@ -371,9 +371,9 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
 }
 
 TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
-    for (const LineSpec& lineSpec :
+    for (const LineInput& lineInput :
          {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f), AlongAxisLine({0, 0, 0}, {10, 4, 3})}) {
-        record = MakeRecord(lineSpec);
+        record = MakeRecord(lineInput);
         const std::size_t blocks = sxk::MemoryPoolAllocated::LiveBlocks();
         const long objects = du::RefCounted::LiveObjects();
         bool completed = false;
@@ -384,7 +384,7 @@ TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
             sxk::MemoryPoolAllocated::FailAllocation(0);
             if (completed) {
                 ASSERT_TRUE(shadow) << nth;
-                EXPECT_EQ(Children().size(), lineSpec.alongAxis ? 6u : 5u);
+                EXPECT_EQ(Children().size(), lineInput.alongAxis ? 6u : 5u);
             } else {
                 EXPECT_FALSE(shadow) << nth;
             }

@@ -15,7 +15,7 @@
 
 #include "CenterLineXYZShadowTestAccess.h"
 #include "HostFixture.h"
-#include "LineSpec.h"
+#include "LineInput.h"
 #include "PointPrinting.h"
 
 #include <dg/Camera3D.h>
@@ -62,21 +62,21 @@ protected:
         view->defaultPreferences = preferences;
     }
 
-    // A new record filled from lineSpec with BuildPoints and SetPoints.
-    du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineSpec& lineSpec) {
+    // A new record filled from lineInput with BuildPoints and SetPoints.
+    du::SmartPtr<sxmk::CenterLineXYZ> MakeRecord(const LineInput& lineInput) {
         du::SmartPtr<sxmk::CenterLineXYZ> made(new sxmk::CenterLineXYZ);
         std::vector<dg::DPoint3D> list;
-        made->BuildPoints(lineSpec.start, lineSpec.end, lineSpec.alongAxis, lineSpec.startExt,
-                          lineSpec.endExt, lineSpec.ratio, lineSpec.frame, lineSpec.axisOrder,
+        made->BuildPoints(lineInput.start, lineInput.end, lineInput.alongAxis, lineInput.startExt,
+                          lineInput.endExt, lineInput.ratio, lineInput.frame, lineInput.axisOrder,
                           list);
         made->SetPoints(list);
         return made;
     }
 
-    // record := a new record of lineSpec; shadow := its shadow in view (null if the pool failed).
-    void MakeShadow(const LineSpec& lineSpec) {
+    // record := a new record of lineInput; shadow := its shadow in view (null if the pool failed).
+    void MakeShadow(const LineInput& lineInput) {
         shadow = nullptr;
-        record = MakeRecord(lineSpec);
+        record = MakeRecord(lineInput);
         shadow = ConstructFor(record);
     }
 

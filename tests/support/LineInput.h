@@ -12,7 +12,7 @@
 namespace testsupport {
 
 // How to build a record: BuildPoints's arguments.
-struct LineSpec {
+struct LineInput {
     dg::DPoint3D start;
     dg::DPoint3D end;
     bool alongAxis = false;
@@ -27,22 +27,22 @@ struct LineSpec {
     }
 };
 
-inline LineSpec StraightLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
-                             float startExt = 0.0f, float endExt = 0.0f) {
-    LineSpec lineSpec;
-    lineSpec.start = start;
-    lineSpec.end = end;
-    lineSpec.startExt = startExt;
-    lineSpec.endExt = endExt;
-    return lineSpec;
+inline LineInput StraightLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
+                              float startExt = 0.0f, float endExt = 0.0f) {
+    LineInput lineInput;
+    lineInput.start = start;
+    lineInput.end = end;
+    lineInput.startExt = startExt;
+    lineInput.endExt = endExt;
+    return lineInput;
 }
 
-inline LineSpec AlongAxisLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
-                              float startExt = 0.0f, float endExt = 0.0f, float ratio = 0.5f) {
-    LineSpec lineSpec = StraightLine(start, end, startExt, endExt);
-    lineSpec.alongAxis = true;
-    lineSpec.ratio = ratio;
-    return lineSpec;
+inline LineInput AlongAxisLine(const dg::DPoint3D& start, const dg::DPoint3D& end,
+                               float startExt = 0.0f, float endExt = 0.0f, float ratio = 0.5f) {
+    LineInput lineInput = StraightLine(start, end, startExt, endExt);
+    lineInput.alongAxis = true;
+    lineInput.ratio = ratio;
+    return lineInput;
 }
 
 }  // namespace testsupport
