@@ -1,13 +1,8 @@
-#include <sxmk/Label.h>
-#include <sxmk/LeaderLine.h>
+// sxmk::Markup, the markup base library's markup (sxmk/Markup.h). Markup.cpp holds the kernel's
+// sxk::Markup, which this class derives from.
 #include <sxmk/Markup.h>
-#include <sxmk/MarkupData.h>
 
 namespace sxmk {
-
-MarkupData::MarkupData(MarkupShadow* owner) : shadow(owner) {}
-
-MarkupData::~MarkupData() = default;
 
 Markup::Markup() = default;
 
@@ -31,30 +26,6 @@ sxk::Markup* Markup::ConstructShadow(const du::SmartPtr<sxk::View>&) {
 
 sxk::Markup* Markup::GetShadow(const du::SmartPtr<sxk::View>&) const {
     return nullptr;
-}
-
-LeaderLine::LeaderLine() : anchorNode(new sxmu::ModelBase) {}
-
-LeaderLine::~LeaderLine() = default;
-
-Label::Label() = default;
-
-Label::~Label() {
-    delete description;
-    delete title;
-}
-
-void Label::OnRemovedFromHolder() {}
-
-// Moves the label's note with the label.
-void Label::Translate(const dg::DVec3& delta, const dg::Location& where) {
-    Markup::Translate(delta, where);
-    if (note)
-        note->location.SetPos(note->location.GetPos() + delta);
-}
-
-dg::DPoint3D Label::GetPos() const {
-    return note ? note->location.GetPos() : dg::DPoint3D::ORIGIN;
 }
 
 }  // namespace sxmk

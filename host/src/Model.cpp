@@ -1,4 +1,3 @@
-#include <attrs/Server.h>
 #include <sxmu/Model.h>
 
 #include <algorithm>
@@ -60,17 +59,3 @@ void ModelNoteDragger::ResetLocation() {
 }
 
 }  // namespace sxmu
-
-namespace attrs {
-
-Server* Server::Instance() {
-    static Server server;
-    return &server;
-}
-
-void Server::ShareFillAttr(du::ConstSmartPtr<FillAttr>& out, const FillAttr& fill) {
-    out = new FillAttr(fill);
-    ++shareCount;
-}
-
-}  // namespace attrs

@@ -1,10 +1,6 @@
-# cmake -P script: install, configure and build the consumer, run it.
-function(run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
-    endif()
-endfunction()
+# cmake -P script: install, configure and build the consumer, run it. With REPLAY_SCENARIO, the
+# installed illsxmk-replay plays it, so the tool is installed and finds the installed libraries.
+include(${CMAKE_CURRENT_LIST_DIR}/ConsumerSteps.cmake)
 
 file(REMOVE_RECURSE ${PREFIX} ${CONSUMER_BUILD})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
@@ -13,4 +9,7 @@ run(${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${CONSUMER_BUILD} -G ${GENERATOR}
     "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${CONSUMER_BUILD})
 run(${CONSUMER_BUILD}/consumer)
+if(REPLAY_SCENARIO)
+    run(${PREFIX}/bin/illsxmk-replay ${REPLAY_SCENARIO} --out ${CONSUMER_BUILD}/replay)
+endif()
 message(STATUS "consumer built against the installed package and ran")

@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # Puts the playground page together: the template with the page script, the module (which carries
 # its WebAssembly inline) and the example scenarios written into it.
-#   cmake -DTEMPLATE=.. -DAPI_SCRIPT=.. -DPAGE_SCRIPT=.. -DMODULE=.. -DEXAMPLES_DIR=.. -DOUTPUT=..
-#         -P BuildPage.cmake
+#   cmake -DTEMPLATE=.. -DAPI_SCRIPT=.. -DPAGE_SCRIPT=.. -DMODULE=.. -DEXAMPLES_DIR=..
+#         -DEXAMPLES=a.json|b.json -DOUTPUT=.. -P BuildPage.cmake
+# EXAMPLES names the scenarios of EXAMPLES_DIR in the order the page lists them.
 
 # Text made safe inside a <script> element: no "</script" can end it early.
 function(script_safe text out)
@@ -28,12 +29,10 @@ file(READ ${MODULE} module)
 script_safe("${page_script}" page_script)
 script_safe("${module}" module)
 
-file(GLOB examples ${EXAMPLES_DIR}/*.json)
-list(SORT examples)
+string(REPLACE "|" ";" examples "${EXAMPLES}")
 set(entries "")
-foreach(path ${examples})
-    get_filename_component(name ${path} NAME)
-    file(READ ${path} text)
+foreach(name ${examples})
+    file(READ ${EXAMPLES_DIR}/${name} text)
     js_string("${name}" name_literal)
     js_string("${text}" text_literal)
     string(APPEND entries "  [${name_literal}, ${text_literal}],\n")

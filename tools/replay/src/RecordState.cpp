@@ -34,11 +34,26 @@ const char* YesNo(bool v) {
     return v ? "true" : "false";
 }
 
-std::string Quoted(const std::string& s) {
+}  // namespace
+
+std::string Quote(const std::string& s) {
     return "\"" + s + "\"";
 }
 
-}  // namespace
+std::string Join(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + Quote(items[i]);
+    return out + "]";
+}
+
+bool Near(double a, double b, double tolerance) {
+    return std::fabs(a - b) <= tolerance || (std::isnan(a) && std::isnan(b));
+}
+
+bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance) {
+    return Near(a.x, b.x, tolerance) && Near(a.y, b.y, tolerance) && Near(a.z, b.z, tolerance);
+}
 
 std::string DescribeItem(const du::SmartPtr<sxk::SelectionItem>& item) {
     if (!item)
@@ -185,7 +200,7 @@ std::vector<std::string> DescribeChanges(const std::string& id, const CenterLine
     if (a.attached != b.attached)
         line("attached", YesNo(a.attached), YesNo(b.attached));
     if (a.partID != b.partID)
-        line("partID", Quoted(a.partID), Quoted(b.partID));
+        line("partID", Quote(a.partID), Quote(b.partID));
     if (!Same(a.startAxisLimit, b.startAxisLimit))
         line("startAxisLimit", Format(a.startAxisLimit), Format(b.startAxisLimit));
     if (!Same(a.endAxisLimit, b.endAxisLimit))

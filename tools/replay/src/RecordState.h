@@ -53,6 +53,13 @@ std::vector<std::string> DescribeChanges(const std::string& id, const CalloutSta
 // "instance:<ID path>".
 std::string DescribeItem(const du::SmartPtr<sxk::SelectionItem>& item);
 
+// Text in double quotes, and a list of such texts in brackets: ["a", "b"].
+std::string Quote(const std::string& s);
+std::string Join(const std::vector<std::string>& items);
+// Equal within the tolerance; a not-a-number is near a not-a-number.
+bool Near(double a, double b, double tolerance);
+bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance);
+
 std::string Format(double v);
 std::string Format(const dg::DPoint3D& p);
 std::string Format(const dg::DVec3& v);

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "Expectations.h"
 #include "Frames.h"
 #include "RecordState.h"
 #include "WindowShapes.h"
@@ -42,25 +43,6 @@ std::string PreferenceText(const PreferenceValue& v) {
             return "text \"" + v.text + "\"";
     }
     return "?";
-}
-
-std::string Quote(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-std::string Join(const std::vector<std::string>& items) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i)
-        out += (i ? ", " : "") + Quote(items[i]);
-    return out + "]";
-}
-
-bool Near(double a, double b, double tolerance) {
-    return std::fabs(a - b) <= tolerance || (std::isnan(a) && std::isnan(b));
-}
-
-bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance) {
-    return Near(a.x, b.x, tolerance) && Near(a.y, b.y, tolerance) && Near(a.z, b.z, tolerance);
 }
 
 // Notification counts of every markup and shadow, by a readable name.
@@ -305,7 +287,7 @@ ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
             UndoOrRedo(a.kind == Action::Undo, log);
             break;
         case Action::Expect:
-            Expect(a.expect, log);
+            CheckExpectation(a.expect, *this, log);
             break;
     }
 
@@ -593,123 +575,6 @@ void Session::UndoOrRedo(bool undo, ActionLog& log) {
     // The rebuilt shadow has new nodes and no highlight.
     hoveredShadow = nullptr;
     hoveredNode = nullptr;
-}
-
-void Session::Expect(const Expectation& e, ActionLog& log) {
-    auto check = [&](const std::string& what, bool ok, const std::string& expected,
-                     const std::string& actual) {
-        if (ok) {
-            ++log.checksPassed;
-            return;
-        }
-        ++log.checksFailed;
-        log.details.push_back("FAILED " + what + ": expected " + expected + ", got " + actual);
-    };
-    const double tol = e.tolerance;
-    auto point = [&](const std::string& what, const std::optional<dg::DPoint3D>& want,
-                     const dg::DPoint3D& got) {
-        if (want)
-            check(what, Near(*want, got, tol), Format(*want), Format(got));
-    };
-    auto number = [&](const std::string& what, const std::optional<double>& want, double got) {
-        if (want)
-            check(what, Near(*want, got, tol), Format(*want), Format(got));
-    };
-    auto text = [&](const std::string& what, const std::optional<std::string>& want,
-                    const std::string& got) {
-        if (want)
-            check(what, *want == got, Quote(*want), Quote(got));
-    };
-    auto names = [&](const std::string& what, const std::optional<std::vector<std::string>>& want,
-                     const std::vector<std::string>& got) {
-        if (want)
-            check(what, *want == got, Join(*want), Join(got));
-    };
-
-    const std::string prefix = e.markup.empty() ? "" : e.markup + ".";
-    if (CenterLineEntry* entry = scene.FindCenterLine(e.markup)) {
-        sxmk::CenterLineXYZ& r = *entry->record;
-        sxmk::CenterLineXYZShadow& shadow = *entry->shadow;
-        point(prefix + "startPoint", e.startPoint, r.GetStartPoint());
-        point(prefix + "endPoint", e.endPoint, r.GetEndPoint());
-        number(prefix + "startExtension", e.startExtension, r.GetStartExtention());
-        number(prefix + "endExtension", e.endExtension, r.GetEndExtention());
-        number(prefix + "ratio", e.ratio, r.GetDivRation());
-        if (e.alongAxis)
-            check(prefix + "alongAxis", *e.alongAxis == r.IsAlongAxis(),
-                  *e.alongAxis ? "true" : "false", r.IsAlongAxis() ? "true" : "false");
-        if (e.attached)
-            check(prefix + "attached", *e.attached == r.IsEndPointAttached(),
-                  *e.attached ? "true" : "false", r.IsEndPointAttached() ? "true" : "false");
-        text(prefix + "partID", e.partID, r.GetPartID().str());
-        if (e.points) {
-            const std::vector<dg::DPoint3D>& got = *r.GetPoints();
-            bool ok = got.size() == e.points->size();
-            for (std::size_t i = 0; ok && i < got.size(); ++i)
-                ok = Near((*e.points)[i], got[i], tol);
-            check(prefix + "points", ok, Format(*e.points), Format(got));
-        }
-        for (const auto& [handle, want] : e.handles) {
-            const sxmu::ModelBase* node = scene.NodeOf(*entry, handle);
-            if (!node)
-                check(prefix + "handles." + HandleKey(handle), false, Format(want), "no such node");
-            else
-                point(prefix + "handles." + HandleKey(handle), want, node->location.GetPos());
-        }
-        const sxmu::ModelContainer* root = ReplayScene::RootOf(*entry);
-        if (e.shown) {
-            std::vector<std::string> want, got;
-            for (HandleName h : *e.shown)
-                want.push_back(HandleKey(h));
-            if (root)
-                for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
-                    if (const auto h = scene.HandleOf(*entry, child.get()))
-                        got.push_back(HandleKey(*h));
-            std::sort(want.begin(), want.end());
-            std::sort(got.begin(), got.end());
-            check(prefix + "shown", want == got, Join(want), Join(got));
-        }
-        if (e.highlighted) {
-            std::string got = "none";
-            for (HandleName h : kAllHandles)
-                if (scene.IsHighlighted(*entry, scene.NodeOf(*entry, h)))
-                    got = got == "none" ? HandleKey(h) : got + "+" + HandleKey(h);
-            text(prefix + "highlighted", e.highlighted, got);
-        }
-        if (e.pickedNode)
-            check(prefix + "pickedNode", *e.pickedNode == shadow.GetPickedNode(),
-                  std::to_string(*e.pickedNode), std::to_string(shadow.GetPickedNode()));
-        text(prefix + "endPointItem", e.endPointItem, DescribeItem(shadow.GetEndPointItem()));
-        text(prefix + "startPointItem", e.startPointItem, DescribeItem(shadow.GetStartPointItem()));
-        if (e.connectionTarget) {
-            const du::SmartPtr<sxk::Markup> target = shadow.GetConnectionTarget();
-            const std::string* id = target ? scene.IdOf(target.get()) : nullptr;
-            text(prefix + "connectionTarget", e.connectionTarget,
-                 target ? (id ? *id : std::string("?")) : std::string("none"));
-        }
-    }
-    if (CalloutEntry* entry = scene.FindCallout(e.markup))
-        point(prefix + "position", e.position, entry->label->GetPos());
-
-    const std::vector<std::string> operations = OperationNames();
-    names("operations", e.operations, operations);
-    text("lastOperation", e.lastOperation, operations.empty() ? "" : operations.back());
-    names("undo", e.undo, controller.UndoNames());
-    names("redo", e.redo, controller.RedoNames());
-    if (e.controllerCalls)
-        check("controllerCalls", *e.controllerCalls == controller.Calls(),
-              std::to_string(*e.controllerCalls), std::to_string(controller.Calls()));
-    if (e.pendingPicks) {
-        const int pending =
-            scene.shapeView ? static_cast<int>(scene.shapeView->pendingPicks.size()) : 0;
-        check("pendingPicks", *e.pendingPicks == pending, std::to_string(*e.pendingPicks),
-              std::to_string(pending));
-    }
-    text("cursor", e.cursor, Window() ? Window()->currentCursor.str() : "");
-
-    log.headline += (e.markup.empty() ? "" : " " + e.markup) + ": " +
-                    std::to_string(log.checksPassed) + " passed, " +
-                    std::to_string(log.checksFailed) + " failed";
 }
 
 }  // namespace replay

@@ -86,6 +86,8 @@ public:
     const UndoController& Controller() const { return controller; }
     const Pointer& GetPointer() const { return pointer; }
     std::vector<std::string> OperationNames() const;
+    // The view's window (its cursor); null before the view has one.
+    sxk::Window* Window() const;
 
 private:
     void Hover(const Action& a, ActionLog& log);
@@ -95,12 +97,10 @@ private:
     void Pick(const Action& a, ActionLog& log);
     void Preferences(const Action& a, ActionLog& log);
     void UndoOrRedo(bool undo, ActionLog& log);
-    void Expect(const Expectation& e, ActionLog& log);
     ActionLog PlayNumbered(const Action& a, std::size_t number);
     void ClearHover(ActionLog& log);
     void NoteSilentChanges(ActionLog& log, bool undoing);
     void RebuildAppliedShadows(ActionLog& log);
-    sxk::Window* Window() const;
 
     Scenario scenario;
     HostGuard host;

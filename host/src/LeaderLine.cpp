@@ -1,0 +1,9 @@
+#include <sxmk/LeaderLine.h>
+
+namespace sxmk {
+
+LeaderLine::LeaderLine() : anchorNode(new sxmu::ModelBase) {}
+
+LeaderLine::~LeaderLine() = default;
+
+}  // namespace sxmk

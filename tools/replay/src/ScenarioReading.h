@@ -1,0 +1,74 @@
+#pragma once
+
+// Reading a scenario's JSON, shared by the files that read its sections (ScenarioView.cpp,
+// ScenarioScene.cpp, ScenarioMarkups.cpp, ScenarioPreferences.cpp, ScenarioActions.cpp and the
+// expect action's part of Expectations.cpp). Each reader checks a value against its place and
+// throws Invalid with a message that names the place ("markups[0].start[1]: ...");
+// ParseScenario turns the first one into the scenario's error.
+
+#include "Scenario.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstddef>
+#include <initializer_list>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace replay {
+namespace reading {
+
+using Json = nlohmann::json;
+
+struct Invalid : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what);
+// The place of a member or an element: Field("view", "camera") is "view.camera".
+std::string Field(const std::string& where, const std::string& key);
+std::string Index(const std::string& where, std::size_t i);
+// What a value is, for messages: "a string", "an array", "null", ...
+std::string Describe(const Json& j);
+
+void ExpectObject(const Json& j, const std::string& where);
+// Refuses any key that is not in the allowed list.
+void CheckKeys(const Json& j, const std::string& where, std::initializer_list<const char*> allowed);
+const Json& Require(const Json& j, const std::string& where, const char* key);
+const Json* Optional(const Json& j, const char* key);
+
+double ReadNumber(const Json& j, const std::string& where);
+double ReadCoordinate(const Json& j, const std::string& where);  // within +/-1e9
+float ReadFloat(const Json& j, const std::string& where);
+int ReadInt(const Json& j, const std::string& where);
+int ReadIntIn(const Json& j, const std::string& where, int lo, int hi);
+bool ReadBool(const Json& j, const std::string& where);
+std::string ReadString(const Json& j, const std::string& where);
+const Json& ReadArray(const Json& j, const std::string& where);
+std::vector<std::string> ReadNames(const Json& j, const std::string& where);
+dg::DPoint3D ReadPoint(const Json& j, const std::string& where);
+dg::DVec3 ReadVector(const Json& j, const std::string& where);
+dg::FMat33 ReadRotation(const Json& j, const std::string& where);
+dg::Location ReadPlacement(const Json& j, const std::string& where);
+PreferenceValue ReadPreference(const Json& j, const std::string& where);
+
+// What each id of the scenario names; ids are unique across parts, labels, callouts and
+// markups.
+enum class Kind { Part, Label, Callout, CenterLine };
+using Ids = std::map<std::string, Kind>;
+// The object's "id": present, not empty and not used before; recorded in ids.
+std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids);
+
+// The sections, in the order the scenario is read.
+ViewSpec ReadView(const Json& j);
+void ReadScene(const Json& j, Scenario& s, Ids& ids);
+void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
+void ReadPreferences(const Json& j, Scenario& s);
+Action ReadAction(const Json& j, const std::string& where, const ViewSpec& view, const Ids& ids);
+// The checks of an expect action (Expectations.cpp, next to the code that runs them).
+void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
+
+}  // namespace reading
+}  // namespace replay

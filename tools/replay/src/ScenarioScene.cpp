@@ -1,0 +1,80 @@
+// The scenario's "scene": the parts a pick can hit, the plain labels and the callouts.
+#include "ScenarioReading.h"
+
+#include <map>
+
+namespace replay {
+namespace reading {
+
+namespace {
+
+PartSpec ReadPart(const Json& j, const std::string& where, Ids& ids) {
+    CheckKeys(j, where, {"id", "min", "max", "instance", "sbom", "weld"});
+    PartSpec p;
+    p.id = ReadId(j, where, Kind::Part, ids);
+    p.min = ReadPoint(Require(j, where, "min"), Field(where, "min"));
+    p.max = ReadPoint(Require(j, where, "max"), Field(where, "max"));
+    for (int c = 0; c < 3; ++c)
+        if (p.min[c] > p.max[c])
+            Fail(Field(where, "max"), "each coordinate must be at least that of min");
+    p.instance = ReadString(Require(j, where, "instance"), Field(where, "instance"));
+    if (const Json* sbom = Optional(j, "sbom"))
+        p.sbom = ReadString(*sbom, Field(where, "sbom"));
+    if (const Json* weld = Optional(j, "weld")) {
+        if (!p.sbom)
+            Fail(Field(where, "weld"), "a weld belongs to an SBOM instance: give sbom too");
+        p.weld = ReadString(*weld, Field(where, "weld"));
+    }
+    return p;
+}
+
+LabelSpec ReadLabel(const Json& j, const std::string& where, bool callout, Ids& ids) {
+    if (callout)
+        CheckKeys(j, where, {"id", "note", "description", "title", "position", "placement"});
+    else
+        CheckKeys(j, where, {"id", "note", "position", "placement"});
+    LabelSpec l;
+    l.id = ReadId(j, where, callout ? Kind::Callout : Kind::Label, ids);
+    l.note = ReadString(Require(j, where, "note"), Field(where, "note"));
+    l.position = ReadPoint(Require(j, where, "position"), Field(where, "position"));
+    if (const Json* d = Optional(j, "description"))
+        l.description = ReadString(*d, Field(where, "description"));
+    if (const Json* t = Optional(j, "title"))
+        l.title = ReadString(*t, Field(where, "title"));
+    if (const Json* p = Optional(j, "placement"))
+        l.placement = ReadPlacement(*p, Field(where, "placement"));
+    return l;
+}
+
+}  // namespace
+
+void ReadScene(const Json& j, Scenario& s, Ids& ids) {
+    CheckKeys(j, "scene", {"parts", "labels", "callouts", "minCalloutSize"});
+    if (const Json* m = Optional(j, "minCalloutSize")) {
+        static const std::map<std::string, int> sizes{
+            {"none", 0}, {"small", 1}, {"medium", 2}, {"large", 3}};
+        const std::string v = ReadString(*m, "scene.minCalloutSize");
+        const auto it = sizes.find(v);
+        if (it == sizes.end())
+            Fail("scene.minCalloutSize", "expected none, small, medium or large");
+        s.minCalloutSize = it->second;
+    }
+    if (const Json* parts = Optional(j, "parts")) {
+        ReadArray(*parts, "scene.parts");
+        for (std::size_t i = 0; i < parts->size(); ++i)
+            s.parts.push_back(ReadPart((*parts)[i], Index("scene.parts", i), ids));
+    }
+    if (const Json* labels = Optional(j, "labels")) {
+        ReadArray(*labels, "scene.labels");
+        for (std::size_t i = 0; i < labels->size(); ++i)
+            s.labels.push_back(ReadLabel((*labels)[i], Index("scene.labels", i), false, ids));
+    }
+    if (const Json* callouts = Optional(j, "callouts")) {
+        ReadArray(*callouts, "scene.callouts");
+        for (std::size_t i = 0; i < callouts->size(); ++i)
+            s.callouts.push_back(ReadLabel((*callouts)[i], Index("scene.callouts", i), true, ids));
+    }
+}
+
+}  // namespace reading
+}  // namespace replay

@@ -1,0 +1,222 @@
+// The values a scenario is made of: numbers, points, rotations, names, preference values, each
+// checked against its place.
+#include "ScenarioReading.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace replay {
+namespace reading {
+
+namespace {
+
+// Coordinates beyond this are refused: they only overflow the projection.
+constexpr double kCoordinateLimit = 1e9;
+constexpr double kPi = 3.14159265358979323846;
+
+}  // namespace
+
+std::string Describe(const Json& j) {
+    switch (j.type()) {
+        case Json::value_t::null:
+            return "null";
+        case Json::value_t::boolean:
+            return "a boolean";
+        case Json::value_t::string:
+            return "a string";
+        case Json::value_t::array:
+            return "an array";
+        case Json::value_t::object:
+            return "an object";
+        default:
+            return "a number";
+    }
+}
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what) {
+    throw Invalid(where + ": " + what);
+}
+
+std::string Field(const std::string& where, const std::string& key) {
+    return where.empty() ? key : where + "." + key;
+}
+
+std::string Index(const std::string& where, std::size_t i) {
+    return where + "[" + std::to_string(i) + "]";
+}
+
+void ExpectObject(const Json& j, const std::string& where) {
+    if (!j.is_object())
+        Fail(where.empty() ? "scenario" : where, "expected an object, got " + Describe(j));
+}
+
+// Refuses any key that is not in the allowed list.
+void CheckKeys(const Json& j, const std::string& where,
+               std::initializer_list<const char*> allowed) {
+    ExpectObject(j, where);
+    for (auto it = j.begin(); it != j.end(); ++it) {
+        const bool known = std::any_of(allowed.begin(), allowed.end(),
+                                       [&](const char* k) { return it.key() == k; });
+        if (!known)
+            Fail(Field(where, it.key()), "unknown field");
+    }
+}
+
+const Json& Require(const Json& j, const std::string& where, const char* key) {
+    const auto it = j.find(key);
+    if (it == j.end())
+        Fail(Field(where, key), "missing");
+    return *it;
+}
+
+const Json* Optional(const Json& j, const char* key) {
+    const auto it = j.find(key);
+    return it == j.end() ? nullptr : &*it;
+}
+
+double ReadNumber(const Json& j, const std::string& where) {
+    if (!j.is_number())
+        Fail(where, "expected a number, got " + Describe(j));
+    const double v = j.get<double>();
+    if (!std::isfinite(v))
+        Fail(where, "not a finite number");
+    return v;
+}
+
+double ReadCoordinate(const Json& j, const std::string& where) {
+    const double v = ReadNumber(j, where);
+    if (std::fabs(v) > kCoordinateLimit)
+        Fail(where, "out of range (beyond +/-1e9)");
+    return v;
+}
+
+float ReadFloat(const Json& j, const std::string& where) {
+    const double v = ReadNumber(j, where);
+    if (std::fabs(v) > 1e30)
+        Fail(where, "out of range for a single-precision value");
+    return static_cast<float>(v);
+}
+
+int ReadInt(const Json& j, const std::string& where) {
+    if (!j.is_number_integer()) {
+        if (j.is_number_float())
+            ReadNumber(j, where);  // a non-finite value gets its own message
+        Fail(where,
+             "expected an integer, got " + Describe(j) + (j.is_number() ? " with a fraction" : ""));
+    }
+    if (j.is_number_unsigned()
+            ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
+            : (j.get<std::int64_t>() < std::numeric_limits<int>::min() ||
+               j.get<std::int64_t>() > std::numeric_limits<int>::max()))
+        Fail(where, "out of range");
+    return static_cast<int>(j.get<std::int64_t>());
+}
+
+int ReadIntIn(const Json& j, const std::string& where, int lo, int hi) {
+    const int v = ReadInt(j, where);
+    if (v < lo || v > hi)
+        Fail(where, "out of range (" + std::to_string(v) + " not in " + std::to_string(lo) + ".." +
+                        std::to_string(hi) + ")");
+    return v;
+}
+
+bool ReadBool(const Json& j, const std::string& where) {
+    if (!j.is_boolean())
+        Fail(where, "expected true or false, got " + Describe(j));
+    return j.get<bool>();
+}
+
+std::string ReadString(const Json& j, const std::string& where) {
+    if (!j.is_string())
+        Fail(where, "expected a string, got " + Describe(j));
+    return j.get<std::string>();
+}
+
+const Json& ReadArray(const Json& j, const std::string& where) {
+    if (!j.is_array())
+        Fail(where, "expected an array, got " + Describe(j));
+    return j;
+}
+
+dg::DPoint3D ReadPoint(const Json& j, const std::string& where) {
+    if (!j.is_array() || j.size() != 3)
+        Fail(where, "expected an array of three numbers [x, y, z]");
+    return {ReadCoordinate(j[0], Index(where, 0)), ReadCoordinate(j[1], Index(where, 1)),
+            ReadCoordinate(j[2], Index(where, 2))};
+}
+
+dg::DVec3 ReadVector(const Json& j, const std::string& where) {
+    const dg::DPoint3D p = ReadPoint(j, where);
+    return {p.x, p.y, p.z};
+}
+std::vector<std::string> ReadNames(const Json& j, const std::string& where) {
+    ReadArray(j, where);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < j.size(); ++i)
+        names.push_back(ReadString(j[i], Index(where, i)));
+    return names;
+}
+
+// A rotation: three rows (p * M convention, row i is the image of axis i), or an axis and an
+// angle in degrees.
+dg::FMat33 ReadRotation(const Json& j, const std::string& where) {
+    dg::DVec3 rows[3];
+    if (j.is_object()) {
+        CheckKeys(j, where, {"axis", "degrees"});
+        dg::DVec3 axis = ReadVector(Require(j, where, "axis"), Field(where, "axis"));
+        if (!axis.Normalize())
+            Fail(Field(where, "axis"), "must not be the zero vector");
+        const double a =
+            ReadNumber(Require(j, where, "degrees"), Field(where, "degrees")) * kPi / 180.0;
+        const double c = std::cos(a), s = std::sin(a), t = 1.0 - c;
+        const double x = axis.x, y = axis.y, z = axis.z;
+        // Rodrigues' matrix, transposed for row vectors.
+        rows[0] = {t * x * x + c, t * x * y + s * z, t * x * z - s * y};
+        rows[1] = {t * x * y - s * z, t * y * y + c, t * y * z + s * x};
+        rows[2] = {t * x * z + s * y, t * y * z - s * x, t * z * z + c};
+    } else {
+        if (!j.is_array() || j.size() != 3)
+            Fail(where, "expected three rows [[..],[..],[..]] or {\"axis\": .., \"degrees\": ..}");
+        for (std::size_t r = 0; r < 3; ++r)
+            rows[r] = ReadVector(j[r], Index(where, r));
+        for (int r = 0; r < 3; ++r) {
+            if (std::fabs(rows[r].Norm() - 1.0) > 1e-3)
+                Fail(Index(where, static_cast<std::size_t>(r)),
+                     "a rotation row must have length 1");
+            for (int q = r + 1; q < 3; ++q)
+                if (std::fabs(dg::Dot(rows[r], rows[q])) > 1e-3)
+                    Fail(where, "rows must be perpendicular (not a rotation)");
+        }
+        if (dg::Dot(dg::Cross(rows[0], rows[1]), rows[2]) < 0.0)
+            Fail(where, "a mirror, not a rotation");
+    }
+    dg::FMat33 m;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            m.m[r][c] = static_cast<float>(rows[r][c]);
+    return m;
+}
+
+dg::Location ReadPlacement(const Json& j, const std::string& where) {
+    CheckKeys(j, where, {"rotation", "position"});
+    dg::Location placement;
+    if (const Json* r = Optional(j, "rotation"))
+        placement.SetRotation(ReadRotation(*r, Field(where, "rotation")));
+    if (const Json* p = Optional(j, "position"))
+        placement.SetPos(ReadPoint(*p, Field(where, "position")));
+    return placement;
+}
+
+std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids) {
+    const std::string id = ReadString(Require(j, where, "id"), Field(where, "id"));
+    if (id.empty())
+        Fail(Field(where, "id"), "must not be empty");
+    if (!ids.emplace(id, kind).second)
+        Fail(Field(where, "id"), "\"" + id + "\" is already used");
+    return id;
+}
+
+}  // namespace reading
+}  // namespace replay
