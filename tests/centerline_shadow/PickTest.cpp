@@ -369,6 +369,8 @@ TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
 // Neither a request that the view cannot queue nor a completion whose handling throws may leave
 // the event managed by the kernel or queued on the view: it would never be let go.
 TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
+    if (!testsupport::kExceptionsCrossModules)
+        GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
     for (const bool startPoint : {true, false}) {
         SCOPED_TRACE(startPoint ? "start" : "end");
         MakeScene();
@@ -388,6 +390,8 @@ TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
 }
 
 TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {
+    if (!testsupport::kExceptionsCrossModules)
+        GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
     struct RefusingController : sxk::MarkupController {
         bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
                               const du::SmartPtr<sxk::Operation>&) override {

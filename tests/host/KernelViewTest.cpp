@@ -158,6 +158,8 @@ TEST_F(Host, PicksCompleteOldestFirstAndWithoutKernel) {
 }
 
 TEST_F(Host, PickThatCannotBeQueuedIsLetGoByTheKernel) {
+    if (!testsupport::kExceptionsCrossModules)
+        GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
     PickReport report, later;
     du::SmartPtr<sxk::ShapeView> view(new sxk::ShapeView);
     view->failPickRequests = 1;

@@ -12,6 +12,17 @@
 
 namespace testsupport {
 
+// With the static MinGW runtime each Windows DLL unwinds on its own, so an exception cannot pass
+// from one module through another (std::terminate). Tests that throw through the host or the
+// library skip there.
+#ifdef _WIN32
+inline constexpr bool kExceptionsCrossModules = false;
+#else
+inline constexpr bool kExceptionsCrossModules = true;
+#endif
+inline constexpr const char* kNoExceptionsAcrossModules =
+    "an exception cannot cross the DLLs' static runtimes";
+
 // The host's misuse counters at one moment.
 struct HostMisuse {
     long unreferencedReleases = 0;
