@@ -10,6 +10,7 @@
 #include <sxk/View.h>
 #include <sxmk/DragDriver.h>
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -350,6 +351,61 @@ TEST_F(ExtensionDragEdge, WithoutControllerTheRecordStillTakesTheExtension) {
 // Grabbing no handle, Translate, Stop
 
 class HandleDrag : public DragFixture {};
+
+// The finished path of one drag of each kind, worked out by hand rather than by BuildPoints: in
+// the parallel view ten pixels are one unit, x to the right and y up the window.
+TEST_F(HandleDrag, EachDragKindHandsOverTheHandWorkedPath) {
+    const double r = std::sqrt(185.0);  // |(13, 4, 0)|
+    struct Case {
+        const char* name;
+        LineInput line;
+        enum { EndSphere, EndArrow, Jog } grab;
+        int dx, dy;  // pixels
+        std::vector<dg::DPoint3D> expected;
+    };
+    const LineInput jogLine = testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
+    const Case cases[] = {
+        // The end moves by (3, 4) and loses its extension; the start keeps 1 unit along the new
+        // direction (13, 4, 0) / r.
+        {"end point",
+         StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
+         Case::EndSphere,
+         30,
+         -40,
+         {{-13 / r, -4 / r, 0}, {0, 0, 0}, {13, 4, 0}, {13, 4, 0}}},
+        // The end arrow moves 3 units out: the end extension becomes 5.
+        {"end extension",
+         StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
+         Case::EndArrow,
+         30,
+         0,
+         {{-1, 0, 0}, {0, 0, 0}, {10, 0, 0}, {15, 0, 0}}},
+        // The jog moves 2 units along the main axis X: the ratio goes from 0.5 to 0.7.
+        {"jog",
+         jogLine,
+         Case::Jog,
+         20,
+         0,
+         {{-1, 0, 0}, {0, 0, 0}, {7, 0, 0}, {7, 4, 0}, {7, 4, 2}, {10, 4, 2}, {12, 4, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeDragShadow(c.line, dragtest::kViewSetups[1]);
+        controller.calls.clear();
+        sxmu::ModelBase* node = c.grab == Case::EndSphere  ? EndSphereNode()
+                                : c.grab == Case::EndArrow ? EndArrowNode()
+                                                           : JogArrowNode();
+        const dg::DPoint3D at = WindowOf(node);
+        sxmk::DragDriver driver(S());
+        driver.Start(node, Round(at.x), Round(at.y));
+        driver.Move(Round(at.x) + c.dx, Round(at.y) + c.dy);
+        driver.Release();
+        view->CompletePick({}, 0);  // a point drop that finds nothing stays where released
+        ASSERT_EQ(controller.calls.size(), 1u);
+        ExpectNear(controller.calls[0].shadowPoints, c.expected, 1e-6);
+        ExpectNear(Drawn(), c.expected, 1e-6);
+    }
+}
 
 TEST_F(HandleDrag, GrabbingTheLineChangesNothing) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
