@@ -160,7 +160,7 @@ const char* pg_error(Playground* p) {
 const char* pg_play(Playground* p, int kind, int x, int y) {
     Action a;
     a.kind = kKinds[Clamp(kind, 0, static_cast<int>(std::size(kKinds)) - 1)];
-    const replay::ViewSpec& view = p->live->GetSession().GetScenario().view;
+    const replay::ViewInput& view = p->live->GetSession().GetScenario().view;
     a.x = Clamp(x, 0, view.width - 1);
     a.y = Clamp(y, 0, view.height - 1);
     return p->Log(p->live->Play(a));

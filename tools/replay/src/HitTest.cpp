@@ -62,7 +62,7 @@ dg::DPoint3D NearestOnSegment(const dg::DRay& ray, const dg::DPoint3D& a, const 
     return a + u * s;
 }
 
-dg::DPoint3D BoxCentre(const PartSpec& p) {
+dg::DPoint3D BoxCentre(const PartInput& p) {
     return {(p.min.x + p.max.x) / 2.0, (p.min.y + p.max.y) / 2.0, (p.min.z + p.max.z) / 2.0};
 }
 
@@ -194,9 +194,9 @@ std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
     return hits;
 }
 
-std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultSpec>& configs) {
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultInput>& configs) {
     std::vector<PickHit> hits;
-    for (const PickResultSpec& config : configs) {
+    for (const PickResultInput& config : configs) {
         PickHit hit;
         dg::DPoint3D reference;
         std::string kind;

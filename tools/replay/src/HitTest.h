@@ -42,6 +42,6 @@ struct PickHit {
 // Everything the ray through the window position meets, nearest first.
 std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y);
 // The results an explicit pick names, in the given order.
-std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultSpec>& configs);
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultInput>& configs);
 
 }  // namespace replay

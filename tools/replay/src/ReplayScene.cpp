@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-dg::Camera3D MakeCamera(const ViewSpec& v) {
+dg::Camera3D MakeCamera(const ViewInput& v) {
     if (v.perspective)
         return dg::Camera3D::Perspective(v.eye, v.target, v.up, v.fieldOfViewDegrees * kPi / 180.0,
                                          v.width, v.height);
@@ -93,7 +93,7 @@ ReplayScene::ReplayScene(const Scenario& s)
     view->defaultPreferences = preferences;
     SetPreselectionColor(s.preselectionColor);
 
-    for (const PartSpec& config : s.parts) {
+    for (const PartInput& config : s.parts) {
         du::SmartPtr<sxk::Instance> instance(
             Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
         if (config.sbom) {
@@ -108,14 +108,14 @@ ReplayScene::ReplayScene(const Scenario& s)
             PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
     }
 
-    for (const LabelSpec& config : s.labels) {
+    for (const LabelInput& config : s.labels) {
         du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
         label->note = MakeNote(config.note, config.position);
         label->placement = config.placement;
         labels.push_back(LabelEntry{config, label});
     }
 
-    for (const LabelSpec& config : s.callouts) {
+    for (const LabelInput& config : s.callouts) {
         CalloutEntry entry;
         entry.config = config;
         entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
@@ -134,7 +134,7 @@ ReplayScene::ReplayScene(const Scenario& s)
         callouts.push_back(entry);
     }
 
-    for (const CenterLineSpec& config : s.centerLines) {
+    for (const CenterLineInput& config : s.centerLines) {
         CenterLineEntry entry;
         entry.config = config;
         entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");

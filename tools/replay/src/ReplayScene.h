@@ -58,23 +58,23 @@ dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p);
 dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v);
 
 struct PartEntry {
-    PartSpec config;
+    PartInput config;
     du::SmartPtr<sxk::ShapeInstance> shape;
 };
 
 struct LabelEntry {
-    LabelSpec config;
+    LabelInput config;
     du::SmartPtr<sxmk::Label> label;
 };
 
 struct CalloutEntry {
-    LabelSpec config;
+    LabelInput config;
     du::SmartPtr<sxmk::CalloutLabel> label;
     du::SmartPtr<sxmk::CalloutLabelShadow> shadow;
 };
 
 struct CenterLineEntry {
-    CenterLineSpec config;
+    CenterLineInput config;
     du::SmartPtr<sxmk::CenterLineXYZ> record;
     du::SmartPtr<sxmk::CenterLineXYZShadow> shadow;
     // The handle each display node stands for; rebuilt whenever the shadow rebuilds.

@@ -17,7 +17,7 @@
 
 namespace replay {
 
-struct ViewSpec {
+struct ViewInput {
     bool shapeView = true;    // false: a plain view (no camera, no picking)
     bool perspective = true;  // shape views only
     dg::DPoint3D eye{0.0, 0.0, 20.0};
@@ -29,7 +29,7 @@ struct ViewSpec {
     int height = 600;
 };
 
-struct PartSpec {
+struct PartInput {
     std::string id;
     dg::DPoint3D min;
     dg::DPoint3D max;
@@ -39,7 +39,7 @@ struct PartSpec {
 };
 
 // A plain label or a callout label: a note at a position of the scene.
-struct LabelSpec {
+struct LabelInput {
     std::string id;
     std::string note;
     std::optional<std::string> description;  // callouts only
@@ -48,7 +48,7 @@ struct LabelSpec {
     dg::Location placement;
 };
 
-struct CenterLineSpec {
+struct CenterLineInput {
     std::string id;
     dg::DPoint3D start;
     dg::DPoint3D end;
@@ -80,7 +80,7 @@ const char* HandleKey(HandleName handle);    // "startPoint", ...
 const char* HandleLabel(HandleName handle);  // "start-point sphere", ...
 
 // One result of an explicit pick.
-struct PickResultSpec {
+struct PickResultInput {
     std::string object;     // id of a part, label, callout or centre line
     bool asShadow = false;  // a centre line reported by its shadow rather than its record
     std::optional<dg::DPoint3D> point;  // default: the object's reference point
@@ -123,7 +123,7 @@ struct Action {
     int y = 0;
     // Pick: explicit results (when hasResults), else a ray cast at the pick's position.
     bool hasResults = false;
-    std::vector<PickResultSpec> results;
+    std::vector<PickResultInput> results;
     int status = 0;
     // Preferences.
     PreferenceValue preselectionColor;
@@ -136,12 +136,12 @@ const char* ActionName(Action::Kind kind);
 struct Scenario {
     std::string name;
     std::string description;
-    ViewSpec view;
+    ViewInput view;
     int minCalloutSize = 1;  // sxmu::ModelNote::MinimumSize
-    std::vector<PartSpec> parts;
-    std::vector<LabelSpec> labels;
-    std::vector<LabelSpec> callouts;
-    std::vector<CenterLineSpec> centerLines;
+    std::vector<PartInput> parts;
+    std::vector<LabelInput> labels;
+    std::vector<LabelInput> callouts;
+    std::vector<CenterLineInput> centerLines;
     PreferenceValue preselectionColor;
     std::vector<Action> actions;
 };
@@ -163,12 +163,12 @@ std::string WriteScenario(const Scenario& scenario, const std::vector<std::strin
 std::string WriteAction(const Action& action);
 
 // Member by member, exactly.
-bool operator==(const ViewSpec& a, const ViewSpec& b);
-bool operator==(const PartSpec& a, const PartSpec& b);
-bool operator==(const LabelSpec& a, const LabelSpec& b);
-bool operator==(const CenterLineSpec& a, const CenterLineSpec& b);
+bool operator==(const ViewInput& a, const ViewInput& b);
+bool operator==(const PartInput& a, const PartInput& b);
+bool operator==(const LabelInput& a, const LabelInput& b);
+bool operator==(const CenterLineInput& a, const CenterLineInput& b);
 bool operator==(const PreferenceValue& a, const PreferenceValue& b);
-bool operator==(const PickResultSpec& a, const PickResultSpec& b);
+bool operator==(const PickResultInput& a, const PickResultInput& b);
 bool operator==(const Expectation& a, const Expectation& b);
 bool operator==(const Action& a, const Action& b);
 bool operator==(const Scenario& a, const Scenario& b);

@@ -9,7 +9,7 @@ namespace reading {
 
 namespace {
 
-void ReadPointer(const Json& j, const std::string& where, const ViewSpec& view, Action& a) {
+void ReadPointer(const Json& j, const std::string& where, const ViewInput& view, Action& a) {
     a.x = ReadIntIn(Require(j, where, "x"), Field(where, "x"), 0, view.width - 1);
     a.y = ReadIntIn(Require(j, where, "y"), Field(where, "y"), 0, view.height - 1);
 }
@@ -27,7 +27,7 @@ void ReadPick(const Json& j, const std::string& where, const Ids& ids, Action& a
         const Json& r = (*results)[i];
         const std::string w = Index(rw, i);
         CheckKeys(r, w, {"object", "as", "point"});
-        PickResultSpec config;
+        PickResultInput config;
         config.object = ReadString(Require(r, w, "object"), Field(w, "object"));
         const auto id = ids.find(config.object);
         if (id == ids.end())
@@ -49,7 +49,7 @@ void ReadPick(const Json& j, const std::string& where, const Ids& ids, Action& a
 
 }  // namespace
 
-Action ReadAction(const Json& j, const std::string& where, const ViewSpec& view, const Ids& ids) {
+Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids) {
     ExpectObject(j, where);
     static const std::map<std::string, Action::Kind> kinds{
         {"hover", Action::Hover},  {"press", Action::Press},

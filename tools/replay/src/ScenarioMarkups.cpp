@@ -9,11 +9,11 @@ namespace reading {
 
 namespace {
 
-CenterLineSpec ReadCenterLine(const Json& j, const std::string& where, Ids& ids) {
+CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids) {
     CheckKeys(j, where,
               {"id", "start", "end", "path", "startExtension", "endExtension", "ratio", "frame",
                "axisOrder", "partID", "attached", "placement"});
-    CenterLineSpec c;
+    CenterLineInput c;
     c.id = ReadId(j, where, Kind::CenterLine, ids);
     c.start = ReadPoint(Require(j, where, "start"), Field(where, "start"));
     c.end = ReadPoint(Require(j, where, "end"), Field(where, "end"));

@@ -62,11 +62,11 @@ using Ids = std::map<std::string, Kind>;
 std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids);
 
 // The sections, in the order the scenario is read.
-ViewSpec ReadView(const Json& j);
+ViewInput ReadView(const Json& j);
 void ReadScene(const Json& j, Scenario& s, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);
-Action ReadAction(const Json& j, const std::string& where, const ViewSpec& view, const Ids& ids);
+Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids);
 // The checks of an expect action (Expectations.cpp, next to the code that runs them).
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
 

@@ -8,9 +8,9 @@ namespace reading {
 
 namespace {
 
-PartSpec ReadPart(const Json& j, const std::string& where, Ids& ids) {
+PartInput ReadPart(const Json& j, const std::string& where, Ids& ids) {
     CheckKeys(j, where, {"id", "min", "max", "instance", "sbom", "weld"});
-    PartSpec p;
+    PartInput p;
     p.id = ReadId(j, where, Kind::Part, ids);
     p.min = ReadPoint(Require(j, where, "min"), Field(where, "min"));
     p.max = ReadPoint(Require(j, where, "max"), Field(where, "max"));
@@ -28,12 +28,12 @@ PartSpec ReadPart(const Json& j, const std::string& where, Ids& ids) {
     return p;
 }
 
-LabelSpec ReadLabel(const Json& j, const std::string& where, bool callout, Ids& ids) {
+LabelInput ReadLabel(const Json& j, const std::string& where, bool callout, Ids& ids) {
     if (callout)
         CheckKeys(j, where, {"id", "note", "description", "title", "position", "placement"});
     else
         CheckKeys(j, where, {"id", "note", "position", "placement"});
-    LabelSpec l;
+    LabelInput l;
     l.id = ReadId(j, where, callout ? Kind::Callout : Kind::Label, ids);
     l.note = ReadString(Require(j, where, "note"), Field(where, "note"));
     l.position = ReadPoint(Require(j, where, "position"), Field(where, "position"));

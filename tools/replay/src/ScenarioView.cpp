@@ -8,10 +8,10 @@ namespace {
 constexpr int kViewportLimit = 10000;
 }  // namespace
 
-ViewSpec ReadView(const Json& j) {
+ViewInput ReadView(const Json& j) {
     const std::string where = "view";
     CheckKeys(j, where, {"kind", "viewport", "camera"});
-    ViewSpec v;
+    ViewInput v;
     if (const Json* k = Optional(j, "kind")) {
         const std::string kind = ReadString(*k, Field(where, "kind"));
         if (kind != "shape" && kind != "plain")

@@ -90,7 +90,7 @@ Json Preference(const PreferenceValue& v) {
     return nullptr;
 }
 
-Json View(const ViewSpec& v) {
+Json View(const ViewInput& v) {
     Json out = Json::object();
     out["kind"] = v.shapeView ? "shape" : "plain";
     out["viewport"] = Json::array({v.width, v.height});
@@ -110,7 +110,7 @@ Json View(const ViewSpec& v) {
     return out;
 }
 
-Json Label(const LabelSpec& l) {
+Json Label(const LabelInput& l) {
     Json out = Json::object();
     out["id"] = l.id;
     out["note"] = l.note;
@@ -124,7 +124,7 @@ Json Label(const LabelSpec& l) {
     return out;
 }
 
-Json CenterLine(const CenterLineSpec& c) {
+Json CenterLine(const CenterLineInput& c) {
     Json out = Json::object();
     out["id"] = c.id;
     out["path"] = c.alongAxis ? "alongAxis" : "straight";
@@ -229,7 +229,7 @@ Json ActionJson(const Action& a) {
         case Action::Pick:
             if (a.hasResults) {
                 Json results = Json::array();
-                for (const PickResultSpec& r : a.results) {
+                for (const PickResultInput& r : a.results) {
                     Json result = Json::object();
                     result["object"] = r.object;
                     if (r.asShadow)
@@ -312,7 +312,7 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
         scene["minCalloutSize"] = kSizes[s.minCalloutSize];
     if (!s.parts.empty()) {
         Json parts = Json::array();
-        for (const PartSpec& p : s.parts) {
+        for (const PartInput& p : s.parts) {
             Json part = Json::object();
             part["id"] = p.id;
             part["min"] = Point(p.min);
@@ -330,7 +330,7 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
         if (list->empty())
             continue;
         Json out = Json::array();
-        for (const LabelSpec& l : *list)
+        for (const LabelInput& l : *list)
             out.push_back(Label(l));
         scene[key] = out;
     }
@@ -338,7 +338,7 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
         root["scene"] = scene;
     if (!s.centerLines.empty()) {
         Json markups = Json::array();
-        for (const CenterLineSpec& c : s.centerLines)
+        for (const CenterLineInput& c : s.centerLines)
             markups.push_back(CenterLine(c));
         root["markups"] = markups;
     }
@@ -366,24 +366,24 @@ std::string WriteScenario(const Scenario& s) {
 
 // Equality, member by member, for the round trip.
 
-bool operator==(const ViewSpec& a, const ViewSpec& b) {
+bool operator==(const ViewInput& a, const ViewInput& b) {
     return std::tie(a.shapeView, a.perspective, a.eye, a.target, a.up, a.fieldOfViewDegrees,
                     a.parallelWidth, a.width,
                     a.height) == std::tie(b.shapeView, b.perspective, b.eye, b.target, b.up,
                                           b.fieldOfViewDegrees, b.parallelWidth, b.width, b.height);
 }
 
-bool operator==(const PartSpec& a, const PartSpec& b) {
+bool operator==(const PartInput& a, const PartInput& b) {
     return std::tie(a.id, a.min, a.max, a.instance, a.sbom, a.weld) ==
            std::tie(b.id, b.min, b.max, b.instance, b.sbom, b.weld);
 }
 
-bool operator==(const LabelSpec& a, const LabelSpec& b) {
+bool operator==(const LabelInput& a, const LabelInput& b) {
     return std::tie(a.id, a.note, a.description, a.title, a.position, a.placement) ==
            std::tie(b.id, b.note, b.description, b.title, b.position, b.placement);
 }
 
-bool operator==(const CenterLineSpec& a, const CenterLineSpec& b) {
+bool operator==(const CenterLineInput& a, const CenterLineInput& b) {
     return std::tie(a.id, a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio,
                     a.frame, a.axisOrder, a.partID, a.attached, a.placement) ==
            std::tie(b.id, b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio,
@@ -406,7 +406,7 @@ bool operator==(const PreferenceValue& a, const PreferenceValue& b) {
     return true;
 }
 
-bool operator==(const PickResultSpec& a, const PickResultSpec& b) {
+bool operator==(const PickResultInput& a, const PickResultInput& b) {
     return std::tie(a.object, a.asShadow, a.point) == std::tie(b.object, b.asShadow, b.point);
 }
 

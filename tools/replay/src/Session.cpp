@@ -160,7 +160,7 @@ std::vector<std::pair<HandleName, Point2>> Session::HandlePixels(const CenterLin
 std::vector<std::string> Session::Describe() const {
     std::vector<std::string> lines;
     const Projector& proj = scene.projector;
-    const ViewSpec& v = scenario.view;
+    const ViewInput& v = scenario.view;
     lines.push_back(std::string(v.shapeView ? "shape view" : "plain view") + " " +
                     std::to_string(v.width) + "x" + std::to_string(v.height) + ", " +
                     (v.perspective ? "perspective " + Format(v.fieldOfViewDegrees) + " deg"
