@@ -280,8 +280,11 @@ TEST_F(PointDrop, FailedPickSpringsBackInsteadOfKeepingTheCollapsedExtension) {
         MakeScene();
         part = MakePart("/p/own");
         DragAndRelease(startPoint);
+        const int notes = shadow->contentChangedCount;
         ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 3));
         ExpectLanded(startPoint, Lands::BackHome, {});
+        // One rebuild, drawn once.
+        EXPECT_EQ(shadow->contentChangedCount, notes + 1);
         EXPECT_EQ(Access::pendingPick(S()), nullptr);
         EXPECT_FALSE(shadow->GetStartPointItem());
         EXPECT_FALSE(shadow->GetEndPointItem());
