@@ -2,6 +2,8 @@
 // cursor, and aiming and placing the three arrows.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "HandleTable.h"
+
 #include <cmath>
 #include <cstddef>
 
@@ -12,7 +14,7 @@ namespace {
 // Below this a coordinate difference counts as zero.
 constexpr double kNearZero = 4.76837158203125e-07;
 
-enum class Handle { StartSphere, EndSphere, StartArrow, EndArrow, JogArrow };
+using detail::Handle;
 
 // The handles that a drag of each dragger hides, in removal order, and shows again afterwards,
 // in the order they are put back at the head. The jog arrow is hidden and shown only while it
@@ -94,24 +96,16 @@ void SetTip(TranslatorAxis& axis, const dg::DVec3& tip) {
         vertices[1] = AsPoint(tip);
 }
 
-// The display node of a handle, or null while the shadow has none.
-sxmu::ModelBase* HandleNode(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& spheres,
-                            const du::SmartPtr<TranslatorAxis>& startAxis,
-                            const du::SmartPtr<TranslatorAxis>& endAxis,
-                            const du::SmartPtr<TranslatorAxis>& jog, Handle handle) {
-    switch (handle) {
-        case Handle::StartSphere:
-            return spheres.size() > 0 ? spheres[0].get() : nullptr;
-        case Handle::EndSphere:
-            return spheres.size() > 1 ? spheres[1].get() : nullptr;
-        case Handle::StartArrow:
-            return startAxis ? startAxis->arrow.get() : nullptr;
-        case Handle::EndArrow:
-            return endAxis ? endAxis->arrow.get() : nullptr;
-        case Handle::JogArrow:
-            return jog ? jog->arrow.get() : nullptr;
-    }
-    return nullptr;
+// Aims an extension arrow along dir, reversed for a negative extension, and places its base at
+// the drawn line's first (atStart) or last point.
+void AimExtensionArrow(TranslatorAxis* axis, float extension, const dg::DVec3& dir,
+                       const std::vector<dg::DPoint3D>& drawn, bool atStart) {
+    if (axis == nullptr)
+        return;
+    SetTip(*axis, extension < 0.0f ? -dir : dir);
+    if (!drawn.empty())
+        axis->SetPlacement(
+            dg::Location(dg::FMat33::IDENTITY, atStart ? drawn.front() : drawn.back()));
 }
 
 }  // namespace
@@ -120,13 +114,13 @@ void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
         return;
     const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
+    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
     const HandleList& list = kHiddenDuring[dragger];
     for (int i = 0; i < list.count; ++i) {
         const Handle handle = list.handles[i];
         if (handle == Handle::JogArrow && !jogBelongs)
             continue;
-        sxmu::ModelBase* node =
-            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
+        sxmu::ModelBase* node = handles.Node(handle);
         // A handle that is not shown (already hidden, or never added) is not asked for: the
         // viewer's container treats the removal of a node it does not hold as an error.
         if (node && rootContainer->Contains(node))
@@ -138,13 +132,13 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > NoDragger)
         return;
     const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
+    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
     const HandleList& list = kShownAfter[dragger];
     for (int i = 0; i < list.count; ++i) {
         const Handle handle = list.handles[i];
         if (handle == Handle::JogArrow && !jogBelongs)
             continue;
-        sxmu::ModelBase* node =
-            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
+        sxmu::ModelBase* node = handles.Node(handle);
         // A handle already shown (all of them when a drag that grabbed no handle stops) is not
         // added a second time.
         if (node && !rootContainer->Contains(node))
@@ -161,24 +155,13 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
 void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) {
     if (preselectHighlighted)
         return;
-    const sxmu::ModelBase* picked = node.get();
-    TranslatorAxis* axis = nullptr;
-    if (startExtensionAxis && picked == startExtensionAxis->arrow.get())
-        axis = startExtensionAxis.get();
-    else if (endExtensionAxis && picked == endExtensionAxis->arrow.get())
-        axis = endExtensionAxis.get();
-    else if (jogAxis && picked == jogAxis->arrow.get())
-        axis = jogAxis.get();
-
-    if (axis) {
-        axis->Highlight();
-    } else {
-        for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
-            if (sphere && picked == sphere.get()) {
-                sphere->SetRenderAttrsVector(preselectRenderAttrs);
-                sphere->SetFillAttrs(preselectFillAttrs);
-                break;
-            }
+    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
+    if (const detail::DraggerRow* row = handles.Find(node.get())) {
+        if (TranslatorAxis* axis = handles.Axis(row->handle)) {
+            axis->Highlight();
+        } else if (sxmu::ModelSphere* sphere = handles.Sphere(row->handle)) {
+            sphere->SetRenderAttrsVector(preselectRenderAttrs);
+            sphere->SetFillAttrs(preselectFillAttrs);
         }
     }
     // Also for a node that is no handle: the highlight state holds until the next clear.
@@ -205,17 +188,9 @@ void CenterLineXYZShadow::ClearPreselectHighlight() {
 
 bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& node,
                                         du::Symbol& cursor) const {
-    const sxmu::ModelBase* n = node.get();
-    bool isHandle = false;
-    for (const du::SmartPtr<TranslatorAxis>* axis :
-         {&startExtensionAxis, &endExtensionAxis, &jogAxis}) {
-        if (*axis && n == (*axis)->arrow.get())
-            isHandle = true;
-    }
-    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
-        if (sphere && n == sphere.get())
-            isHandle = true;
-    }
+    const bool isHandle =
+        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
+            .Find(node.get()) != nullptr;
     if (isHandle)
         cursor = dragCursorMove;
     return true;
@@ -260,23 +235,13 @@ void CenterLineXYZShadow::SetArrowsDir() {
 }
 
 void CenterLineXYZShadow::SetStartExtensionDir() {
-    if (!startExtensionAxis)
-        return;
-    SetTip(*startExtensionAxis,
-           markup->GetStartExtention() < 0.0f ? -startExtensionDir : startExtensionDir);
-    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
-    if (!vertices.empty())
-        startExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.front()));
+    AimExtensionArrow(startExtensionAxis.get(), markup->GetStartExtention(), startExtensionDir,
+                      lineStrip->points, true);
 }
 
 void CenterLineXYZShadow::SetEndExtensionDir() {
-    if (!endExtensionAxis)
-        return;
-    SetTip(*endExtensionAxis,
-           markup->GetEndExtention() < 0.0f ? -endExtensionDir : endExtensionDir);
-    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
-    if (!vertices.empty())
-        endExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.back()));
+    AimExtensionArrow(endExtensionAxis.get(), markup->GetEndExtention(), endExtensionDir,
+                      lineStrip->points, false);
 }
 
 }  // namespace sxmk

@@ -1,6 +1,8 @@
 // Constrained drags along an axis, and the jog (ratio) drag of an along-axis path.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "HandleTable.h"
+
 #include <dg/Camera3D.h>
 #include <dg/Ray.h>
 #include <sxk/View.h>
@@ -47,13 +49,11 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
 
     // Without a camera there is no window direction: the step moves nothing.
     const auto* shapeView = dynamic_cast<const sxk::ShapeView*>(view.get());
-    TranslatorAxis* axis = nullptr;
-    if (pickedDragger == StartExtensionDragger)
-        axis = startExtensionAxis.get();
-    else if (pickedDragger == JogDragger)
-        axis = jogAxis.get();
-    else if (pickedDragger == EndExtensionDragger)
-        axis = endExtensionAxis.get();
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    TranslatorAxis* axis = row == nullptr ? nullptr
+                                          : detail::HandleSet(sphereDraggers, startExtensionAxis,
+                                                              endExtensionAxis, jogAxis)
+                                                .Axis(row->handle);
     if (shapeView == nullptr || axis == nullptr || !axis->arrow)
         return;
 
