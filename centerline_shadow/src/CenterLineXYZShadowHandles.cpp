@@ -108,42 +108,43 @@ void AimExtensionArrow(TranslatorAxis* axis, float extension, const dg::DVec3& d
             dg::Location(dg::FMat33::IDENTITY, atStart ? drawn.front() : drawn.back()));
 }
 
-}  // namespace
-
-void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
-    if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
-        return;
-    const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
-    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
-    const HandleList& list = kHiddenDuring[dragger];
+// Shows (show) or hides the handles of a list, in its order; the jog arrow only while it belongs
+// to the path. A handle already in the wanted state is left alone: the viewer's container treats
+// the removal of a node it does not hold as an error, and a handle already shown (all of them
+// when a drag that grabbed no handle stops) is not added a second time.
+void ShowHandles(sxmu::ModelContainer& container, const detail::HandleSet& handles,
+                 const HandleList& list, bool jogBelongs, bool show) {
     for (int i = 0; i < list.count; ++i) {
         const Handle handle = list.handles[i];
         if (handle == Handle::JogArrow && !jogBelongs)
             continue;
         sxmu::ModelBase* node = handles.Node(handle);
-        // A handle that is not shown (already hidden, or never added) is not asked for: the
-        // viewer's container treats the removal of a node it does not hold as an error.
-        if (node && rootContainer->Contains(node))
-            rootContainer->Remove(du::SmartPtr<sxmu::ModelBase>(node));
+        if (node == nullptr || container.Contains(node) == show)
+            continue;
+        if (show)
+            container.AddHead(du::SmartPtr<sxmu::ModelBase>(node));
+        else
+            container.Remove(du::SmartPtr<sxmu::ModelBase>(node));
     }
+}
+
+}  // namespace
+
+void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
+    if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
+        return;
+    ShowHandles(*rootContainer,
+                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
+                kHiddenDuring[dragger], markup->IsAlongAxis() && jogAxisEnabled, false);
 }
 
 void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > NoDragger)
         return;
     const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
-    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
-    const HandleList& list = kShownAfter[dragger];
-    for (int i = 0; i < list.count; ++i) {
-        const Handle handle = list.handles[i];
-        if (handle == Handle::JogArrow && !jogBelongs)
-            continue;
-        sxmu::ModelBase* node = handles.Node(handle);
-        // A handle already shown (all of them when a drag that grabbed no handle stops) is not
-        // added a second time.
-        if (node && !rootContainer->Contains(node))
-            rootContainer->AddHead(du::SmartPtr<sxmu::ModelBase>(node));
-    }
+    ShowHandles(*rootContainer,
+                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
+                kShownAfter[dragger], jogBelongs, true);
     if (dragger == NoDragger && jogBelongs && jogAxis) {
         const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
         const int mid = markup->GetMidPointIndex();
