@@ -4,7 +4,7 @@ install(TARGETS illsxmk illsxmk_host EXPORT illsxmkTargets
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-foreach(dir host/include centerline/include centerline_shadow/include callout/include)
+foreach(dir host/include common/include centerline/include centerline_shadow/include callout/include)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
         FILES_MATCHING PATTERN "*.h")
 endforeach()

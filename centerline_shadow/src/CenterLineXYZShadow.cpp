@@ -3,6 +3,7 @@
 
 #include <sxmk/MarkupData.h>
 
+#include "Constants.h"
 #include "PickEvent.h"
 #include "PreselectionColour.h"
 
@@ -12,7 +13,6 @@ namespace sxmk {
 
 namespace {
 
-constexpr double kSphereScreenScale = 0.07;
 constexpr double kSphereRadius = 0.16;
 
 // Takes a node out of the container, duplicates included; a node that is not there is left
@@ -43,14 +43,14 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
     try {
         rootContainer = new sxmu::ModelContainer;
 
-        lineStrip = new sxmu::ModelLineStrip(8);
-        lineStrip->SetRenderAttrsByIndex(11);
+        lineStrip = new sxmu::ModelLineStrip(detail::kLineStripKind);
+        lineStrip->SetRenderAttrsByIndex(detail::kLineStripRenderAttrs);
         lineStrip->screenSized = false;
         lineStrip->screenSizeOption1 = 0;
         lineStrip->screenSizeOption2 = 0;
         rootContainer->AddHead(lineStrip);
 
-        SetType(4);
+        SetType(detail::kCenterLineShadowType);
 
         du::SmartPtr<sxk::Preferences> preferences;
         if (view)
@@ -61,8 +61,10 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
         // then again by the preference hook.
         dg::Color preselectColour = defaultHandleColor;
         static_cast<void>(ReadPreselectionColour(preferences, preselectColour));
-        preselectRenderAttrs = MakeRenderAttrs(preselectColour, 2, 2);
-        normalRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+        preselectRenderAttrs =
+            MakeRenderAttrs(preselectColour, detail::kSolidWeight, detail::kSolidMode);
+        normalRenderAttrs =
+            MakeRenderAttrs(defaultHandleColor, detail::kSolidWeight, detail::kSolidMode);
         normalFillAttrs = MakeFillAttrs(defaultHandleColor);
         preselectFillAttrs = MakeFillAttrs(preselectColour);
 
@@ -145,7 +147,8 @@ void CenterLineXYZShadow::Initialize() {
 du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
     const dg::DPoint3D& point) {
     du::SmartPtr<sxmu::ModelSphere> sphere(new sxmu::ModelSphere);
-    sphere->screenScale.Set(kSphereScreenScale, kSphereScreenScale, kSphereScreenScale);
+    sphere->screenScale.Set(detail::kHandleScreenScale, detail::kHandleScreenScale,
+                            detail::kHandleScreenScale);
     sphere->radius = kSphereRadius;
     sphere->SetRenderAttrsVector(normalRenderAttrs);
     sphere->SetFillAttrs(normalFillAttrs);

@@ -5,6 +5,7 @@
 #include <sxk/Markup.h>
 #include <sxk/View.h>
 
+#include "Constants.h"
 #include "DragOperation.h"
 #include "HandleTable.h"
 #include "PickEvent.h"
@@ -15,12 +16,6 @@
 namespace sxmk {
 
 namespace {
-
-// Extensions whose magnitude is not above this count as zero (2 to the power -21).
-constexpr float kZeroExtension = 4.76837158203125e-07f;
-
-// Window lengths below this count as zero (2 to the power -21 pixels).
-constexpr double kNearZeroLength = 4.76837158203125e-07;
 
 // The fewest points of a drawn line that has a start slot, an end slot and both extension points.
 constexpr std::size_t kMinLayout = 4;
@@ -53,7 +48,7 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
                                   double screenAxisLength, const dg::DVec3& axisVector) {
     // An axis seen end-on (or one that could not be measured) has no window direction to
     // follow: the step then moves nothing instead of dividing by (nearly) zero.
-    if (!(screenAxisLength >= kNearZeroLength) || !std::isfinite(screenAxisLength))
+    if (!(screenAxisLength >= detail::kNearZero) || !std::isfinite(screenAxisLength))
         return dg::DVec3::ZERO;
     const double s =
         static_cast<double>(dx) * screenAxis.x + static_cast<double>(dy) * screenAxis.y;
@@ -170,7 +165,8 @@ void CenterLineXYZShadow::HandleDragStop() {
             if (draggedNode == markup->anchorNode.get())
                 break;
             if (BroadcastStop(dragVector, operation) > 0)
-                detail::RenameDragOperation(operation, detail::kModulesStrings, "97");
+                detail::RenameDragOperation(operation, detail::kModulesStrings,
+                                            detail::kMoveMarkupsKey);
             else
                 detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
             const std::size_t n = points.size();
@@ -267,7 +263,7 @@ void CenterLineXYZShadow::ResetExtention() {
     if (n < kMinLayout || sphereDraggers.size() < 2 || row == nullptr || !row->isPoint)
         return;
     const bool atStart = row->atStart;
-    if (!(std::fabs(ExtensionOf(*markup, atStart)) > kZeroExtension))
+    if (!(std::fabs(ExtensionOf(*markup, atStart)) > detail::kNearZeroF))
         return;
     // The end's extension point and slot both go to the end point.
     drawn[atStart ? 0 : n - 1] = drawn[atStart ? 1 : n - 2] =

@@ -2,6 +2,7 @@
 // cursor, and aiming and placing the three arrows.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "Constants.h"
 #include "HandleTable.h"
 
 #include <cmath>
@@ -10,9 +11,6 @@
 namespace sxmk {
 
 namespace {
-
-// Below this a coordinate difference counts as zero.
-constexpr double kNearZero = 4.76837158203125e-07;
 
 using detail::Handle;
 
@@ -217,9 +215,9 @@ void CenterLineXYZShadow::SetArrowsDir() {
     jogAxisEnabled = false;
     if (InRange(p, 1) && InRange(p, n - 2)) {
         const dg::DVec3 d = At(p, 1) - At(p, n - 2);
-        const int realAxes = (std::fabs(d.x) >= kNearZero ? 1 : 0) +
-                             (std::fabs(d.y) >= kNearZero ? 1 : 0) +
-                             (std::fabs(d.z) >= kNearZero ? 1 : 0);
+        const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
+                             (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +
+                             (std::fabs(d.z) >= detail::kNearZero ? 1 : 0);
         jogAxisEnabled = realAxes >= 2;
     }
 

@@ -1,6 +1,7 @@
 // Constrained drags along an axis, and the jog (ratio) drag of an along-axis path.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "Constants.h"
 #include "HandleTable.h"
 
 #include <dg/Camera3D.h>
@@ -13,12 +14,6 @@
 namespace sxmk {
 
 namespace {
-
-constexpr double kNearZero = 4.76837158203125e-07;  // 2 to the power -21
-constexpr double kPi = 3.141592653589793;
-// A handle's axis spans this fraction of the view's width at the handle (0.07 in single
-// precision).
-constexpr double kAxisScreenFraction = 0.07000000029802322;
 
 // Width of the view, in world units, at the depth of the world point o.
 double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
@@ -65,7 +60,7 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
     // the markup's placement, so they are projected from where they are in the world.
     const dg::Location& objectSpace = markup->placement;
     const dg::DPoint3D o = ToWorld(objectSpace, axis->arrow->location.GetPos());
-    const double length = ViewWidthAt(camera, o) * kAxisScreenFraction;
+    const double length = ViewWidthAt(camera, o) * detail::kAxisScreenFraction;
     axisVector.Set(direction);
     axisVector *= length;
 
@@ -107,7 +102,7 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const dg::DVec3 toFoot = foot - c0;
     float d1 = static_cast<float>(toJog.Norm());
     const float d2 = static_cast<float>(toFoot.Norm());
-    if (std::fabs(dg::Angle(toJog, toFoot) - kPi) < kNearZero)
+    if (std::fabs(dg::Angle(toJog, toFoot) - detail::kPi) < detail::kNearZero)
         d1 = d1 * -1.0f;
     const float r = d1 / d2;
 
@@ -116,10 +111,10 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     if (d2 != 0.0f && std::isfinite(r)) {
         const float old = markup->GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
-        if (static_cast<double>(old) * r < kNearZero)
+        if (static_cast<double>(old) * r < detail::kNearZero)
             MoveExternalNode(m - 3, 2.0 * (c0 - points[start]));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
-        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < kNearZero)
+        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < detail::kNearZero)
             MoveExternalNode(m + 3, 2.0 * (c1 - points[end]));
         markup->SetDivRation(r);
     }
