@@ -10,6 +10,7 @@
 #include "HandleTable.h"
 #include "PickEvent.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
@@ -63,11 +64,10 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
 bool CenterLineXYZShadow::HandleDragStart() {
     // Which handle the press grabbed is read from the handles as they are now: finishing a
     // pending drop below hands it to the controller, which may rebuild the shadow with new nodes.
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     const detail::DraggerRow* grabbed =
-        sphereDraggers.size() < 2
-            ? nullptr
-            : detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
-                  .Find(draggedNode);
+        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
+            .Find(draggedNode);
 
     // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
     // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
@@ -239,8 +239,9 @@ void CenterLineXYZShadow::MoveExternalNode(int index, const dg::DVec3& delta) {
 }
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1 || sphereDraggers.empty())
+    if (pickedNode == -1)
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     points = lineStrip->points;
     RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveStartPoint, delta, lineStrip->points,
                         *sphereDraggers[0]);
@@ -248,8 +249,9 @@ void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
 }
 
 void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1 || sphereDraggers.size() < 2)
+    if (pickedNode == -1)
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     points = lineStrip->points;
     RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveEndPoint, delta, lineStrip->points,
                         *sphereDraggers[1]);
@@ -260,7 +262,8 @@ void CenterLineXYZShadow::ResetExtention() {
     std::vector<dg::DPoint3D>& drawn = lineStrip->points;
     const std::size_t n = drawn.size();
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
-    if (n < kMinLayout || sphereDraggers.size() < 2 || row == nullptr || !row->isPoint)
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    if (n < kMinLayout || row == nullptr || !row->isPoint)
         return;
     const bool atStart = row->atStart;
     if (!(std::fabs(ExtensionOf(*markup, atStart)) > detail::kNearZeroF))
@@ -274,7 +277,8 @@ void CenterLineXYZShadow::ResetExtention() {
 
 bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D& p) {
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
-    if (sphereDraggers.size() < 2 || row == nullptr || !detail::IsExtensionArrow(row->handle))
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    if (row == nullptr || !detail::IsExtensionArrow(row->handle))
         return false;
     const dg::DVec3& dir = row->atStart ? startExtensionDir : endExtensionDir;
     return dg::Dot(p - sphereDraggers[row->atStart ? 0 : 1]->location.GetPos(), dir) < 0.0;

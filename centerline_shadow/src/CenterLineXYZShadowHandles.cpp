@@ -5,6 +5,7 @@
 #include "Constants.h"
 #include "HandleTable.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
@@ -98,8 +99,7 @@ void SetTip(TranslatorAxis& axis, const dg::DVec3& tip) {
 // the drawn line's first (atStart) or last point.
 void AimExtensionArrow(TranslatorAxis* axis, float extension, const dg::DVec3& dir,
                        const std::vector<dg::DPoint3D>& drawn, bool atStart) {
-    if (axis == nullptr)
-        return;
+    assert(axis != nullptr && "a built shadow has both extension arrows");
     SetTip(*axis, extension < 0.0f ? -dir : dir);
     if (!drawn.empty())
         axis->SetPlacement(
@@ -143,7 +143,8 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
     ShowHandles(*rootContainer,
                 detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
                 kShownAfter[dragger], jogBelongs, true);
-    if (dragger == NoDragger && jogBelongs && jogAxis) {
+    if (dragger == NoDragger && jogBelongs) {
+        assert(jogAxis && "a built shadow has its jog arrow");
         const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
         const int mid = markup->GetMidPointIndex();
         if (InRange(stored, mid))
@@ -198,12 +199,9 @@ bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& nod
 void CenterLineXYZShadow::SetArrowsDir() {
     const std::vector<dg::DPoint3D>& p = points;
     const int n = static_cast<int>(p.size());
-    const dg::DPoint3D startSphere = sphereDraggers.size() > 0 && sphereDraggers[0]
-                                         ? sphereDraggers[0]->location.GetPos()
-                                         : dg::DPoint3D::ORIGIN;
-    const dg::DPoint3D endSphere = sphereDraggers.size() > 1 && sphereDraggers[1]
-                                       ? sphereDraggers[1]->location.GetPos()
-                                       : dg::DPoint3D::ORIGIN;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const dg::DPoint3D startSphere = sphereDraggers[0]->location.GetPos();
+    const dg::DPoint3D endSphere = sphereDraggers[1]->location.GetPos();
 
     endExtensionDir = ExtensionDirection(endSphere, p, n - 3, -1);
     startExtensionDir = ExtensionDirection(startSphere, p, 2, +1);
@@ -221,7 +219,8 @@ void CenterLineXYZShadow::SetArrowsDir() {
         jogAxisEnabled = realAxes >= 2;
     }
 
-    if (markup->IsAlongAxis() && jogAxisEnabled && jogAxis) {
+    if (markup->IsAlongAxis() && jogAxisEnabled) {
+        assert(jogAxis && "a built shadow has its jog arrow");
         SetTip(*jogAxis, markup->GetMainAxisDirection());
         const int mid = markup->GetMidPointIndex();
         if (InRange(p, mid))

@@ -11,6 +11,7 @@
 #include "DragOperation.h"
 #include "PickEvent.h"
 
+#include <cassert>
 #include <cstddef>
 
 namespace sxmk {
@@ -120,7 +121,8 @@ struct CenterLineXYZShadowDrop {
         if (!atStart && s.pickedDragger != CenterLineXYZShadow::EndPointDragger)
             return;
         CenterLineXYZ& record = *s.markup;
-        if (!IsIndexOf(s.pickedNode, *record.GetPoints()) || s.sphereDraggers.size() < 2)
+        assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+        if (!IsIndexOf(s.pickedNode, *record.GetPoints()))
             return;
         s.pickedNode = -1;
         // One rebuild with the saved extension; the stored list (extension rule included) is

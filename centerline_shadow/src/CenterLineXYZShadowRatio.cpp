@@ -1,13 +1,14 @@
 // Constrained drags along an axis, and the jog (ratio) drag of an along-axis path.
 #include <sxmk/CenterLineXYZShadow.h>
 
-#include "Constants.h"
-#include "HandleTable.h"
-
 #include <dg/Camera3D.h>
 #include <dg/Ray.h>
 #include <sxk/View.h>
 
+#include "Constants.h"
+#include "HandleTable.h"
+
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
@@ -80,8 +81,9 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
     // The jog and both extension points must lie inside the stored and the drawn list.
     if (m < 3 || static_cast<std::size_t>(m) + 3 >= stored.size() ||
-        static_cast<std::size_t>(m) + 3 >= drawn.size() || sphereDraggers.size() < 2)
+        static_cast<std::size_t>(m) + 3 >= drawn.size())
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     const std::size_t start = static_cast<std::size_t>(m - 3);
     const std::size_t firstJog = static_cast<std::size_t>(m - 1);
     const std::size_t end = static_cast<std::size_t>(m) + 3;

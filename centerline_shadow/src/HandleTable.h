@@ -63,8 +63,8 @@ inline int MovedIndex(CenterLineXYZShadow::PickedDragger dragger, int n, int mid
     return -1;
 }
 
-// The shadow's handles by name. Any of them may be missing (a shadow without its display model);
-// the lookups then give null.
+// The shadow's handles by name. A built shadow has all five; a lookup gives null for a handle
+// that is missing all the same (a sphere asked for as an arrow, or the other way round).
 class HandleSet {
 public:
     HandleSet(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& endSpheres,
