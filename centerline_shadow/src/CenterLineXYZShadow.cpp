@@ -22,6 +22,16 @@ void RemoveAll(sxmu::ModelContainer& container, const du::SmartPtr<sxmu::ModelBa
         container.Remove(node);
 }
 
+// The drawn centre line, empty: a line strip in world units with the centre-line appearance.
+du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
+    du::SmartPtr<sxmu::ModelLineStrip> line(new sxmu::ModelLineStrip(detail::kLineStripKind));
+    line->SetRenderAttrsByIndex(detail::kLineStripRenderAttrs);
+    line->screenSized = false;
+    line->screenSizeOption1 = 0;
+    line->screenSizeOption2 = 0;
+    return line;
+}
+
 }  // namespace
 
 CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowView,
@@ -43,11 +53,7 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
     try {
         rootContainer = new sxmu::ModelContainer;
 
-        lineStrip = new sxmu::ModelLineStrip(detail::kLineStripKind);
-        lineStrip->SetRenderAttrsByIndex(detail::kLineStripRenderAttrs);
-        lineStrip->screenSized = false;
-        lineStrip->screenSizeOption1 = 0;
-        lineStrip->screenSizeOption2 = 0;
+        lineStrip = MakeLineStrip();
         rootContainer->AddHead(lineStrip);
 
         SetType(detail::kCenterLineShadowType);

@@ -39,6 +39,24 @@ void RebuildWithMovedEnd(CenterLineXYZ& record,
     sphere.location.SetPos(q);
 }
 
+// A released jog names its operation by whether other markups moved along with it.
+void NameJogOperation(const du::SmartPtr<sxk::Operation>& operation, bool movedOthers) {
+    if (movedOthers)
+        detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
+    else
+        detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
+}
+
+// Puts the end slots of a line with its full layout where the end spheres are.
+void PinEndSlots(std::vector<dg::DPoint3D>& line, const sxmu::ModelSphere& start,
+                 const sxmu::ModelSphere& end) {
+    const std::size_t n = line.size();
+    if (n < kMinLayout)
+        return;
+    line[1] = start.location.GetPos();
+    line[n - 2] = end.location.GetPos();
+}
+
 bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
     return index >= 0 && static_cast<std::size_t>(index) < list.size();
 }
@@ -148,9 +166,8 @@ void CenterLineXYZShadow::HandleDragStop() {
             const bool atStart = pickedDragger == StartExtensionDragger;
             const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
             const dg::DPoint3D end = sphereDraggers[atStart ? 0 : 1]->location.GetPos();
-            float e = static_cast<float>(dg::Distance(extended, end));
-            if (IsNegativeExtention(extended))
-                e = -e;
+            const float e = static_cast<float>(dg::Distance(extended, end)) *
+                            (IsNegativeExtention(extended) ? -1.0f : 1.0f);
             if (atStart) {
                 markup->MoveStartExt(e, points);
                 SetStartExtensionDir();
@@ -164,16 +181,8 @@ void CenterLineXYZShadow::HandleDragStop() {
         case JogDragger: {
             if (draggedNode == markup->anchorNode.get())
                 break;
-            if (BroadcastStop(dragVector, operation) > 0)
-                detail::RenameDragOperation(operation, detail::kModulesStrings,
-                                            detail::kMoveMarkupsKey);
-            else
-                detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
-            const std::size_t n = points.size();
-            if (n >= kMinLayout) {
-                points[1] = sphereDraggers[0]->location.GetPos();
-                points[n - 2] = sphereDraggers[1]->location.GetPos();
-            }
+            NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
+            PinEndSlots(points, *sphereDraggers[0], *sphereDraggers[1]);
             Stop(dragVector, operation);
             SetArrowsDir();
             break;
