@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Line and branch coverage of the library (centerline/, centerline_shadow/, callout/; not the
-# host stand-in, the tests or the tools) by the whole test suite. Builds the coverage preset
+# Line and branch coverage of the library (common/, centerline/, centerline_shadow/, callout/;
+# not the host stand-in, the tests or the tools) by the whole test suite. Builds the coverage preset
 # (g++ --coverage), runs ctest, prints gcovr's per-file tables and fails (exit 1) below the
 # floors: 95 % of lines, 85 % of branches. Branches that only an exception can take, and those
 # the compiler proves unreachable, are not counted.
@@ -69,7 +69,7 @@ fi
 # Only the library's objects are read (the tests, the tools and the consumer project built by
 # the install test have their own); filters are relative to the source root.
 gcovr_args=(--root . "$build/CMakeFiles/illsxmk.dir" --gcov-executable "$(pwd)/scripts/coverage.sh --gcov"
-    --filter 'centerline/' --filter 'centerline_shadow/' --filter 'callout/'
+    --filter 'common/' --filter 'centerline/' --filter 'centerline_shadow/' --filter 'callout/'
     --exclude-throw-branches --exclude-unreachable-branches)
 
 printf '\n== line coverage of the library\n'

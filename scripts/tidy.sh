@@ -20,7 +20,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 
 top=$(pwd)
-sources="^$top/(centerline|centerline_shadow|callout|host|tools/replay)/src/.*\.cpp$"
+sources="^$top/(common|centerline|centerline_shadow|callout|host|tools/replay)/src/.*\.cpp$"
 log=$(mktemp -t tidy.XXXXXX.log)
 trap 'rm -f "$log"' EXIT
 # run-clang-tidy exits non-zero only on errors; warnings are counted from its output.

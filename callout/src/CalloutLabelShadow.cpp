@@ -9,9 +9,8 @@ namespace sxmk {
 
 namespace {
 
-// Operation names of a callout drag: alone, or together with other markups.
+// Operation name of a callout drag alone (together with other markups it is kMoveMarkupsKey).
 const char* const kMoveCalloutKey = "99";
-const char* const kMoveMarkupsKey = "97";
 
 dg::DPoint3D NotePosition(const du::SmartPtr<sxmu::ModelNote>& note) {
     return note ? note->location.GetPos() : dg::DPoint3D::ORIGIN;
@@ -91,7 +90,7 @@ void CalloutLabelShadow::HandleDragStop() {
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kModulesStrings, kMoveCalloutKey);
     if (BroadcastStop(dragVector, operation) > 0)
-        detail::RenameDragOperation(operation, detail::kModulesStrings, kMoveMarkupsKey);
+        detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
     Stop(dragVector, operation);
     if (operation)
         sxk::RecordOperation(operation);

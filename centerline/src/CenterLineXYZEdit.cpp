@@ -2,15 +2,14 @@
 // extension before its end point is dragged.
 #include <sxmk/CenterLineXYZ.h>
 
+#include "Constants.h"
+
 #include <cmath>
 #include <cstddef>
 
 namespace sxmk {
 
 namespace {
-
-// Magnitudes below this count as a zero extension (2 to the power -21).
-constexpr float kZeroExtension = 4.76837158203125e-07f;
 
 // The edits index the stored list by its layout; a list shorter than that (an empty record, or
 // one stored in the other mode) is not edited at all.
@@ -75,12 +74,12 @@ void CenterLineXYZ::ResetExtentions(float startValue, float endValue) {
         return;
     const std::size_t n = stored.size();
     // NaN fails the comparison and leaves its side alone.
-    if (std::fabs(startValue) < kZeroExtension) {
+    if (std::fabs(startValue) < detail::kNearZeroF) {
         startExtention = 0.0f;
         stored[0] = startPoint;
         stored[1] = startPoint;
     }
-    if (std::fabs(endValue) < kZeroExtension) {
+    if (std::fabs(endValue) < detail::kNearZeroF) {
         endExtention = 0.0f;
         stored[n - 1] = endPoint;
         stored[n - 2] = endPoint;

@@ -133,6 +133,60 @@ void StraightExtensions(dg::DPoint3D& outStart, dg::DPoint3D& outEnd, float star
     outEnd = dg::DRay(end, unit).Lirp(static_cast<double>(endExt));
 }
 
+// The straight path: extended start, start, end, extended end.
+void StraightPath(const dg::DPoint3D& start, const dg::DPoint3D& end, float startExt, float endExt,
+                  std::vector<dg::DPoint3D>& out) {
+    dg::DPoint3D extStart;
+    dg::DPoint3D extEnd;
+    StraightExtensions(extStart, extEnd, startExt, endExt, start, end);
+    out.resize(4);
+    dg::DPoint3D* const list = out.data();
+    list[0] = extStart;
+    list[1] = start;
+    list[2] = end;
+    list[3] = extEnd;
+}
+
+// The along-axis path: extended start, start, the three jog points, end, extended end. The legs
+// run along the frame's axes in the given order, the jog placed along the first by ratio.
+void AlongAxisPath(const dg::DPoint3D& start, const dg::DPoint3D& end, float startExt, float endExt,
+                   float ratio, const dg::Location& frame, const unsigned short (&order)[3],
+                   std::vector<dg::DPoint3D>& out) {
+    const int a0 = order[0];
+    const int a1 = order[1];
+    const int a2 = order[2];
+
+    // Only the frame's rotation defines the axes; its position plays no part. The legs and the
+    // extensions run along the frame's axes, so each is an axis times a length measured in local
+    // coordinates.
+    const FrameRotation rotation(frame.GetRotation());
+    double localStart[3];
+    double localEnd[3];
+    rotation.ToLocal(start, localStart);
+    rotation.ToLocal(end, localEnd);
+
+    const dg::DVec3 mainAxis = rotation.Axis(a0, 1.0);
+    const dg::DPoint3D jog1 =
+        start + mainAxis * ((localEnd[a0] - localStart[a0]) * static_cast<double>(ratio));
+    const dg::DPoint3D jog2 = jog1 + rotation.Axis(a1, localEnd[a1] - localStart[a1]);
+    const dg::DPoint3D jog3 = jog2 + rotation.Axis(a2, localEnd[a2] - localStart[a2]);
+
+    double startOffset;
+    double endOffset;
+    MainAxisExtensions(localStart[a0], localEnd[a0], ratio, startExt, endExt, startOffset,
+                       endOffset);
+
+    out.resize(7);
+    dg::DPoint3D* const list = out.data();
+    list[0] = start + mainAxis * startOffset;
+    list[1] = start;
+    list[2] = jog1;
+    list[3] = jog2;
+    list[4] = jog3;
+    list[5] = end;
+    list[6] = end + mainAxis * endOffset;
+}
+
 }  // namespace
 
 void CenterLineXYZ::BuildPoints(dg::DPoint3D start, dg::DPoint3D end, bool mode, float startExt,
@@ -144,53 +198,11 @@ void CenterLineXYZ::BuildPoints(dg::DPoint3D start, dg::DPoint3D end, bool mode,
 
     // The list is sized once and every point written: a vector with the capacity keeps it, and
     // an empty one grows in one step.
-    if (!mode) {
-        alongAxis = false;
-        dg::DPoint3D extStart;
-        dg::DPoint3D extEnd;
-        StraightExtensions(extStart, extEnd, startExt, endExt, start, end);
-        out.resize(4);
-        dg::DPoint3D* const list = out.data();
-        list[0] = extStart;
-        list[1] = start;
-        list[2] = end;
-        list[3] = extEnd;
-    } else {
-        alongAxis = true;
-        const int a0 = order[0];
-        const int a1 = order[1];
-        const int a2 = order[2];
-
-        // Only the frame's rotation defines the axes; its position plays no part. The legs and
-        // the extensions run along the frame's axes, so each is an axis times a length measured
-        // in local coordinates.
-        const FrameRotation rotation(frame.GetRotation());
-        double localStart[3];
-        double localEnd[3];
-        rotation.ToLocal(start, localStart);
-        rotation.ToLocal(end, localEnd);
-
-        const dg::DVec3 mainAxis = rotation.Axis(a0, 1.0);
-        const dg::DPoint3D jog1 =
-            start + mainAxis * ((localEnd[a0] - localStart[a0]) * static_cast<double>(ratio));
-        const dg::DPoint3D jog2 = jog1 + rotation.Axis(a1, localEnd[a1] - localStart[a1]);
-        const dg::DPoint3D jog3 = jog2 + rotation.Axis(a2, localEnd[a2] - localStart[a2]);
-
-        double startOffset;
-        double endOffset;
-        MainAxisExtensions(localStart[a0], localEnd[a0], ratio, startExt, endExt, startOffset,
-                           endOffset);
-
-        out.resize(7);
-        dg::DPoint3D* const list = out.data();
-        list[0] = start + mainAxis * startOffset;
-        list[1] = start;
-        list[2] = jog1;
-        list[3] = jog2;
-        list[4] = jog3;
-        list[5] = end;
-        list[6] = end + mainAxis * endOffset;
-    }
+    alongAxis = mode;
+    if (mode)
+        AlongAxisPath(start, end, startExt, endExt, ratio, frame, order, out);
+    else
+        StraightPath(start, end, startExt, endExt, out);
 
     startExtention = startExt;
     endExtention = endExt;

@@ -3,6 +3,7 @@
 
 #include <sxmk/MarkupData.h>
 
+#include "Constants.h"
 #include "PickEvent.h"
 #include "PreselectionColour.h"
 
@@ -12,7 +13,6 @@ namespace sxmk {
 
 namespace {
 
-constexpr double kSphereScreenScale = 0.07;
 constexpr double kSphereRadius = 0.16;
 
 // Takes a node out of the container, duplicates included; a node that is not there is left
@@ -20,6 +20,16 @@ constexpr double kSphereRadius = 0.16;
 void RemoveAll(sxmu::ModelContainer& container, const du::SmartPtr<sxmu::ModelBase>& node) {
     while (node && container.Contains(node.get()))
         container.Remove(node);
+}
+
+// The drawn centre line, empty: a line strip in world units with the centre-line appearance.
+du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
+    du::SmartPtr<sxmu::ModelLineStrip> line(new sxmu::ModelLineStrip(detail::kLineStripKind));
+    line->SetRenderAttrsByIndex(detail::kLineStripRenderAttrs);
+    line->screenSized = false;
+    line->screenSizeOption1 = 0;
+    line->screenSizeOption2 = 0;
+    return line;
 }
 
 }  // namespace
@@ -43,14 +53,10 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
     try {
         rootContainer = new sxmu::ModelContainer;
 
-        lineStrip = new sxmu::ModelLineStrip(8);
-        lineStrip->SetRenderAttrsByIndex(11);
-        lineStrip->screenSized = false;
-        lineStrip->screenSizeOption1 = 0;
-        lineStrip->screenSizeOption2 = 0;
+        lineStrip = MakeLineStrip();
         rootContainer->AddHead(lineStrip);
 
-        SetType(4);
+        SetType(detail::kCenterLineShadowType);
 
         du::SmartPtr<sxk::Preferences> preferences;
         if (view)
@@ -61,8 +67,10 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
         // then again by the preference hook.
         dg::Color preselectColour = defaultHandleColor;
         static_cast<void>(ReadPreselectionColour(preferences, preselectColour));
-        preselectRenderAttrs = MakeRenderAttrs(preselectColour, 2, 2);
-        normalRenderAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+        preselectRenderAttrs =
+            MakeRenderAttrs(preselectColour, detail::kSolidWeight, detail::kSolidMode);
+        normalRenderAttrs =
+            MakeRenderAttrs(defaultHandleColor, detail::kSolidWeight, detail::kSolidMode);
         normalFillAttrs = MakeFillAttrs(defaultHandleColor);
         preselectFillAttrs = MakeFillAttrs(preselectColour);
 
@@ -145,7 +153,8 @@ void CenterLineXYZShadow::Initialize() {
 du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
     const dg::DPoint3D& point) {
     du::SmartPtr<sxmu::ModelSphere> sphere(new sxmu::ModelSphere);
-    sphere->screenScale.Set(kSphereScreenScale, kSphereScreenScale, kSphereScreenScale);
+    sphere->screenScale.Set(detail::kHandleScreenScale, detail::kHandleScreenScale,
+                            detail::kHandleScreenScale);
     sphere->radius = kSphereRadius;
     sphere->SetRenderAttrsVector(normalRenderAttrs);
     sphere->SetFillAttrs(normalFillAttrs);

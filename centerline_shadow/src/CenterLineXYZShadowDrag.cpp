@@ -5,9 +5,12 @@
 #include <sxk/Markup.h>
 #include <sxk/View.h>
 
+#include "Constants.h"
 #include "DragOperation.h"
+#include "HandleTable.h"
 #include "PickEvent.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
@@ -15,14 +18,44 @@ namespace sxmk {
 
 namespace {
 
-// Extensions whose magnitude is not above this count as zero (2 to the power -21).
-constexpr float kZeroExtension = 4.76837158203125e-07f;
-
-// Window lengths below this count as zero (2 to the power -21 pixels).
-constexpr double kNearZeroLength = 4.76837158203125e-07;
-
 // The fewest points of a drawn line that has a start slot, an end slot and both extension points.
 constexpr std::size_t kMinLayout = 4;
+
+// The extension of one end of the record.
+float ExtensionOf(const CenterLineXYZ& record, bool atStart) {
+    return atStart ? record.GetStartExtention() : record.GetEndExtention();
+}
+
+// Rebuilds the drawn line with one end point moved by delta from where it is stored (edit is
+// the record's edit of that end) and puts the end's sphere where the point went. The sphere stays
+// where it is if the record cannot rebuild (a list without its layout).
+void RebuildWithMovedEnd(CenterLineXYZ& record,
+                         void (CenterLineXYZ::*edit)(dg::DVec3, std::vector<dg::DPoint3D>&,
+                                                     dg::DPoint3D&),
+                         const dg::DVec3& delta, std::vector<dg::DPoint3D>& drawn,
+                         sxmu::ModelSphere& sphere) {
+    dg::DPoint3D q = sphere.location.GetPos();
+    (record.*edit)(delta, drawn, q);
+    sphere.location.SetPos(q);
+}
+
+// A released jog names its operation by whether other markups moved along with it.
+void NameJogOperation(const du::SmartPtr<sxk::Operation>& operation, bool movedOthers) {
+    if (movedOthers)
+        detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
+    else
+        detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
+}
+
+// Puts the end slots of a line with its full layout where the end spheres are.
+void PinEndSlots(std::vector<dg::DPoint3D>& line, const sxmu::ModelSphere& start,
+                 const sxmu::ModelSphere& end) {
+    const std::size_t n = line.size();
+    if (n < kMinLayout)
+        return;
+    line[1] = start.location.GetPos();
+    line[n - 2] = end.location.GetPos();
+}
 
 bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
     return index >= 0 && static_cast<std::size_t>(index) < list.size();
@@ -34,7 +67,7 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
                                   double screenAxisLength, const dg::DVec3& axisVector) {
     // An axis seen end-on (or one that could not be measured) has no window direction to
     // follow: the step then moves nothing instead of dividing by (nearly) zero.
-    if (!(screenAxisLength >= kNearZeroLength) || !std::isfinite(screenAxisLength))
+    if (!(screenAxisLength >= detail::kNearZero) || !std::isfinite(screenAxisLength))
         return dg::DVec3::ZERO;
     const double s =
         static_cast<double>(dx) * screenAxis.x + static_cast<double>(dy) * screenAxis.y;
@@ -49,21 +82,10 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
 bool CenterLineXYZShadow::HandleDragStart() {
     // Which handle the press grabbed is read from the handles as they are now: finishing a
     // pending drop below hands it to the controller, which may rebuild the shadow with new nodes.
-    const sxmu::ModelBase* node = draggedNode;
-    PickedDragger grabbed = NoDragger;
-    if (node == nullptr || sphereDraggers.size() < 2) {
-        // stays NoDragger
-    } else if (node == sphereDraggers[0].get()) {
-        grabbed = StartPointDragger;
-    } else if (jogAxis && node == jogAxis->arrow.get()) {
-        grabbed = JogDragger;
-    } else if (node == sphereDraggers[1].get()) {
-        grabbed = EndPointDragger;
-    } else if (startExtensionAxis && node == startExtensionAxis->arrow.get()) {
-        grabbed = StartExtensionDragger;
-    } else if (endExtensionAxis && node == endExtensionAxis->arrow.get()) {
-        grabbed = EndExtensionDragger;
-    }
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const detail::DraggerRow* grabbed =
+        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
+            .Find(draggedNode);
 
     // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
     // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
@@ -76,32 +98,17 @@ bool CenterLineXYZShadow::HandleDragStart() {
     pickedDragger = NoDragger;
     points = lineStrip->points;
 
-    const int n = static_cast<int>(points.size());
     // A line without its full layout has no nodes to move: nothing is grabbed.
-    if (points.size() >= kMinLayout)
-        pickedDragger = grabbed;
-    switch (pickedDragger) {
-        case StartPointDragger:
-            pickedNode = 1;
-            savedStartExtention = markup->GetStartExtention();
-            ResetExtention();
-            break;
-        case EndPointDragger:
-            pickedNode = n - 2;
-            savedEndExtention = markup->GetEndExtention();
-            ResetExtention();
-            break;
-        case StartExtensionDragger:
-            pickedNode = 0;
-            savedStartExtention = markup->GetStartExtention();
-            break;
-        case EndExtensionDragger:
-            pickedNode = n - 1;
-            savedEndExtention = markup->GetEndExtention();
-            break;
-        case JogDragger:
-        case NoDragger:
-            break;
+    if (grabbed != nullptr && points.size() >= kMinLayout) {
+        pickedDragger = grabbed->dragger;
+        // An end's point or arrow: remember the end's extension, which a point drag collapses.
+        if (grabbed->dragger != JogDragger) {
+            pickedNode = detail::MovedIndex(pickedDragger, static_cast<int>(points.size()), -1);
+            (grabbed->atStart ? savedStartExtention : savedEndExtention) =
+                ExtensionOf(*markup, grabbed->atStart);
+            if (grabbed->isPoint)
+                ResetExtention();
+        }
     }
     SetOff(pickedDragger);
     return true;
@@ -159,9 +166,8 @@ void CenterLineXYZShadow::HandleDragStop() {
             const bool atStart = pickedDragger == StartExtensionDragger;
             const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
             const dg::DPoint3D end = sphereDraggers[atStart ? 0 : 1]->location.GetPos();
-            float e = static_cast<float>(dg::Distance(extended, end));
-            if (IsNegativeExtention(extended))
-                e = -e;
+            const float e = static_cast<float>(dg::Distance(extended, end)) *
+                            (IsNegativeExtention(extended) ? -1.0f : 1.0f);
             if (atStart) {
                 markup->MoveStartExt(e, points);
                 SetStartExtensionDir();
@@ -175,15 +181,8 @@ void CenterLineXYZShadow::HandleDragStop() {
         case JogDragger: {
             if (draggedNode == markup->anchorNode.get())
                 break;
-            if (BroadcastStop(dragVector, operation) > 0)
-                detail::RenameDragOperation(operation, detail::kModulesStrings, "97");
-            else
-                detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
-            const std::size_t n = points.size();
-            if (n >= kMinLayout) {
-                points[1] = sphereDraggers[0]->location.GetPos();
-                points[n - 2] = sphereDraggers[1]->location.GetPos();
-            }
+            NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
+            PinEndSlots(points, *sphereDraggers[0], *sphereDraggers[1]);
             Stop(dragVector, operation);
             SetArrowsDir();
             break;
@@ -226,35 +225,13 @@ void CenterLineXYZShadow::MoveNode(int index, const dg::DVec3& delta) {
     if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
         return;
     const dg::DPoint3D p = stored[static_cast<std::size_t>(index)] + delta;
-    const int n = static_cast<int>(drawn.size());
-    const dg::Location at(dg::FMat33::IDENTITY, p);
-
     // The dragged handle follows its own node only: Translate moves every node through here, and
     // the handle must not end up on whichever node came last.
-    switch (pickedDragger) {
-        case StartExtensionDragger:
-            if (index == 0 && startExtensionAxis)
-                startExtensionAxis->SetPlacement(at);
-            break;
-        case StartPointDragger:
-            if (index == 1 && !sphereDraggers.empty())
-                sphereDraggers[0]->location.SetPos(p);
-            break;
-        case JogDragger:
-            if (jogAxis && index == markup->GetMidPointIndex())
-                jogAxis->SetPlacement(at);
-            break;
-        case EndPointDragger:
-            if (index == n - 2 && sphereDraggers.size() > 1)
-                sphereDraggers[1]->location.SetPos(p);
-            break;
-        case EndExtensionDragger:
-            if (index == n - 1 && endExtensionAxis)
-                endExtensionAxis->SetPlacement(at);
-            break;
-        case NoDragger:
-            break;
-    }
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    if (row != nullptr && index == detail::MovedIndex(pickedDragger, static_cast<int>(drawn.size()),
+                                                      markup->GetMidPointIndex()))
+        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
+            .Place(row->handle, p);
     drawn[static_cast<std::size_t>(index)] = p;
 }
 
@@ -271,50 +248,49 @@ void CenterLineXYZShadow::MoveExternalNode(int index, const dg::DVec3& delta) {
 }
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1 || sphereDraggers.empty())
+    if (pickedNode == -1)
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     points = lineStrip->points;
-    // Stays on the handle if the record cannot rebuild (a list without its layout).
-    dg::DPoint3D q = sphereDraggers[0]->location.GetPos();
-    markup->MoveStartPoint(delta, lineStrip->points, q);
-    sphereDraggers[0]->location.SetPos(q);
+    RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveStartPoint, delta, lineStrip->points,
+                        *sphereDraggers[0]);
     NotifyContentChanged();
 }
 
 void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1 || sphereDraggers.size() < 2)
+    if (pickedNode == -1)
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     points = lineStrip->points;
-    dg::DPoint3D q = sphereDraggers[1]->location.GetPos();
-    markup->MoveEndPoint(delta, lineStrip->points, q);
-    sphereDraggers[1]->location.SetPos(q);
+    RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveEndPoint, delta, lineStrip->points,
+                        *sphereDraggers[1]);
     NotifyContentChanged();
 }
 
 void CenterLineXYZShadow::ResetExtention() {
     std::vector<dg::DPoint3D>& drawn = lineStrip->points;
     const std::size_t n = drawn.size();
-    if (n < kMinLayout || sphereDraggers.size() < 2)
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    if (n < kMinLayout || row == nullptr || !row->isPoint)
         return;
-    if (pickedDragger == StartPointDragger &&
-        std::fabs(markup->GetStartExtention()) > kZeroExtension) {
-        drawn[0] = drawn[1] = sphereDraggers[0]->location.GetPos();
-        markup->ResetExtentions(0.0f, markup->GetEndExtention());
-    } else if (pickedDragger == EndPointDragger &&
-               std::fabs(markup->GetEndExtention()) > kZeroExtension) {
-        drawn[n - 1] = drawn[n - 2] = sphereDraggers[1]->location.GetPos();
-        markup->ResetExtentions(markup->GetStartExtention(), 0.0f);
-    }
+    const bool atStart = row->atStart;
+    if (!(std::fabs(ExtensionOf(*markup, atStart)) > detail::kNearZeroF))
+        return;
+    // The end's extension point and slot both go to the end point.
+    drawn[atStart ? 0 : n - 1] = drawn[atStart ? 1 : n - 2] =
+        sphereDraggers[atStart ? 0 : 1]->location.GetPos();
+    markup->ResetExtentions(atStart ? 0.0f : markup->GetStartExtention(),
+                            atStart ? markup->GetEndExtention() : 0.0f);
 }
 
 bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D& p) {
-    if (sphereDraggers.size() < 2)
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    if (row == nullptr || !detail::IsExtensionArrow(row->handle))
         return false;
-    if (pickedDragger == StartExtensionDragger)
-        return dg::Dot(p - sphereDraggers[0]->location.GetPos(), startExtensionDir) < 0.0;
-    if (pickedDragger == EndExtensionDragger)
-        return dg::Dot(p - sphereDraggers[1]->location.GetPos(), endExtensionDir) < 0.0;
-    return false;
+    const dg::DVec3& dir = row->atStart ? startExtensionDir : endExtensionDir;
+    return dg::Dot(p - sphereDraggers[row->atStart ? 0 : 1]->location.GetPos(), dir) < 0.0;
 }
 
 }  // namespace sxmk

@@ -2,6 +2,10 @@
 // cursor, and aiming and placing the three arrows.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "Constants.h"
+#include "HandleTable.h"
+
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
@@ -9,10 +13,7 @@ namespace sxmk {
 
 namespace {
 
-// Below this a coordinate difference counts as zero.
-constexpr double kNearZero = 4.76837158203125e-07;
-
-enum class Handle { StartSphere, EndSphere, StartArrow, EndArrow, JogArrow };
+using detail::Handle;
 
 // The handles that a drag of each dragger hides, in removal order, and shows again afterwards,
 // in the order they are put back at the head. The jog arrow is hidden and shown only while it
@@ -94,24 +95,35 @@ void SetTip(TranslatorAxis& axis, const dg::DVec3& tip) {
         vertices[1] = AsPoint(tip);
 }
 
-// The display node of a handle, or null while the shadow has none.
-sxmu::ModelBase* HandleNode(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& spheres,
-                            const du::SmartPtr<TranslatorAxis>& startAxis,
-                            const du::SmartPtr<TranslatorAxis>& endAxis,
-                            const du::SmartPtr<TranslatorAxis>& jog, Handle handle) {
-    switch (handle) {
-        case Handle::StartSphere:
-            return spheres.size() > 0 ? spheres[0].get() : nullptr;
-        case Handle::EndSphere:
-            return spheres.size() > 1 ? spheres[1].get() : nullptr;
-        case Handle::StartArrow:
-            return startAxis ? startAxis->arrow.get() : nullptr;
-        case Handle::EndArrow:
-            return endAxis ? endAxis->arrow.get() : nullptr;
-        case Handle::JogArrow:
-            return jog ? jog->arrow.get() : nullptr;
+// Aims an extension arrow along dir, reversed for a negative extension, and places its base at
+// the drawn line's first (atStart) or last point.
+void AimExtensionArrow(TranslatorAxis* axis, float extension, const dg::DVec3& dir,
+                       const std::vector<dg::DPoint3D>& drawn, bool atStart) {
+    assert(axis != nullptr && "a built shadow has both extension arrows");
+    SetTip(*axis, extension < 0.0f ? -dir : dir);
+    if (!drawn.empty())
+        axis->SetPlacement(
+            dg::Location(dg::FMat33::IDENTITY, atStart ? drawn.front() : drawn.back()));
+}
+
+// Shows (show) or hides the handles of a list, in its order; the jog arrow only while it belongs
+// to the path. A handle already in the wanted state is left alone: the viewer's container treats
+// the removal of a node it does not hold as an error, and a handle already shown (all of them
+// when a drag that grabbed no handle stops) is not added a second time.
+void ShowHandles(sxmu::ModelContainer& container, const detail::HandleSet& handles,
+                 const HandleList& list, bool jogBelongs, bool show) {
+    for (int i = 0; i < list.count; ++i) {
+        const Handle handle = list.handles[i];
+        if (handle == Handle::JogArrow && !jogBelongs)
+            continue;
+        sxmu::ModelBase* node = handles.Node(handle);
+        if (node == nullptr || container.Contains(node) == show)
+            continue;
+        if (show)
+            container.AddHead(du::SmartPtr<sxmu::ModelBase>(node));
+        else
+            container.Remove(du::SmartPtr<sxmu::ModelBase>(node));
     }
-    return nullptr;
 }
 
 }  // namespace
@@ -119,38 +131,20 @@ sxmu::ModelBase* HandleNode(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& s
 void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
         return;
-    const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
-    const HandleList& list = kHiddenDuring[dragger];
-    for (int i = 0; i < list.count; ++i) {
-        const Handle handle = list.handles[i];
-        if (handle == Handle::JogArrow && !jogBelongs)
-            continue;
-        sxmu::ModelBase* node =
-            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
-        // A handle that is not shown (already hidden, or never added) is not asked for: the
-        // viewer's container treats the removal of a node it does not hold as an error.
-        if (node && rootContainer->Contains(node))
-            rootContainer->Remove(du::SmartPtr<sxmu::ModelBase>(node));
-    }
+    ShowHandles(*rootContainer,
+                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
+                kHiddenDuring[dragger], markup->IsAlongAxis() && jogAxisEnabled, false);
 }
 
 void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > NoDragger)
         return;
     const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
-    const HandleList& list = kShownAfter[dragger];
-    for (int i = 0; i < list.count; ++i) {
-        const Handle handle = list.handles[i];
-        if (handle == Handle::JogArrow && !jogBelongs)
-            continue;
-        sxmu::ModelBase* node =
-            HandleNode(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis, handle);
-        // A handle already shown (all of them when a drag that grabbed no handle stops) is not
-        // added a second time.
-        if (node && !rootContainer->Contains(node))
-            rootContainer->AddHead(du::SmartPtr<sxmu::ModelBase>(node));
-    }
-    if (dragger == NoDragger && jogBelongs && jogAxis) {
+    ShowHandles(*rootContainer,
+                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
+                kShownAfter[dragger], jogBelongs, true);
+    if (dragger == NoDragger && jogBelongs) {
+        assert(jogAxis && "a built shadow has its jog arrow");
         const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
         const int mid = markup->GetMidPointIndex();
         if (InRange(stored, mid))
@@ -161,24 +155,13 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
 void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) {
     if (preselectHighlighted)
         return;
-    const sxmu::ModelBase* picked = node.get();
-    TranslatorAxis* axis = nullptr;
-    if (startExtensionAxis && picked == startExtensionAxis->arrow.get())
-        axis = startExtensionAxis.get();
-    else if (endExtensionAxis && picked == endExtensionAxis->arrow.get())
-        axis = endExtensionAxis.get();
-    else if (jogAxis && picked == jogAxis->arrow.get())
-        axis = jogAxis.get();
-
-    if (axis) {
-        axis->Highlight();
-    } else {
-        for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
-            if (sphere && picked == sphere.get()) {
-                sphere->SetRenderAttrsVector(preselectRenderAttrs);
-                sphere->SetFillAttrs(preselectFillAttrs);
-                break;
-            }
+    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
+    if (const detail::DraggerRow* row = handles.Find(node.get())) {
+        if (TranslatorAxis* axis = handles.Axis(row->handle)) {
+            axis->Highlight();
+        } else if (sxmu::ModelSphere* sphere = handles.Sphere(row->handle)) {
+            sphere->SetRenderAttrsVector(preselectRenderAttrs);
+            sphere->SetFillAttrs(preselectFillAttrs);
         }
     }
     // Also for a node that is no handle: the highlight state holds until the next clear.
@@ -205,17 +188,9 @@ void CenterLineXYZShadow::ClearPreselectHighlight() {
 
 bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& node,
                                         du::Symbol& cursor) const {
-    const sxmu::ModelBase* n = node.get();
-    bool isHandle = false;
-    for (const du::SmartPtr<TranslatorAxis>* axis :
-         {&startExtensionAxis, &endExtensionAxis, &jogAxis}) {
-        if (*axis && n == (*axis)->arrow.get())
-            isHandle = true;
-    }
-    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
-        if (sphere && n == sphere.get())
-            isHandle = true;
-    }
+    const bool isHandle =
+        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
+            .Find(node.get()) != nullptr;
     if (isHandle)
         cursor = dragCursorMove;
     return true;
@@ -224,12 +199,9 @@ bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& nod
 void CenterLineXYZShadow::SetArrowsDir() {
     const std::vector<dg::DPoint3D>& p = points;
     const int n = static_cast<int>(p.size());
-    const dg::DPoint3D startSphere = sphereDraggers.size() > 0 && sphereDraggers[0]
-                                         ? sphereDraggers[0]->location.GetPos()
-                                         : dg::DPoint3D::ORIGIN;
-    const dg::DPoint3D endSphere = sphereDraggers.size() > 1 && sphereDraggers[1]
-                                       ? sphereDraggers[1]->location.GetPos()
-                                       : dg::DPoint3D::ORIGIN;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const dg::DPoint3D startSphere = sphereDraggers[0]->location.GetPos();
+    const dg::DPoint3D endSphere = sphereDraggers[1]->location.GetPos();
 
     endExtensionDir = ExtensionDirection(endSphere, p, n - 3, -1);
     startExtensionDir = ExtensionDirection(startSphere, p, 2, +1);
@@ -241,13 +213,14 @@ void CenterLineXYZShadow::SetArrowsDir() {
     jogAxisEnabled = false;
     if (InRange(p, 1) && InRange(p, n - 2)) {
         const dg::DVec3 d = At(p, 1) - At(p, n - 2);
-        const int realAxes = (std::fabs(d.x) >= kNearZero ? 1 : 0) +
-                             (std::fabs(d.y) >= kNearZero ? 1 : 0) +
-                             (std::fabs(d.z) >= kNearZero ? 1 : 0);
+        const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
+                             (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +
+                             (std::fabs(d.z) >= detail::kNearZero ? 1 : 0);
         jogAxisEnabled = realAxes >= 2;
     }
 
-    if (markup->IsAlongAxis() && jogAxisEnabled && jogAxis) {
+    if (markup->IsAlongAxis() && jogAxisEnabled) {
+        assert(jogAxis && "a built shadow has its jog arrow");
         SetTip(*jogAxis, markup->GetMainAxisDirection());
         const int mid = markup->GetMidPointIndex();
         if (InRange(p, mid))
@@ -260,23 +233,13 @@ void CenterLineXYZShadow::SetArrowsDir() {
 }
 
 void CenterLineXYZShadow::SetStartExtensionDir() {
-    if (!startExtensionAxis)
-        return;
-    SetTip(*startExtensionAxis,
-           markup->GetStartExtention() < 0.0f ? -startExtensionDir : startExtensionDir);
-    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
-    if (!vertices.empty())
-        startExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.front()));
+    AimExtensionArrow(startExtensionAxis.get(), markup->GetStartExtention(), startExtensionDir,
+                      lineStrip->points, true);
 }
 
 void CenterLineXYZShadow::SetEndExtensionDir() {
-    if (!endExtensionAxis)
-        return;
-    SetTip(*endExtensionAxis,
-           markup->GetEndExtention() < 0.0f ? -endExtensionDir : endExtensionDir);
-    const std::vector<dg::DPoint3D>& vertices = lineStrip->points;
-    if (!vertices.empty())
-        endExtensionAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, vertices.back()));
+    AimExtensionArrow(endExtensionAxis.get(), markup->GetEndExtention(), endExtensionDir,
+                      lineStrip->points, false);
 }
 
 }  // namespace sxmk

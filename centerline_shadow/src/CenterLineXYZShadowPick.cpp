@@ -11,6 +11,7 @@
 #include "DragOperation.h"
 #include "PickEvent.h"
 
+#include <cassert>
 #include <cstddef>
 
 namespace sxmk {
@@ -23,7 +24,154 @@ bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
     return index >= 0 && static_cast<std::size_t>(index) < list.size();
 }
 
+// What the pick under a dropped point found: the first result that can take the point.
+struct DropHit {
+    enum Kind { Nothing, Part, Label, Markup };
+    Kind kind = Nothing;
+    dg::DPoint3D point;
+    du::SmartPtr<sxk::Instance> instance;                        // Part only
+    du::SmartPtr<sxk::illustration::SbomInstance> sbomInstance;  // Part only, when it has one
+    sxmk::Label* label = nullptr;                                // Label only
+};
+
+DropHit PartHit(const sxk::PickResult& result, const sxk::Object& obj) {
+    DropHit hit;
+    hit.kind = DropHit::Part;
+    hit.point = result.point;
+    if (const auto* shape = dynamic_cast<const sxk::ShapeInstance*>(&obj))
+        hit.instance = shape->GetInstance();
+    if (hit.instance)
+        hit.sbomInstance = hit.instance->GetSbomInstance();
+    return hit;
+}
+
+// Walks the results front to back. A part takes the point; so does a label while the dragged
+// node lies next to an end (labelsTakePoint); the centre-line handles never do; any other markup
+// does.
+DropHit ClassifyPick(const std::vector<sxk::PickResult>& results, bool labelsTakePoint) {
+    for (const sxk::PickResult& result : results) {
+        sxk::Object* obj = result.object.get();
+        if (obj == nullptr)
+            continue;
+        if (obj->IsATypeOf(sxk::ShapeInstance::CLASS_TYPE))
+            return PartHit(result, *obj);
+        if (!obj->IsATypeOf(sxk::Markup::CLASS_TYPE))
+            continue;
+        DropHit hit;
+        hit.point = result.point;
+        hit.label = labelsTakePoint ? dynamic_cast<sxmk::Label*>(obj) : nullptr;
+        if (hit.label != nullptr) {
+            hit.kind = DropHit::Label;
+            return hit;
+        }
+        if (dynamic_cast<CenterLineXYZShadow*>(obj) != nullptr)
+            continue;
+        hit.kind = DropHit::Markup;
+        return hit;
+    }
+    return DropHit();
+}
+
+// Whether the hit part is the record's own: the instance, its assembly entry or that entry's
+// weld carries the record's part ID.
+bool IsOnPart(const DropHit& hit, const du::Symbol& partID) {
+    if (!hit.instance)
+        return false;
+    du::Symbol idSbom = du::Symbol::EMPTY;
+    du::Symbol idWeld = du::Symbol::EMPTY;
+    if (hit.sbomInstance) {
+        idSbom = hit.sbomInstance->GetIDPath();
+        if (const du::SmartPtr<sxk::illustration::Weld> weld = hit.sbomInstance->GetWeld())
+            idWeld = weld->GetIDPath();
+    }
+    return hit.instance->GetIDPath() == partID || idSbom == partID || idWeld == partID;
+}
+
+// The selection item that records what a dropped end is attached to; null without a part.
+du::SmartPtr<sxk::SelectionItem> SelectionItemOf(const DropHit& hit) {
+    if (hit.sbomInstance)
+        return sxk::illustration::SbomInstanceSelectionItem::Create(hit.sbomInstance);
+    if (hit.instance)
+        return new sxk::ObjectSelectionItem(hit.instance);  // null when the pool has no memory
+    return du::SmartPtr<sxk::SelectionItem>();
+}
+
 }  // namespace
+
+// The one place that ends an open point drag. Reaches the shadow's private state as its friend;
+// it is defined in this file only and exports nothing.
+struct CenterLineXYZShadowDrop {
+    // Ends the drag with the point at pos. A drop that leaves the point where it is stored would
+    // keep the extension that the drag collapsed, with no operation to undo that: it springs back
+    // instead, which restores it.
+    static void AtPoint(CenterLineXYZShadow& s, const dg::DPoint3D& pos) {
+        if (pos == (*s.markup->GetPoints())[static_cast<std::size_t>(s.pickedNode)]) {
+            SpringBack(s);
+            return;
+        }
+        s.SetDragStopPosition(pos);
+        s.SetArrowsDir();
+    }
+
+    // Ends the drag without moving the point: it keeps its stored place and gets back the
+    // extension it had before the drag, the drawn line and the handle show the record again, and
+    // the controller is told with a null operation. Used by the drop rules and by a failed pick.
+    static void SpringBack(CenterLineXYZShadow& s) {
+        const bool atStart = s.pickedDragger == CenterLineXYZShadow::StartPointDragger;
+        if (!atStart && s.pickedDragger != CenterLineXYZShadow::EndPointDragger)
+            return;
+        CenterLineXYZ& record = *s.markup;
+        assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+        if (!IsIndexOf(s.pickedNode, *record.GetPoints()))
+            return;
+        s.pickedNode = -1;
+        // One rebuild with the saved extension; the stored list (extension rule included) is
+        // what the line draws.
+        s.points = s.lineStrip->points;
+        if (atStart)
+            record.MoveStartExt(s.savedStartExtention, s.points);
+        else
+            record.MoveEndExt(s.savedEndExtention, s.points);
+        s.sphereDraggers[atStart ? 0 : 1]->location.SetPos(atStart ? record.GetStartPoint()
+                                                                   : record.GetEndPoint());
+        s.lineStrip->points = *record.GetPoints();
+        s.NotifyContentChanged();
+        s.Stop(s.dragVector, du::SmartPtr<sxk::Operation>());
+    }
+
+    // The drop rules. The end point lands on whatever the pick found, springs back when it is
+    // attached and the pick found nothing, and otherwise stays where it was released. The start
+    // point moves only on its own part.
+    static void Decide(CenterLineXYZShadow& s, const DropHit& hit) {
+        const du::SmartPtr<sxk::SelectionItem> item = SelectionItemOf(hit);
+        if (hit.kind == DropHit::Label)
+            s.connectionTarget = hit.label;
+        if (s.pickedDragger == CenterLineXYZShadow::EndPointDragger) {
+            s.endPointItem = item;
+            if (hit.kind != DropHit::Nothing)
+                AtPoint(s, hit.point);
+            else if (s.markup->IsEndPointAttached())
+                SpringBack(s);
+            else
+                AtPoint(s, s.lineStrip->points[static_cast<std::size_t>(s.pickedNode)]);
+        } else if (IsOnPart(hit, s.markup->GetPartID())) {
+            s.startPointItem = item;
+            AtPoint(s, hit.point);
+        } else {
+            SpringBack(s);
+        }
+    }
+
+    // A completed pick: status 0 delivers the results, any other status springs back, so that a
+    // failed pick does not leave the collapsed extension behind.
+    static void Complete(CenterLineXYZShadow& s, int pickStatus,
+                         const std::vector<sxk::PickResult>& results) {
+        if (pickStatus == 0)
+            s.OnReceivePick(results);
+        else
+            SpringBack(s);
+    }
+};
 
 CenterLineXYZShadowPickEvent::CenterLineXYZShadowPickEvent(CenterLineXYZShadow* owner)
     : shadow(owner) {}
@@ -48,33 +196,7 @@ void CenterLineXYZShadowPickEvent::OnPickComplete(int pickStatus) {
         target->pendingPick = nullptr;
     // The controller may let go of the shadow while the drop is handed to it.
     const du::SmartPtr<CenterLineXYZShadow> keepAlive(target);
-    if (pickStatus == 0)
-        target->OnReceivePick(results);
-    else
-        SpringBack(*target);  // a failed pick must not leave the collapsed extension behind
-}
-
-void CenterLineXYZShadowPickEvent::SpringBack(CenterLineXYZShadow& s) {
-    const bool atStart = s.pickedDragger == CenterLineXYZShadow::StartPointDragger;
-    if (!atStart && s.pickedDragger != CenterLineXYZShadow::EndPointDragger)
-        return;
-    CenterLineXYZ& record = *s.markup;
-    if (!IsIndexOf(s.pickedNode, *record.GetPoints()) || s.sphereDraggers.size() < 2)
-        return;
-
-    const dg::DPoint3D home = (*record.GetPoints())[static_cast<std::size_t>(s.pickedNode)];
-    s.SetDragStopPosition(home);
-    if (atStart) {
-        record.MoveStartExt(s.savedStartExtention, s.points);
-        s.sphereDraggers[0]->location.SetPos(record.GetStartPoint());
-    } else {
-        record.MoveEndExt(s.savedEndExtention, s.points);
-        s.sphereDraggers[1]->location.SetPos(record.GetEndPoint());
-    }
-    // Drawn as the record holds it again, extension rule included.
-    s.lineStrip->points = *record.GetPoints();
-    s.NotifyContentChanged();
-    s.Stop(s.dragVector, du::SmartPtr<sxk::Operation>());
+    CenterLineXYZShadowDrop::Complete(*target, pickStatus, results);
 }
 
 void CenterLineXYZShadow::RequestPick(int x, int y) {
@@ -104,84 +226,8 @@ void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& resu
     if (!IsIndexOf(pickedNode, *markup->GetPoints()) || !IsIndexOf(pickedNode, lineStrip->points))
         return;
     const int n = static_cast<int>(lineStrip->points.size());
-
-    bool found = false;
-    bool samePart = false;
-    dg::DPoint3D drop;
-    du::SmartPtr<sxk::Instance> instance;
-    du::SmartPtr<sxk::illustration::SbomInstance> sbomInstance;
-    du::Symbol idSbom = du::Symbol::EMPTY;
-    du::Symbol idWeld = du::Symbol::EMPTY;
-
-    for (const sxk::PickResult& result : results) {
-        sxk::Object* obj = result.object.get();
-        if (obj == nullptr)
-            continue;
-        if (obj->IsATypeOf(sxk::ShapeInstance::CLASS_TYPE)) {
-            drop = result.point;
-            found = true;
-            if (const auto* shape = dynamic_cast<const sxk::ShapeInstance*>(obj))
-                instance = shape->GetInstance();
-            if (instance) {
-                sbomInstance = instance->GetSbomInstance();
-                if (sbomInstance) {
-                    idSbom = sbomInstance->GetIDPath();
-                    if (const du::SmartPtr<sxk::illustration::Weld> weld = sbomInstance->GetWeld())
-                        idWeld = weld->GetIDPath();
-                }
-                const du::Symbol idInstance = instance->GetIDPath();
-                const du::Symbol& partID = markup->GetPartID();
-                samePart = idInstance == partID || idSbom == partID || idWeld == partID;
-            }
-            break;
-        }
-        if (!obj->IsATypeOf(sxk::Markup::CLASS_TYPE))
-            continue;
-        Label* label = dynamic_cast<Label*>(obj);
-        if (label != nullptr && (pickedNode == 1 || pickedNode == n - 2)) {
-            connectionTarget = label;
-            drop = result.point;
-            found = true;
-            break;
-        }
-        if (dynamic_cast<CenterLineXYZShadow*>(obj) != nullptr)
-            continue;  // centre-line handles are no drop target
-        drop = result.point;
-        found = true;
-        break;
-    }
-
-    du::SmartPtr<sxk::SelectionItem> item;
-    if (sbomInstance)
-        item = sxk::illustration::SbomInstanceSelectionItem::Create(sbomInstance);
-    else if (instance)
-        item = new sxk::ObjectSelectionItem(instance);  // null when the pool has no memory
-
-    // A drop that leaves the point where it is stored would keep the extension that the drag
-    // collapsed, with no operation to undo that: it springs back instead, which restores it.
-    const auto dropAt = [this](const dg::DPoint3D pos) {
-        if (pos == (*markup->GetPoints())[static_cast<std::size_t>(pickedNode)]) {
-            CenterLineXYZShadowPickEvent::SpringBack(*this);
-            return;
-        }
-        SetDragStopPosition(pos);
-        SetArrowsDir();
-    };
-    if (pickedDragger == EndPointDragger) {
-        endPointItem = item;
-        if (found)
-            dropAt(drop);
-        else if (markup->IsEndPointAttached())
-            CenterLineXYZShadowPickEvent::SpringBack(*this);
-        else
-            dropAt(lineStrip->points[static_cast<std::size_t>(pickedNode)]);  // where released
-    } else if (samePart) {
-        startPointItem = item;
-        dropAt(drop);
-    } else {
-        // The start point moves only on its own part.
-        CenterLineXYZShadowPickEvent::SpringBack(*this);
-    }
+    CenterLineXYZShadowDrop::Decide(*this,
+                                    ClassifyPick(results, pickedNode == 1 || pickedNode == n - 2));
 }
 
 void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {

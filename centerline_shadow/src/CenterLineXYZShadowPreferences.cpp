@@ -1,6 +1,7 @@
 // The preselection colour of the centre-line handles, from the viewer's preferences.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "Constants.h"
 #include "PreselectionColour.h"
 
 namespace sxmk {
@@ -35,7 +36,7 @@ void CenterLineXYZShadow::OnApplyPreferences(const du::SmartPtr<sxk::Preferences
         startExtensionAxis->SetPreselectColor(colour);
     if (endExtensionAxis)
         endExtensionAxis->SetPreselectColor(colour);
-    preselectRenderAttrs = MakeRenderAttrs(colour, 2, 2);
+    preselectRenderAttrs = MakeRenderAttrs(colour, detail::kSolidWeight, detail::kSolidMode);
     preselectFillAttrs = MakeFillAttrs(colour);
 }
 

@@ -5,18 +5,16 @@
 #include <dg/Ray.h>
 #include <sxk/View.h>
 
+#include "Constants.h"
+#include "HandleTable.h"
+
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 
 namespace sxmk {
 
 namespace {
-
-constexpr double kNearZero = 4.76837158203125e-07;  // 2 to the power -21
-constexpr double kPi = 3.141592653589793;
-// A handle's axis spans this fraction of the view's width at the handle (0.07 in single
-// precision).
-constexpr double kAxisScreenFraction = 0.07000000029802322;
 
 // Width of the view, in world units, at the depth of the world point o.
 double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
@@ -47,13 +45,11 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
 
     // Without a camera there is no window direction: the step moves nothing.
     const auto* shapeView = dynamic_cast<const sxk::ShapeView*>(view.get());
-    TranslatorAxis* axis = nullptr;
-    if (pickedDragger == StartExtensionDragger)
-        axis = startExtensionAxis.get();
-    else if (pickedDragger == JogDragger)
-        axis = jogAxis.get();
-    else if (pickedDragger == EndExtensionDragger)
-        axis = endExtensionAxis.get();
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    TranslatorAxis* axis = row == nullptr ? nullptr
+                                          : detail::HandleSet(sphereDraggers, startExtensionAxis,
+                                                              endExtensionAxis, jogAxis)
+                                                .Axis(row->handle);
     if (shapeView == nullptr || axis == nullptr || !axis->arrow)
         return;
 
@@ -65,7 +61,7 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
     // the markup's placement, so they are projected from where they are in the world.
     const dg::Location& objectSpace = markup->placement;
     const dg::DPoint3D o = ToWorld(objectSpace, axis->arrow->location.GetPos());
-    const double length = ViewWidthAt(camera, o) * kAxisScreenFraction;
+    const double length = ViewWidthAt(camera, o) * detail::kAxisScreenFraction;
     axisVector.Set(direction);
     axisVector *= length;
 
@@ -85,8 +81,9 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
     // The jog and both extension points must lie inside the stored and the drawn list.
     if (m < 3 || static_cast<std::size_t>(m) + 3 >= stored.size() ||
-        static_cast<std::size_t>(m) + 3 >= drawn.size() || sphereDraggers.size() < 2)
+        static_cast<std::size_t>(m) + 3 >= drawn.size())
         return;
+    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     const std::size_t start = static_cast<std::size_t>(m - 3);
     const std::size_t firstJog = static_cast<std::size_t>(m - 1);
     const std::size_t end = static_cast<std::size_t>(m) + 3;
@@ -107,7 +104,7 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const dg::DVec3 toFoot = foot - c0;
     float d1 = static_cast<float>(toJog.Norm());
     const float d2 = static_cast<float>(toFoot.Norm());
-    if (std::fabs(dg::Angle(toJog, toFoot) - kPi) < kNearZero)
+    if (std::fabs(dg::Angle(toJog, toFoot) - detail::kPi) < detail::kNearZero)
         d1 = d1 * -1.0f;
     const float r = d1 / d2;
 
@@ -116,10 +113,10 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     if (d2 != 0.0f && std::isfinite(r)) {
         const float old = markup->GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
-        if (static_cast<double>(old) * r < kNearZero)
+        if (static_cast<double>(old) * r < detail::kNearZero)
             MoveExternalNode(m - 3, 2.0 * (c0 - points[start]));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
-        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < kNearZero)
+        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < detail::kNearZero)
             MoveExternalNode(m + 3, 2.0 * (c1 - points[end]));
         markup->SetDivRation(r);
     }

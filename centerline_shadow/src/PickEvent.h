@@ -17,8 +17,8 @@ public:
 
     du::Symbol GetClassName() const override;
     void OnPickUpdate(int progress) override;
-    // Status 0 delivers the results to the shadow; any other status ends its point drag as a
-    // spring-back.
+    // Hands the completion to the shadow's drop (status 0 delivers the results; any other status
+    // ends the point drag as a spring-back).
     void OnPickComplete(int status) override;
 
     // Called when the shadow no longer wants the result (it is destroyed, or a newer drop
@@ -28,12 +28,6 @@ public:
         shadow = nullptr;
         Cancel();
     }
-
-    // Ends the shadow's open point drag without moving the point: it returns to its stored
-    // place with the extension it had before the drag, the drawn line and the handle show the
-    // record again, and the controller is told with a null operation. Used by the drop rules
-    // and by a pick that failed.
-    static void SpringBack(CenterLineXYZShadow& shadow);
 
 private:
     CenterLineXYZShadow* shadow;

@@ -3,6 +3,8 @@
 
 #include <attrs/Server.h>
 
+#include "Constants.h"
+
 #include <cmath>
 
 namespace sxmk {
@@ -15,7 +17,6 @@ namespace {
 constexpr double kHeadTip = 0.0675;
 constexpr double kHeadRing = 0.135;
 constexpr int kRingSegments = 10;
-constexpr double kArrowScreenScale = 0.07;
 
 }  // namespace
 
@@ -56,12 +57,11 @@ du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
 
     // A cone along +X: its tip, then a closed ring behind it (the last ring point repeats the
     // first). The ring's x is scaled together with its radius.
-    const double pi = std::acos(-1.0);
-    const double k = kHeadTip - 1.0 / std::tan(pi / 8.0);
+    const double k = kHeadTip - 1.0 / std::tan(detail::kPi / 8.0);
     head->points.reserve(kRingSegments + 2);
     head->AppendPoint(dg::DPoint3D(kHeadTip, 0.0, 0.0));
     for (int i = 0; i <= kRingSegments; ++i) {
-        const double theta = i * 2.0 * pi / kRingSegments;
+        const double theta = i * 2.0 * detail::kPi / kRingSegments;
         head->AppendPoint(
             dg::DPoint3D(kHeadRing * k, kHeadRing * std::sin(theta), kHeadRing * std::cos(theta)));
     }
@@ -77,13 +77,16 @@ TranslatorAxis::TranslatorAxis(const dg::DVec3& tip) : TranslatorAxis(tip, defau
 
 TranslatorAxis::TranslatorAxis(const dg::DVec3& tip, const dg::Color& preselectColour) {
     arrow = MakeArrow(tip);
-    arrow->screenScale.Set(kArrowScreenScale, kArrowScreenScale, kArrowScreenScale);
+    arrow->screenScale.Set(detail::kHandleScreenScale, detail::kHandleScreenScale,
+                           detail::kHandleScreenScale);
 
     preselectHeadFill = MakeFillAttrs(preselectColour);
-    preselectLineAttrs = MakeRenderAttrs(preselectColour, 4, 5);
-    lineAttrs = MakeRenderAttrs(defaultHandleColor, 3, 5);
-    preselectHeadAttrs = MakeRenderAttrs(preselectColour, 2, 2);
-    headAttrs = MakeRenderAttrs(defaultHandleColor, 2, 2);
+    preselectLineAttrs =
+        MakeRenderAttrs(preselectColour, detail::kArrowLinePreselectWeight, detail::kArrowLineMode);
+    lineAttrs =
+        MakeRenderAttrs(defaultHandleColor, detail::kArrowLineWeight, detail::kArrowLineMode);
+    preselectHeadAttrs = MakeRenderAttrs(preselectColour, detail::kSolidWeight, detail::kSolidMode);
+    headAttrs = MakeRenderAttrs(defaultHandleColor, detail::kSolidWeight, detail::kSolidMode);
     headFill = MakeFillAttrs(defaultHandleColor);
 
     ClearHighlight();
@@ -114,8 +117,9 @@ void TranslatorAxis::SetPlacement(const dg::Location& placement) {
 
 void TranslatorAxis::SetPreselectColor(const dg::Color& colour) {
     preselectHeadFill = MakeFillAttrs(colour);
-    preselectLineAttrs = MakeRenderAttrs(colour, 4, 5);
-    preselectHeadAttrs = MakeRenderAttrs(colour, 2, 2);
+    preselectLineAttrs =
+        MakeRenderAttrs(colour, detail::kArrowLinePreselectWeight, detail::kArrowLineMode);
+    preselectHeadAttrs = MakeRenderAttrs(colour, detail::kSolidWeight, detail::kSolidMode);
 }
 
 }  // namespace sxmk

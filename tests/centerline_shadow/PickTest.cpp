@@ -280,11 +280,50 @@ TEST_F(PointDrop, FailedPickSpringsBackInsteadOfKeepingTheCollapsedExtension) {
         MakeScene();
         part = MakePart("/p/own");
         DragAndRelease(startPoint);
+        const int notes = shadow->contentChangedCount;
         ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 3));
         ExpectLanded(startPoint, Lands::BackHome, {});
+        // One rebuild, drawn once.
+        EXPECT_EQ(shadow->contentChangedCount, notes + 1);
         EXPECT_EQ(Access::pendingPick(S()), nullptr);
         EXPECT_FALSE(shadow->GetStartPointItem());
         EXPECT_FALSE(shadow->GetEndPointItem());
+    }
+}
+
+// A spring-back gives the end its extension back in one rebuild: a negative extension's slot holds
+// the extension point again, and an along-axis path keeps its jog.
+TEST_F(PointDrop, SpringBackRestoresNegativeExtensionsAndAlongAxisPaths) {
+    const LineInput inputs[] = {
+        StraightLine({0, 0, 0}, {10, 0, 0}, -1.5f, -2.0f),
+        testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 0}, -1.0f, 2.0f, 0.25f),
+        testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, -2.0f, 0.75f),
+    };
+    for (const LineInput& input : inputs) {
+        for (const bool startPoint : {true, false}) {
+            SCOPED_TRACE(std::string(input.alongAxis ? "along axis, " : "straight, ") +
+                         (startPoint ? "start" : "end"));
+            MakeDragShadow(input, dragtest::kViewSetups[1]);
+            if (input.alongAxis)
+                record->SetAlongAxis(input.ratio);  // as the viewer's records hold it
+            controller.calls.clear();
+            const std::vector<dg::DPoint3D> storedBefore = Stored();
+            DragAndRelease(startPoint);
+            const int notes = shadow->contentChangedCount;
+            ASSERT_TRUE(view->CompletePick({}, 3));
+
+            EXPECT_EQ(record->GetStartExtention(), input.startExt);
+            EXPECT_EQ(record->GetEndExtention(), input.endExt);
+            EXPECT_EQ(Stored(), storedBefore);
+            EXPECT_EQ(Drawn(), Stored());
+            EXPECT_EQ(shadow->GetPoints(), Built(input));
+            EXPECT_EQ(StartSphere()->location.GetPos(), input.start);
+            EXPECT_EQ(EndSphere()->location.GetPos(), input.end);
+            EXPECT_EQ(shadow->GetPickedNode(), -1);
+            EXPECT_EQ(shadow->contentChangedCount, notes + 1);
+            ASSERT_EQ(controller.calls.size(), 1u);
+            EXPECT_FALSE(controller.calls[0].operation);
+        }
     }
 }
 

@@ -121,6 +121,7 @@ private:
     CenterLineXYZShadowPickEvent* pendingPick;
 
     friend class CenterLineXYZShadowPickEvent;
+    friend struct CenterLineXYZShadowDrop;  // the finishing of a point drop (internal)
     friend class CenterLineXYZShadowTestAccess;
 };
 

@@ -11,6 +11,9 @@ namespace detail {
 extern const char* const kHarborAppStrings;  // "sxplugins/harborstartup:harborAppStrings"
 extern const char* const kModulesStrings;    // "sxbase:sxmodulesStrings"
 
+// Key in kModulesStrings of a drag that moved other markups along with the dragged one.
+extern const char* const kMoveMarkupsKey;  // "97"
+
 // Creates the undoable operation of a finished drag from the host pool, named by the localised
 // message key of the catalog. Null when the pool has no memory; the caller goes on with it.
 du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,

@@ -7,6 +7,7 @@ namespace detail {
 
 const char* const kHarborAppStrings = "sxplugins/harborstartup:harborAppStrings";
 const char* const kModulesStrings = "sxbase:sxmodulesStrings";
+const char* const kMoveMarkupsKey = "97";
 
 du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,
                                                  const char* catalog, const char* key) {
