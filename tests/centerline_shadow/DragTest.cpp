@@ -416,7 +416,7 @@ TEST_F(HandleDrag, GrabbingTheLineChangesNothing) {
     const int notes = shadow->contentChangedCount;
 
     sxmk::DragDriver driver(S());
-    EXPECT_TRUE(driver.Start(Access::lineStrip(S()).get(), 300, 300));
+    EXPECT_TRUE(driver.Start(DrawnLine(S()), 300, 300));
     EXPECT_EQ(Access::pickedDragger(S()), Shadow::NoDragger);
     EXPECT_EQ(shadow->GetPickedNode(), -1);
     driver.Move(340, 280);
@@ -554,7 +554,7 @@ TEST_F(HandleDrag, LastDraggedHandleStaysPickedUntilTheNextDragStarts) {
     EXPECT_EQ(StartArrow()->location.GetPos(), Stored()[0]);  // other handles stay
 
     sxmk::DragDriver line(S());
-    line.Start(Access::lineStrip(S()).get(), 300, 300);
+    line.Start(DrawnLine(S()), 300, 300);
     EXPECT_EQ(Access::pickedDragger(S()), Shadow::NoDragger);
     EXPECT_EQ(shadow->GetPickedNode(), -1);
     line.Release();

@@ -156,7 +156,7 @@ protected:
     sxmu::ModelBase* EndArrowNode() { return Access::endExtensionAxis(S())->arrow.get(); }
     sxmu::ModelBase* JogArrowNode() { return Access::jogAxis(S())->arrow.get(); }
 
-    std::vector<dg::DPoint3D>& Drawn() { return Access::lineStrip(S())->points; }
+    std::vector<dg::DPoint3D>& Drawn() { return DrawnLine(S())->points; }
     const std::vector<dg::DPoint3D>& Stored() const { return *record->GetPoints(); }
 
     // Window position of a point of the markup's object space.

@@ -303,7 +303,7 @@ TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
         ASSERT_TRUE(shadow);
         const dg::DVec3 d = c.startMinusEnd;
         EXPECT_EQ(Access::jogAxisEnabled(*shadow), c.jog) << d.x << "," << d.y << "," << d.z;
-        EXPECT_EQ(Access::rootContainer(*shadow)->Contains(JogArrow()), c.jog);
+        EXPECT_EQ(DrawnRoot()->Contains(JogArrow()), c.jog);
     }
 }
 

@@ -23,7 +23,7 @@ protected:
         CenterLineFixture::SetUp();
         MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f));
         ASSERT_TRUE(shadow);
-        ASSERT_TRUE(Access::rootContainer(*shadow)->Contains(JogArrow()));
+        ASSERT_TRUE(DrawnRoot()->Contains(JogArrow()));
         changed = new sxk::Preferences;
     }
     void ReleaseAll() override {

@@ -42,7 +42,7 @@ protected:
     }
     std::vector<std::string> DescribeChildren(Shadow& s) const {
         std::vector<std::string> out;
-        for (const auto& child : Access::rootContainer(s)->GetChildren())
+        for (const auto& child : DrawnRoot(s)->GetChildren())
             out.push_back(Describe(child.get()));
         return out;
     }
@@ -58,12 +58,12 @@ TEST_F(ShadowConstruction, StraightLineShowsLineAndFourHandles) {
     EXPECT_FALSE(shadow->GetEndPointItem());
     EXPECT_FALSE(shadow->GetConnectionTarget());
     EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
-    EXPECT_EQ(Access::lineStrip(*shadow)->points, *record->GetPoints());
+    EXPECT_EQ(DrawnLine(*shadow)->points, *record->GetPoints());
     EXPECT_EQ(Access::pickedDragger(*shadow), Shadow::NoDragger);
     EXPECT_FALSE(Access::preselectHighlighted(*shadow));
     // A straight line has a jog arrow object that is never shown.
     ASSERT_TRUE(Access::jogAxis(*shadow));
-    EXPECT_FALSE(Access::rootContainer(*shadow)->Contains(JogArrow()));
+    EXPECT_FALSE(DrawnRoot()->Contains(JogArrow()));
 }
 
 TEST_F(ShadowConstruction, AlongAxisLineShowsItsJogArrowAtTheMidJogPoint) {
@@ -121,7 +121,7 @@ TEST_F(ShadowConstruction, SpheresSitAtTheTrueEndsWhenExtensionsAreNegative) {
 
     EXPECT_EQ(StartSphere()->location.GetPos(), dg::DPoint3D(0, 0, 0));
     EXPECT_EQ(EndSphere()->location.GetPos(), dg::DPoint3D(10, 0, 0));
-    EXPECT_EQ(Access::lineStrip(*shadow)->points, list);
+    EXPECT_EQ(DrawnLine(*shadow)->points, list);
 }
 
 TEST_F(ShadowConstruction, ReferencePointIsTheAnchorPosition) {
@@ -246,8 +246,7 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
         ASSERT_TRUE(shadow);
         // Held, not just remembered by address: a released node's address may be reused by a
         // node of the rebuild.
-        const std::vector<du::SmartPtr<sxmu::ModelBase>> earlier =
-            Access::rootContainer(*shadow)->GetChildren();
+        const std::vector<du::SmartPtr<sxmu::ModelBase>> earlier = DrawnRoot()->GetChildren();
         const int notified = shadow->contentChangedCount;
 
         std::vector<dg::DPoint3D> list;
@@ -260,11 +259,11 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
         ASSERT_TRUE(fresh);
         EXPECT_EQ(Children(), BuiltOrder(record->IsAlongAxis() && Access::jogAxisEnabled(*shadow)));
         EXPECT_EQ(DescribeChildren(*shadow), DescribeChildren(*fresh));
-        EXPECT_EQ(Access::lineStrip(*shadow)->points, *record->GetPoints());
+        EXPECT_EQ(DrawnLine(*shadow)->points, *record->GetPoints());
         EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
         // Only the line strip survives a rebuild.
         for (const du::SmartPtr<sxmu::ModelBase>& node : earlier)
-            EXPECT_EQ(Access::rootContainer(*shadow)->Contains(node.get()), node.get() == Line());
+            EXPECT_EQ(DrawnRoot()->Contains(node.get()), node.get() == Line());
         EXPECT_EQ(shadow->contentChangedCount, notified + 2);
     }
 }
@@ -332,7 +331,7 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
         SCOPED_TRACE(after);
         EXPECT_EQ(JogArrow()->location.GetPos(), dg::DPoint3D::ORIGIN);
         EXPECT_NE(JogArrow()->location.GetPos(), oldJog);
-        EXPECT_EQ(Access::lineStrip(*shadow)->points, two);
+        EXPECT_EQ(DrawnLine(*shadow)->points, two);
     };
 
     shadow = ConstructFor(record);
@@ -342,8 +341,7 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
     expectJogUnplaced("construction");
 
     // Every handle and the line: highlighted, then grabbed.
-    const std::vector<du::SmartPtr<sxmu::ModelBase>> nodes =
-        Access::rootContainer(*shadow)->GetChildren();
+    const std::vector<du::SmartPtr<sxmu::ModelBase>> nodes = DrawnRoot()->GetChildren();
     for (const du::SmartPtr<sxmu::ModelBase>& node : nodes) {
         shadow->PreselectHighlight(node);
         shadow->ClearPreselectHighlight();

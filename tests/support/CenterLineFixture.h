@@ -5,7 +5,7 @@
 //   class MyTest : public testsupport::CenterLineFixture {};
 //   TEST_F(MyTest, Something) {
 //       MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
-//       auto& root = Access::rootContainer(*shadow);
+//       const sxmu::ModelContainer* root = DrawnRoot();
 //       ...
 //   }
 //
@@ -24,6 +24,8 @@
 #include <sxk/View.h>
 #include <sxmk/CenterLineXYZ.h>
 #include <sxmk/CenterLineXYZShadow.h>
+#include <sxmk/MarkupData.h>
+#include <sxmu/Model.h>
 
 #include <vector>
 
@@ -86,10 +88,29 @@ protected:
             static_cast<Shadow*>(line->ConstructShadow(du::SmartPtr<sxk::View>(view))));
     }
 
-    // The shadow's root container children, head first.
+    // The container the viewer draws for a shadow: the model node of its content, as the host
+    // recorded it with SetContent.
+    static const sxmu::ModelContainer* DrawnRoot(const Shadow& s) {
+        const sxmk::MarkupData* content = s.GetContent();
+        return content ? dynamic_cast<const sxmu::ModelContainer*>(content->GetModelBase().get())
+                       : nullptr;
+    }
+    const sxmu::ModelContainer* DrawnRoot() const { return DrawnRoot(*shadow); }
+    // The line the viewer draws for a shadow: the line strip among its drawn children.
+    static sxmu::ModelLineStrip* DrawnLine(const Shadow& s) {
+        const sxmu::ModelContainer* root = DrawnRoot(s);
+        if (root == nullptr)
+            return nullptr;
+        for (const auto& child : root->GetChildren())
+            if (auto* line = dynamic_cast<sxmu::ModelLineStrip*>(child.get()))
+                return line;
+        return nullptr;
+    }
+
+    // The drawn children, head first.
     std::vector<const sxmu::ModelBase*> Children() const {
         std::vector<const sxmu::ModelBase*> out;
-        for (const auto& child : Access::rootContainer(*shadow)->GetChildren())
+        for (const auto& child : DrawnRoot()->GetChildren())
             out.push_back(child.get());
         return out;
     }
@@ -104,7 +125,7 @@ protected:
         return Access::endExtensionAxis(*shadow)->arrow.get();
     }
     const sxmu::ModelBase* JogArrow() const { return Access::jogAxis(*shadow)->arrow.get(); }
-    const sxmu::ModelBase* Line() const { return Access::lineStrip(*shadow).get(); }
+    const sxmu::ModelBase* Line() const { return DrawnLine(*shadow); }
 
     // The children of a freshly built shadow, head first.
     std::vector<const sxmu::ModelBase*> BuiltOrder(bool withJog) const {
