@@ -91,6 +91,8 @@ private:
     dg::Location axisFrame;
     unsigned short axisOrder[3];
     du::Symbol partID;
+
+    friend struct CenterLineXYZEndEdit;  // the drag edits, written once for either end (internal)
 };
 
 }  // namespace sxmk
