@@ -32,6 +32,16 @@ du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
     return line;
 }
 
+// The preselection colour of the view's default preferences, or the default handle colour.
+dg::Color PreselectionColourOf(const du::SmartPtr<sxk::View>& view) {
+    du::SmartPtr<sxk::Preferences> preferences;
+    if (view)
+        static_cast<void>(view->GetDefaultPreferences(preferences));
+    dg::Color colour = defaultHandleColor;
+    static_cast<void>(ReadPreselectionColour(preferences, colour));
+    return colour;
+}
+
 }  // namespace
 
 CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowView,
@@ -58,15 +68,10 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
 
         SetType(detail::kCenterLineShadowType);
 
-        du::SmartPtr<sxk::Preferences> preferences;
-        if (view)
-            static_cast<void>(view->GetDefaultPreferences(preferences));
-
         // The preselected sets (the spheres' here, the arrows' in Initialize) are built once, in
         // the view's preselection colour when it has one, rather than in the default colour and
         // then again by the preference hook.
-        dg::Color preselectColour = defaultHandleColor;
-        static_cast<void>(ReadPreselectionColour(preferences, preselectColour));
+        const dg::Color preselectColour = PreselectionColourOf(view);
         preselectRenderAttrs =
             MakeRenderAttrs(preselectColour, detail::kSolidWeight, detail::kSolidMode);
         normalRenderAttrs =
