@@ -26,19 +26,6 @@ float ExtensionOf(const CenterLineXYZ& record, bool atStart) {
     return atStart ? record.GetStartExtention() : record.GetEndExtention();
 }
 
-// Rebuilds the drawn line with one end point moved by delta from where it is stored (edit is
-// the record's edit of that end) and puts the end's sphere where the point went. The sphere stays
-// where it is if the record cannot rebuild (a list without its layout).
-void RebuildWithMovedEnd(CenterLineXYZ& record,
-                         void (CenterLineXYZ::*edit)(dg::DVec3, std::vector<dg::DPoint3D>&,
-                                                     dg::DPoint3D&),
-                         const dg::DVec3& delta, std::vector<dg::DPoint3D>& drawn,
-                         sxmu::ModelSphere& sphere) {
-    dg::DPoint3D q = sphere.location.GetPos();
-    (record.*edit)(delta, drawn, q);
-    sphere.location.SetPos(q);
-}
-
 // A released jog names its operation by whether other markups moved along with it.
 void NameJogOperation(const du::SmartPtr<sxk::Operation>& operation, bool movedOthers) {
     if (movedOthers)
@@ -247,24 +234,35 @@ void CenterLineXYZShadow::MoveExternalNode(int index, const dg::DVec3& delta) {
     drawn[i] = stored[i];
 }
 
+// Moves one end point of a picked line (a friend of the shadow, defined only here, so it adds
+// nothing to the library's exported names).
+struct CenterLineXYZShadowEndMove {
+    using Edit = void (CenterLineXYZ::*)(dg::DVec3, std::vector<dg::DPoint3D>&, dg::DPoint3D&);
+
+    // Keeps the drawn line as it was, rebuilds it with the end point moved by delta from where
+    // it is stored (edit is the record's edit of that end) and puts the end's sphere where the
+    // point went. The sphere stays where it is if the record cannot rebuild (a list without its
+    // layout).
+    static void Move(CenterLineXYZShadow& shadow, Edit edit, std::size_t sphere,
+                     const dg::DVec3& delta) {
+        if (shadow.pickedNode == -1)
+            return;
+        assert(shadow.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+        shadow.points = shadow.lineStrip->points;
+        sxmu::ModelSphere& moved = *shadow.sphereDraggers[sphere];
+        dg::DPoint3D q = moved.location.GetPos();
+        (shadow.markup->*edit)(delta, shadow.lineStrip->points, q);
+        moved.location.SetPos(q);
+        shadow.NotifyContentChanged();
+    }
+};
+
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1)
-        return;
-    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    points = lineStrip->points;
-    RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveStartPoint, delta, lineStrip->points,
-                        *sphereDraggers[0]);
-    NotifyContentChanged();
+    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveStartPoint, 0, delta);
 }
 
 void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
-    if (pickedNode == -1)
-        return;
-    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    points = lineStrip->points;
-    RebuildWithMovedEnd(*markup, &CenterLineXYZ::MoveEndPoint, delta, lineStrip->points,
-                        *sphereDraggers[1]);
-    NotifyContentChanged();
+    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveEndPoint, 1, delta);
 }
 
 void CenterLineXYZShadow::ResetExtention() {

@@ -121,7 +121,8 @@ private:
     CenterLineXYZShadowPickEvent* pendingPick;
 
     friend class CenterLineXYZShadowPickEvent;
-    friend struct CenterLineXYZShadowDrop;  // the finishing of a point drop (internal)
+    friend struct CenterLineXYZShadowDrop;     // the finishing of a point drop (internal)
+    friend struct CenterLineXYZShadowEndMove;  // an end point's drag step (internal)
     friend class CenterLineXYZShadowTestAccess;
 };
 
