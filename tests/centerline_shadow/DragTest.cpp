@@ -331,6 +331,7 @@ TEST_F(ExtensionDragEdge, NegativeExtensionIsDrawnToTheTrueEndUntilTheRebuild) {
     // What the controller does with it: store the shadow's points, then rebuild the shadow.
     record->SetPoints(shadow->GetPoints());
     shadow->MarkupChanged();
+    FindHandles();
     EXPECT_EQ(Drawn(), Stored());
     EXPECT_EQ(Drawn()[2], extended);
     EXPECT_EQ(EndSphere()->location.GetPos(), dg::DPoint3D(8, 0, 0));
@@ -546,18 +547,26 @@ TEST_F(HandleDrag, LastDraggedHandleStaysPickedUntilTheNextDragStarts) {
         driver.Move(Round(grabbed.x) + 20, Round(grabbed.y));
         driver.Release();
     }
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::EndExtensionDragger);
     EXPECT_EQ(shadow->GetPickedNode(), 3);
 
+    // The end arrow is still the picked handle: a Translate carries it with its node.
+    const sxmu::ModelBase* endArrow = EndArrow();
+    const sxmu::ModelBase* startArrow = StartArrow();
+    ASSERT_NE(endArrow, nullptr);
+    ASSERT_NE(startArrow, nullptr);
     sxmk::DragDriver(S()).Translate(dg::DVec3(0, 0, 5));
-    ExpectNear(EndArrow()->location.GetPos(), Stored()[3] + dg::DVec3(0, 0, 5));
-    EXPECT_EQ(StartArrow()->location.GetPos(), Stored()[0]);  // other handles stay
+    ExpectNear(endArrow->location.GetPos(), Stored()[3] + dg::DVec3(0, 0, 5));
+    EXPECT_EQ(startArrow->location.GetPos(), Stored()[0]);  // other handles stay
 
     sxmk::DragDriver line(S());
     line.Start(DrawnLine(S()), 300, 300);
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::NoDragger);
     EXPECT_EQ(shadow->GetPickedNode(), -1);
     line.Release();
+    // Grabbing the line picked no handle: a Translate now moves the line's nodes only.
+    const dg::DPoint3D endArrowAt = endArrow->location.GetPos();
+    sxmk::DragDriver(S()).Translate(dg::DVec3(0, 0, 5));
+    EXPECT_EQ(endArrow->location.GetPos(), endArrowAt);
+    EXPECT_EQ(startArrow->location.GetPos(), Stored()[0]);
 }
 
 TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {

@@ -102,6 +102,7 @@ TEST_F(Handles, DragHidesOtherHandlesAndPutsThemBackWithJogArrow) {
         EXPECT_EQ(Children(), Nodes(c.afterDrag, true)) << c.dragger;
         // Back to the built order for the next case.
         shadow->MarkupChanged();
+        FindHandles();
     }
 }
 
@@ -118,6 +119,7 @@ TEST_F(Handles, DragLeavesAnInapplicableJogArrowAlone) {
             Access::SetOn(*shadow, c.dragger);
             EXPECT_EQ(Children(), Nodes(c.afterDrag, false)) << c.dragger;
             shadow->MarkupChanged();
+            FindHandles();
         }
     }
 }
