@@ -240,6 +240,8 @@ TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
         const double widthAtOrigin = setup.parallel ? 80.0 : 2.0 * 40.0 * std::tan(0.4);
         for (const double z : {0.0, -30.0}) {
             handleNodes.endArrow->location = dg::Location(dg::FMat33(), {12, 0, z});
+            // A drag step uses only the ratio of these lengths (ExtensionDrag checks how far an
+            // arrow follows the pointer); the share itself shows nowhere, so it is read here.
             Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));
             const double depth = 40.0 - z - (setup.rotated ? 2.0 : 0.0);
             const double width = setup.parallel ? widthAtOrigin : widthAtOrigin * depth / 40.0;

@@ -119,11 +119,11 @@ protected:
         return out;
     }
 
-    // The handles of a shadow as the viewer finds them among the drawn children, by kind and
-    // place: an end sphere is a sphere at the record's start (end) point or on the drawn line's
-    // start (end) slot; an extension arrow is an arrow based at the drawn line's first (last)
-    // point; the jog arrow is the arrow that is neither. A handle that is not drawn (a jog arrow
-    // that does not apply) or stands away from its place is null. Finding allocates nothing.
+    // The handles of a shadow at rest as the viewer finds them among the drawn children, by kind
+    // and place: an end sphere is the sphere at the record's start (end) point; an extension
+    // arrow is the arrow based at the drawn line's first (last) point; the jog arrow is the other
+    // arrow. A handle that is not drawn (a jog arrow that does not apply) or stands away from its
+    // place is null, so a test that expects it fails. Finding allocates nothing.
     struct DrawnHandles {
         sxmu::ModelBase* startSphere = nullptr;
         sxmu::ModelBase* endSphere = nullptr;
@@ -138,22 +138,16 @@ protected:
         if (root == nullptr || strip == nullptr)
             return found;
         const std::vector<dg::DPoint3D>& drawn = strip->points;
-        const std::size_t n = drawn.size();
-        const auto onSlot = [&](const dg::DPoint3D& p, bool atStart) {
-            if (p == (atStart ? line.GetStartPoint() : line.GetEndPoint()))
-                return true;
-            return n >= 4 && p == drawn[atStart ? 1 : n - 2];
-        };
         // Spheres and extension arrows by place; a node taken for one end is not taken again.
         for (const auto& child : root->GetChildren()) {
             sxmu::ModelBase* node = child.get();
             const dg::DPoint3D& at = node->location.GetPos();
             if (dynamic_cast<sxmu::ModelSphere*>(node) != nullptr) {
-                if (found.startSphere == nullptr && onSlot(at, true))
+                if (found.startSphere == nullptr && at == line.GetStartPoint())
                     found.startSphere = node;
-                else if (found.endSphere == nullptr && onSlot(at, false))
+                else if (found.endSphere == nullptr && at == line.GetEndPoint())
                     found.endSphere = node;
-            } else if (dynamic_cast<sxmu::ModelLeaderLine*>(node) != nullptr && n > 0) {
+            } else if (dynamic_cast<sxmu::ModelLeaderLine*>(node) != nullptr && !drawn.empty()) {
                 if (found.startArrow == nullptr && at == drawn.front())
                     found.startArrow = node;
                 else if (found.endArrow == nullptr && at == drawn.back())
@@ -169,7 +163,8 @@ protected:
         return found;
     }
     // handleNodes := the handles of shadow as drawn now. MakeShadow does this; a test that builds
-    // the shadow otherwise, or rebuilds it (new handle nodes), finds them again at rest.
+    // the shadow otherwise, or rebuilds it, finds them again at rest: the nodes are held by the
+    // shadow only, and a rebuild releases them.
     void FindHandles() {
         handleNodes = shadow && record ? FindHandles(*shadow, *record) : DrawnHandles();
     }
