@@ -35,33 +35,22 @@ protected:
     std::vector<const sxmu::ModelBase*> Arrows() const {
         return {JogArrow(), StartArrow(), EndArrow()};
     }
-    // Identities of the sets each handle draws with while highlighted (highlighted and cleared
-    // in turn): three per arrow, then two per sphere.
-    std::vector<const void*> PreselectedSets() {
+    // Identities of the sets each handle draws with, three per arrow, then two per sphere:
+    // while highlighted (each highlighted and cleared in turn), or as it is now.
+    std::vector<const void*> Sets(bool highlighted) {
         std::vector<const void*> out;
-        for (const sxmu::ModelBase* arrow : Arrows()) {
-            const Look look = HighlightedLook(arrow);
-            out.insert(out.end(), {look.line, look.head, look.fill});
-        }
-        for (int i : {0, 1}) {
-            const Look look = HighlightedLook(Sphere(i));
-            out.insert(out.end(), {look.line, look.fill});
+        for (const sxmu::ModelBase* node :
+             {JogArrow(), StartArrow(), EndArrow(), Sphere(0), Sphere(1)}) {
+            const Look look = highlighted ? HighlightedLook(node) : LookOf(node);
+            if (dynamic_cast<const sxmu::ModelSphere*>(node) != nullptr)
+                out.insert(out.end(), {look.line, look.fill});
+            else
+                out.insert(out.end(), {look.line, look.head, look.fill});
         }
         return out;
     }
-    // The same of the sets they draw with now (none highlighted).
-    std::vector<const void*> NormalSets() const {
-        std::vector<const void*> out;
-        for (const sxmu::ModelBase* arrow : Arrows()) {
-            const Look look = LookOf(arrow);
-            out.insert(out.end(), {look.line, look.head, look.fill});
-        }
-        for (int i : {0, 1}) {
-            const Look look = LookOf(Sphere(i));
-            out.insert(out.end(), {look.line, look.fill});
-        }
-        return out;
-    }
+    std::vector<const void*> PreselectedSets() { return Sets(true); }
+    std::vector<const void*> NormalSets() { return Sets(false); }
     void Highlight(const sxmu::ModelBase* node) {
         shadow->PreselectHighlight(
             du::SmartPtr<sxmu::ModelBase>(const_cast<sxmu::ModelBase*>(node)));
