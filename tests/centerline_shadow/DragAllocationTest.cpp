@@ -184,7 +184,10 @@ TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
                                                EndArrowNode()};
         if (alongAxis)
             nodes.push_back(JogArrowNode());
-        for (sxmu::ModelBase* node : nodes) {
+        const char* const names[] = {"start sphere", "end sphere", "start arrow", "end arrow",
+                                     "jog arrow"};
+        for (std::size_t h = 0; h < nodes.size(); ++h) {
+            sxmu::ModelBase* node = nodes[h];
             const dg::DPoint3D at = WindowOf(node);
             sxmk::DragDriver driver(S());
             driver.Start(node, Round(at.x), Round(at.y));
@@ -193,7 +196,7 @@ TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
                 for (int i = 1; i <= 5; ++i)
                     driver.Move(Round(at.x) + 3 + 4 * i, Round(at.y) + 2 - 3 * i);
             });
-            EXPECT_EQ(stepping, 0) << "dragger " << Access::pickedDragger(S());
+            EXPECT_EQ(stepping, 0) << names[h];
             driver.Release();
             view->pendingPicks.clear();
         }
@@ -219,8 +222,13 @@ TEST_F(DragMemory, PreselectionColourAddsNoAllocationToConstructionOrRebuild) {
             testsupport::AllocationsDuring([&] { built = ConstructFor(record); });
         ASSERT_TRUE(built);
         EXPECT_EQ(built->GetPoints(), *record->GetPoints());
-        EXPECT_EQ(Access::jogAxis(*built)->preselectLineAttrs->color,
+        // The jog arrow highlights in the view's colour.
+        sxmu::ModelBase* jog = FindHandles(*built, *record).jogArrow;
+        ASSERT_NE(jog, nullptr);
+        built->PreselectHighlight(du::SmartPtr<sxmu::ModelBase>(jog));
+        EXPECT_EQ(jog->GetRenderAttrsVector()->color,
                   coloured ? dg::Color(1.0f, 0.5f, 0.0f, 1.0f) : sxmk::defaultHandleColor);
+        built->ClearPreselectHighlight();
         rebuild[coloured] = testsupport::AllocationsDuring([&] { built->MarkupChanged(); });
     }
     EXPECT_EQ(construction[true], construction[false]);

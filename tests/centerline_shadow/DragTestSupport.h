@@ -143,6 +143,7 @@ protected:
         shadow = nullptr;
         record = MakeRecord(lineInput);
         shadow = du::SmartPtr<Shadow>(static_cast<Shadow*>(record->ConstructShadow(in)));
+        FindHandles();
         ASSERT_TRUE(shadow);
         record->SetController(&controller);
     }
@@ -150,11 +151,25 @@ protected:
     Shadow& S() { return *shadow; }
 
     // The handles as the framework grabs them.
-    sxmu::ModelBase* StartSphereNode() { return Access::sphereDraggers(S())[0].get(); }
-    sxmu::ModelBase* EndSphereNode() { return Access::sphereDraggers(S())[1].get(); }
-    sxmu::ModelBase* StartArrowNode() { return Access::startExtensionAxis(S())->arrow.get(); }
-    sxmu::ModelBase* EndArrowNode() { return Access::endExtensionAxis(S())->arrow.get(); }
-    sxmu::ModelBase* JogArrowNode() { return Access::jogAxis(S())->arrow.get(); }
+    sxmu::ModelBase* StartSphereNode() { return handleNodes.startSphere; }
+    sxmu::ModelBase* EndSphereNode() { return handleNodes.endSphere; }
+    sxmu::ModelBase* StartArrowNode() { return handleNodes.startArrow; }
+    sxmu::ModelBase* EndArrowNode() { return handleNodes.endArrow; }
+    sxmu::ModelBase* JogArrowNode() { return handleNodes.jogArrow; }
+
+    // The shadow waits for no pick: none is queued, and the next drag start has no earlier drop
+    // to finish (an event the shadow still named would be cancelled and its drop finished now,
+    // reaching the controller; one already let go would be touched after it is gone).
+    void ExpectNoDropPending() {
+        EXPECT_TRUE(view->pendingPicks.empty());
+        const std::size_t calls = controller.calls.size();
+        const int cancelled = view->detachedCompletions;
+        sxmk::DragDriver line(S());
+        line.Start(DrawnLine(S()), 300, 300);
+        line.Release();
+        EXPECT_EQ(controller.calls.size(), calls);
+        EXPECT_EQ(view->detachedCompletions, cancelled);
+    }
 
     std::vector<dg::DPoint3D>& Drawn() { return DrawnLine(S())->points; }
     const std::vector<dg::DPoint3D>& Stored() const { return *record->GetPoints(); }

@@ -7,6 +7,8 @@
 #include <sxmk/MarkupShadow.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -47,34 +49,34 @@ protected:
         shadow->PreselectHighlight(
             du::SmartPtr<sxmu::ModelBase>(const_cast<sxmu::ModelBase*>(node)));
     }
-    // Whether each handle shows its preselected sets.
-    bool ShowsPreselected(char c) {
-        if (c == 'S' || c == 'E') {
-            const auto& sphere = Access::sphereDraggers(*shadow)[c == 'S' ? 0 : 1];
-            return sphere->GetRenderAttrsVector() == Access::preselectRenderAttrs(*shadow) &&
-                   sphere->fillAttrs == Access::preselectFillAttrs(*shadow);
-        }
-        const auto& axis = c == 'J'   ? Access::jogAxis(*shadow)
-                           : c == 's' ? Access::startExtensionAxis(*shadow)
-                                      : Access::endExtensionAxis(*shadow);
-        const auto head = axis->arrow->GetArrowHead();
-        return axis->arrow->GetRenderAttrsVector() == axis->preselectLineAttrs &&
-               head->GetRenderAttrsVector() == axis->preselectHeadAttrs &&
-               head->fillAttrs == axis->preselectHeadFill;
+    // The views come without a preselection colour: preselected and normal sets differ in their
+    // objects (and an arrow's line in its weight), not in colour. normalLooks := what each
+    // handle draws with as built, before any highlight.
+    void NoteNormalLooks() {
+        for (char c : {'S', 'E', 's', 'e', 'J'})
+            normalLooks[Index(c)] = LookOf(Node(c));
     }
-    bool ShowsNormal(char c) {
-        if (c == 'S' || c == 'E') {
-            const auto& sphere = Access::sphereDraggers(*shadow)[c == 'S' ? 0 : 1];
-            return sphere->GetRenderAttrsVector() == Access::normalRenderAttrs(*shadow) &&
-                   sphere->fillAttrs == Access::normalFillAttrs(*shadow);
-        }
-        const auto& axis = c == 'J'   ? Access::jogAxis(*shadow)
-                           : c == 's' ? Access::startExtensionAxis(*shadow)
-                                      : Access::endExtensionAxis(*shadow);
-        const auto head = axis->arrow->GetArrowHead();
-        return axis->arrow->GetRenderAttrsVector() == axis->lineAttrs &&
-               head->GetRenderAttrsVector() == axis->headAttrs && head->fillAttrs == axis->headFill;
+    // Whether a handle shows its preselected sets: none of the sets it was built with, the
+    // preselection colour, and an arrow's line in the preselected weight.
+    bool ShowsPreselected(char c) const {
+        const Look look = LookOf(Node(c));
+        const Look& normal = normalLooks[Index(c)];
+        const bool arrow = normal.head != nullptr;
+        if (look.line == normal.line || look.fill == normal.fill ||
+            (arrow && look.head == normal.head))
+            return false;
+        return look.line->color == sxmk::defaultHandleColor &&
+               look.fill->color == sxmk::defaultHandleColor && (!arrow || look.line->weight == 4);
     }
+    // Whether a handle shows the sets it was built with.
+    bool ShowsNormal(char c) const { return LookOf(Node(c)) == normalLooks[Index(c)]; }
+
+private:
+    static std::size_t Index(char c) {
+        const char* const letters = "SEseJ";
+        return static_cast<std::size_t>(std::strchr(letters, c) - letters);
+    }
+    Look normalLooks[5];
 };
 
 struct DragCase {
@@ -102,6 +104,7 @@ TEST_F(Handles, DragHidesOtherHandlesAndPutsThemBackWithJogArrow) {
         EXPECT_EQ(Children(), Nodes(c.afterDrag, true)) << c.dragger;
         // Back to the built order for the next case.
         shadow->MarkupChanged();
+        FindHandles();
     }
 }
 
@@ -118,6 +121,7 @@ TEST_F(Handles, DragLeavesAnInapplicableJogArrowAlone) {
             Access::SetOn(*shadow, c.dragger);
             EXPECT_EQ(Children(), Nodes(c.afterDrag, false)) << c.dragger;
             shadow->MarkupChanged();
+            FindHandles();
         }
     }
 }
@@ -133,7 +137,7 @@ TEST_F(Handles, NoDraggerHidesNothingAndShowsOnlyMissingHandles) {
 
     // After a hide, every handle comes back once, the jog arrow at the record's mid jog point.
     Access::SetOff(*shadow, Shadow::EndPointDragger);
-    Access::jogAxis(*shadow)->SetPlacement(dg::Location(dg::FMat33::IDENTITY, {7, 7, 7}));
+    handleNodes.jogArrow->location = dg::Location(dg::FMat33::IDENTITY, {7, 7, 7});
     Access::SetOn(*shadow, Shadow::NoDragger);
     EXPECT_EQ(Children(), Nodes("JSesEL", true));
     EXPECT_EQ(JogArrow()->location.GetPos(), (*record->GetPoints())[3]);
@@ -153,10 +157,11 @@ TEST_F(Handles, ValuesOutsideTheDraggersChangeNothing) {
 TEST_F(Handles, HighlightRecolorsOnlyTheHandleUnderTheCursorUntilCleared) {
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
     ASSERT_TRUE(shadow);
+    ASSERT_NE(JogArrow(), nullptr);
+    NoteNormalLooks();
     for (char target : {'S', 'E', 's', 'e', 'J'}) {
         const int notified = shadow->contentChangedCount;
         Highlight(Node(target));
-        EXPECT_TRUE(Access::preselectHighlighted(*shadow));
         EXPECT_EQ(shadow->contentChangedCount, notified + 1);
         for (char c : {'S', 'E', 's', 'e', 'J'}) {
             if (c == target)
@@ -164,13 +169,21 @@ TEST_F(Handles, HighlightRecolorsOnlyTheHandleUnderTheCursorUntilCleared) {
             else
                 EXPECT_TRUE(ShowsNormal(c)) << target << " " << c;
         }
+        // The highlight holds: another handle under the cursor changes nothing until cleared.
+        const char other = target == 'S' ? 'E' : 'S';
+        Highlight(Node(other));
+        EXPECT_TRUE(ShowsNormal(other)) << target;
+        EXPECT_EQ(shadow->contentChangedCount, notified + 1);
 
         shadow->ClearPreselectHighlight();
-        EXPECT_FALSE(Access::preselectHighlighted(*shadow));
         EXPECT_EQ(shadow->contentChangedCount, notified + 2);
         for (char c : {'S', 'E', 's', 'e', 'J'})
             EXPECT_TRUE(ShowsNormal(c)) << target << " " << c;
     }
+    // Cleared, the next highlight takes effect again.
+    Highlight(Node('S'));
+    EXPECT_TRUE(ShowsPreselected('S'));
+    shadow->ClearPreselectHighlight();
     EXPECT_EQ(shadow->baseHighlightCount, 0);
     EXPECT_EQ(shadow->baseClearHighlightCount, 0);
 }
@@ -178,9 +191,9 @@ TEST_F(Handles, HighlightRecolorsOnlyTheHandleUnderTheCursorUntilCleared) {
 TEST_F(Handles, HighlightOfTheLineBlocksFurtherHighlightsUntilCleared) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
     ASSERT_TRUE(shadow);
+    NoteNormalLooks();
     const int notified = shadow->contentChangedCount;
     Highlight(Line());
-    EXPECT_TRUE(Access::preselectHighlighted(*shadow));
     EXPECT_EQ(shadow->contentChangedCount, notified + 1);
 
     Highlight(StartSphere());
@@ -204,6 +217,7 @@ TEST_F(Handles, ClearWithoutHighlightDoesNotNotify) {
 TEST_F(Handles, HiddenHandleKeepsItsHighlightUntilCleared) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
     ASSERT_TRUE(shadow);
+    NoteNormalLooks();
     Highlight(EndArrow());
     Access::SetOff(*shadow, Shadow::StartPointDragger);
     EXPECT_TRUE(ShowsPreselected('e'));
@@ -225,7 +239,7 @@ TEST_F(Handles, EveryHandleShowsTheMoveCursorAndOtherNodesKeepTheirs) {
     }
     du::SmartPtr<sxmu::ModelBase> stranger(new sxmu::ModelBase);
     for (const du::SmartPtr<sxmu::ModelBase>& node :
-         {du::SmartPtr<sxmu::ModelBase>(Access::lineStrip(*shadow)), stranger,
+         {du::SmartPtr<sxmu::ModelBase>(DrawnLine(*shadow)), stranger,
           du::SmartPtr<sxmu::ModelBase>()}) {
         du::Symbol cursor = unchanged;
         EXPECT_TRUE(shadow->GetDragCursor(node, cursor));
@@ -247,8 +261,10 @@ TEST_F(Handles, ExtensionArrowsPointOutwardsAtTheDrawnEnds) {
     for (const Case& c : cases) {
         MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, c.startExt, c.endExt));
         ASSERT_TRUE(shadow);
-        const auto& start = Access::startExtensionAxis(*shadow)->arrow;
-        const auto& end = Access::endExtensionAxis(*shadow)->arrow;
+        const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
+        const auto* end = dynamic_cast<const sxmu::ModelLeaderLine*>(EndArrow());
+        ASSERT_NE(start, nullptr);
+        ASSERT_NE(end, nullptr);
         EXPECT_EQ(start->points[1], c.startTip) << c.startExt;
         EXPECT_EQ(start->location, dg::Location(dg::FMat33::IDENTITY, c.startAt)) << c.startExt;
         EXPECT_EQ(end->points[1], c.endTip) << c.endExt;
@@ -260,30 +276,47 @@ TEST_F(Handles, AlongAxisArrowsFollowTheOuterLegsAndTheMainAxis) {
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f));
     ASSERT_TRUE(shadow);
     const auto& list = *record->GetPoints();
-    EXPECT_EQ(Access::startExtensionAxis(*shadow)->arrow->points[1], dg::DPoint3D(-1, 0, 0));
-    EXPECT_EQ(Access::endExtensionAxis(*shadow)->arrow->points[1], dg::DPoint3D(1, 0, 0));
-    EXPECT_EQ(Access::startExtensionAxis(*shadow)->arrow->location.GetPos(), list.front());
-    EXPECT_EQ(Access::endExtensionAxis(*shadow)->arrow->location.GetPos(), list.back());
-    EXPECT_EQ(JogArrow()->location.GetPos(), list[3]);
+    const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
+    const auto* end = dynamic_cast<const sxmu::ModelLeaderLine*>(EndArrow());
+    const auto* jog = dynamic_cast<const sxmu::ModelLeaderLine*>(JogArrow());
+    ASSERT_NE(start, nullptr);
+    ASSERT_NE(end, nullptr);
+    ASSERT_NE(jog, nullptr);
+    EXPECT_EQ(start->points[1], dg::DPoint3D(-1, 0, 0));
+    EXPECT_EQ(end->points[1], dg::DPoint3D(1, 0, 0));
+    EXPECT_EQ(start->location.GetPos(), list.front());
+    EXPECT_EQ(end->location.GetPos(), list.back());
+    EXPECT_EQ(jog->location.GetPos(), list[3]);
     const dg::DVec3 axis = record->GetMainAxisDirection();
-    EXPECT_EQ(Access::jogAxis(*shadow)->arrow->points[1], dg::DPoint3D(axis.x, axis.y, axis.z));
+    EXPECT_EQ(jog->points[1], dg::DPoint3D(axis.x, axis.y, axis.z));
 }
 
+// The arrows' tips show their directions (reversed for a negative extension).
 TEST_F(Handles, ZeroLengthLineLeavesZeroDirections) {
-    MakeShadow(StraightLine({1, 2, 3}, {1, 2, 3}));
-    ASSERT_TRUE(shadow);
-    EXPECT_EQ(Access::startExtensionDir(*shadow), dg::DVec3::ZERO);
-    EXPECT_EQ(Access::endExtensionDir(*shadow), dg::DVec3::ZERO);
-    EXPECT_FALSE(Access::jogAxisEnabled(*shadow));
+    for (const auto& lineInput :
+         {StraightLine({1, 2, 3}, {1, 2, 3}), AlongAxisLine({1, 2, 3}, {1, 2, 3})}) {
+        MakeShadow(lineInput);
+        ASSERT_TRUE(shadow);
+        // Two arrows, no jog: both extension arrows, with zero tips.
+        EXPECT_EQ(DrawnArrows(), 2u);
+        for (const auto& child : DrawnRoot()->GetChildren()) {
+            if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(child.get())) {
+                EXPECT_EQ(arrow->points.at(1), dg::DPoint3D::ORIGIN);
+            }
+        }
+    }
 }
 
 TEST_F(Handles, DegenerateLegFallsBackToTheNextLeg) {
     // With the sphere on point 2, the start arrow takes the direction of points 2 to 3.
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
     ASSERT_TRUE(shadow);
-    Access::sphereDraggers(*shadow)[0]->location.SetPos(dg::DPoint3D(10, 0, 0));
+    handleNodes.startSphere->location.SetPos(dg::DPoint3D(10, 0, 0));
     Access::SetArrowsDir(*shadow);
-    EXPECT_EQ(Access::startExtensionDir(*shadow), dg::DVec3(-1, 0, 0));
+    // The start extension is positive: the tip shows the direction itself.
+    const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(start->points.at(1), dg::DPoint3D(-1, 0, 0));
 }
 
 TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
@@ -302,8 +335,8 @@ TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
         MakeShadow(AlongAxisLine(start, start - c.startMinusEnd));
         ASSERT_TRUE(shadow);
         const dg::DVec3 d = c.startMinusEnd;
-        EXPECT_EQ(Access::jogAxisEnabled(*shadow), c.jog) << d.x << "," << d.y << "," << d.z;
-        EXPECT_EQ(DrawnRoot()->Contains(JogArrow()), c.jog);
+        EXPECT_EQ(JogArrow() != nullptr, c.jog) << d.x << "," << d.y << "," << d.z;
+        EXPECT_EQ(DrawnArrows(), c.jog ? 3u : 2u);
     }
 }
 

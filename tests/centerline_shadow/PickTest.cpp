@@ -87,10 +87,10 @@ protected:
     std::vector<dg::DPoint3D> Shown() const {
         std::vector<dg::DPoint3D> out{StartSphere()->location.GetPos(),
                                       EndSphere()->location.GetPos()};
-        for (const sxmk::TranslatorAxis* axis :
-             {Access::startExtensionAxis(*shadow).get(), Access::endExtensionAxis(*shadow).get()}) {
-            out.push_back(axis->arrow->location.GetPos());
-            out.push_back(axis->arrow->points.at(1));
+        for (const sxmu::ModelBase* node : {StartArrow(), EndArrow()}) {
+            const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node);
+            out.push_back(arrow->location.GetPos());
+            out.push_back(arrow->points.at(1));
         }
         return out;
     }
@@ -285,9 +285,9 @@ TEST_F(PointDrop, FailedPickSpringsBackInsteadOfKeepingTheCollapsedExtension) {
         ExpectLanded(startPoint, Lands::BackHome, {});
         // One rebuild, drawn once.
         EXPECT_EQ(shadow->contentChangedCount, notes + 1);
-        EXPECT_EQ(Access::pendingPick(S()), nullptr);
         EXPECT_FALSE(shadow->GetStartPointItem());
         EXPECT_FALSE(shadow->GetEndPointItem());
+        ExpectNoDropPending();
     }
 }
 
@@ -393,16 +393,22 @@ TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
     moved.endExt = 0.0f;
     EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
     ExpectNear(controller.calls[0].shadowPoints, Built(moved));
-    EXPECT_EQ(Access::pendingPick(S()), nullptr);
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
+    // The new drag holds the start point: only its sphere is drawn with the line.
+    EXPECT_EQ(shadow->GetPickedNode(), 1);
+    EXPECT_EQ(Children(), (std::vector<const sxmu::ModelBase*>{StartSphere(), Line()}));
 
+    // The old pick was cancelled: its late result reaches no drop and leaves the new drag open.
     ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
     EXPECT_EQ(view->detachedCompletions, 1);
     EXPECT_EQ(controller.calls.size(), 1u);
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
-    EXPECT_EQ(Access::pickedNode(S()), 1);
+    EXPECT_EQ(shadow->GetPickedNode(), 1);
+    EXPECT_EQ(Children(), (std::vector<const sxmu::ModelBase*>{StartSphere(), Line()}));
     next.Release();
     ASSERT_TRUE(view->CompletePick({}, 0));
+    // The new drop was the start's: found nothing of its part, it springs back.
+    ASSERT_EQ(controller.calls.size(), 2u);
+    EXPECT_FALSE(controller.calls[1].operation);
+    EXPECT_EQ(record->GetStartPoint(), lineInput.start);
 }
 
 // Neither a request that the view cannot queue nor a completion whose handling throws may leave
@@ -417,7 +423,7 @@ TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
         EXPECT_THROW(DragAndRelease(startPoint), std::bad_alloc);
         EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
         EXPECT_TRUE(view->pendingPicks.empty());
-        EXPECT_EQ(Access::pendingPick(S()), nullptr);
+        ExpectNoDropPending();
 
         // The shadow can be dragged and dropped again.
         part = MakePart("/p/own");
@@ -446,8 +452,8 @@ TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {
         EXPECT_THROW(view->CompletePick({{part.shape, kPicked}}, status), std::runtime_error);
         EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
         EXPECT_TRUE(view->pendingPicks.empty());
-        EXPECT_EQ(Access::pendingPick(S()), nullptr);
         record->SetController(&controller);
+        ExpectNoDropPending();
     }
 }
 
@@ -484,8 +490,9 @@ TEST_F(PointDrop, NextDragKeepsItsHandleWhenTheFinishedDropRebuildsTheShadow) {
     next.Start(grabbed.get(), Round(at.x), Round(at.y));
     ASSERT_EQ(rebuilding.calls.size(), 1u);
     EXPECT_EQ(record->GetEndPoint(), released);
+    FindHandles();
+    ASSERT_NE(StartSphereNode(), nullptr);
     EXPECT_NE(StartSphereNode(), grabbed.get());  // the rebuild made new handles
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::StartPointDragger);
     EXPECT_EQ(shadow->GetPickedNode(), 1);
     EXPECT_EQ(record->GetStartExtention(), 0.0f);
     EXPECT_THAT(Children(), testing::UnorderedElementsAre(StartSphere(), Line()));

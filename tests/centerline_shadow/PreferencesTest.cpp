@@ -31,58 +31,45 @@ protected:
         CenterLineFixture::ReleaseAll();
     }
 
-    std::vector<const du::SmartPtr<sxmk::TranslatorAxis>*> Axes() const {
-        return {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
-                &Access::endExtensionAxis(*shadow)};
+    const sxmu::ModelBase* Sphere(int i) const { return i == 0 ? StartSphere() : EndSphere(); }
+    std::vector<const sxmu::ModelBase*> Arrows() const {
+        return {JogArrow(), StartArrow(), EndArrow()};
     }
-    // Identities of every preselected set: three per arrow, then the spheres' two.
-    std::vector<const void*> PreselectedSets() const {
+    // Identities of the sets each handle draws with, three per arrow, then two per sphere:
+    // while highlighted (each highlighted and cleared in turn), or as it is now.
+    std::vector<const void*> Sets(bool highlighted) {
         std::vector<const void*> out;
-        for (const auto* axis : Axes()) {
-            out.push_back((*axis)->preselectLineAttrs.get());
-            out.push_back((*axis)->preselectHeadAttrs.get());
-            out.push_back((*axis)->preselectHeadFill.get());
+        for (const sxmu::ModelBase* node :
+             {JogArrow(), StartArrow(), EndArrow(), Sphere(0), Sphere(1)}) {
+            const Look look = highlighted ? HighlightedLook(node) : LookOf(node);
+            if (dynamic_cast<const sxmu::ModelSphere*>(node) != nullptr)
+                out.insert(out.end(), {look.line, look.fill});
+            else
+                out.insert(out.end(), {look.line, look.head, look.fill});
         }
-        out.push_back(Access::preselectRenderAttrs(*shadow).get());
-        out.push_back(Access::preselectFillAttrs(*shadow).get());
         return out;
     }
-    std::vector<const void*> NormalSets() const {
-        std::vector<const void*> out;
-        for (const auto* axis : Axes()) {
-            out.push_back((*axis)->lineAttrs.get());
-            out.push_back((*axis)->headAttrs.get());
-            out.push_back((*axis)->headFill.get());
-        }
-        out.push_back(Access::normalRenderAttrs(*shadow).get());
-        out.push_back(Access::normalFillAttrs(*shadow).get());
-        return out;
-    }
+    std::vector<const void*> PreselectedSets() { return Sets(true); }
+    std::vector<const void*> NormalSets() { return Sets(false); }
     void Highlight(const sxmu::ModelBase* node) {
         shadow->PreselectHighlight(
             du::SmartPtr<sxmu::ModelBase>(const_cast<sxmu::ModelBase*>(node)));
     }
-    dg::Color SphereColour(int i) const {
-        return Access::sphereDraggers(*shadow)[static_cast<std::size_t>(i)]
-            ->GetRenderAttrsVector()
-            ->color;
-    }
-    dg::Color SphereFillColour(int i) const {
-        return Access::sphereDraggers(*shadow)[static_cast<std::size_t>(i)]->fillAttrs->color;
-    }
+    dg::Color SphereColour(int i) const { return LookOf(Sphere(i)).line->color; }
+    dg::Color SphereFillColour(int i) const { return LookOf(Sphere(i)).fill->color; }
 
     du::SmartPtr<sxk::Preferences> changed;
 };
 
 TEST_F(PreselectionColour, WithoutAColourPreselectedHandlesDifferOnlyInLineWeight) {
     for (int i : {0, 1}) {
-        Highlight(Access::sphereDraggers(*shadow)[static_cast<std::size_t>(i)].get());
+        Highlight(Sphere(i));
         EXPECT_EQ(SphereColour(i), defaultHandleColor);
         EXPECT_EQ(SphereFillColour(i), defaultHandleColor);
         shadow->ClearPreselectHighlight();
     }
     Highlight(StartArrow());
-    const auto& arrow = Access::startExtensionAxis(*shadow)->arrow;
+    const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
     EXPECT_EQ(arrow->GetRenderAttrsVector()->color, defaultHandleColor);
     EXPECT_EQ(arrow->GetRenderAttrsVector()->weight, 4);
     EXPECT_EQ(arrow->GetArrowHead()->fillAttrs->color, defaultHandleColor);
@@ -97,29 +84,36 @@ TEST_F(PreselectionColour, ColourReadReplacesEveryPreselectedSetAndNothingElse) 
     changed->SetColor(kKey, kOrange);
 
     shadow->OnApplyPreferences(changed);
+    EXPECT_EQ(shadow->contentChangedCount, notified);
+    EXPECT_EQ(NormalSets(), normal);
     const auto after = PreselectedSets();
-    ASSERT_EQ(after.size(), 11u);
+    ASSERT_EQ(after.size(), 13u);
     for (std::size_t i = 0; i < after.size(); ++i)
         EXPECT_NE(after[i], before[i]) << i;
     EXPECT_EQ(NormalSets(), normal);
-    EXPECT_EQ(shadow->contentChangedCount, notified);
 
-    for (const auto* axis : Axes()) {
-        EXPECT_EQ((*axis)->preselectLineAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectLineAttrs->weight, 4);
-        EXPECT_EQ((*axis)->preselectLineAttrs->mode, 5);
-        EXPECT_EQ((*axis)->preselectHeadAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectHeadFill->color, kOrange);
+    for (const sxmu::ModelBase* arrow : Arrows()) {
+        const Look look = HighlightedLook(arrow);
+        EXPECT_EQ(look.line->color, kOrange);
+        EXPECT_EQ(look.line->weight, 4);
+        EXPECT_EQ(look.line->mode, 5);
+        EXPECT_EQ(look.head->color, kOrange);
+        EXPECT_EQ(look.fill->color, kOrange);
     }
-    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->weight, 2);
-    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->mode, 2);
+    for (int i : {0, 1}) {
+        const Look look = HighlightedLook(Sphere(i));
+        EXPECT_EQ(look.line->color, kOrange);
+        EXPECT_EQ(look.line->weight, 2);
+        EXPECT_EQ(look.line->mode, 2);
+        EXPECT_EQ(look.fill->color, kOrange);
+    }
 }
 
 TEST_F(PreselectionColour, SpheresHighlightInTheReadColourAndClearToTheDefault) {
     changed->SetColor(kKey, kOrange);
     shadow->OnApplyPreferences(changed);
     for (int i : {0, 1}) {
-        Highlight(Access::sphereDraggers(*shadow)[static_cast<std::size_t>(i)].get());
+        Highlight(Sphere(i));
         EXPECT_EQ(SphereColour(i), kOrange);
         EXPECT_EQ(SphereFillColour(i), kOrange);
         shadow->ClearPreselectHighlight();
@@ -131,14 +125,13 @@ TEST_F(PreselectionColour, SpheresHighlightInTheReadColourAndClearToTheDefault) 
 TEST_F(PreselectionColour, ColourIsUsedWithItsAlpha) {
     changed->SetColor(kKey, kTranslucent);
     shadow->OnApplyPreferences(changed);
-    Highlight(JogArrow());
-    EXPECT_EQ(Access::jogAxis(*shadow)->arrow->GetRenderAttrsVector()->color, kTranslucent);
-    EXPECT_EQ(Access::preselectFillAttrs(*shadow)->color, kTranslucent);
+    EXPECT_EQ(HighlightedLook(JogArrow()).line->color, kTranslucent);
+    EXPECT_EQ(HighlightedLook(StartSphere()).fill->color, kTranslucent);
 }
 
 TEST_F(PreselectionColour, HighlightedArrowKeepsTheOldColourUntilHighlightedAgain) {
     Highlight(EndArrow());
-    const auto& arrow = Access::endExtensionAxis(*shadow)->arrow;
+    const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(EndArrow());
     const auto shownLine = arrow->GetRenderAttrsVector();
     const auto shownFill = arrow->GetArrowHead()->fillAttrs;
 
@@ -171,7 +164,7 @@ TEST_F(PreselectionColour, FailedReadKeepsTheEarlierColour) {
     // An absent argument is ignored as well.
     shadow->OnApplyPreferences(du::SmartPtr<sxk::Preferences>());
     EXPECT_EQ(PreselectedSets(), sets);
-    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->color, kOrange);
+    EXPECT_EQ(HighlightedLook(StartSphere()).line->color, kOrange);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_P(JogDrag, JogFollowsThePointerAndTheControllerGetsTheDrawnRatioAndPath) {
 
     sxmk::DragDriver driver(S());
     ASSERT_TRUE(driver.Start(JogArrowNode(), x0, y0));
-    EXPECT_EQ(Access::pickedDragger(S()), Shadow::JogDragger);
+    // The jog is grabbed: no end node, and its arrow alone drawn with the line.
     EXPECT_EQ(shadow->GetPickedNode(), -1);
     EXPECT_EQ(Children(), (std::vector<const sxmu::ModelBase*>{JogArrow(), Line()}));
     const int notes = shadow->contentChangedCount;
@@ -239,7 +239,9 @@ TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
         Access::pickedDragger(S()) = Shadow::EndExtensionDragger;
         const double widthAtOrigin = setup.parallel ? 80.0 : 2.0 * 40.0 * std::tan(0.4);
         for (const double z : {0.0, -30.0}) {
-            Access::endExtensionAxis(S())->SetPlacement(dg::Location(dg::FMat33(), {12, 0, z}));
+            handleNodes.endArrow->location = dg::Location(dg::FMat33(), {12, 0, z});
+            // A drag step uses only the ratio of these lengths (ExtensionDrag checks how far an
+            // arrow follows the pointer); the share itself shows nowhere, so it is read here.
             Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));
             const double depth = 40.0 - z - (setup.rotated ? 2.0 : 0.0);
             const double width = setup.parallel ? widthAtOrigin : widthAtOrigin * depth / 40.0;

@@ -59,11 +59,23 @@ TEST_F(ShadowConstruction, StraightLineShowsLineAndFourHandles) {
     EXPECT_FALSE(shadow->GetConnectionTarget());
     EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
     EXPECT_EQ(DrawnLine(*shadow)->points, *record->GetPoints());
-    EXPECT_EQ(Access::pickedDragger(*shadow), Shadow::NoDragger);
-    EXPECT_FALSE(Access::preselectHighlighted(*shadow));
-    // A straight line has a jog arrow object that is never shown.
+    // A straight line has a jog arrow object (no drawn state can show a hidden node) that is
+    // never shown, not even when a drag that grabbed nothing puts every handle back.
     ASSERT_TRUE(Access::jogAxis(*shadow));
-    EXPECT_FALSE(DrawnRoot()->Contains(JogArrow()));
+    EXPECT_EQ(DrawnArrows(), 2u);
+    Access::SetOn(*shadow, Shadow::NoDragger);
+    EXPECT_EQ(Children(), BuiltOrder(false));
+    // Nothing is highlighted yet: a highlight takes effect.
+    EXPECT_NE(HighlightedLook(StartSphere()), LookOf(StartSphere()));
+    // No handle is picked: a Translate moves the line's nodes and leaves every handle alone.
+    const std::vector<dg::DPoint3D> handlesAt{
+        StartSphere()->location.GetPos(), EndSphere()->location.GetPos(),
+        StartArrow()->location.GetPos(), EndArrow()->location.GetPos()};
+    Access::Translate(*shadow, dg::DVec3(0, 0, 5));
+    EXPECT_EQ(DrawnLine(*shadow)->points.front(), dg::DPoint3D(-2, 0, 5));
+    EXPECT_EQ(handlesAt, (std::vector<dg::DPoint3D>{
+                             StartSphere()->location.GetPos(), EndSphere()->location.GetPos(),
+                             StartArrow()->location.GetPos(), EndArrow()->location.GetPos()}));
 }
 
 TEST_F(ShadowConstruction, AlongAxisLineShowsItsJogArrowAtTheMidJogPoint) {
@@ -71,9 +83,9 @@ TEST_F(ShadowConstruction, AlongAxisLineShowsItsJogArrowAtTheMidJogPoint) {
     ASSERT_TRUE(shadow);
     ASSERT_EQ(record->GetPoints()->size(), 7u);
 
-    EXPECT_TRUE(Access::jogAxisEnabled(*shadow));
+    const auto* jog = dynamic_cast<const sxmu::ModelLeaderLine*>(JogArrow());
+    ASSERT_NE(jog, nullptr);
     EXPECT_EQ(Children(), BuiltOrder(true));
-    const auto& jog = Access::jogAxis(*shadow)->arrow;
     EXPECT_EQ(jog->location, dg::Location(dg::FMat33::IDENTITY, (*record->GetPoints())[3]));
     EXPECT_EQ(jog->points[1], dg::DPoint3D(-1.0, 0.0, 0.0));
 }
@@ -81,7 +93,8 @@ TEST_F(ShadowConstruction, AlongAxisLineShowsItsJogArrowAtTheMidJogPoint) {
 TEST_F(ShadowConstruction, AlongAxisLineWithoutJogShowsFiveNodes) {
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f));
     ASSERT_TRUE(shadow);
-    EXPECT_FALSE(Access::jogAxisEnabled(*shadow));
+    EXPECT_EQ(JogArrow(), nullptr);
+    EXPECT_EQ(DrawnArrows(), 2u);
     EXPECT_EQ(Children(), BuiltOrder(false));
 }
 
@@ -90,26 +103,34 @@ TEST_F(ShadowConstruction, NodesCarryTheirDisplaySettings) {
     ASSERT_TRUE(shadow);
     EXPECT_EQ(shadow->GetType(), 4);
 
-    const auto& line = Access::lineStrip(*shadow);
+    // The drawn content is the root container of the line and the handles.
+    ASSERT_NE(shadow->GetContent(), nullptr);
+    ASSERT_NE(DrawnRoot(), nullptr);
+    EXPECT_EQ(Children(), BuiltOrder(false));
+    EXPECT_EQ(shadow->setContentCount, 1);
+    // Aiming the arrows is the one notification of a construction.
+    EXPECT_EQ(shadow->contentChangedCount, 1);
+
+    const sxmu::ModelLineStrip* line = DrawnLine(*shadow);
+    ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->kind, 8);
     EXPECT_EQ(line->renderAttrsIndex, 11);
     EXPECT_FALSE(line->screenSized);
     EXPECT_EQ(line->screenSizeOption1, 0);
     EXPECT_EQ(line->screenSizeOption2, 0);
 
-    for (const auto& sphere : Access::sphereDraggers(*shadow)) {
+    // Both spheres draw with the normal sets: one shared set and fill, the ones a cleared
+    // highlight puts back.
+    const Look normal = LookOf(StartSphere());
+    EXPECT_EQ(LookOf(EndSphere()), normal);
+    for (const sxmu::ModelBase* node : {StartSphere(), EndSphere()}) {
+        const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node);
+        ASSERT_NE(sphere, nullptr);
         EXPECT_EQ(sphere->screenScale, dg::DVec3(0.07, 0.07, 0.07));
         EXPECT_EQ(sphere->radius, 0.16);
-        EXPECT_EQ(sphere->GetRenderAttrsVector(), Access::normalRenderAttrs(*shadow));
-        EXPECT_EQ(sphere->fillAttrs, Access::normalFillAttrs(*shadow));
+        EXPECT_NE(HighlightedLook(sphere), normal);
+        EXPECT_EQ(LookOf(sphere), normal);
     }
-
-    // The drawn content is the root container.
-    ASSERT_NE(shadow->GetContent(), nullptr);
-    EXPECT_EQ(shadow->GetContent()->GetModelBase(), Access::rootContainer(*shadow));
-    EXPECT_EQ(shadow->setContentCount, 1);
-    // Aiming the arrows is the one notification of a construction.
-    EXPECT_EQ(shadow->contentChangedCount, 1);
 }
 
 TEST_F(ShadowConstruction, SpheresSitAtTheTrueEndsWhenExtensionsAreNegative) {
@@ -150,42 +171,43 @@ TEST_F(ShadowConstruction, PointsCopyIsTheCallersOwn) {
 }
 
 TEST_F(ShadowConstruction, AppearanceSetsStartSeparateInTheDefaultColour) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
+    // With a jog, so that all three arrows are drawn.
+    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
     ASSERT_TRUE(shadow);
-    const auto& preRender = Access::preselectRenderAttrs(*shadow);
-    const auto& normRender = Access::normalRenderAttrs(*shadow);
-    const auto& preFill = Access::preselectFillAttrs(*shadow);
-    const auto& normFill = Access::normalFillAttrs(*shadow);
-    EXPECT_NE(preRender, normRender);
-    EXPECT_NE(preFill, normFill);
-    for (const auto* set : {&preRender, &normRender}) {
-        EXPECT_EQ((*set)->color, defaultHandleColor);
-        EXPECT_EQ((*set)->weight, 2);
-        EXPECT_EQ((*set)->mode, 2);
+    ASSERT_NE(JogArrow(), nullptr);
+    const Look normal = LookOf(StartSphere());
+    const Look preselected = HighlightedLook(StartSphere());
+    EXPECT_NE(preselected.line, normal.line);
+    EXPECT_NE(preselected.fill, normal.fill);
+    for (const Look& look : {preselected, normal}) {
+        EXPECT_EQ(look.line->color, defaultHandleColor);
+        EXPECT_EQ(look.line->weight, 2);
+        EXPECT_EQ(look.line->mode, 2);
+        EXPECT_EQ(look.fill->color, defaultHandleColor);
+        EXPECT_EQ(look.fill->fillStyle, 0);
     }
-    for (const auto* fill : {&preFill, &normFill}) {
-        EXPECT_EQ((*fill)->color, defaultHandleColor);
-        EXPECT_EQ((*fill)->fillStyle, 0);
-    }
-    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
-                             &Access::endExtensionAxis(*shadow)})
-        EXPECT_EQ((*axis)->preselectLineAttrs->color, defaultHandleColor);
+    for (const sxmu::ModelBase* arrow : {JogArrow(), StartArrow(), EndArrow()})
+        EXPECT_EQ(HighlightedLook(arrow).line->color, defaultHandleColor);
 }
 
 TEST_F(ShadowConstruction, ViewPreselectionColourReachesEveryPreselectedSet) {
     preferences->SetColor(kPreselectionColorKey, kOrange);
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
     ASSERT_TRUE(shadow);
-    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->color, kOrange);
-    EXPECT_EQ(Access::preselectFillAttrs(*shadow)->color, kOrange);
-    EXPECT_EQ(Access::normalRenderAttrs(*shadow)->color, defaultHandleColor);
-    EXPECT_EQ(Access::normalFillAttrs(*shadow)->color, defaultHandleColor);
-    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
-                             &Access::endExtensionAxis(*shadow)}) {
-        EXPECT_EQ((*axis)->preselectLineAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectHeadAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectHeadFill->color, kOrange);
-        EXPECT_EQ((*axis)->lineAttrs->color, defaultHandleColor);
+    ASSERT_NE(JogArrow(), nullptr);
+    for (const sxmu::ModelBase* sphere : {StartSphere(), EndSphere()}) {
+        const Look preselected = HighlightedLook(sphere);
+        EXPECT_EQ(preselected.line->color, kOrange);
+        EXPECT_EQ(preselected.fill->color, kOrange);
+        EXPECT_EQ(LookOf(sphere).line->color, defaultHandleColor);
+        EXPECT_EQ(LookOf(sphere).fill->color, defaultHandleColor);
+    }
+    for (const sxmu::ModelBase* arrow : {JogArrow(), StartArrow(), EndArrow()}) {
+        const Look preselected = HighlightedLook(arrow);
+        EXPECT_EQ(preselected.line->color, kOrange);
+        EXPECT_EQ(preselected.head->color, kOrange);
+        EXPECT_EQ(preselected.fill->color, kOrange);
+        EXPECT_EQ(LookOf(arrow).line->color, defaultHandleColor);
     }
 }
 
@@ -194,7 +216,7 @@ TEST_F(ShadowConstruction, ViewWithoutPreferencesBuildsInTheDefaultColour) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
     ASSERT_TRUE(shadow);
     EXPECT_EQ(Children(), BuiltOrder(false));
-    EXPECT_EQ(Access::preselectRenderAttrs(*shadow)->color, defaultHandleColor);
+    EXPECT_EQ(HighlightedLook(StartSphere()).line->color, defaultHandleColor);
 }
 
 TEST_F(ShadowConstruction, EachShadowIsNewUnreferencedAndHoldsTheRecord) {
@@ -233,13 +255,17 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
     struct Case {
         LineInput before;
         LineInput after;
+        bool jogShown;  // after
     };
     const Case cases[] = {
         {StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f),
-         StraightLine({0, 0, 0}, {0, 6, 0}, -1.0f, 3.0f)},
-        {StraightLine({0, 0, 0}, {10, 0, 0}), AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f)},
-        {AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f), StraightLine({1, 1, 1}, {4, 5, 6})},
-        {AlongAxisLine({0, 0, 0}, {10, 4, 3}), AlongAxisLine({0, 0, 0}, {-8, 2, 5}, 2.0f, -1.0f)},
+         StraightLine({0, 0, 0}, {0, 6, 0}, -1.0f, 3.0f), false},
+        {StraightLine({0, 0, 0}, {10, 0, 0}), AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f),
+         true},
+        {AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f), StraightLine({1, 1, 1}, {4, 5, 6}),
+         false},
+        {AlongAxisLine({0, 0, 0}, {10, 4, 3}), AlongAxisLine({0, 0, 0}, {-8, 2, 5}, 2.0f, -1.0f),
+         true},
     };
     for (const Case& c : cases) {
         MakeShadow(c.before);
@@ -254,10 +280,12 @@ TEST_F(ShadowConstruction, RebuildShowsExactlyWhatAFreshShadowShows) {
                             c.after.endExt, c.after.ratio, c.after.frame, c.after.axisOrder, list);
         record->SetPoints(list);
         shadow->MarkupChanged();
+        FindHandles();
 
         const du::SmartPtr<Shadow> fresh = ConstructFor(record);
         ASSERT_TRUE(fresh);
-        EXPECT_EQ(Children(), BuiltOrder(record->IsAlongAxis() && Access::jogAxisEnabled(*shadow)));
+        EXPECT_EQ(JogArrow() != nullptr, c.jogShown);
+        EXPECT_EQ(Children(), BuiltOrder(c.jogShown));
         EXPECT_EQ(DescribeChildren(*shadow), DescribeChildren(*fresh));
         EXPECT_EQ(DrawnLine(*shadow)->points, *record->GetPoints());
         EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
@@ -272,23 +300,32 @@ TEST_F(ShadowConstruction, RebuildClearsAHighlightAndKeepsThePreselectionColour)
     preferences->SetColor(kPreselectionColorKey, kOrange);
     MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
     ASSERT_TRUE(shadow);
-    shadow->PreselectHighlight(Access::sphereDraggers(*shadow)[0]);
-    ASSERT_TRUE(Access::preselectHighlighted(*shadow));
+    shadow->PreselectHighlight(du::SmartPtr<sxmu::ModelBase>(handleNodes.startSphere));
+    ASSERT_EQ(LookOf(StartSphere()).line->color, kOrange);
 
     shadow->MarkupChanged();
-    EXPECT_FALSE(Access::preselectHighlighted(*shadow));
-    for (const auto& sphere : Access::sphereDraggers(*shadow))
-        EXPECT_EQ(sphere->GetRenderAttrsVector(), Access::normalRenderAttrs(*shadow));
-    for (const auto* axis : {&Access::jogAxis(*shadow), &Access::startExtensionAxis(*shadow),
-                             &Access::endExtensionAxis(*shadow)}) {
-        EXPECT_EQ((*axis)->arrow->GetRenderAttrsVector(), (*axis)->lineAttrs);
-        EXPECT_EQ((*axis)->preselectLineAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectHeadAttrs->color, kOrange);
-        EXPECT_EQ((*axis)->preselectHeadFill->color, kOrange);
+    FindHandles();
+    ASSERT_NE(JogArrow(), nullptr);
+    // The new handles draw with their normal sets: the spheres' shared default-coloured ones.
+    EXPECT_EQ(LookOf(StartSphere()), LookOf(EndSphere()));
+    for (const sxmu::ModelBase* sphere : {StartSphere(), EndSphere()}) {
+        EXPECT_EQ(LookOf(sphere).line->color, defaultHandleColor);
+        EXPECT_EQ(LookOf(sphere).fill->color, defaultHandleColor);
+    }
+    // The highlight is cleared with them: highlighting an arrow takes effect again, in the
+    // preselection colour, and clearing it gives back the set it was built with.
+    for (const sxmu::ModelBase* arrow : {JogArrow(), StartArrow(), EndArrow()}) {
+        const Look normal = LookOf(arrow);
+        EXPECT_EQ(normal.line->color, defaultHandleColor);
+        const Look preselected = HighlightedLook(arrow);
+        EXPECT_EQ(preselected.line->color, kOrange);
+        EXPECT_EQ(preselected.head->color, kOrange);
+        EXPECT_EQ(preselected.fill->color, kOrange);
+        EXPECT_EQ(LookOf(arrow), normal);
     }
 
-    shadow->PreselectHighlight(Access::jogAxis(*shadow)->arrow);
-    EXPECT_EQ(Access::jogAxis(*shadow)->arrow->GetRenderAttrsVector()->color, kOrange);
+    shadow->PreselectHighlight(du::SmartPtr<sxmu::ModelBase>(handleNodes.jogArrow));
+    EXPECT_EQ(JogArrow()->GetRenderAttrsVector()->color, kOrange);
 }
 
 TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
@@ -301,7 +338,7 @@ TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
         shadow = ConstructFor(record);
         ASSERT_TRUE(shadow) << size;
         EXPECT_EQ(shadow->GetPoints(), *record->GetPoints());
-        EXPECT_FALSE(Access::jogAxisEnabled(*shadow));
+        EXPECT_EQ(DrawnArrows(), 2u);
         shadow->MarkupChanged();
         for (int d = Shadow::StartExtensionDragger; d <= Shadow::NoDragger; ++d) {
             Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(d));
@@ -336,7 +373,8 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
 
     shadow = ConstructFor(record);
     ASSERT_TRUE(shadow);
-    ASSERT_TRUE(Access::jogAxisEnabled(*shadow));  // the state that reaches the mid index
+    FindHandles();
+    ASSERT_NE(JogArrow(), nullptr);  // the jog arrow applies: the state that reaches the mid index
     EXPECT_EQ(Children(), BuiltOrder(true));
     expectJogUnplaced("construction");
 
@@ -348,7 +386,8 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
         // A list without its layout has nothing to grab: the drag moves nothing.
         sxmk::DragDriver driver(*shadow);
         EXPECT_TRUE(driver.Start(node.get(), 400, 300));
-        EXPECT_EQ(Access::pickedDragger(*shadow), Shadow::NoDragger);
+        EXPECT_EQ(shadow->GetPickedNode(), -1);
+        EXPECT_EQ(Children(), BuiltOrder(true)) << "nothing grabbed, nothing hidden";
         driver.Move(430, 280);
         driver.Release();
         EXPECT_TRUE(view->pendingPicks.empty());
@@ -364,6 +403,7 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
     expectJogUnplaced("showing and hiding, a ratio step");
 
     shadow->MarkupChanged();
+    FindHandles();
     EXPECT_EQ(Children(), BuiltOrder(true));
     expectJogUnplaced("rebuild");
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 // Reaches the private state and operations of a centre-line shadow for tests. The shadow names
-// this class a friend; every member here is a one-line pass-through, so tests read and write
-// the shadow's fields directly and call its private operations as the framework would.
+// this class a friend; every member here is a one-line pass-through, so tests set up states in
+// the shadow's fields and call its private operations as the framework would. What a shadow
+// shows is read where the viewer sees it instead: its public accessors, the drawn nodes
+// (CenterLineFixture finds the handles among them), the view and the controller.
 
 #include <sxmk/CenterLineXYZShadow.h>
 
@@ -16,7 +18,7 @@ public:
     using Shadow = CenterLineXYZShadow;
     using Dragger = CenterLineXYZShadow::PickedDragger;
 
-    // Fields (references: tests may read and set them).
+    // Fields (references: tests may set them, and read what nothing drawn can show).
     static du::SmartPtr<sxmu::ModelContainer>& rootContainer(Shadow& s) { return s.rootContainer; }
     static du::SmartPtr<sxmu::ModelLineStrip>& lineStrip(Shadow& s) { return s.lineStrip; }
     static std::deque<du::SmartPtr<sxmu::ModelSphere>>& sphereDraggers(Shadow& s) {
