@@ -15,8 +15,7 @@ void ReadPointer(const Json& j, const std::string& where, const ViewInput& view,
 }
 
 void ReadPick(const Json& j, const std::string& where, const Ids& ids, Action& a) {
-    if (const Json* st = Optional(j, "status"))
-        a.status = ReadInt(*st, Field(where, "status"));
+    ReadIfPresent(j, where, "status", ReadInt, a.status);
     const Json* results = Optional(j, "results");
     if (!results)
         return;
@@ -41,8 +40,7 @@ void ReadPick(const Json& j, const std::string& where, const Ids& ids, Action& a
                 Fail(Field(w, "as"), "only a centre line has a record and a shadow");
             config.asShadow = v == "shadow";
         }
-        if (const Json* p = Optional(r, "point"))
-            config.point = ReadPoint(*p, Field(w, "point"));
+        ReadIfPresent(r, w, "point", ReadPoint, config.point);
         a.results.push_back(config);
     }
 }
@@ -91,8 +89,7 @@ Action ReadAction(const Json& j, const std::string& where, const ViewInput& view
             ReadExpectation(j, where, ids, a.expect);
             break;
     }
-    if (const Json* c = Optional(j, "comment"))
-        a.comment = ReadString(*c, Field(where, "comment"));
+    ReadIfPresent(j, where, "comment", ReadString, a.comment);
     return a;
 }
 

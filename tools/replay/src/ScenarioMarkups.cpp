@@ -23,14 +23,10 @@ CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids
             Fail(Field(where, "path"), "expected \"straight\" or \"alongAxis\"");
         c.alongAxis = path == "alongAxis";
     }
-    if (const Json* v = Optional(j, "startExtension"))
-        c.startExtension = ReadFloat(*v, Field(where, "startExtension"));
-    if (const Json* v = Optional(j, "endExtension"))
-        c.endExtension = ReadFloat(*v, Field(where, "endExtension"));
-    if (const Json* v = Optional(j, "ratio"))
-        c.ratio = ReadFloat(*v, Field(where, "ratio"));
-    if (const Json* v = Optional(j, "frame"))
-        c.frame = ReadRotation(*v, Field(where, "frame"));
+    ReadIfPresent(j, where, "startExtension", ReadFloat, c.startExtension);
+    ReadIfPresent(j, where, "endExtension", ReadFloat, c.endExtension);
+    ReadIfPresent(j, where, "ratio", ReadFloat, c.ratio);
+    ReadIfPresent(j, where, "frame", ReadRotation, c.frame);
     if (const Json* v = Optional(j, "axisOrder")) {
         const std::string w = Field(where, "axisOrder");
         if (!v->is_array() || v->size() != 3)
@@ -44,12 +40,9 @@ CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids
         if (seen.size() != 3)
             Fail(w, "not a permutation of 0, 1, 2");
     }
-    if (const Json* v = Optional(j, "partID"))
-        c.partID = ReadString(*v, Field(where, "partID"));
-    if (const Json* v = Optional(j, "attached"))
-        c.attached = ReadBool(*v, Field(where, "attached"));
-    if (const Json* v = Optional(j, "placement"))
-        c.placement = ReadPlacement(*v, Field(where, "placement"));
+    ReadIfPresent(j, where, "partID", ReadString, c.partID);
+    ReadIfPresent(j, where, "attached", ReadBool, c.attached);
+    ReadIfPresent(j, where, "placement", ReadPlacement, c.placement);
     return c;
 }
 

@@ -38,6 +38,12 @@ void ExpectObject(const Json& j, const std::string& where);
 void CheckKeys(const Json& j, const std::string& where, std::initializer_list<const char*> allowed);
 const Json& Require(const Json& j, const std::string& where, const char* key);
 const Json* Optional(const Json& j, const char* key);
+// into := read(member key of j, at its place where.key) when j has that member; else unchanged.
+template <typename T, typename Reader>
+void ReadIfPresent(const Json& j, const std::string& where, const char* key, Reader read, T& into) {
+    if (const Json* v = Optional(j, key))
+        into = read(*v, Field(where, key));
+}
 
 double ReadNumber(const Json& j, const std::string& where);
 double ReadCoordinate(const Json& j, const std::string& where);  // within +/-1e9

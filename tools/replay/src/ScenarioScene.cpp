@@ -18,8 +18,7 @@ PartInput ReadPart(const Json& j, const std::string& where, Ids& ids) {
         if (p.min[c] > p.max[c])
             Fail(Field(where, "max"), "each coordinate must be at least that of min");
     p.instance = ReadString(Require(j, where, "instance"), Field(where, "instance"));
-    if (const Json* sbom = Optional(j, "sbom"))
-        p.sbom = ReadString(*sbom, Field(where, "sbom"));
+    ReadIfPresent(j, where, "sbom", ReadString, p.sbom);
     if (const Json* weld = Optional(j, "weld")) {
         if (!p.sbom)
             Fail(Field(where, "weld"), "a weld belongs to an SBOM instance: give sbom too");
@@ -37,12 +36,9 @@ LabelInput ReadLabel(const Json& j, const std::string& where, bool callout, Ids&
     l.id = ReadId(j, where, callout ? Kind::Callout : Kind::Label, ids);
     l.note = ReadString(Require(j, where, "note"), Field(where, "note"));
     l.position = ReadPoint(Require(j, where, "position"), Field(where, "position"));
-    if (const Json* d = Optional(j, "description"))
-        l.description = ReadString(*d, Field(where, "description"));
-    if (const Json* t = Optional(j, "title"))
-        l.title = ReadString(*t, Field(where, "title"));
-    if (const Json* p = Optional(j, "placement"))
-        l.placement = ReadPlacement(*p, Field(where, "placement"));
+    ReadIfPresent(j, where, "description", ReadString, l.description);
+    ReadIfPresent(j, where, "title", ReadString, l.title);
+    ReadIfPresent(j, where, "placement", ReadPlacement, l.placement);
     return l;
 }
 

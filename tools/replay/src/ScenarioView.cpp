@@ -44,8 +44,7 @@ ViewInput ReadView(const Json& j) {
     CheckKeys(cam, cw, {"eye", "target", "up", "fieldOfView", "parallelWidth"});
     v.eye = ReadPoint(Require(cam, cw, "eye"), Field(cw, "eye"));
     v.target = ReadPoint(Require(cam, cw, "target"), Field(cw, "target"));
-    if (const Json* up = Optional(cam, "up"))
-        v.up = ReadVector(*up, Field(cw, "up"));
+    ReadIfPresent(cam, cw, "up", ReadVector, v.up);
     dg::DVec3 sight = v.target - v.eye;
     if (!sight.Normalize())
         Fail(Field(cw, "target"), "must differ from the eye");
