@@ -1,7 +1,8 @@
 #include <sxmk/CalloutLabel.h>
 #include <sxmk/CalloutLabelShadow.h>
 
-#include <sxk/MemoryPoolAllocated.h>
+#include "PoolNew.h"
+#include "ViewerAdapter.h"
 
 namespace sxmk {
 
@@ -9,7 +10,7 @@ namespace {
 
 // Gives the note the scene's minimum callout size; nothing without a scene or a note.
 void ApplyMinimumSize(Label& label, const sxk::illustration::Illustration3dScene* scene) {
-    if (!scene || !label.note)
+    if (scene == nullptr || !detail::IsSet(label.note))
         return;
     label.note->minimumSize = scene->GetMinCalloutSize();
     label.NotifyContentChanged();
@@ -20,30 +21,32 @@ void ApplyMinimumSize(Label& label, const sxk::illustration::Illustration3dScene
 CalloutLabel::CalloutLabel() = default;
 
 CalloutLabel::~CalloutLabel() {
-    scene.reset();
+    detail::Reset(scene);
 }
 
 // Taken by value: the signature is part of the exported interface.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 void CalloutLabel::SetScene(du::SmartPtr<sxk::Scene> newScene) {
     // Assignment references the new scene before it releases the old one.
-    if (newScene != scene)
+    if (detail::Raw(newScene) != detail::Raw(scene))
         scene = newScene;
-    ApplyMinimumSize(*this, dynamic_cast<sxk::illustration::Illustration3dScene*>(scene.get()));
+    ApplyMinimumSize(*this,
+                     dynamic_cast<sxk::illustration::Illustration3dScene*>(detail::Raw(scene)));
 }
 
 void CalloutLabel::SetPrefsFromScene(
     const du::SmartPtr<sxk::illustration::Illustration3dScene>& from) {
-    ApplyMinimumSize(*this, from.get());
+    ApplyMinimumSize(*this, detail::Raw(from));
 }
 
 void CalloutLabel::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& /*preferences*/) {
-    ApplyMinimumSize(*this, dynamic_cast<sxk::illustration::Illustration3dScene*>(scene.get()));
+    ApplyMinimumSize(*this,
+                     dynamic_cast<sxk::illustration::Illustration3dScene*>(detail::Raw(scene)));
 }
 
 sxk::Markup* CalloutLabel::ConstructShadow(const du::SmartPtr<sxk::View>& view) {
     // The shadow shows the label through its note; without one there is nothing to show.
-    if (!note)
+    if (!detail::IsSet(note))
         return nullptr;
 
     const du::SmartPtr<sxmu::ModelNote> descNote =
@@ -51,19 +54,9 @@ sxk::Markup* CalloutLabel::ConstructShadow(const du::SmartPtr<sxk::View>& view) 
     const du::SmartPtr<sxmu::ModelNote> titleNote =
         title ? title->GetNote() : du::SmartPtr<sxmu::ModelNote>();
 
-    void* mem = sxk::MemoryPoolAllocated::operator new(sizeof(CalloutLabelShadow));
-    if (!mem)
-        return nullptr;
-    CalloutLabelShadow* shadow = nullptr;
-    try {
-        shadow = ::new (mem)
-            CalloutLabelShadow(view, this, note, descNote, titleNote, du::SmartPtr<sxk::Markup>());
-    } catch (...) {
-        sxk::MemoryPoolAllocated::operator delete(mem, sizeof(CalloutLabelShadow));
-        throw;
-    }
-    // Unreferenced: the viewer takes the first reference.
-    return shadow;
+    // Unreferenced: the viewer takes the first reference. Null when the pool has no memory.
+    return detail::PoolNew<CalloutLabelShadow>(view, this, note, descNote, titleNote,
+                                               du::SmartPtr<sxk::Markup>());
 }
 
 }  // namespace sxmk

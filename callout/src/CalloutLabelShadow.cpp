@@ -4,6 +4,8 @@
 #include <sxmk/MarkupData.h>
 
 #include "DragOperation.h"
+#include "Geometry.h"
+#include "ViewerAdapter.h"
 
 namespace sxmk {
 
@@ -13,11 +15,11 @@ namespace {
 const char* const kMoveCalloutKey = "99";
 
 dg::DPoint3D NotePosition(const du::SmartPtr<sxmu::ModelNote>& note) {
-    return note ? note->location.GetPos() : dg::DPoint3D::ORIGIN;
+    return detail::IsSet(note) ? detail::PositionOf(note->location) : dg::DPoint3D::ORIGIN;
 }
 
 du::SmartPtr<sxk::Window> WindowOf(const du::SmartPtr<sxk::View>& view) {
-    return view ? view->GetWindow() : du::SmartPtr<sxk::Window>();
+    return detail::IsSet(view) ? view->GetWindow() : du::SmartPtr<sxk::Window>();
 }
 
 }  // namespace
@@ -36,19 +38,19 @@ CalloutLabelShadow::CalloutLabelShadow(const du::SmartPtr<sxk::View>& shadowView
       pos(calloutLabel ? calloutLabel->GetPos() : dg::DPoint3D::ORIGIN) {
     // Without a note the dragger would have nothing to show and nothing to drag, so the shadow
     // stays without one and draws nothing.
-    if (note)
+    if (detail::IsSet(note))
         dragger = new sxmu::ModelNoteDragger(note, descriptionNote, titleNote);
     SetRefPoint(NotePosition(note));
     const du::SmartPtr<MarkupData> data(new MarkupData(this));
-    data->SetModelBase(dragger);
+    data->SetModelBase(detail::Upcast<sxmu::ModelBase>(dragger));
     SetContent(data, false);
 }
 
 CalloutLabelShadow::~CalloutLabelShadow() {
-    ownerMarkup.reset();
-    dragger.reset();
-    note.reset();
-    label.reset();
+    detail::Reset(ownerMarkup);
+    detail::Reset(dragger);
+    detail::Reset(note);
+    detail::Reset(label);
 }
 
 dg::DPoint3D CalloutLabelShadow::GetPos() const {
@@ -56,15 +58,15 @@ dg::DPoint3D CalloutLabelShadow::GetPos() const {
 }
 
 void CalloutLabelShadow::MoveToLabel() {
-    if (dragger)
+    if (detail::IsSet(dragger))
         dragger->ResetLocation();
     NotifyContentChanged();
 }
 
 du::SmartPtr<sxk::Markup> CalloutLabelShadow::GetMarkup() {
-    if (ownerMarkup)
+    if (detail::IsSet(ownerMarkup))
         return ownerMarkup;
-    return du::SmartPtr<sxk::Markup>(label);
+    return detail::Upcast<sxk::Markup>(label);
 }
 
 bool CalloutLabelShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& /*node*/,
@@ -74,7 +76,8 @@ bool CalloutLabelShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& /*no
 }
 
 bool CalloutLabelShadow::HandleDragStart() {
-    if (const du::SmartPtr<sxk::Window> window = WindowOf(view))
+    const du::SmartPtr<sxk::Window> window = WindowOf(view);
+    if (detail::IsSet(window))
         window->SetCursor(dragCursorMove);
     return true;
 }
@@ -85,22 +88,24 @@ void CalloutLabelShadow::HandleDragStep() {
 }
 
 void CalloutLabelShadow::HandleDragStop() {
-    const du::SmartPtr<sxk::Scene> scene = view ? view->GetScene() : du::SmartPtr<sxk::Scene>();
+    const du::SmartPtr<sxk::Scene> scene =
+        detail::IsSet(view) ? view->GetScene() : du::SmartPtr<sxk::Scene>();
     // Null when the pool has no memory: the drag still ends, but nothing is recorded.
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kModulesStrings, kMoveCalloutKey);
     if (BroadcastStop(dragVector, operation) > 0)
         detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
     Stop(dragVector, operation);
-    if (operation)
+    if (detail::IsSet(operation))
         sxk::RecordOperation(operation);
-    if (const du::SmartPtr<sxk::Window> window = WindowOf(view))
+    const du::SmartPtr<sxk::Window> window = WindowOf(view);
+    if (detail::IsSet(window))
         window->ResetCursor();
 }
 
 void CalloutLabelShadow::Translate(const dg::DVec3& delta) {
     // The dragger shows its displacement in world space, so the delta is not converted.
-    if (dragger)
+    if (detail::IsSet(dragger))
         dragger->dragDisplacement = delta;
     NotifyContentChanged();
 }
@@ -109,17 +114,18 @@ void CalloutLabelShadow::Stop(const dg::DVec3& delta,
                               const du::SmartPtr<sxk::Operation>& operation) {
     dg::DVec3 objectDelta;
     GetDeltaInObjectSpace(objectDelta, delta);
-    pos = (label ? label->GetPos() : dg::DPoint3D::ORIGIN) + objectDelta;
+    pos = detail::Add(detail::IsSet(label) ? label->GetPos() : dg::DPoint3D::ORIGIN, objectDelta);
 
-    if (dragger)
+    if (detail::IsSet(dragger))
         dragger->ResetLocation();
     SetRefPoint(NotePosition(note));
 
-    if (sxk::MarkupController* labelController = label ? label->GetController() : nullptr) {
+    if (sxk::MarkupController* labelController =
+            detail::IsSet(label) ? label->GetController() : nullptr) {
         const bool changed = labelController->HandleShadowStop(
-            du::SmartPtr<sxk::Markup>(label), du::SmartPtr<sxk::Markup>(this), operation);
+            detail::Upcast<sxk::Markup>(label), du::SmartPtr<sxk::Markup>(this), operation);
         // The controller moved the label: show the dragger at the label's new place.
-        if (changed && dragger)
+        if (changed && detail::IsSet(dragger))
             dragger->ResetLocation();
     }
     NotifyContentChanged();

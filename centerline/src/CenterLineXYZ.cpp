@@ -2,6 +2,8 @@
 // along-axis data from it.
 #include <sxmk/CenterLineXYZ.h>
 
+#include "Geometry.h"
+
 #include <cstddef>
 
 namespace sxmk {
@@ -20,7 +22,7 @@ CenterLineXYZ::CenterLineXYZ()
       endPoint(),
       axisFrame(),
       axisOrder{0, 1, 2},
-      partID() {}
+      partID(du::Symbol::EMPTY) {}
 
 CenterLineXYZ::~CenterLineXYZ() = default;
 
@@ -104,7 +106,7 @@ void CenterLineXYZ::SetAlongAxis(float ratio) {
     midPointIndex = 3;
     endAxisLimit = stored[5];
     // A first main-axis leg of zero length leaves a zero direction.
-    mainAxisDirection = stored[1] - stored[2];
+    mainAxisDirection = detail::Diff(stored[1], stored[2]);
     static_cast<void>(mainAxisDirection.Normalize());
 }
 

@@ -3,6 +3,7 @@
 #include <sxmk/CenterLineXYZ.h>
 
 #include "Constants.h"
+#include "Geometry.h"
 
 #include <cmath>
 #include <cstddef>
@@ -16,7 +17,7 @@ struct CenterLineXYZEndEdit {
 
     // The edits index the stored list by its layout; a list shorter than that (an empty record,
     // or one stored in the other mode) is not edited at all.
-    static bool HoldsLayout(const CenterLineXYZ& line) {
+    static bool HoldsLayout(CenterLineXYZ& line) {
         return line.GetPoints()->size() >= (line.alongAxis ? std::size_t{7} : std::size_t{4});
     }
 
@@ -50,7 +51,7 @@ struct CenterLineXYZEndEdit {
         if (!HoldsLayout(line))
             return;
         const std::vector<dg::DPoint3D>& stored = *line.GetPoints();
-        newPoint = stored[SlotIndex(side, stored.size())] + delta;
+        newPoint = detail::Add(stored[SlotIndex(side, stored.size())], delta);
         Rebuild(line, side, newPoint, Extension(line, side), out);
     }
 

@@ -4,6 +4,9 @@
 #include <dg/Matrix.h>
 #include <dg/Ray.h>
 
+#include "Geometry.h"
+#include "ViewerAdapter.h"
+
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -33,12 +36,21 @@ void ValidAxisOrder(const unsigned short* given, unsigned short (&order)[3]) {
 // from the left, as with the host's transforms.
 class FrameRotation {
 public:
-    // Refers to the rotation, which must outlive this object.
-    explicit FrameRotation(const dg::FMat33& rotation) : toObject(rotation.m) {
+    // The rotation is read through the frame's transform with the position at the origin: row i
+    // is where the transform takes the unit point along axis i.
+    explicit FrameRotation(dg::Location frame) {
+        frame.SetPos(dg::DPoint3D::ORIGIN);
+        const dg::DMat44 rotation = detail::XformOf(frame);
+        for (int i = 0; i < 3; ++i) {
+            dg::DPoint3D unit = dg::DPoint3D::ORIGIN;
+            detail::Coordinate(unit, i) = 1.0;
+            const dg::DPoint3D row = unit * rotation;
+            toObject[static_cast<std::size_t>(i)] = {row.x, row.y, row.z};
+        }
         // A rotation that cannot be inverted would scatter the path to non-finite points, so the
         // identity stands in for it.
         if (!Invert())
-            toObject = dg::FMat33::IDENTITY.m;
+            toObject = kIdentity;
     }
 
     // The point in the frame's local coordinates, component i in local[i].
@@ -49,9 +61,8 @@ public:
     // The frame's axis i scaled by length: the local vector with only component i set, taken to
     // object coordinates.
     dg::DVec3 Axis(int i, double length) const {
-        return {static_cast<double>(toObject[i][0]) * length,
-                static_cast<double>(toObject[i][1]) * length,
-                static_cast<double>(toObject[i][2]) * length};
+        const std::array<double, 3>& row = toObject[static_cast<std::size_t>(i)];
+        return detail::Vec(row[0] * length, row[1] * length, row[2] * length);
     }
 
 private:
@@ -59,11 +70,11 @@ private:
     // of the same rotation: for a non-finite entry, or a determinant that vanishes against the
     // entries' scale (dependent rows up to rounding). A NaN entry makes the determinant NaN and
     // an infinite one makes the scale infinite, so the determinant test refuses both. Once it
-    // passes, the inverse is finite: the entries are floats, so no product overflows in double,
-    // and each inverse entry is at most 2e14 / largest.
+    // passes, the inverse is finite: the entries are the frame's floats (the transform holds them
+    // exactly), so no product overflows in double, and each inverse entry is at most
+    // 2e14 / largest.
     bool Invert() {
-        const float(*f)[3] = toObject;
-        // Widening to double is exact.
+        const Matrix& f = toObject;
         const double m00 = f[0][0], m01 = f[0][1], m02 = f[0][2];
         const double m10 = f[1][0], m11 = f[1][1], m12 = f[1][2];
         const double m20 = f[2][0], m21 = f[2][1], m22 = f[2][2];
@@ -91,7 +102,7 @@ private:
     using Matrix = std::array<std::array<double, 3>, 3>;
     static constexpr Matrix kIdentity{{{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}}};
 
-    const float (*toObject)[3];  // rows of the rotation
+    Matrix toObject;  // rows of the rotation
     Matrix toLocal;
 };
 
@@ -120,7 +131,7 @@ void MainAxisExtensions(double startCoordinate, double endCoordinate, float rati
 // extension gives the end exactly and a tiny distance cannot overflow the ray parameter.
 void StraightExtensions(dg::DPoint3D& outStart, dg::DPoint3D& outEnd, float startExt, float endExt,
                         const dg::DPoint3D& start, const dg::DPoint3D& end) {
-    const dg::DVec3 v = end - start;
+    const dg::DVec3 v = detail::Diff(end, start);
     const double d = dg::Distance(start, end);
     // Coincident ends give no direction to extend along.
     if (!(d > 0.0)) {
@@ -128,9 +139,9 @@ void StraightExtensions(dg::DPoint3D& outStart, dg::DPoint3D& outEnd, float star
         outEnd = end;
         return;
     }
-    const dg::DVec3 unit(v.x / d, v.y / d, v.z / d);
-    outStart = dg::DRay(start, unit).Lirp(-static_cast<double>(startExt));
-    outEnd = dg::DRay(end, unit).Lirp(static_cast<double>(endExt));
+    const dg::DVec3 unit = detail::Vec(v.x / d, v.y / d, v.z / d);
+    outStart = detail::MakeRay(start, unit).Lirp(-static_cast<double>(startExt));
+    outEnd = detail::MakeRay(end, unit).Lirp(static_cast<double>(endExt));
 }
 
 // The straight path: extended start, start, end, extended end.
@@ -159,17 +170,18 @@ void AlongAxisPath(const dg::DPoint3D& start, const dg::DPoint3D& end, float sta
     // Only the frame's rotation defines the axes; its position plays no part. The legs and the
     // extensions run along the frame's axes, so each is an axis times a length measured in local
     // coordinates.
-    const FrameRotation rotation(frame.GetRotation());
+    const FrameRotation rotation(frame);
     double localStart[3];
     double localEnd[3];
     rotation.ToLocal(start, localStart);
     rotation.ToLocal(end, localEnd);
 
     const dg::DVec3 mainAxis = rotation.Axis(a0, 1.0);
-    const dg::DPoint3D jog1 =
-        start + mainAxis * ((localEnd[a0] - localStart[a0]) * static_cast<double>(ratio));
-    const dg::DPoint3D jog2 = jog1 + rotation.Axis(a1, localEnd[a1] - localStart[a1]);
-    const dg::DPoint3D jog3 = jog2 + rotation.Axis(a2, localEnd[a2] - localStart[a2]);
+    const dg::DPoint3D jog1 = detail::Add(
+        start,
+        detail::Scale(mainAxis, (localEnd[a0] - localStart[a0]) * static_cast<double>(ratio)));
+    const dg::DPoint3D jog2 = detail::Add(jog1, rotation.Axis(a1, localEnd[a1] - localStart[a1]));
+    const dg::DPoint3D jog3 = detail::Add(jog2, rotation.Axis(a2, localEnd[a2] - localStart[a2]));
 
     double startOffset;
     double endOffset;
@@ -178,13 +190,13 @@ void AlongAxisPath(const dg::DPoint3D& start, const dg::DPoint3D& end, float sta
 
     out.resize(7);
     dg::DPoint3D* const list = out.data();
-    list[0] = start + mainAxis * startOffset;
+    list[0] = detail::Add(start, detail::Scale(mainAxis, startOffset));
     list[1] = start;
     list[2] = jog1;
     list[3] = jog2;
     list[4] = jog3;
     list[5] = end;
-    list[6] = end + mainAxis * endOffset;
+    list[6] = detail::Add(end, detail::Scale(mainAxis, endOffset));
 }
 
 }  // namespace
@@ -222,16 +234,17 @@ void CenterLineXYZ::GetExtentedPointsOnAxis(dg::DPoint3D& outStart, dg::DPoint3D
                                             dg::DPoint3D& inStart, dg::DPoint3D& inEnd, float ratio,
                                             float startExt, float endExt,
                                             const unsigned short* order) {
-    const dg::DPoint3D s = inStart;
-    const dg::DPoint3D e = inEnd;
+    dg::DPoint3D s = inStart;
+    dg::DPoint3D e = inEnd;
     const int k = (order != nullptr && order[0] <= 2) ? order[0] : 0;
     double startOffset;
     double endOffset;
-    MainAxisExtensions(s[k], e[k], ratio, startExt, endExt, startOffset, endOffset);
+    MainAxisExtensions(detail::Coordinate(s, k), detail::Coordinate(e, k), ratio, startExt, endExt,
+                       startOffset, endOffset);
     outStart = s;
     outEnd = e;
-    outStart[k] += startOffset;
-    outEnd[k] += endOffset;
+    detail::Coordinate(outStart, k) += startOffset;
+    detail::Coordinate(outEnd, k) += endOffset;
 }
 
 }  // namespace sxmk

@@ -4,8 +4,11 @@
 #include <sxmk/MarkupData.h>
 
 #include "Constants.h"
+#include "Geometry.h"
+#include "HandleTable.h"
 #include "PickEvent.h"
 #include "PreselectionColour.h"
+#include "ViewerAdapter.h"
 
 #include <cstddef>
 
@@ -13,14 +16,10 @@ namespace sxmk {
 
 namespace {
 
-constexpr double kSphereRadius = 0.16;
+using detail::Handle;
+using detail::HandleSet;
 
-// Takes a node out of the container, duplicates included; a node that is not there is left
-// alone (the container must not be asked to remove what it does not hold).
-void RemoveAll(sxmu::ModelContainer& container, const du::SmartPtr<sxmu::ModelBase>& node) {
-    while (node && container.Contains(node.get()))
-        container.Remove(node);
-}
+constexpr double kSphereRadius = 0.16;
 
 // The drawn centre line, empty: a line strip in world units with the centre-line appearance.
 du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
@@ -35,7 +34,7 @@ du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
 // The preselection colour of the view's default preferences, or the default handle colour.
 dg::Color PreselectionColourOf(const du::SmartPtr<sxk::View>& view) {
     du::SmartPtr<sxk::Preferences> preferences;
-    if (view)
+    if (detail::IsSet(view))
         static_cast<void>(view->GetDefaultPreferences(preferences));
     dg::Color colour = defaultHandleColor;
     static_cast<void>(ReadPreselectionColour(preferences, colour));
@@ -51,20 +50,22 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       pickedNode(-1),
       preselectHighlighted(false),
       jogAxisEnabled(true),
-      startExtensionDir(0.0, 0.0, 0.0),
-      endExtensionDir(0.0, 0.0, 0.0),
+      startExtensionDir(dg::DVec3::ZERO),
+      endExtensionDir(dg::DVec3::ZERO),
       screenAxisLength(0.0),
       savedStartExtention(0.0f),
       savedEndExtention(0.0f),
       pickedDragger(NoDragger),
-      pendingPick(nullptr) {
+      pendingPick(nullptr),
+      handlePositions(),
+      handleShown() {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
     try {
         rootContainer = new sxmu::ModelContainer;
 
         lineStrip = MakeLineStrip();
-        rootContainer->AddHead(lineStrip);
+        rootContainer->AddHead(detail::Upcast<sxmu::ModelBase>(lineStrip));
 
         SetType(detail::kCenterLineShadowType);
 
@@ -80,13 +81,13 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
         preselectFillAttrs = MakeFillAttrs(preselectColour);
 
         // A record without an anchor node keeps the default reference point.
-        if (markup->anchorNode)
-            SetRefPoint(markup->anchorNode->location.GetPos());
+        if (detail::IsSet(markup->anchorNode))
+            SetRefPoint(detail::PositionOf(markup->anchorNode->location));
 
         Initialize();
 
         du::SmartPtr<MarkupData> data(new MarkupData(this));
-        data->SetModelBase(rootContainer);
+        data->SetModelBase(detail::Upcast<sxmu::ModelBase>(rootContainer));
         SetContent(data, false);
 
         pickedNode = -1;
@@ -103,29 +104,32 @@ CenterLineXYZShadow::~CenterLineXYZShadow() {
     pendingPick = nullptr;
 
     // Fields go in reverse declaration order, the markup last.
-    normalFillAttrs.reset();
-    preselectFillAttrs.reset();
-    normalRenderAttrs.reset();
-    preselectRenderAttrs.reset();
-    startPointItem.reset();
-    endPointItem.reset();
-    connectionTarget.reset();
-    endExtensionAxis.reset();
-    startExtensionAxis.reset();
-    jogAxis.reset();
+    detail::Reset(normalFillAttrs);
+    detail::Reset(preselectFillAttrs);
+    detail::Reset(normalRenderAttrs);
+    detail::Reset(preselectRenderAttrs);
+    detail::Reset(startPointItem);
+    detail::Reset(endPointItem);
+    detail::Reset(connectionTarget);
+    detail::Reset(endExtensionAxis);
+    detail::Reset(startExtensionAxis);
+    detail::Reset(jogAxis);
     points.clear();
     sphereDraggers.clear();
-    lineStrip.reset();
-    rootContainer.reset();
+    detail::Reset(lineStrip);
+    detail::Reset(rootContainer);
     markup->RemoveReference();
 }
 
 void CenterLineXYZShadow::Initialize() {
     const std::vector<dg::DPoint3D>& list = *markup->GetPoints();
 
+    HandleSet::Forget(*this);
     sphereDraggers.resize(2);
     sphereDraggers[0] = SphereDraggerFactory(markup->GetStartPoint());
     sphereDraggers[1] = SphereDraggerFactory(markup->GetEndPoint());
+    HandleSet::Place(*this, Handle::StartSphere, markup->GetStartPoint());
+    HandleSet::Place(*this, Handle::EndSphere, markup->GetEndPoint());
 
     lineStrip->points.reserve(lineStrip->points.size() + list.size());
     for (const dg::DPoint3D& p : list)
@@ -141,17 +145,15 @@ void CenterLineXYZShadow::Initialize() {
 
     SetArrowsDir();
 
-    rootContainer->AddHead(startExtensionAxis->arrow);
-    rootContainer->AddHead(endExtensionAxis->arrow);
-    rootContainer->AddHead(sphereDraggers[0]);
-    rootContainer->AddHead(sphereDraggers[1]);
+    for (Handle handle :
+         {Handle::StartArrow, Handle::EndArrow, Handle::StartSphere, Handle::EndSphere})
+        HandleSet::Show(*this, handle, true);
 
     if (markup->IsAlongAxis() && jogAxisEnabled) {
-        rootContainer->AddHead(jogAxis->arrow);
+        HandleSet::Show(*this, Handle::JogArrow, true);
         const int mid = markup->GetMidPointIndex();
         if (mid >= 0 && static_cast<std::size_t>(mid) < list.size())
-            jogAxis->SetPlacement(
-                dg::Location(dg::FMat33::IDENTITY, list[static_cast<std::size_t>(mid)]));
+            HandleSet::Place(*this, Handle::JogArrow, list[static_cast<std::size_t>(mid)]);
     }
 }
 
@@ -171,13 +173,9 @@ void CenterLineXYZShadow::MarkupChanged() {
     // Initialize builds onto an empty line and a container holding only the line: take the
     // earlier vertices and handles out first so that a rebuild never duplicates them.
     lineStrip->points.clear();
-    for (const du::SmartPtr<TranslatorAxis>* axis :
-         {&jogAxis, &startExtensionAxis, &endExtensionAxis}) {
-        if (*axis)
-            RemoveAll(*rootContainer, (*axis)->arrow);
-    }
-    for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers)
-        RemoveAll(*rootContainer, sphere);
+    for (Handle handle : {Handle::JogArrow, Handle::StartArrow, Handle::EndArrow,
+                          Handle::StartSphere, Handle::EndSphere})
+        HandleSet::Show(*this, handle, false);
     // The new handles come with their normal sets.
     preselectHighlighted = false;
 

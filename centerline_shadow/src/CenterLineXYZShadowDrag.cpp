@@ -7,8 +7,10 @@
 
 #include "Constants.h"
 #include "DragOperation.h"
+#include "Geometry.h"
 #include "HandleTable.h"
 #include "PickEvent.h"
+#include "ViewerAdapter.h"
 
 #include <cassert>
 #include <cmath>
@@ -17,6 +19,9 @@
 namespace sxmk {
 
 namespace {
+
+using detail::Handle;
+using detail::HandleSet;
 
 // The fewest points of a drawn line that has a start slot, an end slot and both extension points.
 constexpr std::size_t kMinLayout = 4;
@@ -35,13 +40,12 @@ void NameJogOperation(const du::SmartPtr<sxk::Operation>& operation, bool movedO
 }
 
 // Puts the end slots of a line with its full layout where the end spheres are.
-void PinEndSlots(std::vector<dg::DPoint3D>& line, const sxmu::ModelSphere& start,
-                 const sxmu::ModelSphere& end) {
+void PinEndSlots(std::vector<dg::DPoint3D>& line, const HandleSet& handles) {
     const std::size_t n = line.size();
     if (n < kMinLayout)
         return;
-    line[1] = start.location.GetPos();
-    line[n - 2] = end.location.GetPos();
+    line[1] = handles.PositionOf(Handle::StartSphere);
+    line[n - 2] = handles.PositionOf(Handle::EndSphere);
 }
 
 bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
@@ -58,7 +62,7 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
         return dg::DVec3::ZERO;
     const double s =
         static_cast<double>(dx) * screenAxis.x + static_cast<double>(dy) * screenAxis.y;
-    const dg::DVec3 d = axisVector * (s * (1.0 / screenAxisLength));
+    const dg::DVec3 d = detail::Scale(axisVector, s * (1.0 / screenAxisLength));
     if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z))
         return dg::DVec3::ZERO;
     return d;
@@ -70,9 +74,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     // Which handle the press grabbed is read from the handles as they are now: finishing a
     // pending drop below hands it to the controller, which may rebuild the shadow with new nodes.
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const detail::DraggerRow* grabbed =
-        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
-            .Find(draggedNode);
+    const detail::DraggerRow* grabbed = HandleSet(*this).Find(draggedNode);
 
     // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
     // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
@@ -126,7 +128,7 @@ void CenterLineXYZShadow::HandleDragStep() {
             NotifyContentChanged();
             break;
         case JogDragger:
-            if (draggedNode == markup->anchorNode.get())
+            if (draggedNode == detail::Raw(markup->anchorNode))
                 break;
             SetupConstrainedDragParameters(dg::FVec3(markup->GetMainAxisDirection()));
             ChangeRatio(ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
@@ -138,7 +140,7 @@ void CenterLineXYZShadow::HandleDragStep() {
 
 void CenterLineXYZShadow::HandleDragStop() {
     SetOn(pickedDragger);
-    const du::SmartPtr<sxk::Scene> scene = view ? view->GetScene() : nullptr;
+    const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kHarborAppStrings, "MoveExtentionDragger");
 
@@ -152,7 +154,8 @@ void CenterLineXYZShadow::HandleDragStop() {
             // the arrow lies on the inner side.
             const bool atStart = pickedDragger == StartExtensionDragger;
             const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
-            const dg::DPoint3D end = sphereDraggers[atStart ? 0 : 1]->location.GetPos();
+            const dg::DPoint3D end =
+                HandleSet(*this).PositionOf(atStart ? Handle::StartSphere : Handle::EndSphere);
             const float e = static_cast<float>(dg::Distance(extended, end)) *
                             (IsNegativeExtention(extended) ? -1.0f : 1.0f);
             if (atStart) {
@@ -166,10 +169,10 @@ void CenterLineXYZShadow::HandleDragStop() {
             break;
         }
         case JogDragger: {
-            if (draggedNode == markup->anchorNode.get())
+            if (draggedNode == detail::Raw(markup->anchorNode))
                 break;
             NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
-            PinEndSlots(points, *sphereDraggers[0], *sphereDraggers[1]);
+            PinEndSlots(points, HandleSet(*this));
             Stop(dragVector, operation);
             SetArrowsDir();
             break;
@@ -177,7 +180,7 @@ void CenterLineXYZShadow::HandleDragStop() {
         case StartPointDragger:
         case EndPointDragger:
             // The drop point comes from a pick; the drop creates its own operation.
-            if (dynamic_cast<sxk::ShapeView*>(view.get()) != nullptr)
+            if (dynamic_cast<sxk::ShapeView*>(detail::Raw(view)) != nullptr)
                 RequestPick(dragX, dragY);
             else
                 OnReceivePick(std::vector<sxk::PickResult>());
@@ -211,14 +214,13 @@ void CenterLineXYZShadow::MoveNode(int index, const dg::DVec3& delta) {
     std::vector<dg::DPoint3D>& drawn = lineStrip->points;
     if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
         return;
-    const dg::DPoint3D p = stored[static_cast<std::size_t>(index)] + delta;
+    const dg::DPoint3D p = detail::Add(stored[static_cast<std::size_t>(index)], delta);
     // The dragged handle follows its own node only: Translate moves every node through here, and
     // the handle must not end up on whichever node came last.
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
     if (row != nullptr && index == detail::MovedIndex(pickedDragger, static_cast<int>(drawn.size()),
                                                       markup->GetMidPointIndex()))
-        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
-            .Place(row->handle, p);
+        HandleSet::Place(*this, row->handle, p);
     drawn[static_cast<std::size_t>(index)] = p;
 }
 
@@ -243,26 +245,26 @@ struct CenterLineXYZShadowEndMove {
     // it is stored (edit is the record's edit of that end) and puts the end's sphere where the
     // point went. The sphere stays where it is if the record cannot rebuild (a list without its
     // layout).
-    static void Move(CenterLineXYZShadow& shadow, Edit edit, std::size_t sphere,
+    static void Move(CenterLineXYZShadow& shadow, Edit edit, Handle sphere,
                      const dg::DVec3& delta) {
         if (shadow.pickedNode == -1)
             return;
         assert(shadow.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
         shadow.points = shadow.lineStrip->points;
-        sxmu::ModelSphere& moved = *shadow.sphereDraggers[sphere];
-        dg::DPoint3D q = moved.location.GetPos();
+        dg::DPoint3D q = HandleSet(shadow).PositionOf(sphere);
         (shadow.markup->*edit)(delta, shadow.lineStrip->points, q);
-        moved.location.SetPos(q);
+        HandleSet::Place(shadow, sphere, q);
         shadow.NotifyContentChanged();
     }
 };
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
-    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveStartPoint, 0, delta);
+    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveStartPoint, Handle::StartSphere,
+                                     delta);
 }
 
 void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
-    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveEndPoint, 1, delta);
+    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveEndPoint, Handle::EndSphere, delta);
 }
 
 void CenterLineXYZShadow::ResetExtention() {
@@ -277,7 +279,7 @@ void CenterLineXYZShadow::ResetExtention() {
         return;
     // The end's extension point and slot both go to the end point.
     drawn[atStart ? 0 : n - 1] = drawn[atStart ? 1 : n - 2] =
-        sphereDraggers[atStart ? 0 : 1]->location.GetPos();
+        HandleSet(*this).PositionOf(atStart ? Handle::StartSphere : Handle::EndSphere);
     markup->ResetExtentions(atStart ? 0.0f : markup->GetStartExtention(),
                             atStart ? markup->GetEndExtention() : 0.0f);
 }
@@ -288,7 +290,9 @@ bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D& p) {
     if (row == nullptr || !detail::IsExtensionArrow(row->handle))
         return false;
     const dg::DVec3& dir = row->atStart ? startExtensionDir : endExtensionDir;
-    return dg::Dot(p - sphereDraggers[row->atStart ? 0 : 1]->location.GetPos(), dir) < 0.0;
+    const dg::DPoint3D& end =
+        HandleSet(*this).PositionOf(row->atStart ? Handle::StartSphere : Handle::EndSphere);
+    return detail::Dot(detail::Diff(p, end), dir) < 0.0;
 }
 
 }  // namespace sxmk

@@ -3,7 +3,9 @@
 #include <sxmk/CenterLineXYZShadow.h>
 
 #include "Constants.h"
+#include "Geometry.h"
 #include "HandleTable.h"
+#include "ViewerAdapter.h"
 
 #include <cassert>
 #include <cmath>
@@ -14,6 +16,7 @@ namespace sxmk {
 namespace {
 
 using detail::Handle;
+using detail::HandleSet;
 
 // The handles that a drag of each dragger hides, in removal order, and shows again afterwards,
 // in the order they are put back at the head. The jog arrow is hidden and shown only while it
@@ -54,7 +57,7 @@ const HandleList kShownAfter[] = {
 };
 
 bool IsZero(const dg::DVec3& v) {
-    return v == dg::DVec3::ZERO;
+    return detail::SameVector(v, dg::DVec3::ZERO);
 }
 
 bool InRange(const std::vector<dg::DPoint3D>& p, int i) {
@@ -74,55 +77,42 @@ dg::DVec3 ExtensionDirection(const dg::DPoint3D& sphere, const std::vector<dg::D
     dg::DVec3 dir = dg::DVec3::ZERO;
     if (!InRange(p, first))
         return dir;
-    dir = sphere - At(p, first);
+    dir = detail::Diff(sphere, At(p, first));
     for (int k = 0; k < 2 && IsZero(dir); ++k) {
         const int a = first + k * step;
         const int b = a + step;
         if (!InRange(p, b))
             break;
-        dir = At(p, a) - At(p, b);
+        dir = detail::Diff(At(p, a), At(p, b));
     }
     return dir;
-}
-
-dg::DPoint3D AsPoint(const dg::DVec3& v) {
-    return dg::DPoint3D(v.x, v.y, v.z);
 }
 
 void SetTip(TranslatorAxis& axis, const dg::DVec3& tip) {
     std::vector<dg::DPoint3D>& vertices = axis.arrow->points;
     if (vertices.size() > 1)
-        vertices[1] = AsPoint(tip);
+        vertices[1] = detail::AsPoint(tip);
 }
 
 // Aims an extension arrow along dir, reversed for a negative extension, and places its base at
 // the drawn line's first (atStart) or last point.
-void AimExtensionArrow(TranslatorAxis* axis, float extension, const dg::DVec3& dir,
-                       const std::vector<dg::DPoint3D>& drawn, bool atStart) {
+void AimExtensionArrow(CenterLineXYZShadow& shadow, Handle arrow, float extension,
+                       const dg::DVec3& dir, const std::vector<dg::DPoint3D>& drawn) {
+    TranslatorAxis* axis = HandleSet(shadow).Axis(arrow);
     assert(axis != nullptr && "a built shadow has both extension arrows");
-    SetTip(*axis, extension < 0.0f ? -dir : dir);
+    SetTip(*axis, extension < 0.0f ? detail::Negated(dir) : dir);
     if (!drawn.empty())
-        axis->SetPlacement(
-            dg::Location(dg::FMat33::IDENTITY, atStart ? drawn.front() : drawn.back()));
+        HandleSet::Place(shadow, arrow, arrow == Handle::StartArrow ? drawn.front() : drawn.back());
 }
 
 // Shows (show) or hides the handles of a list, in its order; the jog arrow only while it belongs
-// to the path. A handle already in the wanted state is left alone: the viewer's container treats
-// the removal of a node it does not hold as an error, and a handle already shown (all of them
-// when a drag that grabbed no handle stops) is not added a second time.
-void ShowHandles(sxmu::ModelContainer& container, const detail::HandleSet& handles,
-                 const HandleList& list, bool jogBelongs, bool show) {
+// to the path.
+void ShowHandles(CenterLineXYZShadow& shadow, const HandleList& list, bool jogBelongs, bool show) {
     for (int i = 0; i < list.count; ++i) {
         const Handle handle = list.handles[i];
         if (handle == Handle::JogArrow && !jogBelongs)
             continue;
-        sxmu::ModelBase* node = handles.Node(handle);
-        if (node == nullptr || container.Contains(node) == show)
-            continue;
-        if (show)
-            container.AddHead(du::SmartPtr<sxmu::ModelBase>(node));
-        else
-            container.Remove(du::SmartPtr<sxmu::ModelBase>(node));
+        HandleSet::Show(shadow, handle, show);
     }
 }
 
@@ -131,32 +121,28 @@ void ShowHandles(sxmu::ModelContainer& container, const detail::HandleSet& handl
 void CenterLineXYZShadow::SetOff(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > EndExtensionDragger)
         return;
-    ShowHandles(*rootContainer,
-                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
-                kHiddenDuring[dragger], markup->IsAlongAxis() && jogAxisEnabled, false);
+    ShowHandles(*this, kHiddenDuring[dragger], markup->IsAlongAxis() && jogAxisEnabled, false);
 }
 
 void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
     if (dragger < StartExtensionDragger || dragger > NoDragger)
         return;
     const bool jogBelongs = markup->IsAlongAxis() && jogAxisEnabled;
-    ShowHandles(*rootContainer,
-                detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis),
-                kShownAfter[dragger], jogBelongs, true);
+    ShowHandles(*this, kShownAfter[dragger], jogBelongs, true);
     if (dragger == NoDragger && jogBelongs) {
-        assert(jogAxis && "a built shadow has its jog arrow");
+        assert(detail::IsSet(jogAxis) && "a built shadow has its jog arrow");
         const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
         const int mid = markup->GetMidPointIndex();
         if (InRange(stored, mid))
-            jogAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, At(stored, mid)));
+            HandleSet::Place(*this, Handle::JogArrow, At(stored, mid));
     }
 }
 
 void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) {
     if (preselectHighlighted)
         return;
-    const detail::HandleSet handles(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis);
-    if (const detail::DraggerRow* row = handles.Find(node.get())) {
+    const HandleSet handles(*this);
+    if (const detail::DraggerRow* row = handles.Find(detail::Raw(node))) {
         if (TranslatorAxis* axis = handles.Axis(row->handle)) {
             axis->Highlight();
         } else if (sxmu::ModelSphere* sphere = handles.Sphere(row->handle)) {
@@ -172,12 +158,13 @@ void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>
 void CenterLineXYZShadow::ClearPreselectHighlight() {
     if (!preselectHighlighted)
         return;
-    for (TranslatorAxis* axis : {jogAxis.get(), startExtensionAxis.get(), endExtensionAxis.get()}) {
-        if (axis)
+    for (TranslatorAxis* axis :
+         {detail::Raw(jogAxis), detail::Raw(startExtensionAxis), detail::Raw(endExtensionAxis)}) {
+        if (axis != nullptr)
             axis->ClearHighlight();
     }
     for (const du::SmartPtr<sxmu::ModelSphere>& sphere : sphereDraggers) {
-        if (!sphere)
+        if (!detail::IsSet(sphere))
             continue;
         sphere->SetRenderAttrsVector(normalRenderAttrs);
         sphere->SetFillAttrs(normalFillAttrs);
@@ -188,9 +175,7 @@ void CenterLineXYZShadow::ClearPreselectHighlight() {
 
 bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& node,
                                         du::Symbol& cursor) const {
-    const bool isHandle =
-        detail::HandleSet(sphereDraggers, startExtensionAxis, endExtensionAxis, jogAxis)
-            .Find(node.get()) != nullptr;
+    const bool isHandle = HandleSet(*this).Find(detail::Raw(node)) != nullptr;
     if (isHandle)
         cursor = dragCursorMove;
     return true;
@@ -200,8 +185,9 @@ void CenterLineXYZShadow::SetArrowsDir() {
     const std::vector<dg::DPoint3D>& p = points;
     const int n = static_cast<int>(p.size());
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const dg::DPoint3D startSphere = sphereDraggers[0]->location.GetPos();
-    const dg::DPoint3D endSphere = sphereDraggers[1]->location.GetPos();
+    const HandleSet handles(*this);
+    const dg::DPoint3D startSphere = handles.PositionOf(Handle::StartSphere);
+    const dg::DPoint3D endSphere = handles.PositionOf(Handle::EndSphere);
 
     endExtensionDir = ExtensionDirection(endSphere, p, n - 3, -1);
     startExtensionDir = ExtensionDirection(startSphere, p, 2, +1);
@@ -212,7 +198,7 @@ void CenterLineXYZShadow::SetArrowsDir() {
     // the path have a jog to move.
     jogAxisEnabled = false;
     if (InRange(p, 1) && InRange(p, n - 2)) {
-        const dg::DVec3 d = At(p, 1) - At(p, n - 2);
+        const dg::DVec3 d = detail::Diff(At(p, 1), At(p, n - 2));
         const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.z) >= detail::kNearZero ? 1 : 0);
@@ -220,11 +206,11 @@ void CenterLineXYZShadow::SetArrowsDir() {
     }
 
     if (markup->IsAlongAxis() && jogAxisEnabled) {
-        assert(jogAxis && "a built shadow has its jog arrow");
+        assert(detail::IsSet(jogAxis) && "a built shadow has its jog arrow");
         SetTip(*jogAxis, markup->GetMainAxisDirection());
         const int mid = markup->GetMidPointIndex();
         if (InRange(p, mid))
-            jogAxis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, At(p, mid)));
+            HandleSet::Place(*this, Handle::JogArrow, At(p, mid));
     }
 
     SetStartExtensionDir();
@@ -233,13 +219,13 @@ void CenterLineXYZShadow::SetArrowsDir() {
 }
 
 void CenterLineXYZShadow::SetStartExtensionDir() {
-    AimExtensionArrow(startExtensionAxis.get(), markup->GetStartExtention(), startExtensionDir,
-                      lineStrip->points, true);
+    AimExtensionArrow(*this, Handle::StartArrow, markup->GetStartExtention(), startExtensionDir,
+                      lineStrip->points);
 }
 
 void CenterLineXYZShadow::SetEndExtensionDir() {
-    AimExtensionArrow(endExtensionAxis.get(), markup->GetEndExtention(), endExtensionDir,
-                      lineStrip->points, false);
+    AimExtensionArrow(*this, Handle::EndArrow, markup->GetEndExtention(), endExtensionDir,
+                      lineStrip->points);
 }
 
 }  // namespace sxmk

@@ -9,7 +9,11 @@
 #include <sxmk/Label.h>
 
 #include "DragOperation.h"
+#include "Geometry.h"
+#include "HandleTable.h"
 #include "PickEvent.h"
+#include "PoolNew.h"
+#include "ViewerAdapter.h"
 
 #include <cassert>
 #include <cstddef>
@@ -40,7 +44,7 @@ DropHit PartHit(const sxk::PickResult& result, const sxk::Object& obj) {
     hit.point = result.point;
     if (const auto* shape = dynamic_cast<const sxk::ShapeInstance*>(&obj))
         hit.instance = shape->GetInstance();
-    if (hit.instance)
+    if (detail::IsSet(hit.instance))
         hit.sbomInstance = hit.instance->GetSbomInstance();
     return hit;
 }
@@ -50,7 +54,7 @@ DropHit PartHit(const sxk::PickResult& result, const sxk::Object& obj) {
 // does.
 DropHit ClassifyPick(const std::vector<sxk::PickResult>& results, bool labelsTakePoint) {
     for (const sxk::PickResult& result : results) {
-        sxk::Object* obj = result.object.get();
+        sxk::Object* obj = detail::Raw(result.object);
         if (obj == nullptr)
             continue;
         if (obj->IsATypeOf(sxk::ShapeInstance::CLASS_TYPE))
@@ -75,13 +79,15 @@ DropHit ClassifyPick(const std::vector<sxk::PickResult>& results, bool labelsTak
 // Whether the hit part is the record's own: the instance, its assembly entry or that entry's
 // weld carries the record's part ID.
 bool IsOnPart(const DropHit& hit, const du::Symbol& partID) {
-    if (!hit.instance)
+    if (!detail::IsSet(hit.instance))
         return false;
     du::Symbol idSbom = du::Symbol::EMPTY;
     du::Symbol idWeld = du::Symbol::EMPTY;
-    if (hit.sbomInstance) {
+    if (detail::IsSet(hit.sbomInstance)) {
         idSbom = hit.sbomInstance->GetIDPath();
-        if (const du::SmartPtr<sxk::illustration::Weld> weld = hit.sbomInstance->GetWeld())
+        // The weld's class is not named: only that it has an ID path.
+        const auto weld = hit.sbomInstance->GetWeld();
+        if (detail::IsSet(weld))
             idWeld = weld->GetIDPath();
     }
     return hit.instance->GetIDPath() == partID || idSbom == partID || idWeld == partID;
@@ -89,10 +95,10 @@ bool IsOnPart(const DropHit& hit, const du::Symbol& partID) {
 
 // The selection item that records what a dropped end is attached to; null without a part.
 du::SmartPtr<sxk::SelectionItem> SelectionItemOf(const DropHit& hit) {
-    if (hit.sbomInstance)
+    if (detail::IsSet(hit.sbomInstance))
         return sxk::illustration::SbomInstanceSelectionItem::Create(hit.sbomInstance);
-    if (hit.instance)
-        return new sxk::ObjectSelectionItem(hit.instance);  // null when the pool has no memory
+    if (detail::IsSet(hit.instance))  // null when the pool has no memory
+        return detail::PoolNew<sxk::ObjectSelectionItem>(detail::Upcast<sxk::Object>(hit.instance));
     return du::SmartPtr<sxk::SelectionItem>();
 }
 
@@ -105,7 +111,8 @@ struct CenterLineXYZShadowDrop {
     // keep the extension that the drag collapsed, with no operation to undo that: it springs back
     // instead, which restores it.
     static void AtPoint(CenterLineXYZShadow& s, const dg::DPoint3D& pos) {
-        if (pos == (*s.markup->GetPoints())[static_cast<std::size_t>(s.pickedNode)]) {
+        if (detail::SamePoint(pos,
+                              (*s.markup->GetPoints())[static_cast<std::size_t>(s.pickedNode)])) {
             SpringBack(s);
             return;
         }
@@ -132,8 +139,9 @@ struct CenterLineXYZShadowDrop {
             record.MoveStartExt(s.savedStartExtention, s.points);
         else
             record.MoveEndExt(s.savedEndExtention, s.points);
-        s.sphereDraggers[atStart ? 0 : 1]->location.SetPos(atStart ? record.GetStartPoint()
-                                                                   : record.GetEndPoint());
+        detail::HandleSet::Place(s,
+                                 atStart ? detail::Handle::StartSphere : detail::Handle::EndSphere,
+                                 atStart ? record.GetStartPoint() : record.GetEndPoint());
         s.lineStrip->points = *record.GetPoints();
         s.NotifyContentChanged();
         s.Stop(s.dragVector, du::SmartPtr<sxk::Operation>());
@@ -201,7 +209,7 @@ void CenterLineXYZShadowPickEvent::OnPickComplete(int pickStatus) {
 
 void CenterLineXYZShadow::RequestPick(int x, int y) {
     sxk::Kernel* kernel = sxk::Kernel::GetKernel();
-    sxk::ShapeView* shapeView = dynamic_cast<sxk::ShapeView*>(view.get());
+    sxk::ShapeView* shapeView = dynamic_cast<sxk::ShapeView*>(detail::Raw(view));
     if (kernel == nullptr || shapeView == nullptr) {
         OnReceivePick(std::vector<sxk::PickResult>());
         return;
@@ -214,9 +222,9 @@ void CenterLineXYZShadow::RequestPick(int x, int y) {
     if (pendingPick != nullptr)
         pendingPick->Detach();
     const du::SmartPtr<CenterLineXYZShadowPickEvent> event(new CenterLineXYZShadowPickEvent(this));
-    pendingPick = event.get();
-    kernel->ManageObject(du::SmartPtr<dom::ManagedObject>(event));
-    shapeView->PickAsync(x, y, flags, du::SmartPtr<sxk::PickEvent>(event));
+    pendingPick = detail::Raw(event);
+    kernel->ManageObject(detail::Upcast<dom::ManagedObject>(event));
+    shapeView->PickAsync(x, y, flags, detail::Upcast<sxk::PickEvent>(event));
 }
 
 void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& results) {
@@ -237,8 +245,8 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     if (!IsIndexOf(pickedNode, stored))
         return;
-    const dg::DVec3 delta = pos - stored[static_cast<std::size_t>(pickedNode)];
-    const du::SmartPtr<sxk::Scene> scene = view ? view->GetScene() : nullptr;
+    const dg::DVec3 delta = detail::Diff(pos, stored[static_cast<std::size_t>(pickedNode)]);
+    const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kHarborAppStrings, "MoveEndPointDragger");
 
@@ -248,7 +256,7 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
         MoveEndPoint(delta);
     points = lineStrip->points;
     // A drop onto the point's own place changes nothing (NaN counts as a change).
-    if (delta != dg::DVec3::ZERO)
+    if (!detail::SameVector(delta, dg::DVec3::ZERO))
         Stop(dragVector, operation);
     NotifyContentChanged();
     pickedNode = -1;

@@ -3,6 +3,7 @@
 
 #include "Constants.h"
 #include "PreselectionColour.h"
+#include "ViewerAdapter.h"
 
 namespace sxmk {
 
@@ -14,7 +15,7 @@ const char* const preselectionColorKey = "General/Navigation/preselection_color"
 
 bool ReadPreselectionColour(const du::SmartPtr<sxk::Preferences>& preferences, dg::Color& colour) {
     // A view without default preferences hands the constructor none.
-    if (!preferences)
+    if (!detail::IsSet(preferences))
         return false;
     dg::Color read(0.0f, 0.0f, 0.0f, 1.0f);
     if (!preferences->GetIntUIAsColor(preselectionColorKey, read, nullptr))
@@ -24,18 +25,17 @@ bool ReadPreselectionColour(const du::SmartPtr<sxk::Preferences>& preferences, d
 }
 
 void CenterLineXYZShadow::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& preferences) {
-    dg::Color colour;
+    dg::Color colour = defaultHandleColor;
     if (!ReadPreselectionColour(preferences, colour))
         return;
 
     // Only the preselected sets are replaced: a handle highlighted now keeps drawing the sets
     // it holds until it is cleared and highlighted again.
-    if (jogAxis)
-        jogAxis->SetPreselectColor(colour);
-    if (startExtensionAxis)
-        startExtensionAxis->SetPreselectColor(colour);
-    if (endExtensionAxis)
-        endExtensionAxis->SetPreselectColor(colour);
+    for (TranslatorAxis* axis :
+         {detail::Raw(jogAxis), detail::Raw(startExtensionAxis), detail::Raw(endExtensionAxis)}) {
+        if (axis != nullptr)
+            axis->SetPreselectColor(colour);
+    }
     preselectRenderAttrs = MakeRenderAttrs(colour, detail::kSolidWeight, detail::kSolidMode);
     preselectFillAttrs = MakeFillAttrs(colour);
 }

@@ -6,7 +6,9 @@
 #include <sxk/View.h>
 
 #include "Constants.h"
+#include "Geometry.h"
 #include "HandleTable.h"
+#include "ViewerAdapter.h"
 
 #include <cassert>
 #include <cmath>
@@ -15,6 +17,9 @@
 namespace sxmk {
 
 namespace {
+
+using detail::Handle;
+using detail::HandleSet;
 
 // Width of the view, in world units, at the depth of the world point o.
 double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
@@ -28,12 +33,8 @@ double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
     if (parallel)
         return std::fabs(right - left);
     const dg::DVec3 w = camera.GetW();
-    const double depth = dg::Dot(o - camera.eye, w) / w.Norm();
+    const double depth = detail::Dot(detail::Diff(o, camera.eye), w) / w.Norm();
     return std::fabs(depth * std::fabs(right - left) / distance);
-}
-
-dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p) {
-    return placement.GetPos() + dg::DVec3(p.x, p.y, p.z) * placement.GetRotation();
 }
 
 }  // namespace
@@ -44,33 +45,30 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
     screenAxisLength = 0.0;
 
     // Without a camera there is no window direction: the step moves nothing.
-    const auto* shapeView = dynamic_cast<const sxk::ShapeView*>(view.get());
+    const auto* shapeView = dynamic_cast<const sxk::ShapeView*>(detail::Raw(view));
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
-    TranslatorAxis* axis = row == nullptr ? nullptr
-                                          : detail::HandleSet(sphereDraggers, startExtensionAxis,
-                                                              endExtensionAxis, jogAxis)
-                                                .Axis(row->handle);
-    if (shapeView == nullptr || axis == nullptr || !axis->arrow)
+    const HandleSet handles(*this);
+    if (shapeView == nullptr || row == nullptr || handles.Axis(row->handle) == nullptr)
         return;
 
-    dg::Camera3D camera;
-    shapeView->GetCamera(camera);
+    const dg::Camera3D camera = detail::CameraOf(*shapeView);
     const dg::DMat44& toWindow = camera.worldToWindow;
 
     // The handle and its axis live in the markup's object space; the camera sees them through
     // the markup's placement, so they are projected from where they are in the world.
-    const dg::Location& objectSpace = markup->placement;
-    const dg::DPoint3D o = ToWorld(objectSpace, axis->arrow->location.GetPos());
+    const dg::DMat44 toWorld = detail::XformOf(detail::ObjectSpaceOf(*markup));
+    const dg::DPoint3D handle = handles.PositionOf(row->handle);
+    const dg::DPoint3D o = handle * toWorld;
     const double length = ViewWidthAt(camera, o) * detail::kAxisScreenFraction;
     axisVector.Set(direction);
-    axisVector *= length;
+    axisVector = detail::Scale(axisVector, length);
 
     const dg::DPoint3D p1 = o * toWindow;
-    const dg::DPoint3D p2 = (o + axisVector * objectSpace.GetRotation()) * toWindow;
+    const dg::DPoint3D p2 = (detail::Add(handle, axisVector) * toWorld) * toWindow;
     screenAxis.Set(p2.x - p1.x, p2.y - p1.y, 0.0);
     screenAxisLength = screenAxis.Norm();
     if (screenAxisLength > 0.0 && std::isfinite(screenAxisLength))
-        screenAxis *= 1.0 / screenAxisLength;
+        screenAxis = detail::Scale(screenAxis, 1.0 / screenAxisLength);
 }
 
 void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
@@ -94,14 +92,15 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     MoveNode(m + 1, delta);
 
     const dg::DVec3 a = markup->GetMainAxisDirection();
-    const dg::DPoint3D c0 = sphereDraggers[0]->location.GetPos();
-    const dg::DPoint3D c1 = sphereDraggers[1]->location.GetPos();
-    const dg::DPoint3D foot = dg::DRay(c0, -a).NearestPoint(c1);
+    const HandleSet handles(*this);
+    const dg::DPoint3D c0 = handles.PositionOf(Handle::StartSphere);
+    const dg::DPoint3D c1 = handles.PositionOf(Handle::EndSphere);
+    const dg::DPoint3D foot = detail::MakeRay(c0, detail::Negated(a)).NearestPoint(c1);
 
     // The ratio belongs to the jog as this step placed it, so that at release the record's
     // ratio and the path handed on are those of the jog the user sees.
-    const dg::DVec3 toJog = (stored[firstJog] + delta) - c0;
-    const dg::DVec3 toFoot = foot - c0;
+    const dg::DVec3 toJog = detail::Diff(detail::Add(stored[firstJog], delta), c0);
+    const dg::DVec3 toFoot = detail::Diff(foot, c0);
     float d1 = static_cast<float>(toJog.Norm());
     const float d2 = static_cast<float>(toFoot.Norm());
     if (std::fabs(dg::Angle(toJog, toFoot) - detail::kPi) < detail::kNearZero)
@@ -114,10 +113,10 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
         const float old = markup->GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
         if (static_cast<double>(old) * r < detail::kNearZero)
-            MoveExternalNode(m - 3, 2.0 * (c0 - points[start]));
+            MoveExternalNode(m - 3, detail::Scale(detail::Diff(c0, points[start]), 2.0));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
         if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < detail::kNearZero)
-            MoveExternalNode(m + 3, 2.0 * (c1 - points[end]));
+            MoveExternalNode(m + 3, detail::Scale(detail::Diff(c1, points[end]), 2.0));
         markup->SetDivRation(r);
     }
     points = drawn;
@@ -126,13 +125,14 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
 
 double CenterLineXYZShadow::PointToSegmentDistance(const dg::DPoint3D& p,
                                                    const dg::Segment<double, 3>& segment) const {
-    const dg::DVec3 e = segment.end - segment.start;
-    const double ee = dg::Dot(e, e);
+    const dg::DPoint3D& first = detail::SegmentStart(segment);
+    const dg::DVec3 e = detail::Diff(detail::SegmentEnd(segment), first);
+    const double ee = detail::Dot(e, e);
     // A segment of one point: the distance to that point.
     if (!(ee > 0.0))
-        return dg::Distance(p, segment.start);
-    const double t = dg::Dot(p - segment.start, e) / ee;
-    return (p - (segment.start + e * t)).Norm();
+        return dg::Distance(p, first);
+    const double t = detail::Dot(detail::Diff(p, first), e) / ee;
+    return dg::Distance(p, detail::Add(first, detail::Scale(e, t)));
 }
 
 }  // namespace sxmk

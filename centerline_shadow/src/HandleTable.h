@@ -1,11 +1,14 @@
 #pragma once
 
-// The shadow's handle table: which display node belongs to which dragger, and which point of the
-// drawn list each dragger moves. The drag start, the hiding and showing around a drag, the
-// highlight, the node moves and the constrained drags all read it here.
+// The shadow's handle table: which display node belongs to which dragger, which point of the
+// drawn list each dragger moves, where each handle stands and whether it is shown. The drag
+// start, the hiding and showing around a drag, the highlight, the node moves and the constrained
+// drags all read it here.
 #include <sxmk/CenterLineXYZShadow.h>
 
-#include <deque>
+#include "ViewerAdapter.h"
+
+#include <cstddef>
 
 namespace sxmk {
 namespace detail {
@@ -63,36 +66,31 @@ inline int MovedIndex(CenterLineXYZShadow::PickedDragger dragger, int n, int mid
     return -1;
 }
 
-// The shadow's handles by name. A built shadow has all five; a lookup gives null for a handle
-// that is missing all the same (a sphere asked for as an arrow, or the other way round).
+// The shadow's handles by name (a friend of the shadow). A built shadow has all five; a lookup
+// gives null for a handle that is missing all the same (a sphere asked for as an arrow, or the
+// other way round).
 class HandleSet {
 public:
-    HandleSet(const std::deque<du::SmartPtr<sxmu::ModelSphere>>& endSpheres,
-              const du::SmartPtr<TranslatorAxis>& startExtensionArrow,
-              const du::SmartPtr<TranslatorAxis>& endExtensionArrow,
-              const du::SmartPtr<TranslatorAxis>& jogArrow)
-        : spheres(endSpheres),
-          startArrow(startExtensionArrow.get()),
-          endArrow(endExtensionArrow.get()),
-          jog(jogArrow.get()) {}
+    explicit HandleSet(const CenterLineXYZShadow& owner) : shadow(owner) {}
 
     // The sphere of an end handle; null for an arrow.
     sxmu::ModelSphere* Sphere(Handle handle) const {
         const std::size_t i = handle == Handle::StartSphere ? 0 : 1;
-        if ((handle != Handle::StartSphere && handle != Handle::EndSphere) || spheres.size() <= i)
+        if ((handle != Handle::StartSphere && handle != Handle::EndSphere) ||
+            shadow.sphereDraggers.size() <= i)
             return nullptr;
-        return spheres[i].get();
+        return Raw(shadow.sphereDraggers[i]);
     }
 
     // The axis of an arrow handle; null for a sphere.
     TranslatorAxis* Axis(Handle handle) const {
         switch (handle) {
             case Handle::StartArrow:
-                return startArrow;
+                return Raw(shadow.startExtensionAxis);
             case Handle::EndArrow:
-                return endArrow;
+                return Raw(shadow.endExtensionAxis);
             case Handle::JogArrow:
-                return jog;
+                return Raw(shadow.jogAxis);
             case Handle::StartSphere:
             case Handle::EndSphere:
                 break;
@@ -103,7 +101,7 @@ public:
     // The display node of a handle.
     sxmu::ModelBase* Node(Handle handle) const {
         if (TranslatorAxis* axis = Axis(handle))
-            return axis->arrow.get();
+            return Raw(axis->arrow);
         return Sphere(handle);
     }
 
@@ -118,19 +116,50 @@ public:
         return nullptr;
     }
 
+    // Where the handle was last placed (the origin until it is).
+    const dg::DPoint3D& PositionOf(Handle handle) const {
+        return shadow.handlePositions[Index(handle)];
+    }
+
     // Places a handle at p: a sphere at the point, an arrow with its base there.
-    void Place(Handle handle, const dg::DPoint3D& p) const {
-        if (sxmu::ModelSphere* sphere = Sphere(handle))
+    static void Place(CenterLineXYZShadow& owner, Handle handle, const dg::DPoint3D& p) {
+        const HandleSet handles(owner);
+        if (sxmu::ModelSphere* sphere = handles.Sphere(handle))
             sphere->location.SetPos(p);
-        else if (TranslatorAxis* axis = Axis(handle))
+        else if (TranslatorAxis* axis = handles.Axis(handle))
             axis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, p));
+        owner.handlePositions[Index(handle)] = p;
+    }
+
+    // Shows or hides a handle. One already in the wanted state is left alone: the viewer's
+    // container treats the removal of a node it does not hold as an error, and a handle already
+    // shown is not added a second time.
+    static void Show(CenterLineXYZShadow& owner, Handle handle, bool show) {
+        bool& shown = owner.handleShown[Index(handle)];
+        sxmu::ModelBase* node = HandleSet(owner).Node(handle);
+        if (node == nullptr || shown == show)
+            return;
+        const du::SmartPtr<sxmu::ModelBase> held(node);
+        if (show)
+            owner.rootContainer->AddHead(held);
+        else
+            owner.rootContainer->Remove(held);
+        shown = show;
+    }
+
+    // New handle nodes stand at the origin and are not shown yet.
+    static void Forget(CenterLineXYZShadow& owner) {
+        for (std::size_t i = 0; i < kCount; ++i) {
+            owner.handlePositions[i] = dg::DPoint3D::ORIGIN;
+            owner.handleShown[i] = false;
+        }
     }
 
 private:
-    const std::deque<du::SmartPtr<sxmu::ModelSphere>>& spheres;
-    TranslatorAxis* startArrow;
-    TranslatorAxis* endArrow;
-    TranslatorAxis* jog;
+    static constexpr std::size_t kCount = 5;
+    static std::size_t Index(Handle handle) { return static_cast<std::size_t>(handle); }
+
+    const CenterLineXYZShadow& shadow;
 };
 
 }  // namespace detail

@@ -4,6 +4,8 @@
 #include <attrs/Server.h>
 
 #include "Constants.h"
+#include "Geometry.h"
+#include "ViewerAdapter.h"
 
 #include <cmath>
 
@@ -58,18 +60,17 @@ du::SmartPtr<sxmu::ModelLeaderLine> MakeArrow(const dg::DVec3& tip) {
     // A cone along +X: its tip, then a closed ring behind it (the last ring point repeats the
     // first). The ring's x is scaled together with its radius.
     const double k = kHeadTip - 1.0 / std::tan(detail::kPi / 8.0);
-    head->points.reserve(kRingSegments + 2);
-    head->AppendPoint(dg::DPoint3D(kHeadTip, 0.0, 0.0));
+    head->AppendPoint(detail::Point(kHeadTip, 0.0, 0.0));
     for (int i = 0; i <= kRingSegments; ++i) {
         const double theta = i * 2.0 * detail::kPi / kRingSegments;
         head->AppendPoint(
-            dg::DPoint3D(kHeadRing * k, kHeadRing * std::sin(theta), kHeadRing * std::cos(theta)));
+            detail::Point(kHeadRing * k, kHeadRing * std::sin(theta), kHeadRing * std::cos(theta)));
     }
     line->SetArrowHead(head);
 
     line->points.reserve(2);
     line->AppendPoint(dg::DPoint3D::ORIGIN);
-    line->AppendPoint(dg::DPoint3D(tip.x, tip.y, tip.z));
+    line->AppendPoint(detail::AsPoint(tip));
     return line;
 }
 

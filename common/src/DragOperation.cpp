@@ -2,6 +2,9 @@
 
 #include <du/Localizer.h>
 
+#include "PoolNew.h"
+#include "ViewerAdapter.h"
+
 namespace sxmk {
 namespace detail {
 
@@ -11,15 +14,14 @@ const char* const kMoveMarkupsKey = "97";
 
 du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,
                                                  const char* catalog, const char* key) {
-    // The pool's operator new returns null when it has no memory; the new-expression then
-    // constructs nothing and the drag goes on with a null operation.
+    // Null when the pool has no memory: the drag goes on with a null operation.
     const std::string name = du::Localizer(catalog).LocalizeMessage(key, 0);
-    return du::SmartPtr<sxk::Operation>(new sxk::Operation(name, scene, true));
+    return du::SmartPtr<sxk::Operation>(PoolNew<sxk::Operation>(name, scene, true));
 }
 
 void RenameDragOperation(const du::SmartPtr<sxk::Operation>& operation, const char* catalog,
                          const char* key) {
-    if (!operation)
+    if (!IsSet(operation))
         return;
     operation->Rename(du::Localizer(catalog).LocalizeMessage(key, 0));
 }

@@ -311,7 +311,10 @@ TEST_F(Handles, DegenerateLegFallsBackToTheNextLeg) {
     // With the sphere on point 2, the start arrow takes the direction of points 2 to 3.
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
     ASSERT_TRUE(shadow);
-    handleNodes.startSphere->location.SetPos(dg::DPoint3D(10, 0, 0));
+    // The start sphere is moved the way a start-point drag moves it.
+    Access::pickedDragger(*shadow) = Shadow::StartPointDragger;
+    Access::MoveNode(*shadow, 1, dg::DVec3(10, 0, 0));
+    ASSERT_EQ(handleNodes.startSphere->location.GetPos(), dg::DPoint3D(10, 0, 0));
     Access::SetArrowsDir(*shadow);
     // The start extension is positive: the tip shows the direction itself.
     const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());

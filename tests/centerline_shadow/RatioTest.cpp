@@ -239,7 +239,10 @@ TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
         Access::pickedDragger(S()) = Shadow::EndExtensionDragger;
         const double widthAtOrigin = setup.parallel ? 80.0 : 2.0 * 40.0 * std::tan(0.4);
         for (const double z : {0.0, -30.0}) {
-            handleNodes.endArrow->location = dg::Location(dg::FMat33(), {12, 0, z});
+            // The shadow places its arrow itself (it reads back only where it put it): the end
+            // arrow goes from the stored extended end (12, 0, 0) to depth z.
+            Access::MoveNode(S(), 3, dg::DVec3(0, 0, z));
+            ASSERT_EQ(handleNodes.endArrow->location.GetPos(), dg::DPoint3D(12, 0, z));
             // A drag step uses only the ratio of these lengths (ExtensionDrag checks how far an
             // arrow follows the pointer); the share itself shows nowhere, so it is read here.
             Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));

@@ -22,6 +22,9 @@
 namespace sxmk {
 
 class CenterLineXYZShadowPickEvent;
+namespace detail {
+class HandleSet;
+}
 
 // The per-view interactive shadow of a centre line: the drawn line strip, a sphere handle at
 // each end point, an arrow handle at each extended end and the jog arrow of an along-axis path;
@@ -120,7 +123,14 @@ private:
     // detaches it so that a late completion never reaches a destroyed shadow.
     CenterLineXYZShadowPickEvent* pendingPick;
 
+    // Where each handle was last placed and whether it is in rootContainer, by handle: start
+    // sphere, end sphere, start arrow, end arrow, jog arrow. The viewer's node locations and
+    // containers are written, never read back, so the shadow keeps what it wrote.
+    dg::DPoint3D handlePositions[5];
+    bool handleShown[5];
+
     friend class CenterLineXYZShadowPickEvent;
+    friend class detail::HandleSet;            // the handle table (internal)
     friend struct CenterLineXYZShadowDrop;     // the finishing of a point drop (internal)
     friend struct CenterLineXYZShadowEndMove;  // an end point's drag step (internal)
     friend class CenterLineXYZShadowTestAccess;

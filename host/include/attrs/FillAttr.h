@@ -4,6 +4,9 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace attrs {
 
@@ -11,10 +14,10 @@ namespace attrs {
 class SXHOST_API FillAttr : public du::RefCounted {
 public:
     FillAttr() = default;
-    FillAttr(const FillAttr&) = default;
-    FillAttr& operator=(const FillAttr&) = default;
+    SXHOST_STANDIN_ONLY FillAttr(const FillAttr&) = default;
+    SXHOST_STANDIN_ONLY FillAttr& operator=(const FillAttr&) = default;
 
-    bool operator==(const FillAttr& o) const {
+    SXHOST_STANDIN_ONLY bool operator==(const FillAttr& o) const {
         return fillStyle == o.fillStyle && color == o.color;
     }
 
@@ -30,7 +33,9 @@ public:
 
     void ShareFillAttr(du::ConstSmartPtr<FillAttr>& out, const FillAttr& fill);
 
-    int shareCount = 0;  // requests served, for tests
+    SXHOST_STANDIN_ONLY int shareCount = 0;  // requests served, for tests
 };
 
 }  // namespace attrs
+
+SXHOST_HEADER_END

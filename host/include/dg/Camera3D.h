@@ -3,6 +3,9 @@
 #include <dg/Matrix.h>
 #include <dg/Ray.h>
 #include <du/Export.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace dg {
 
@@ -12,12 +15,15 @@ namespace dg {
 // perspective).
 class SXHOST_API Camera3D {
 public:
-    Camera3D();
+    SXHOST_STANDIN_ONLY Camera3D();
 
-    static Camera3D Perspective(const DPoint3D& eye, const DPoint3D& target, const DVec3& up,
-                                double fieldOfViewRadians, int viewportWidth, int viewportHeight);
-    static Camera3D Parallel(const DPoint3D& eye, const DPoint3D& target, const DVec3& up,
-                             double width, int viewportWidth, int viewportHeight);
+    SXHOST_STANDIN_ONLY static Camera3D Perspective(const DPoint3D& eye, const DPoint3D& target,
+                                                    const DVec3& up,
+                                                    SXHOST_STANDIN_ONLY double fieldOfViewRadians,
+                                                    int viewportWidth, int viewportHeight);
+    SXHOST_STANDIN_ONLY static Camera3D Parallel(const DPoint3D& eye, const DPoint3D& target,
+                                                 const DVec3& up, double width, int viewportWidth,
+                                                 int viewportHeight);
 
     // The projection window: left and right (a, b) and bottom and top (c, d) at the distance e
     // from the eye; parallel tells a parallel projection.
@@ -27,18 +33,18 @@ public:
 
     // The ray through a window position, from the eye (perspective) or from the view plane
     // (parallel), in the viewing direction; its direction has unit length.
-    DRay WindowRay(double x, double y) const;
+    SXHOST_STANDIN_ONLY DRay WindowRay(double x, double y) const;
 
     DPoint3D eye;
-    DPoint3D target;
-    DVec3 up{0.0, 1.0, 0.0};
-    bool perspective = true;
-    double fieldOfView = 0.8;  // radians, horizontal
-    double width = 10.0;       // parallel window width in world units
-    int viewportWidth = 800;
-    int viewportHeight = 600;
-    double nearDistance = 0.1;
-    double farDistance = 1000.0;
+    SXHOST_STANDIN_ONLY DPoint3D target;
+    SXHOST_STANDIN_ONLY DVec3 up{0.0, 1.0, 0.0};
+    SXHOST_STANDIN_ONLY bool perspective = true;
+    double fieldOfView = 0.8;                 // radians, horizontal
+    SXHOST_STANDIN_ONLY double width = 10.0;  // parallel window width in world units
+    SXHOST_STANDIN_ONLY int viewportWidth = 800;
+    SXHOST_STANDIN_ONLY int viewportHeight = 600;
+    SXHOST_STANDIN_ONLY double nearDistance = 0.1;
+    SXHOST_STANDIN_ONLY double farDistance = 1000.0;
     DMat44 worldToWindow;
 
 private:
@@ -46,3 +52,5 @@ private:
 };
 
 }  // namespace dg
+
+SXHOST_HEADER_END

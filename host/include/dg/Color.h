@@ -1,16 +1,24 @@
 #pragma once
 
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
+
 namespace dg {
 
 // Red, green, blue, alpha in [0, 1].
 struct Color {
     float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
 
-    constexpr Color() = default;
+    SXHOST_STANDIN_ONLY constexpr Color() = default;
     constexpr Color(float rr, float gg, float bb, float aa) : r(rr), g(gg), b(bb), a(aa) {}
 
-    bool operator==(const Color& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
-    bool operator!=(const Color& o) const { return !(*this == o); }
+    SXHOST_STANDIN_ONLY bool operator==(const Color& o) const {
+        return r == o.r && g == o.g && b == o.b && a == o.a;
+    }
+    SXHOST_STANDIN_ONLY bool operator!=(const Color& o) const { return !(*this == o); }
 };
 
 }  // namespace dg
+
+SXHOST_HEADER_END

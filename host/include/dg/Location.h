@@ -1,6 +1,9 @@
 #pragma once
 
 #include <dg/Matrix.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace dg {
 
@@ -12,10 +15,10 @@ public:
     Location(const FMat33& rot, const DPoint3D& pos) : rotation(rot), position(pos) {}
 
     void SetPos(const DPoint3D& p) { position = p; }
-    void SetPos(const DVec3& v) { position.Set(v.x, v.y, v.z); }
-    const DPoint3D& GetPos() const { return position; }
-    void SetRotation(const FMat33& r) { rotation = r; }
-    const FMat33& GetRotation() const { return rotation; }
+    SXHOST_STANDIN_ONLY void SetPos(const DVec3& v) { position.Set(v.x, v.y, v.z); }
+    SXHOST_STANDIN_ONLY const DPoint3D& GetPos() const { return position; }
+    SXHOST_STANDIN_ONLY void SetRotation(const FMat33& r) { rotation = r; }
+    SXHOST_STANDIN_ONLY const FMat33& GetRotation() const { return rotation; }
 
     // The 4x4 transform of this placement.
     void GetXform(DMat44& out) const {
@@ -28,10 +31,10 @@ public:
         out.m[3][2] = position.z;
     }
 
-    bool operator==(const Location& o) const {
+    SXHOST_STANDIN_ONLY bool operator==(const Location& o) const {
         return rotation == o.rotation && position == o.position;
     }
-    bool operator!=(const Location& o) const { return !(*this == o); }
+    SXHOST_STANDIN_ONLY bool operator!=(const Location& o) const { return !(*this == o); }
 
 private:
     FMat33 rotation;
@@ -39,3 +42,5 @@ private:
 };
 
 }  // namespace dg
+
+SXHOST_HEADER_END

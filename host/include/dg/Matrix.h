@@ -2,19 +2,23 @@
 
 #include <dg/Vector.h>
 #include <du/Export.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace dg {
 
 // 3x3 single-precision rotation. Points are row vectors multiplied from the left (p * M).
 struct FMat33 {
-    float m[3][3] = {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
+    SXHOST_STANDIN_ONLY float m[3][3] = {
+        {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}};
 
     FMat33() = default;
-    FMat33(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21,
-           float m22)
+    SXHOST_STANDIN_ONLY FMat33(float m00, float m01, float m02, float m10, float m11, float m12,
+                               float m20, float m21, float m22)
         : m{{m00, m01, m02}, {m10, m11, m12}, {m20, m21, m22}} {}
 
-    bool operator==(const FMat33& o) const {
+    SXHOST_STANDIN_ONLY bool operator==(const FMat33& o) const {
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 3; ++c)
                 if (m[r][c] != o.m[r][c])
@@ -30,7 +34,7 @@ inline const FMat33 FMat33::IDENTITY{};
 // 4x4 double-precision transform, row-vector convention: the last row holds the translation and
 // the last column the projective terms.
 struct SXHOST_API DMat44 {
-    double m[4][4] = {
+    SXHOST_STANDIN_ONLY double m[4][4] = {
         {1.0, 0.0, 0.0, 0.0}, {0.0, 1.0, 0.0, 0.0}, {0.0, 0.0, 1.0, 0.0}, {0.0, 0.0, 0.0, 1.0}};
 
     DMat44() = default;
@@ -38,7 +42,7 @@ struct SXHOST_API DMat44 {
     // Inverts in place. A singular or non-finite matrix is left as it was and the answer is false.
     bool Invert();
 
-    DMat44 operator*(const DMat44& o) const {
+    SXHOST_STANDIN_ONLY DMat44 operator*(const DMat44& o) const {
         DMat44 r;
         for (int i = 0; i < 4; ++i)
             for (int j = 0; j < 4; ++j) {
@@ -65,7 +69,7 @@ inline DPoint3D operator*(const DPoint3D& p, const DMat44& t) {
 
 // A vector times a matrix is the point with the same components times that matrix; for a pure
 // rotation that is the rotated vector.
-inline DVec3 operator*(const DVec3& v, const DMat44& t) {
+SXHOST_STANDIN_ONLY inline DVec3 operator*(const DVec3& v, const DMat44& t) {
     const DPoint3D p = DPoint3D(v.x, v.y, v.z) * t;
     return {p.x, p.y, p.z};
 }
@@ -74,13 +78,13 @@ inline DPoint3D& operator*=(DPoint3D& p, const DMat44& t) {
     p = p * t;
     return p;
 }
-inline DVec3& operator*=(DVec3& v, const DMat44& t) {
+SXHOST_STANDIN_ONLY inline DVec3& operator*=(DVec3& v, const DMat44& t) {
     v = v * t;
     return v;
 }
 
 // Vector times a rotation.
-inline DVec3 operator*(const DVec3& v, const FMat33& r) {
+SXHOST_STANDIN_ONLY inline DVec3 operator*(const DVec3& v, const FMat33& r) {
     const auto& m = r.m;
     return {v.x * m[0][0] + v.y * m[1][0] + v.z * m[2][0],
             v.x * m[0][1] + v.y * m[1][1] + v.z * m[2][1],
@@ -88,3 +92,5 @@ inline DVec3 operator*(const DVec3& v, const FMat33& r) {
 }
 
 }  // namespace dg
+
+SXHOST_HEADER_END

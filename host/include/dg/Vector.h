@@ -1,6 +1,9 @@
 #pragma once
 
+#include <du/StandIn.h>
 #include <cmath>
+
+SXHOST_HEADER_BEGIN
 
 namespace dg {
 
@@ -11,7 +14,7 @@ struct DVec3 {
     double x = 0.0, y = 0.0, z = 0.0;
 
     constexpr DVec3() = default;
-    constexpr DVec3(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+    SXHOST_STANDIN_ONLY constexpr DVec3(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
 
     void Set(double xx, double yy, double zz) {
         x = xx;
@@ -21,8 +24,8 @@ struct DVec3 {
     inline void Set(const FVec3& v);
 
     // Component by index 0, 1, 2; any other index is not a component (callers check).
-    double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
-    double operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
+    SXHOST_STANDIN_ONLY double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
+    SXHOST_STANDIN_ONLY double operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
 
     DVec3& operator+=(const DVec3& v) {
         x += v.x;
@@ -30,19 +33,19 @@ struct DVec3 {
         z += v.z;
         return *this;
     }
-    DVec3& operator-=(const DVec3& v) {
+    SXHOST_STANDIN_ONLY DVec3& operator-=(const DVec3& v) {
         x -= v.x;
         y -= v.y;
         z -= v.z;
         return *this;
     }
-    DVec3& operator*=(double s) {
+    SXHOST_STANDIN_ONLY DVec3& operator*=(double s) {
         x *= s;
         y *= s;
         z *= s;
         return *this;
     }
-    DVec3 operator-() const { return {-x, -y, -z}; }
+    SXHOST_STANDIN_ONLY DVec3 operator-() const { return {-x, -y, -z}; }
 
     double Norm() const { return std::sqrt(x * x + y * y + z * z); }
     // Scales to unit length. A zero (or non-finite) vector stays as it is and the answer is false.
@@ -56,8 +59,10 @@ struct DVec3 {
         return true;
     }
 
-    bool operator==(const DVec3& v) const { return x == v.x && y == v.y && z == v.z; }
-    bool operator!=(const DVec3& v) const { return !(*this == v); }
+    SXHOST_STANDIN_ONLY bool operator==(const DVec3& v) const {
+        return x == v.x && y == v.y && z == v.z;
+    }
+    SXHOST_STANDIN_ONLY bool operator!=(const DVec3& v) const { return !(*this == v); }
 
     static const DVec3 ZERO;
 };
@@ -69,11 +74,13 @@ struct FVec3 {
     float x = 0.0f, y = 0.0f, z = 0.0f;
 
     constexpr FVec3() = default;
-    constexpr FVec3(float xx, float yy, float zz) : x(xx), y(yy), z(zz) {}
+    SXHOST_STANDIN_ONLY constexpr FVec3(float xx, float yy, float zz) : x(xx), y(yy), z(zz) {}
     explicit FVec3(const DVec3& v)
         : x(static_cast<float>(v.x)), y(static_cast<float>(v.y)), z(static_cast<float>(v.z)) {}
 
-    bool operator==(const FVec3& v) const { return x == v.x && y == v.y && z == v.z; }
+    SXHOST_STANDIN_ONLY bool operator==(const FVec3& v) const {
+        return x == v.x && y == v.y && z == v.z;
+    }
 };
 
 inline void DVec3::Set(const FVec3& v) {
@@ -87,7 +94,7 @@ struct DPoint3D {
     double x = 0.0, y = 0.0, z = 0.0;
 
     constexpr DPoint3D() = default;
-    constexpr DPoint3D(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+    SXHOST_STANDIN_ONLY constexpr DPoint3D(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
 
     void Set(double xx, double yy, double zz) {
         x = xx;
@@ -95,8 +102,8 @@ struct DPoint3D {
         z = zz;
     }
 
-    double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
-    double operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
+    SXHOST_STANDIN_ONLY double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
+    SXHOST_STANDIN_ONLY double operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
 
     DPoint3D& operator+=(const DVec3& v) {
         x += v.x;
@@ -104,53 +111,58 @@ struct DPoint3D {
         z += v.z;
         return *this;
     }
-    DPoint3D& operator-=(const DVec3& v) {
+    SXHOST_STANDIN_ONLY DPoint3D& operator-=(const DVec3& v) {
         x -= v.x;
         y -= v.y;
         z -= v.z;
         return *this;
     }
 
-    bool operator==(const DPoint3D& p) const { return x == p.x && y == p.y && z == p.z; }
-    bool operator!=(const DPoint3D& p) const { return !(*this == p); }
+    SXHOST_STANDIN_ONLY bool operator==(const DPoint3D& p) const {
+        return x == p.x && y == p.y && z == p.z;
+    }
+    SXHOST_STANDIN_ONLY bool operator!=(const DPoint3D& p) const { return !(*this == p); }
 
     static const DPoint3D ORIGIN;
 };
 
 inline const DPoint3D DPoint3D::ORIGIN{0.0, 0.0, 0.0};
 
-inline DVec3 operator-(const DPoint3D& a, const DPoint3D& b) {
+SXHOST_STANDIN_ONLY inline DVec3 operator-(const DPoint3D& a, const DPoint3D& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
-inline DPoint3D operator+(const DPoint3D& p, const DVec3& v) {
+SXHOST_STANDIN_ONLY inline DPoint3D operator+(const DPoint3D& p, const DVec3& v) {
     return {p.x + v.x, p.y + v.y, p.z + v.z};
 }
-inline DPoint3D operator-(const DPoint3D& p, const DVec3& v) {
+SXHOST_STANDIN_ONLY inline DPoint3D operator-(const DPoint3D& p, const DVec3& v) {
     return {p.x - v.x, p.y - v.y, p.z - v.z};
 }
-inline DVec3 operator+(const DVec3& a, const DVec3& b) {
+SXHOST_STANDIN_ONLY inline DVec3 operator+(const DVec3& a, const DVec3& b) {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
 }
-inline DVec3 operator-(const DVec3& a, const DVec3& b) {
+SXHOST_STANDIN_ONLY inline DVec3 operator-(const DVec3& a, const DVec3& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
-inline DVec3 operator*(const DVec3& v, double s) {
+SXHOST_STANDIN_ONLY inline DVec3 operator*(const DVec3& v, double s) {
     return {v.x * s, v.y * s, v.z * s};
 }
-inline DVec3 operator*(double s, const DVec3& v) {
+SXHOST_STANDIN_ONLY inline DVec3 operator*(double s, const DVec3& v) {
     return {v.x * s, v.y * s, v.z * s};
 }
 
-inline double Dot(const DVec3& a, const DVec3& b) {
+SXHOST_STANDIN_ONLY inline double Dot(const DVec3& a, const DVec3& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
-inline DVec3 Cross(const DVec3& a, const DVec3& b) {
+SXHOST_STANDIN_ONLY inline DVec3 Cross(const DVec3& a, const DVec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
 // Euclidean distance of two points.
 inline double Distance(const DPoint3D& p, const DPoint3D& q) {
-    return (p - q).Norm();
+    const double dx = p.x - q.x;
+    const double dy = p.y - q.y;
+    const double dz = p.z - q.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 // Angle between two vectors in radians, in [0, pi]; 0 when either vector is zero.
@@ -158,7 +170,7 @@ inline double Angle(const DVec3& u, const DVec3& v) {
     const double n = u.Norm() * v.Norm();
     if (!(n > 0.0))
         return 0.0;
-    double c = Dot(u, v) / n;
+    double c = (u.x * v.x + u.y * v.y + u.z * v.z) / n;
     if (c > 1.0)
         c = 1.0;
     if (c < -1.0)
@@ -167,3 +179,5 @@ inline double Angle(const DVec3& u, const DVec3& v) {
 }
 
 }  // namespace dg
+
+SXHOST_HEADER_END

@@ -2,7 +2,10 @@
 
 #include <du/Export.h>
 #include <du/RefCounted.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace dom {
 
@@ -36,3 +39,5 @@ private:
 };
 
 }  // namespace dom
+
+SXHOST_HEADER_END

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 
 #include <map>
 #include <string>
+
+SXHOST_HEADER_BEGIN
 
 namespace du {
 
@@ -16,11 +19,13 @@ public:
     std::string LocalizeMessage(const char* key, int actionOnFailure) const;
 
     // Registers (or replaces) a catalog. The host registers its built-in catalogs at load.
-    static void RegisterCatalog(const std::string& name,
-                                const std::map<std::string, std::string>& texts);
+    SXHOST_STANDIN_ONLY static void RegisterCatalog(
+        const std::string& name, const std::map<std::string, std::string>& texts);
 
 private:
     std::string catalog;
 };
 
 }  // namespace du
+
+SXHOST_HEADER_END

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace du {
 
@@ -11,21 +14,21 @@ class SXHOST_API RefCounted {
 public:
     RefCounted();
     // A copy is a new object: it starts unreferenced.
-    RefCounted(const RefCounted&);
-    RefCounted& operator=(const RefCounted&) { return *this; }
+    SXHOST_STANDIN_ONLY RefCounted(const RefCounted&);
+    SXHOST_STANDIN_ONLY RefCounted& operator=(const RefCounted&) { return *this; }
     virtual ~RefCounted();
 
     virtual bool ZeroReferenceCountHook();
 
     void AddReference() const;
     void RemoveReference() const;
-    int GetReferenceCount() const { return refCount; }
+    SXHOST_STANDIN_ONLY int GetReferenceCount() const { return refCount; }
 
     // Number of reference-counted objects alive in the process (for leak checks).
-    static long LiveObjects();
+    SXHOST_STANDIN_ONLY static long LiveObjects();
     // Releases of an object that held no reference, since the process started. Such a release
     // changes nothing, but a real viewer would free the object early or twice: tests expect none.
-    static long UnreferencedReleases();
+    SXHOST_STANDIN_ONLY static long UnreferencedReleases();
 
 private:
     mutable int refCount;
@@ -35,3 +38,5 @@ private:
 class UserData {};
 
 }  // namespace du
+
+SXHOST_HEADER_END

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <du/StandIn.h>
 #include <cstddef>
 #include <utility>
+
+SXHOST_HEADER_BEGIN
 
 namespace du {
 
@@ -16,7 +19,7 @@ public:
     SmartPtr(const SmartPtr& other) : ptr(other.ptr) { Acquire(ptr); }
     SmartPtr(SmartPtr&& other) noexcept : ptr(other.ptr) { other.ptr = nullptr; }
     template <typename U>
-    SmartPtr(const SmartPtr<U>& other) : ptr(other.get()) {
+    SXHOST_STANDIN_ONLY SmartPtr(const SmartPtr<U>& other) : ptr(other.get()) {
         Acquire(ptr);
     }
     ~SmartPtr() { Release(ptr); }
@@ -36,11 +39,11 @@ public:
     SmartPtr& operator=(T* object) { return Assign(object); }
     SmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
 
-    T* get() const noexcept { return ptr; }
+    SXHOST_STANDIN_ONLY T* get() const noexcept { return ptr; }
     T* operator->() const noexcept { return ptr; }
     T& operator*() const noexcept { return *ptr; }
-    explicit operator bool() const noexcept { return ptr != nullptr; }
-    void reset() { Assign(nullptr); }
+    SXHOST_STANDIN_ONLY explicit operator bool() const noexcept { return ptr != nullptr; }
+    SXHOST_STANDIN_ONLY void reset() { Assign(nullptr); }
 
 private:
     static void Acquire(T* p) {
@@ -63,19 +66,19 @@ private:
 };
 
 template <typename T, typename U>
-bool operator==(const SmartPtr<T>& a, const SmartPtr<U>& b) {
+SXHOST_STANDIN_ONLY bool operator==(const SmartPtr<T>& a, const SmartPtr<U>& b) {
     return a.get() == b.get();
 }
 template <typename T, typename U>
-bool operator!=(const SmartPtr<T>& a, const SmartPtr<U>& b) {
+SXHOST_STANDIN_ONLY bool operator!=(const SmartPtr<T>& a, const SmartPtr<U>& b) {
     return a.get() != b.get();
 }
 template <typename T>
-bool operator==(const SmartPtr<T>& a, std::nullptr_t) {
+SXHOST_STANDIN_ONLY bool operator==(const SmartPtr<T>& a, std::nullptr_t) {
     return !a;
 }
 template <typename T>
-bool operator!=(const SmartPtr<T>& a, std::nullptr_t) {
+SXHOST_STANDIN_ONLY bool operator!=(const SmartPtr<T>& a, std::nullptr_t) {
     return static_cast<bool>(a);
 }
 
@@ -88,7 +91,7 @@ public:
     ConstSmartPtr(const T* object) : ptr(object) { Acquire(ptr); }
     ConstSmartPtr(const ConstSmartPtr& other) : ptr(other.ptr) { Acquire(ptr); }
     ConstSmartPtr(ConstSmartPtr&& other) noexcept : ptr(other.ptr) { other.ptr = nullptr; }
-    ConstSmartPtr(const SmartPtr<T>& other) : ptr(other.get()) { Acquire(ptr); }
+    SXHOST_STANDIN_ONLY ConstSmartPtr(const SmartPtr<T>& other) : ptr(other.get()) { Acquire(ptr); }
     ~ConstSmartPtr() { Release(ptr); }
 
     // Self-assignment is safe: Assign references the new object before releasing the old.
@@ -106,11 +109,11 @@ public:
     ConstSmartPtr& operator=(const T* object) { return Assign(object); }
     ConstSmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
 
-    const T* get() const noexcept { return ptr; }
+    SXHOST_STANDIN_ONLY const T* get() const noexcept { return ptr; }
     const T* operator->() const noexcept { return ptr; }
     const T& operator*() const noexcept { return *ptr; }
-    explicit operator bool() const noexcept { return ptr != nullptr; }
-    void reset() { Assign(nullptr); }
+    SXHOST_STANDIN_ONLY explicit operator bool() const noexcept { return ptr != nullptr; }
+    SXHOST_STANDIN_ONLY void reset() { Assign(nullptr); }
 
 private:
     static void Acquire(const T* p) {
@@ -133,12 +136,14 @@ private:
 };
 
 template <typename T>
-bool operator==(const ConstSmartPtr<T>& a, const ConstSmartPtr<T>& b) {
+SXHOST_STANDIN_ONLY bool operator==(const ConstSmartPtr<T>& a, const ConstSmartPtr<T>& b) {
     return a.get() == b.get();
 }
 template <typename T>
-bool operator!=(const ConstSmartPtr<T>& a, const ConstSmartPtr<T>& b) {
+SXHOST_STANDIN_ONLY bool operator!=(const ConstSmartPtr<T>& a, const ConstSmartPtr<T>& b) {
     return a.get() != b.get();
 }
 
 }  // namespace du
+
+SXHOST_HEADER_END

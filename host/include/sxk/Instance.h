@@ -1,8 +1,11 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
 #include <sxk/Object.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 namespace illustration {
@@ -12,15 +15,15 @@ class SbomInstance;
 // An instance of a part in the product structure, known by its ID path.
 class SXHOST_API Instance : public Object {
 public:
-    static const ClassType CLASS_TYPE;
+    SXHOST_STANDIN_ONLY static const ClassType CLASS_TYPE;
 
-    explicit Instance(const du::Symbol& idPath);
+    SXHOST_STANDIN_ONLY explicit Instance(const du::Symbol& idPath);
     ~Instance() override;
 
     const ClassType* GetClassType() const override;
     du::Symbol GetIDPath() const { return idPath; }
     du::SmartPtr<illustration::SbomInstance> GetSbomInstance() const;
-    void SetSbomInstance(const du::SmartPtr<illustration::SbomInstance>& sbom);
+    SXHOST_STANDIN_ONLY void SetSbomInstance(const du::SmartPtr<illustration::SbomInstance>& sbom);
 
 private:
     du::Symbol idPath;
@@ -32,7 +35,7 @@ class SXHOST_API ShapeInstance : public Object {
 public:
     static const ClassType CLASS_TYPE;
 
-    explicit ShapeInstance(const du::SmartPtr<Instance>& instance);
+    SXHOST_STANDIN_ONLY explicit ShapeInstance(const du::SmartPtr<Instance>& instance);
     ~ShapeInstance() override;
 
     const ClassType* GetClassType() const override;
@@ -45,7 +48,7 @@ private:
 // Something that can be selected.
 class SXHOST_API SelectionItem : public Object {
 public:
-    SelectionItem();
+    SXHOST_STANDIN_ONLY SelectionItem();
     ~SelectionItem() override;
 };
 
@@ -55,10 +58,12 @@ public:
     explicit ObjectSelectionItem(const du::SmartPtr<Object>& object);
     ~ObjectSelectionItem() override;
 
-    du::SmartPtr<Object> GetObject() const { return object; }
+    SXHOST_STANDIN_ONLY du::SmartPtr<Object> GetObject() const { return object; }
 
 private:
     du::SmartPtr<Object> object;
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

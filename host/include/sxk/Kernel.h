@@ -3,8 +3,11 @@
 #include <dom/ManagedObject.h>
 #include <du/Export.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 
@@ -13,14 +16,16 @@ namespace sxk {
 class SXHOST_API Kernel {
 public:
     static Kernel* GetKernel();
-    static Kernel* Install();
-    static void Remove();
+    SXHOST_STANDIN_ONLY static Kernel* Install();
+    SXHOST_STANDIN_ONLY static void Remove();
 
     // Keeps the object alive until it is released with Unmanage.
     bool ManageObject(const du::SmartPtr<dom::ManagedObject>& object);
-    void Unmanage(const dom::ManagedObject* object);
+    SXHOST_STANDIN_ONLY void Unmanage(const dom::ManagedObject* object);
 
-    std::vector<du::SmartPtr<dom::ManagedObject>> managed;
+    SXHOST_STANDIN_ONLY std::vector<du::SmartPtr<dom::ManagedObject>> managed;
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -2,7 +2,10 @@
 
 #include <dg/Location.h>
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxk/Object.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 class MarkupData;
@@ -19,7 +22,7 @@ class SXHOST_API Markup : public ObjectWithRWLock {
 public:
     static const ClassType CLASS_TYPE;
 
-    Markup();
+    SXHOST_STANDIN_ONLY Markup();
     ~Markup() override;
 
     const ClassType* GetClassType() const override;
@@ -38,18 +41,18 @@ public:
     void NotifyContentChanged();
     // Makes data the drawn content.
     void SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify);
-    sxmk::MarkupData* GetContent() const;
+    SXHOST_STANDIN_ONLY sxmk::MarkupData* GetContent() const;
     void SetType(int markupType);
-    int GetType() const { return typeCode; }
+    SXHOST_STANDIN_ONLY int GetType() const { return typeCode; }
 
     // The controller that applies finished drags; may be null.
     MarkupController* GetController() const { return markupController; }
-    void SetController(MarkupController* c) { markupController = c; }
+    SXHOST_STANDIN_ONLY void SetController(MarkupController* c) { markupController = c; }
 
     // Object space of the markup in the world (identity unless set).
-    dg::Location placement;
-    int contentChangedCount = 0;
-    int setContentCount = 0;
+    SXHOST_STANDIN_ONLY dg::Location placement;
+    SXHOST_STANDIN_ONLY int contentChangedCount = 0;
+    SXHOST_STANDIN_ONLY int setContentCount = 0;
 
 private:
     // Private names that derived markups are unlikely to reuse for their own locals.
@@ -69,3 +72,5 @@ public:
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 
 #include <cstddef>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 
@@ -14,17 +17,22 @@ class SXHOST_API MemoryPoolAllocated {
 public:
     static void* operator new(std::size_t size) noexcept;
     static void operator delete(void* p, std::size_t size) noexcept;
-    static void* operator new(std::size_t, void* where) noexcept { return where; }
-    static void operator delete(void*, void*) noexcept {}
+    SXHOST_STANDIN_ONLY static void* operator new(std::size_t, void* where) noexcept {
+        return where;
+    }
+    SXHOST_STANDIN_ONLY static void operator delete(void*, void*) noexcept {}
 
-    static std::size_t LiveBlocks();
-    static std::size_t LiveBytes();
-    static std::size_t AllocationCount();  // successful allocations since the process began
+    SXHOST_STANDIN_ONLY static std::size_t LiveBlocks();
+    SXHOST_STANDIN_ONLY static std::size_t LiveBytes();
+    SXHOST_STANDIN_ONLY static std::size_t
+    AllocationCount();  // successful allocations since the process began
 
     // Makes the nth pool allocation from now (1 = the next one) return null; 0 disarms.
-    static void FailAllocation(std::size_t nth);
+    SXHOST_STANDIN_ONLY static void FailAllocation(std::size_t nth);
     // True while an armed failure has not been reached yet.
-    static bool FailurePending();
+    SXHOST_STANDIN_ONLY static bool FailurePending();
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -3,6 +3,7 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
 #include <sxk/MemoryPoolAllocated.h>
 
@@ -10,20 +11,22 @@
 #include <string>
 #include <vector>
 
+SXHOST_HEADER_BEGIN
+
 namespace sxk {
 
 // Run-time class description: a name and the parent class.
 struct ClassType {
-    const char* name;
-    const ClassType* parent;
+    SXHOST_STANDIN_ONLY const char* name;
+    SXHOST_STANDIN_ONLY const ClassType* parent;
 };
 
 // Root of the kernel's objects: pool-allocated and reference counted.
 class SXHOST_API Object : public MemoryPoolAllocated, public virtual du::RefCounted {
 public:
-    static const ClassType CLASS_TYPE;
+    SXHOST_STANDIN_ONLY static const ClassType CLASS_TYPE;
 
-    Object();
+    SXHOST_STANDIN_ONLY Object();
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
     ~Object() override;
@@ -49,7 +52,7 @@ protected:
 // single-threaded).
 class SXHOST_API ObjectWithRWLock : public Object {
 public:
-    ObjectWithRWLock();
+    SXHOST_STANDIN_ONLY ObjectWithRWLock();
     ~ObjectWithRWLock() override;
 
     bool AddUserData(const du::Symbol& key, void* data) override;
@@ -67,3 +70,5 @@ private:
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxk/Object.h>
 
 #include <string>
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 
@@ -17,9 +20,9 @@ public:
     ~Operation() override;
 
     void Rename(const std::string& newName) { name = newName; }
-    const std::string& GetName() const { return name; }
-    Scene* GetScene() const { return scene.get(); }
-    bool IsUndoable() const { return undoable; }
+    SXHOST_STANDIN_ONLY const std::string& GetName() const { return name; }
+    SXHOST_STANDIN_ONLY Scene* GetScene() const { return scene.get(); }
+    SXHOST_STANDIN_ONLY bool IsUndoable() const { return undoable; }
 
 private:
     std::string name;
@@ -30,6 +33,8 @@ private:
 // Appends the operation to the viewer's operation history.
 SXHOST_API void RecordOperation(const du::SmartPtr<Operation>& operation);
 // The history, oldest first. Tests clear it.
-SXHOST_API std::vector<du::SmartPtr<Operation>>& RecordedOperations();
+SXHOST_STANDIN_ONLY SXHOST_API std::vector<du::SmartPtr<Operation>>& RecordedOperations();
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

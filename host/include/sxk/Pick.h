@@ -5,9 +5,12 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <sxk/Object.h>
 
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 
@@ -51,9 +54,9 @@ private:
     virtual void OnStatus(int status);
 
 public:
-    bool completed = false;
-    bool cancelled = false;
-    int status = 0;
+    SXHOST_STANDIN_ONLY bool completed = false;
+    SXHOST_STANDIN_ONLY bool cancelled = false;
+    SXHOST_STANDIN_ONLY int status = 0;
 };
 
 class SXHOST_API AsyncEvent : public BaseAsyncEvent {
@@ -72,3 +75,5 @@ public:
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -3,9 +3,12 @@
 #include <dg/Color.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
+#include <du/StandIn.h>
 
 #include <map>
 #include <string>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 
@@ -13,18 +16,18 @@ namespace sxk {
 // an integer 0xRRGGBB (alpha 1) or as a colour value.
 class SXHOST_API Preferences : public virtual du::RefCounted {
 public:
-    Preferences();
+    SXHOST_STANDIN_ONLY Preferences();
     ~Preferences() override;
 
     // True and colour set when the key holds a colour; otherwise false and colour untouched.
     bool GetIntUIAsColor(const char* key, dg::Color& colour, bool* isDefault) const;
 
-    void SetInt(const std::string& key, int value);
-    void SetColor(const std::string& key, const dg::Color& value);
-    void SetText(const std::string& key, const std::string& value);
-    void Remove(const std::string& key);
+    SXHOST_STANDIN_ONLY void SetInt(const std::string& key, int value);
+    SXHOST_STANDIN_ONLY void SetColor(const std::string& key, const dg::Color& value);
+    SXHOST_STANDIN_ONLY void SetText(const std::string& key, const std::string& value);
+    SXHOST_STANDIN_ONLY void Remove(const std::string& key);
 
-    mutable int readCount = 0;
+    SXHOST_STANDIN_ONLY mutable int readCount = 0;
 
 private:
     struct Value {
@@ -37,3 +40,5 @@ private:
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

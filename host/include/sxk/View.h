@@ -4,6 +4,7 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
 #include <sxk/Pick.h>
 #include <sxk/Preferences.h>
@@ -12,26 +13,28 @@
 #include <deque>
 #include <vector>
 
+SXHOST_HEADER_BEGIN
+
 namespace sxk {
 
 // The window of a view; it keeps the cursor it shows.
 class SXHOST_API Window : public virtual du::RefCounted {
 public:
-    Window();
+    SXHOST_STANDIN_ONLY Window();
     ~Window() override;
 
     void SetCursor(const du::Symbol& cursor);
     void ResetCursor();
 
-    du::Symbol currentCursor;  // EMPTY: the default cursor
-    int setCursorCount = 0;
-    int resetCursorCount = 0;
+    SXHOST_STANDIN_ONLY du::Symbol currentCursor;  // EMPTY: the default cursor
+    SXHOST_STANDIN_ONLY int setCursorCount = 0;
+    SXHOST_STANDIN_ONLY int resetCursorCount = 0;
 };
 
 // A view of a scene.
 class SXHOST_API View : public virtual du::RefCounted {
 public:
-    View();
+    SXHOST_STANDIN_ONLY View();
     ~View() override;
 
     du::SmartPtr<Scene> GetScene() const { return scene; }
@@ -39,15 +42,15 @@ public:
     // The view's default preferences into out; false when it has none.
     bool GetDefaultPreferences(du::SmartPtr<Preferences>& out) const;
 
-    du::SmartPtr<Scene> scene;
-    du::SmartPtr<Window> window;
-    du::SmartPtr<Preferences> defaultPreferences;
+    SXHOST_STANDIN_ONLY du::SmartPtr<Scene> scene;
+    SXHOST_STANDIN_ONLY du::SmartPtr<Window> window;
+    SXHOST_STANDIN_ONLY du::SmartPtr<Preferences> defaultPreferences;
 };
 
 // A view that shows shapes through a 3D camera and can pick.
 class SXHOST_API ShapeView : public View {
 public:
-    ShapeView();
+    SXHOST_STANDIN_ONLY ShapeView();
     ~ShapeView() override;
 
     void GetCamera(dg::Camera3D& out) const { out = camera; }
@@ -55,7 +58,7 @@ public:
     // Queues a pick at window position (x, y); it completes when CompletePick is called.
     void PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<PickEvent>& event);
 
-    struct PendingPick {
+    struct SXHOST_STANDIN_ONLY PendingPick {
         int x;
         int y;
         unsigned int flags;
@@ -64,15 +67,17 @@ public:
     // Completes the oldest pending pick with these results and status, then lets the kernel
     // drop the event. False when no pick is pending. A cancelled event still gets its
     // completion (so its owner's handling of a late result is exercised), and is counted.
-    bool CompletePick(const std::vector<PickResult>& results, int status);
+    SXHOST_STANDIN_ONLY bool CompletePick(const std::vector<PickResult>& results, int status);
 
-    dg::Camera3D camera;
-    std::deque<PendingPick> pendingPicks;
+    SXHOST_STANDIN_ONLY dg::Camera3D camera;
+    SXHOST_STANDIN_ONLY std::deque<PendingPick> pendingPicks;
     // Test hook: the next failPickRequests calls of PickAsync fail with std::bad_alloc before
     // queuing, as when the queue cannot grow.
-    int failPickRequests = 0;
+    SXHOST_STANDIN_ONLY int failPickRequests = 0;
     // Completions delivered to an event that its owner had cancelled (detached) before.
-    int detachedCompletions = 0;
+    SXHOST_STANDIN_ONLY int detachedCompletions = 0;
 };
 
 }  // namespace sxk
+
+SXHOST_HEADER_END

@@ -3,7 +3,10 @@
 #include <dg/Vector.h>
 #include <du/Export.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <sxmk/MarkupShadow.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
@@ -13,7 +16,7 @@ namespace sxmk {
 //
 // dragVector is the world displacement of the pointer on the plane through the grabbed node
 // parallel to the view plane (shape views), or one world unit per pixel with y up (other views).
-class SXHOST_API DragDriver {
+class SXHOST_STANDIN_ONLY SXHOST_API DragDriver {
 public:
     explicit DragDriver(MarkupShadow& shadow);
 
@@ -43,3 +46,5 @@ private:
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

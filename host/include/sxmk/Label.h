@@ -1,15 +1,18 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxmk/Markup.h>
 #include <sxmu/Model.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
 // The description of a label: a note of its own.
 class SXHOST_API Description {
 public:
-    explicit Description(const du::SmartPtr<sxmu::ModelNote>& n) : note(n) {}
+    SXHOST_STANDIN_ONLY explicit Description(const du::SmartPtr<sxmu::ModelNote>& n) : note(n) {}
     du::SmartPtr<sxmu::ModelNote> GetNote() const { return note; }
 
 private:
@@ -19,7 +22,7 @@ private:
 // The title of a label: a note of its own.
 class SXHOST_API Title {
 public:
-    explicit Title(const du::SmartPtr<sxmu::ModelNote>& n) : note(n) {}
+    SXHOST_STANDIN_ONLY explicit Title(const du::SmartPtr<sxmu::ModelNote>& n) : note(n) {}
     du::SmartPtr<sxmu::ModelNote> GetNote() const { return note; }
 
 private:
@@ -45,3 +48,5 @@ public:
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxmk/Markup.h>
 #include <sxmu/Model.h>
 
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
@@ -16,7 +19,7 @@ public:
 
     // The markup's own point list: writes through it change the stored list.
     std::vector<dg::DPoint3D>* GetPoints() { return &pointList; }
-    const std::vector<dg::DPoint3D>* GetPoints() const { return &pointList; }
+    SXHOST_STANDIN_ONLY const std::vector<dg::DPoint3D>* GetPoints() const { return &pointList; }
     void AppendPoint(const dg::DPoint3D& p) { pointList.push_back(p); }
 
     // The node the markup hangs from; its position is the markup's reference point.
@@ -27,3 +30,5 @@ private:
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

@@ -2,15 +2,18 @@
 
 #include <dg/Location.h>
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxk/Markup.h>
 #include <sxk/View.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
 // A markup of the markup base library: it can be selected, translated and shadowed per view.
 class SXHOST_API Markup : public sxk::Markup {
 public:
-    Markup();
+    SXHOST_STANDIN_ONLY Markup();
     ~Markup() override;
 
     void OnSetSelected(bool selected) override;
@@ -21,8 +24,10 @@ public:
     virtual sxk::Markup* ConstructShadow(const du::SmartPtr<sxk::View>& view);
     virtual sxk::Markup* GetShadow(const du::SmartPtr<sxk::View>& view) const;
 
-    bool selected = false;
-    int translateCount = 0;
+    SXHOST_STANDIN_ONLY bool selected = false;
+    SXHOST_STANDIN_ONLY int translateCount = 0;
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

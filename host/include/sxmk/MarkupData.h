@@ -3,7 +3,10 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <sxmu/Model.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
@@ -16,8 +19,10 @@ public:
     ~MarkupData() override;
 
     void SetModelBase(const du::SmartPtr<sxmu::ModelBase>& node) { modelBase = node; }
-    const du::SmartPtr<sxmu::ModelBase>& GetModelBase() const { return modelBase; }
-    MarkupShadow* GetShadow() const { return shadow; }
+    SXHOST_STANDIN_ONLY const du::SmartPtr<sxmu::ModelBase>& GetModelBase() const {
+        return modelBase;
+    }
+    SXHOST_STANDIN_ONLY MarkupShadow* GetShadow() const { return shadow; }
 
 private:
     MarkupShadow* shadow;  // not counted: the shadow owns its content
@@ -25,3 +30,5 @@ private:
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

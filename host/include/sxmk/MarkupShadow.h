@@ -2,6 +2,7 @@
 
 #include <dg/Vector.h>
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
 #include <sxk/Markup.h>
 #include <sxk/Operation.h>
@@ -10,6 +11,8 @@
 #include <sxmu/Model.h>
 
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmk {
 
@@ -45,7 +48,7 @@ private:
 
 public:
     void SetRefPoint(const dg::DPoint3D& p) { refPoint = p; }
-    const dg::DPoint3D& GetRefPoint() const { return refPoint; }
+    SXHOST_STANDIN_ONLY const dg::DPoint3D& GetRefPoint() const { return refPoint; }
 
     // Converts a displacement of the framework's (world) space into the markup's object space:
     // the inverse of the markup's placement rotation.
@@ -58,7 +61,7 @@ public:
     int BroadcastStop(const dg::DVec3& delta, const du::SmartPtr<sxk::Operation>& operation);
 
     // Public accessor of the markup for the framework and tests (GetMarkup is private).
-    du::SmartPtr<sxk::Markup> MarkupOfShadow() { return GetMarkup(); }
+    SXHOST_STANDIN_ONLY du::SmartPtr<sxk::Markup> MarkupOfShadow() { return GetMarkup(); }
 
     du::SmartPtr<sxk::View> view;
     dg::DVec3 dragVector;
@@ -69,15 +72,17 @@ public:
     sxmu::ModelBase* draggedNode = nullptr;
     bool pickPhantoms = false;
 
-    bool interactive;
-    dg::DPoint3D refPoint;
+    SXHOST_STANDIN_ONLY bool interactive;
+    SXHOST_STANDIN_ONLY dg::DPoint3D refPoint;
     // The shadows that BroadcastTranslate and BroadcastStop also move (settable by tests).
-    std::vector<du::SmartPtr<MarkupShadow>> broadcastTargets;
-    int broadcastTranslateCount = 0;
-    int baseHighlightCount = 0;
-    int baseClearHighlightCount = 0;
+    SXHOST_STANDIN_ONLY std::vector<du::SmartPtr<MarkupShadow>> broadcastTargets;
+    SXHOST_STANDIN_ONLY int broadcastTranslateCount = 0;
+    SXHOST_STANDIN_ONLY int baseHighlightCount = 0;
+    SXHOST_STANDIN_ONLY int baseClearHighlightCount = 0;
 
     friend class DragDriver;
 };
 
 }  // namespace sxmk
+
+SXHOST_HEADER_END

@@ -5,23 +5,28 @@
 #include <du/Export.h>
 #include <du/RefCounted.h>
 #include <du/SmartPtr.h>
+#include <du/StandIn.h>
 #include <sxmu/RenderAttrsVector.h>
 
 #include <string>
 #include <vector>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmu {
 
 // A display-model node. Its position is the position of its location.
 class SXHOST_API ModelBase : public du::RefCounted {
 public:
-    ModelBase() = default;
+    SXHOST_STANDIN_ONLY ModelBase() = default;
     ModelBase(const ModelBase&) = delete;
     ModelBase& operator=(const ModelBase&) = delete;
     ~ModelBase() override;
 
     void SetRenderAttrsVector(const du::SmartPtr<RenderAttrsVector>& attrs);
-    const du::SmartPtr<RenderAttrsVector>& GetRenderAttrsVector() const { return renderAttrs; }
+    SXHOST_STANDIN_ONLY const du::SmartPtr<RenderAttrsVector>& GetRenderAttrsVector() const {
+        return renderAttrs;
+    }
     // Selects one of the host's predefined render attribute sets.
     void SetRenderAttrsByIndex(int index);
 
@@ -31,8 +36,8 @@ public:
     int screenSizeOption1 = -1;
     int screenSizeOption2 = -1;
 
-    du::SmartPtr<RenderAttrsVector> renderAttrs;
-    int renderAttrsIndex = -1;
+    SXHOST_STANDIN_ONLY du::SmartPtr<RenderAttrsVector> renderAttrs;
+    SXHOST_STANDIN_ONLY int renderAttrsIndex = -1;
 };
 
 // A group node; its children are drawn with it, head first.
@@ -45,13 +50,15 @@ public:
     void AddHead(const du::SmartPtr<ModelBase>& node);
     // Removes the first occurrence of the node; false when it is not a child.
     bool Remove(const du::SmartPtr<ModelBase>& node);
-    bool Contains(const ModelBase* node) const;
+    SXHOST_STANDIN_ONLY bool Contains(const ModelBase* node) const;
 
     // Removals of a node that was not a child, in any container, since the process started.
     // The viewer's container would complain about each: tests expect none.
-    static long AbsentRemovals();
+    SXHOST_STANDIN_ONLY static long AbsentRemovals();
 
-    const std::vector<du::SmartPtr<ModelBase>>& GetChildren() const { return children; }
+    SXHOST_STANDIN_ONLY const std::vector<du::SmartPtr<ModelBase>>& GetChildren() const {
+        return children;
+    }
 
 private:
     std::vector<du::SmartPtr<ModelBase>> children;
@@ -64,7 +71,7 @@ public:
 
     void AppendPoint(const dg::DPoint3D& p) { points.push_back(p); }
 
-    int kind;
+    SXHOST_STANDIN_ONLY int kind;
     std::vector<dg::DPoint3D> points;
 };
 
@@ -76,8 +83,8 @@ public:
     void AppendPoint(const dg::DPoint3D& p) { points.push_back(p); }
     void SetFillAttrs(const du::ConstSmartPtr<attrs::FillAttr>& fill) { fillAttrs = fill; }
 
-    std::vector<dg::DPoint3D> points;
-    du::ConstSmartPtr<attrs::FillAttr> fillAttrs;
+    SXHOST_STANDIN_ONLY std::vector<dg::DPoint3D> points;
+    SXHOST_STANDIN_ONLY du::ConstSmartPtr<attrs::FillAttr> fillAttrs;
 };
 
 // A leader line with an optional arrowhead at its last vertex.
@@ -91,7 +98,7 @@ public:
 
     std::vector<dg::DPoint3D> points;
     int leaderStyle = 0;
-    du::SmartPtr<ModelArrowhead> arrowHead;
+    SXHOST_STANDIN_ONLY du::SmartPtr<ModelArrowhead> arrowHead;
 };
 
 // A sphere of the given radius around its position.
@@ -102,19 +109,24 @@ public:
     void SetFillAttrs(const du::ConstSmartPtr<attrs::FillAttr>& fill) { fillAttrs = fill; }
 
     double radius = 1.0;
-    du::ConstSmartPtr<attrs::FillAttr> fillAttrs;
+    SXHOST_STANDIN_ONLY du::ConstSmartPtr<attrs::FillAttr> fillAttrs;
 };
 
 // A text note.
 class SXHOST_API ModelNote : public ModelBase {
 public:
-    enum MinimumSize { MinimumSizeNone = 0, MinimumSizeSmall, MinimumSizeMedium, MinimumSizeLarge };
+    enum MinimumSize {
+        MinimumSizeNone SXHOST_STANDIN_ONLY = 0,
+        MinimumSizeSmall SXHOST_STANDIN_ONLY,
+        MinimumSizeMedium SXHOST_STANDIN_ONLY,
+        MinimumSizeLarge SXHOST_STANDIN_ONLY
+    };
 
-    ModelNote() = default;
-    explicit ModelNote(const std::string& noteText) : text(noteText) {}
+    SXHOST_STANDIN_ONLY ModelNote() = default;
+    SXHOST_STANDIN_ONLY explicit ModelNote(const std::string& noteText) : text(noteText) {}
 
     MinimumSize minimumSize = MinimumSizeNone;
-    std::string text;
+    SXHOST_STANDIN_ONLY std::string text;
 };
 
 // Shows a label's notes and drags them as one: drawn at the notes plus dragDisplacement.
@@ -127,11 +139,13 @@ public:
     // Drops the displacement: the dragger shows at its notes again.
     void ResetLocation();
 
-    du::SmartPtr<ModelNote> note;
-    du::SmartPtr<ModelNote> descriptionNote;
-    du::SmartPtr<ModelNote> titleNote;
+    SXHOST_STANDIN_ONLY du::SmartPtr<ModelNote> note;
+    SXHOST_STANDIN_ONLY du::SmartPtr<ModelNote> descriptionNote;
+    SXHOST_STANDIN_ONLY du::SmartPtr<ModelNote> titleNote;
     dg::DVec3 dragDisplacement;
-    int resetLocationCount = 0;
+    SXHOST_STANDIN_ONLY int resetLocationCount = 0;
 };
 
 }  // namespace sxmu
+
+SXHOST_HEADER_END

@@ -3,6 +3,9 @@
 #include <dg/Color.h>
 #include <du/Export.h>
 #include <du/RefCounted.h>
+#include <du/StandIn.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxmu {
 
@@ -19,7 +22,9 @@ public:
     int renderSwitch2 = 0;
     int renderOption2 = -1;
     int renderOption3 = -1;
-    int lineType = 0;  // host default, not set by the markup library
+    SXHOST_STANDIN_ONLY int lineType = 0;  // host default, not set by the markup library
 };
 
 }  // namespace sxmu
+
+SXHOST_HEADER_END

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <sxk/Scene.h>
 #include <sxmu/Model.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 namespace illustration {
@@ -10,11 +13,13 @@ namespace illustration {
 // The scene of the technical-illustration mode; it sets the minimum size of callout notes.
 class SXHOST_API Illustration3dScene : public Scene {
 public:
-    Illustration3dScene();
+    SXHOST_STANDIN_ONLY Illustration3dScene();
     ~Illustration3dScene() override;
 
     sxmu::ModelNote::MinimumSize GetMinCalloutSize() const { return minCalloutSize; }
-    void SetMinCalloutSize(sxmu::ModelNote::MinimumSize size) { minCalloutSize = size; }
+    SXHOST_STANDIN_ONLY void SetMinCalloutSize(sxmu::ModelNote::MinimumSize size) {
+        minCalloutSize = size;
+    }
 
 private:
     sxmu::ModelNote::MinimumSize minCalloutSize = sxmu::ModelNote::MinimumSizeSmall;
@@ -22,3 +27,5 @@ private:
 
 }  // namespace illustration
 }  // namespace sxk
+
+SXHOST_HEADER_END

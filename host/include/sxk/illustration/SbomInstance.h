@@ -1,16 +1,19 @@
 #pragma once
 
 #include <du/Export.h>
+#include <du/StandIn.h>
 #include <du/Symbol.h>
 #include <sxk/Instance.h>
+
+SXHOST_HEADER_BEGIN
 
 namespace sxk {
 namespace illustration {
 
 // A weld joining SBOM instances, known by its ID path.
-class SXHOST_API Weld : public Object {
+class SXHOST_STANDIN_ONLY SXHOST_API Weld : public Object {
 public:
-    explicit Weld(const du::Symbol& idPath);
+    SXHOST_STANDIN_ONLY explicit Weld(const du::Symbol& idPath);
     ~Weld() override;
 
     du::Symbol GetIDPath() const { return idPath; }
@@ -22,13 +25,13 @@ private:
 // The illustration-mode (SBOM) counterpart of an instance.
 class SXHOST_API SbomInstance : public Object {
 public:
-    explicit SbomInstance(const du::Symbol& idPath);
+    SXHOST_STANDIN_ONLY explicit SbomInstance(const du::Symbol& idPath);
     ~SbomInstance() override;
 
     du::Symbol GetIDPath() const { return idPath; }
     // The weld of this instance, or null.
     du::SmartPtr<Weld> GetWeld() const { return weld; }
-    void SetWeld(const du::SmartPtr<Weld>& w) { weld = w; }
+    SXHOST_STANDIN_ONLY void SetWeld(const du::SmartPtr<Weld>& w) { weld = w; }
 
 private:
     du::Symbol idPath;
@@ -42,7 +45,7 @@ public:
     static du::SmartPtr<SelectionItem> Create(const du::SmartPtr<SbomInstance>& instance);
     ~SbomInstanceSelectionItem() override;
 
-    du::SmartPtr<SbomInstance> GetSbomInstance() const { return sbomInstance; }
+    SXHOST_STANDIN_ONLY du::SmartPtr<SbomInstance> GetSbomInstance() const { return sbomInstance; }
 
 private:
     explicit SbomInstanceSelectionItem(const du::SmartPtr<SbomInstance>& instance);
@@ -51,3 +54,5 @@ private:
 
 }  // namespace illustration
 }  // namespace sxk
+
+SXHOST_HEADER_END
