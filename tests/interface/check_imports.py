@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Checks the symbols that a shared library imports from the host library against a list.
+
+    check_imports.py --format elf --nm nm --cxxfilt c++filt --library libillsxmk.so \
+        --host libillsxmk_host.so --expected viewer_imports.txt
+    check_imports.py --format pe --objdump i686-w64-mingw32-objdump \
+        --cxxfilt i686-w64-mingw32-c++filt --library libillsxmk.dll \
+        --host libillsxmk_host.dll --expected viewer_imports.txt
+
+The viewer's loader refuses the library when it imports a host symbol that the viewer does not
+provide, so every host import must be one that the list allows.
+
+ELF: the library's undefined dynamic symbols that the host library defines (nm -D). PE: the
+entries of the library's import table for the host DLL (objdump -p), which must be imported by
+name. Names are compared demangled, with the standard library's ABI namespaces and tags
+(std::__1, std::__cxx11, [abi:cxx11]) dropped, so one list serves libstdc++ and libc++.
+
+The list holds one name per line; "#" starts a comment line. Fails (exit 1) naming each import
+that the list lacks; listed names that nothing imports are only reported.
+"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+
+
+def run(command, stdin=None):
+    result = subprocess.run(command, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            text=True)
+    if result.returncode != 0:
+        sys.exit(f"{' '.join(command)} failed:\n{result.stderr}")
+    return result.stdout
+
+
+def normalized(name):
+    # libstdc++ and libc++ put the standard library's types in different inline namespaces and
+    # tag the functions that return them; the list names them as a program writes them.
+    for abi in ("std::__1::", "std::__cxx11::"):
+        name = name.replace(abi, "std::")
+    return name.replace("[abi:cxx11]", "")
+
+
+def read_list(path):
+    names = []
+    with open(path, encoding="utf-8") as f:
+        for raw in f:
+            line = raw.strip()
+            if line and not line.startswith("#"):
+                names.append(normalized(line))
+    return names
+
+
+def nm_names(nm, library, which):
+    # "ADDRESS TYPE NAME", or "TYPE NAME" for an undefined symbol: the name is the last field.
+    # A symbol version ("NAME@VERSION") is not part of the name.
+    names = set()
+    for line in run([nm, "-D", which, library]).splitlines():
+        fields = line.split()
+        if len(fields) >= 2:
+            names.add(fields[-1].split("@", 1)[0])
+    return names
+
+
+def elf_imports(nm, library, host):
+    return nm_names(nm, library, "--undefined-only") & nm_names(nm, host, "--defined-only")
+
+
+def pe_imports(header, dll):
+    """Names that the objdump -p header imports from dll, and the ordinals imported by number."""
+    names, ordinals, in_block = [], [], False
+    for line in header.splitlines():
+        match = re.match(r"\s*DLL Name: (\S+)", line)
+        if match:
+            in_block = match.group(1).lower() == dll.lower()
+            continue
+        if not in_block or "Hint/Ord" in line:
+            continue
+        entry = re.match(r"\s*[0-9a-fA-F]+\s+(\d+)\s+(\S+)", line)
+        if not entry:
+            in_block = False  # the blank line that ends the DLL's entries
+        elif entry.group(2) == "<none>":
+            ordinals.append(entry.group(1))
+        else:
+            names.append(entry.group(2))
+    return names, ordinals
+
+
+def undecorated(symbol):
+    # What an import may carry around the compiler's name: the import thunk's prefix, the extra
+    # underscore of i386 C symbols in front of a C++ name, a stdcall argument size.
+    if symbol.startswith("__imp_"):
+        symbol = symbol[len("__imp_"):]
+    if symbol.startswith("__Z"):
+        symbol = symbol[1:]
+    return re.sub(r"@\d+$", "", symbol)
+
+
+def demangled(cxxfilt, symbols):
+    if not symbols:
+        return set()
+    # -n: the names carry no leading underscore for c++filt to strip (i386 MinGW strips one).
+    output = run([cxxfilt, "-n"], "\n".join(symbols) + "\n")
+    return {normalized(name) for name in output.splitlines()}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--format", choices=("elf", "pe"), required=True)
+    parser.add_argument("--library", required=True)
+    parser.add_argument("--host", required=True, help="the host library (PE: its file name)")
+    parser.add_argument("--expected", required=True)
+    parser.add_argument("--nm", default="nm")
+    parser.add_argument("--objdump", default="objdump")
+    parser.add_argument("--cxxfilt", default="c++filt")
+    args = parser.parse_args()
+
+    problems = []
+    if args.format == "elf":
+        symbols = sorted(elf_imports(args.nm, args.library, args.host))
+    else:
+        dll = os.path.basename(args.host)
+        symbols, ordinals = pe_imports(run([args.objdump, "-p", args.library]), dll)
+        symbols = [undecorated(symbol) for symbol in symbols]
+        problems += [f"imported from {dll} by ordinal {n}, not by name" for n in ordinals]
+    imported = demangled(args.cxxfilt, symbols)
+
+    listed = read_list(args.expected)
+    if not listed:
+        problems.append(f"{args.expected} lists no names")
+    if not imported and not problems:
+        # A library that imports nothing from the host is not what this check is for: most
+        # likely the host was named wrongly, and every import would go unchecked.
+        problems.append(f"imports nothing from {os.path.basename(args.host)}")
+    allowed = set(listed)
+    for name in sorted(imported - allowed):
+        problems.append(f"imported but not listed: {name}")
+
+    for name in sorted(allowed - imported):
+        print(f"{args.library}: listed, not imported (information only): {name}")
+    for problem in problems:
+        print(f"{args.library}: {problem}")
+    if problems:
+        return 1
+    print(f"{args.library}: {len(imported)} host imports, all listed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
