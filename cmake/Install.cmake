@@ -1,11 +1,21 @@
 include(CMakePackageConfigHelpers)
 
 # Headers keep their paths below each include folder: <prefix>/include/sxmk/..., .../du/... etc.
-install(TARGETS illsxmk illsxmk_host EXPORT illsxmkTargets
+set(_illsxmk_destinations
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Built against the viewer's SDK: the library and its headers only. A CMake package would have to
+# name the viewer's libraries, and the zip would lack them.
+if(ILLSXMK_VIEWER_SDK)
+    install(TARGETS illsxmk ${_illsxmk_destinations})
+    return()
+endif()
+install(TARGETS illsxmk EXPORT illsxmkTargets ${_illsxmk_destinations})
+# The stand-in is an install component of its own: scripts/sdk-build.sh installs it alone
+# (cmake --install --component host) to lay it out as the viewer's SDK.
+install(TARGETS illsxmk_host EXPORT illsxmkTargets COMPONENT host ${_illsxmk_destinations})
 install(EXPORT illsxmkTargets NAMESPACE illsxmk:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/illsxmk)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/illsxmkConfig.cmake.in
     ${CMAKE_BINARY_DIR}/illsxmkConfig.cmake

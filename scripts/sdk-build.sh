@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds the library alone against a viewer SDK folder (-DILLSXMK_VIEWER_SDK=DIR), natively and
+# for 32-bit Windows, with the stand-in host laid out as that SDK. For each platform:
+#   build/sdk-<platform>-stand-in      the normal build: builds the stand-in host and installs its
+#                                      component into .../sdk (headers, shared library or DLL and
+#                                      import library), which must hold headers and binaries only
+#   build/sdk-<platform>               the library alone against that folder
+# then checks that the library's sources are compiled as in the normal build (the host's include
+# folder aside), that the library exports the names of tests/interface/exported_names.txt and
+# that it takes the host library from the SDK folder. Release, warnings as errors; assumes
+# scripts/install-deps.sh ran.
+#   --no-windows   native only (quick local runs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+windows=1
+for arg in "$@"; do
+    case "$arg" in
+        --no-windows) windows=0 ;;
+        *) echo "usage: scripts/sdk-build.sh [--no-windows]" >&2; exit 2 ;;
+    esac
+done
+if [ "$windows" = 1 ] && ! command -v i686-w64-mingw32-g++-posix >/dev/null; then
+    echo "sdk-build: i686-w64-mingw32-g++-posix is missing: run scripts/install-deps.sh" >&2
+    exit 1
+fi
+
+start=$SECONDS
+times=()
+finish() {
+    local status=$?
+    if [ "$status" != 0 ]; then
+        echo "sdk-build: FAILED after $((SECONDS - start)) s" >&2
+    fi
+}
+trap finish EXIT
+
+fail() {
+    echo "sdk-build: $*" >&2
+    exit 1
+}
+
+# The value of a cache entry: cache_value BUILD_DIR NAME
+cache_value() {
+    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"
+}
+
+names=tests/interface/exported_names.txt
+check=(python3 tests/sdk/check_sdk.py)
+
+# build_against_sdk PLATFORM LIBRARY_FILE REQUIRED_SDK_FILES CMAKE_ARGS...
+build_against_sdk() {
+    local platform=$1 library=build/sdk-$1/$2 required=$3
+    shift 3
+    local stand_in=build/sdk-$platform-stand-in build=build/sdk-$platform
+    local sdk=$root/$stand_in/sdk
+    local phase_start=$SECONDS
+    # Both builds are configured alike: only ILLSXMK_VIEWER_SDK tells them apart.
+    local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DILLSXMK_WERROR=ON
+        -DILLSXMK_BUILD_TESTS=OFF -DILLSXMK_BUILD_TOOLS=OFF -DCMAKE_INSTALL_LIBDIR=lib "$@")
+
+    printf '\n== %s: the stand-in host as an SDK in %s (%s)\n' "$platform" "$sdk" \
+        "$(date +%H:%M:%S)"
+    cmake -S . -B "$stand_in" "${options[@]}" -DILLSXMK_VIEWER_SDK= >/dev/null
+    cmake --build "$stand_in" --target illsxmk_host
+    rm -rf "$sdk"
+    cmake --install "$stand_in" --component host --prefix "$sdk" >/dev/null
+    local require=() file
+    for file in $required; do require+=(--require "$file"); done
+    "${check[@]}" layout --sdk "$sdk" --headers host/include "${require[@]}"
+
+    printf '\n== %s: the library alone against it in %s\n' "$platform" "$build"
+    cmake -S . -B "$build" "${options[@]}" -DILLSXMK_VIEWER_SDK="$sdk" >/dev/null
+    cmake --build "$build" --target illsxmk
+    "${check[@]}" same-flags --reference "$stand_in/compile_commands.json" \
+        --sdk-build "$build/compile_commands.json" --source-dir . --sdk "$sdk"
+
+    if [ "$platform" = windows ]; then
+        local objdump
+        objdump=$(cache_value "$build" CMAKE_OBJDUMP)
+        python3 tests/interface/check_exports.py --format pe --objdump "$objdump" \
+            --cxxfilt i686-w64-mingw32-c++filt --machine i386 \
+            --imports KERNEL32.dll,msvcrt.dll,libillsxmk_host.dll \
+            --library "$library" --expected "$names"
+        # The imports above may include the host DLL; linked against the SDK, they must.
+        [[ $("$objdump" -p "$library") == *"DLL Name: libillsxmk_host.dll"* ]] ||
+            fail "$library does not import libillsxmk_host.dll"
+        echo "$library: imports libillsxmk_host.dll"
+    else
+        python3 tests/interface/check_exports.py --format elf \
+            --nm "$(cache_value "$build" CMAKE_NM)" --library "$library" --expected "$names"
+        # The loader finds the host library in the SDK folder, and every name resolves.
+        local host
+        host=$(ldd "$library" | awk '$1 ~ /^libillsxmk_host\./ { print $3 }')
+        [[ $host == "$sdk/lib/"* ]] || fail "$library takes the host library from '$host'"
+        python3 -c 'import ctypes, sys; ctypes.CDLL(sys.argv[1])' "$library" ||
+            fail "$library does not load"
+        echo "$library: loads with $host"
+    fi
+    times+=("$platform $((SECONDS - phase_start)) s")
+}
+
+build_against_sdk native lib/libillsxmk.so "lib/libillsxmk_host.so" -DCMAKE_CXX_COMPILER=g++
+if [ "$windows" = 1 ]; then
+    build_against_sdk windows bin/libillsxmk.dll \
+        "lib/libillsxmk_host.dll.a bin/libillsxmk_host.dll" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake"
+fi
+
+printf '\nsdk-build: passed: the library built alone against the stand-in laid out as an SDK, '
+printf 'same flags and exports as the normal build (%s; total %d s)\n' \
+    "$(IFS=,; echo "${times[*]}" | sed 's/,/, /g')" $((SECONDS - start))

@@ -1,0 +1,31 @@
+# cmake -P script: configuring the project against an SDK folder without include/, or without the
+# host library, fails with a message that names what is missing (and does not fall back to the
+# stand-in).
+
+function(expect_refusal sdk mention)
+    set(build ${WORK_DIR}/build)
+    file(REMOVE_RECURSE ${build})
+    execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
+            -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DILLSXMK_VIEWER_SDK=${sdk}
+        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(rc EQUAL 0)
+        message(FATAL_ERROR "configured against ${sdk}:\n${out}")
+    endif()
+    # CMake wraps long messages.
+    string(REGEX REPLACE "[ \n]+" " " said "${err}")
+    string(FIND "${said}" "${mention}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "against ${sdk}, configuring failed without '${mention}':\n${err}")
+    endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR}/no-headers/lib)
+file(TOUCH ${WORK_DIR}/no-headers/lib/libillsxmk_host.so)
+expect_refusal(${WORK_DIR}/no-headers "${WORK_DIR}/no-headers has no include/ folder")
+
+file(MAKE_DIRECTORY ${WORK_DIR}/no-library/include/du ${WORK_DIR}/no-library/lib)
+file(TOUCH ${WORK_DIR}/no-library/include/du/SmartPtr.h ${WORK_DIR}/no-library/lib/libillsxmk.so)
+expect_refusal(${WORK_DIR}/no-library
+    "${WORK_DIR}/no-library has no host library (lib/libillsxmk_host.so)")
+message(STATUS "an incomplete SDK folder is refused")
