@@ -169,6 +169,38 @@ TEST_F(DragMemory, EveryPoolFailureOfADragFlowEndsCleanly) {
     }
 }
 
+// The two pool objects of a drop on a plain part, each refused on its own: without the selection
+// item the end still lands (attached to nothing), without the operation the controller gets a null
+// one. The library tests the pool's answer itself, whatever the viewer's operator new declares.
+TEST_F(DragMemory, DropWithoutPoolMemoryForItsItemOrItsOperation) {
+    struct Case {
+        const char* name;
+        std::size_t failAt;  // pool allocations of the drop: the item first, then the operation
+        bool item;
+        bool operation;
+    };
+    const Case cases[] = {{"no selection item", 1, false, true}, {"no operation", 2, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t blocks = Pool::LiveBlocks();
+        SetUpLine();
+        MakePart("/p/other", false);
+        Drag(EndSphereNode(), 20, -10);
+        Pool::FailAllocation(c.failAt);
+        view->CompletePick(endDrop, 0);
+        EXPECT_FALSE(Pool::FailurePending());
+        Pool::FailAllocation(0);
+
+        ASSERT_EQ(controller.calls.size(), 1u);
+        EXPECT_EQ(controller.calls[0].operation != nullptr, c.operation);
+        EXPECT_EQ(shadow->GetEndPointItem() != nullptr, c.item);
+        dragtest::ExpectNear(shadow->GetPoints().at(2), dg::DPoint3D(4, 5, 0));
+        ReleaseAll();
+        MakeView();
+        EXPECT_EQ(Pool::LiveBlocks(), blocks);
+    }
+}
+
 // Once a drag runs, a step only rewrites what it already holds: no heap allocation at all.
 TEST_F(DragMemory, DragStepsAfterTheFirstAllocateNothing) {
     MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), dragtest::kViewSetups[0]);
