@@ -2,6 +2,7 @@
 // along-axis data from it.
 #include <sxmk/CenterLineXYZ.h>
 
+#include "Constants.h"
 #include "Geometry.h"
 
 #include <cstddef>
@@ -105,8 +106,13 @@ void CenterLineXYZ::SetAlongAxis(float ratio) {
     startAxisLimit = stored[1];
     midPointIndex = 3;
     endAxisLimit = stored[5];
-    // A first main-axis leg of zero length leaves a zero direction.
+    // The direction from the first jog point back to the start. At ratio 0 that first main-axis
+    // leg has no length, and the last one, from the end back to the last jog point, points the
+    // same way on a path whose ratio lies in [0, 1]. With neither leg (ends across the main axis)
+    // nothing defines the axis, and the direction stays zero.
     mainAxisDirection = detail::Diff(stored[1], stored[2]);
+    if (!(mainAxisDirection.Norm() >= detail::kNearZero))
+        mainAxisDirection = detail::Diff(stored[4], stored[5]);
     static_cast<void>(mainAxisDirection.Normalize());
 }
 

@@ -37,6 +37,22 @@ double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
     return std::fabs(depth * std::fabs(right - left) / distance);
 }
 
+// Whether the jog, going from ratio old to r, passes the end that sits at ratio end (0 the start,
+// 1 the end); beyond lies below 0 or above 1. A ratio on the end itself belongs to the path's
+// inner side, [0, 1]: from there the jog passes only by going beyond. Otherwise the product of
+// the distances from the end decides: below 2^-21 when they lie on opposite sides, or one of them
+// nearly on the end. NaN passes nothing.
+bool PassesEnd(double old, double r, double end, bool beyondIsAbove) {
+    const double a = old - end;
+    const double b = r - end;
+    if (a == 0.0 || b == 0.0) {
+        const bool oldBeyond = beyondIsAbove ? a > 0.0 : a < 0.0;
+        const bool newBeyond = beyondIsAbove ? b > 0.0 : b < 0.0;
+        return oldBeyond != newBeyond;
+    }
+    return a * b < detail::kNearZero;
+}
+
 }  // namespace
 
 void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direction) {
@@ -110,12 +126,12 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     // Ends on one line across the main axis (d2 zero) give no ratio: the jog follows the
     // pointer, but the record keeps its ratio and extension points.
     if (d2 != 0.0f && std::isfinite(r)) {
-        const float old = markup->GetDivRation();
+        const double old = markup->GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
-        if (static_cast<double>(old) * r < detail::kNearZero)
+        if (PassesEnd(old, r, 0.0, false))
             MoveExternalNode(m - 3, detail::Scale(detail::Diff(c0, points[start]), 2.0));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
-        if ((static_cast<double>(old) - 1.0) * (static_cast<double>(r) - 1.0) < detail::kNearZero)
+        if (PassesEnd(old, r, 1.0, true))
             MoveExternalNode(m + 3, detail::Scale(detail::Diff(c1, points[end]), 2.0));
         markup->SetDivRation(r);
     }

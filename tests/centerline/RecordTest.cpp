@@ -89,13 +89,32 @@ TEST_F(CenterLineRecord, SetAlongAxisOnSevenPointListDerivesAxisData) {
     EXPECT_EQ(record->GetMainAxisDirection(), dg::DVec3(-1, 0, 0));
 }
 
-TEST_F(CenterLineRecord, SetAlongAxisWithZeroFirstLegStoresZeroDirection) {
-    Points list = kAxisList;
-    list[2] = list[1];
-    record->SetPoints(list);
-    record->SetAlongAxis(0.0f);
-    EXPECT_TRUE(record->IsAlongAxis());
-    EXPECT_EQ(record->GetMainAxisDirection(), dg::DVec3::ZERO);
+// The main axis comes from the first main-axis leg, or, where that has no length (ratio 0), from
+// the last one; with neither leg nothing defines it.
+TEST_F(CenterLineRecord, SetAlongAxisTakesTheMainAxisFromALegWithLength) {
+    struct Case {
+        const char* name;
+        dg::DPoint3D firstJog;  // list point 2
+        dg::DPoint3D lastJog;   // list point 4
+        dg::DVec3 direction;
+    };
+    const Case cases[] = {
+        {"first leg", {5, 0, 0}, {5, 4, 2}, {-1, 0, 0}},
+        {"first leg of zero length (ratio 0)", {0, 0, 0}, {0, 4, 2}, {-1, 0, 0}},
+        {"first leg shorter than 2^-21", {0, 1e-7, 0}, {0, 4, 2}, {-1, 0, 0}},
+        {"no leg along the main axis", {0, 0, 0}, {10, 4, 2}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Points list = kAxisList;
+        list[2] = c.firstJog;
+        list[3] = {c.firstJog.x, 4, 0};
+        list[4] = c.lastJog;
+        record->SetPoints(list);
+        record->SetAlongAxis(0.0f);
+        EXPECT_TRUE(record->IsAlongAxis());
+        EXPECT_EQ(record->GetMainAxisDirection(), c.direction);
+    }
 }
 
 TEST_F(CenterLineRecord, StoringOnAlongAxisRecordRederivesWithStoredRatio) {

@@ -133,19 +133,83 @@ TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
     }
 }
 
-// A step that puts the jog exactly on the start leaves the ratio at 0, and 0 times any ratio is
-// below the threshold: the next step reflects the extended start again whichever way the jog
-// moves, so a jog that goes on past the start ends with the extended start on the outer side.
-TEST_F(Ratio, RatioLeftAtZeroReflectsTheStartOnTheNextStepWhicheverWay) {
-    MakeShadow(JogLine(0.5f));
-    StartJogDrag();
-    Access::ChangeRatio(S(), dg::DVec3(-5, 0, 0));  // the first jog point onto the start
-    EXPECT_EQ(record->GetDivRation(), 0.0f);
-    ExpectNear(Stored()[0], {1, 0, 0});  // reflected: the ratio changed sign by reaching 0
-    Access::ChangeRatio(S(), dg::DVec3(-7, 0, 0));
-    EXPECT_NEAR(record->GetDivRation(), -0.2f, 1e-6);
-    ExpectNear(Stored()[0], {-1, 0, 0});  // reflected back, although the jog is past the start
-    ExpectNear(Built(JogLine(-0.2f))[0], {1, 0, 0});  // where a path of that ratio has it
+// A jog on an end (ratio 0 or 1) lies on the path's inner side: it passes that end, and the
+// extension point there is reflected through it, only when it goes on beyond. Either way the
+// extension points end where a path of the final ratio has them.
+TEST_F(Ratio, JogOnAnEndPassesItOnlyByGoingBeyond) {
+    struct Case {
+        const char* name;
+        float from;
+        std::vector<double> steps;  // main-axis displacement of each step from the drag's start
+        float ratio;
+    };
+    const Case cases[] = {
+        {"onto the start, then beyond", 0.5f, {-5, -7}, -0.2f},
+        {"from the start inwards", 0.0f, {2}, 0.2f},
+        {"from the start beyond, then further", 0.0f, {-2, -3}, -0.3f},
+        {"onto the end, then beyond", 0.5f, {5, 7}, 1.2f},
+        {"from the end inwards", 1.0f, {-2}, 0.8f},
+        {"from the end beyond", 1.0f, {2}, 1.2f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeShadow(JogLine(c.from));
+        StartJogDrag();
+        for (const double x : c.steps)
+            Access::ChangeRatio(S(), dg::DVec3(x, 0, 0));
+        EXPECT_NEAR(record->GetDivRation(), c.ratio, 1e-6);
+        const std::vector<dg::DPoint3D> built = Built(JogLine(c.ratio));
+        ExpectNear(Stored()[0], built[0]);
+        ExpectNear(Stored()[6], built[6]);
+    }
+}
+
+// A line left at ratio 0 keeps a main axis (its last main-axis leg's), so its jog drags again and
+// the controller gets the new ratio with its path.
+TEST_F(Ratio, JogAtRatioZeroDragsAndHandsOnItsNewRatio) {
+    MakeDragShadow(JogLine(0.0f), dragtest::kViewSetups[0]);
+    ASSERT_EQ(record->GetMainAxisDirection(), dg::DVec3(-1, 0, 0));
+    const dg::DPoint3D mid = Stored()[3];
+    const dg::DVec3 along = WindowDirection(mid, {1, 0, 0});
+    const double pixels = std::round(2.0 * PixelsPerUnit(mid, {1, 0, 0}));
+    const dg::DPoint3D grabbed = WindowOf(mid);
+    const int x0 = Round(grabbed.x);
+    const int y0 = Round(grabbed.y);
+
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(JogArrowNode(), x0, y0));
+    driver.Move(x0 + Round(pixels * along.x), y0 + Round(pixels * along.y));
+    driver.Release();
+
+    ASSERT_EQ(controller.calls.size(), 1u);
+    const auto& call = controller.calls[0];
+    EXPECT_NEAR(call.ratio, 0.2f, 0.02f);
+    ExpectNear(call.shadowPoints, Built(JogLine(call.ratio)), 1e-5);
+    ExpectNear(JogArrow()->location.GetPos(), call.shadowPoints[3], 1e-9);
+}
+
+// With a negative extension the stored list, and so the line a rebuild draws, holds a copy of
+// the extension point in that end's slot. A released jog hands the controller the true ends,
+// where the end handles stand, not those copies.
+TEST_F(Ratio, ReleasedJogHandsOnTheEndHandlesNotANegativeExtensionsCopy) {
+    MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, -1.0f, -2.0f), dragtest::kViewSetups[0]);
+    shadow->MarkupChanged();
+    FindHandles();
+    ASSERT_EQ(Drawn()[1], Stored()[0]);
+    ASSERT_EQ(Drawn()[5], Stored()[6]);
+    const dg::DPoint3D grabbed = WindowOf(Stored()[3]);
+
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(JogArrowNode(), Round(grabbed.x), Round(grabbed.y)));
+    driver.Move(Round(grabbed.x) + 20, Round(grabbed.y));
+    driver.Release();
+    ASSERT_EQ(controller.calls.size(), 1u);
+    const std::vector<dg::DPoint3D>& handedOn = controller.calls[0].shadowPoints;
+    ASSERT_EQ(handedOn.size(), 7u);
+    EXPECT_EQ(handedOn[1], StartSphere()->location.GetPos());
+    EXPECT_EQ(handedOn[5], EndSphere()->location.GetPos());
+    ExpectNear(handedOn[1], {0, 0, 0});
+    ExpectNear(handedOn[5], {10, 4, 2});
 }
 
 TEST_F(Ratio, StraightLineHasNoJogToMove) {
