@@ -56,6 +56,9 @@ const HandleList kShownAfter[] = {
      5},
 };
 
+// The points of an along-axis line: extension points, end slots and three jog points.
+constexpr int kAlongAxisPoints = 7;
+
 bool IsZero(const dg::DVec3& v) {
     return detail::SameVector(v, dg::DVec3::ZERO);
 }
@@ -194,10 +197,11 @@ void CenterLineXYZShadow::SetArrowsDir() {
     static_cast<void>(startExtensionDir.Normalize());
     static_cast<void>(endExtensionDir.Normalize());
 
-    // The jog arrow applies while start and end differ along at least two axes: only then does
-    // the path have a jog to move.
+    // The jog arrow applies while the line has the along-axis layout (a shorter list has no jog
+    // point to put it on) and start and end differ along at least two axes: only then does the
+    // path have a jog to move.
     jogAxisEnabled = false;
-    if (InRange(p, 1) && InRange(p, n - 2)) {
+    if (n == kAlongAxisPoints) {
         const dg::DVec3 d = detail::Diff(At(p, 1), At(p, n - 2));
         const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +

@@ -2,6 +2,7 @@
 // references and allocation failures.
 #include "CenterLineFixture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sxmk/DragDriver.h>
@@ -356,27 +357,25 @@ TEST_F(ShadowConstruction, ShortAndEmptyListsBuildWithoutReadingOutside) {
 // stop at the read itself).
 TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
     record = MakeRecord(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f));
-    const dg::DPoint3D oldJog = record->GetPoints()->at(3);
     const std::vector<dg::DPoint3D> two{{1, 2, 3}, {7, 9, 3}};
     record->SetPoints(two);
     ASSERT_EQ(*record->GetPoints(), two);
     ASSERT_TRUE(record->IsAlongAxis());
     ASSERT_EQ(record->GetMidPointIndex(), 3);
 
-    // The jog arrow is shown but never placed: it keeps the position it was made with.
-    const auto expectJogUnplaced = [&](const char* after) {
+    // A list without the along-axis layout has no jog point: the jog arrow is not shown, although
+    // the ends differ along two axes, and nothing is read past the list's end.
+    const auto expectNoJog = [&](const char* after) {
         SCOPED_TRACE(after);
-        EXPECT_EQ(JogArrow()->location.GetPos(), dg::DPoint3D::ORIGIN);
-        EXPECT_NE(JogArrow()->location.GetPos(), oldJog);
+        EXPECT_THAT(Children(), testing::UnorderedElementsAreArray(BuiltOrder(false)));
         EXPECT_EQ(DrawnLine(*shadow)->points, two);
     };
 
     shadow = ConstructFor(record);
     ASSERT_TRUE(shadow);
     FindHandles();
-    ASSERT_NE(JogArrow(), nullptr);  // the jog arrow applies: the state that reaches the mid index
-    EXPECT_EQ(Children(), BuiltOrder(true));
-    expectJogUnplaced("construction");
+    EXPECT_EQ(JogArrow(), nullptr);
+    expectNoJog("construction");
 
     // Every handle and the line: highlighted, then grabbed.
     const std::vector<du::SmartPtr<sxmu::ModelBase>> nodes = DrawnRoot()->GetChildren();
@@ -387,12 +386,11 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
         sxmk::DragDriver driver(*shadow);
         EXPECT_TRUE(driver.Start(node.get(), 400, 300));
         EXPECT_EQ(shadow->GetPickedNode(), -1);
-        EXPECT_EQ(Children(), BuiltOrder(true)) << "nothing grabbed, nothing hidden";
+        EXPECT_EQ(Children(), BuiltOrder(false)) << "nothing grabbed, nothing hidden";
         driver.Move(430, 280);
         driver.Release();
         EXPECT_TRUE(view->pendingPicks.empty());
-        EXPECT_EQ(Children(), BuiltOrder(true));
-        expectJogUnplaced("a drag");
+        expectNoJog("a drag");
     }
     for (int d = Shadow::StartExtensionDragger; d <= Shadow::NoDragger; ++d) {
         Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(d));
@@ -400,12 +398,31 @@ TEST_F(ShadowConstruction, AlongAxisRecordWithAShortListNeverReadsPastIt) {
     }
     Access::ChangeRatio(*shadow, dg::DVec3(1, 0, 0));
     EXPECT_EQ(record->GetDivRation(), 0.5f);
-    expectJogUnplaced("showing and hiding, a ratio step");
+    expectNoJog("showing and hiding, a ratio step");
 
     shadow->MarkupChanged();
     FindHandles();
+    expectNoJog("rebuild");
+}
+
+// A record re-stored with three points while its shadow still draws the along-axis line: the
+// mid index (3) equals the stored list's size, and placing the jog arrow at the stored mid point
+// on showing the handles would read one past the list. The jog arrow stays where it was.
+TEST_F(ShadowConstruction, StoredListAsShortAsTheMidIndexIsNotReadPastItsEnd) {
+    record = MakeRecord(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f));
+    shadow = ConstructFor(record);
+    ASSERT_TRUE(shadow);
+    FindHandles();
+    const dg::DPoint3D jogAt = JogArrow()->location.GetPos();
+    record->SetPoints({{-1, 0, 0}, {0, 0, 0}, {10, 4, 2}});
+    ASSERT_EQ(static_cast<std::size_t>(record->GetMidPointIndex()), record->GetPoints()->size());
+
+    sxmk::DragDriver driver(*shadow);  // the line grabbed: all handles are shown again at release
+    EXPECT_TRUE(driver.Start(DrawnLine(*shadow), 400, 300));
+    driver.Move(430, 280);
+    driver.Release();
     EXPECT_EQ(Children(), BuiltOrder(true));
-    expectJogUnplaced("rebuild");
+    EXPECT_EQ(JogArrow()->location.GetPos(), jogAt);
 }
 
 TEST_F(ShadowConstruction, PoolFailureAtAnyPointLeavesNothingBehind) {
