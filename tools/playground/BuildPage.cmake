@@ -1,7 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
-# Puts the playground page together: the template with the page script, the module (which carries
-# its WebAssembly inline) and the example scenarios written into it.
-#   cmake -DTEMPLATE=.. -DAPI_SCRIPT=.. -DPAGE_SCRIPT=.. -DMODULE=.. -DEXAMPLES_DIR=..
+# Puts the playground page together: the template with the page script (after the scripts it
+# uses), the module (which carries its WebAssembly inline) and the example scenarios written into
+# it.
+#   cmake -DTEMPLATE=.. -DAPI_SCRIPT=.. -DLINK_SCRIPT=.. -DPAGE_SCRIPT=.. -DMODULE=..
+#         -DEXAMPLES_DIR=..
 #         -DEXAMPLES=a.json|b.json -DOUTPUT=.. -P BuildPage.cmake
 # EXAMPLES names the scenarios of EXAMPLES_DIR in the order the page lists them.
 
@@ -23,8 +25,9 @@ endfunction()
 
 file(READ ${TEMPLATE} page)
 file(READ ${API_SCRIPT} api_script)
+file(READ ${LINK_SCRIPT} link_script)
 file(READ ${PAGE_SCRIPT} page_script)
-string(PREPEND page_script "${api_script}\n")
+string(PREPEND page_script "${api_script}\n${link_script}\n")
 file(READ ${MODULE} module)
 script_safe("${page_script}" page_script)
 script_safe("${module}" module)

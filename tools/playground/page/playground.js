@@ -1,6 +1,7 @@
 // The playground page: pointer events on the view become the replay's actions (hover, press,
 // move, release, and the pick cast along the pointer's ray after a drop), played live through
 // the library; the view, the selected markup's record, the session and the log follow each one.
+// The session also travels as a link: its scenario in the address's fragment (link.js).
 'use strict';
 
 (function () {
@@ -13,6 +14,8 @@
   let lastHover = null;
   let queued = null; // the latest pointer position not played yet: {kind, x, y}
   let frameRequested = false;
+  let linking = Promise.resolve(); // the latest link being opened
+  let linkCount = 0;
 
   function number(v) {
     if (v === null || v === undefined) return 'not finite';
@@ -184,6 +187,73 @@
     return error;
   }
 
+  function playAll() {
+    while (scriptIndex < state.scriptLength) {
+      appendLog(pg.playScript(scriptIndex++));
+    }
+    render();
+  }
+
+  // The address of this session: the scenario as Save scenario writes it, in the fragment. It
+  // goes to the clipboard and into the field under the buttons, where it can be copied from by
+  // hand when there is no clipboard (some browsers give none to a page opened from disk).
+  async function copyLink() {
+    flush();
+    const field = $('link');
+    $('linkBar').hidden = false;
+    let fragment;
+    try {
+      fragment = await encodeSessionLink(pg.exportScenario());
+    } catch (e) {
+      field.value = '';
+      $('linkNote').textContent = 'no link: ' + e.message; // a browser without CompressionStream
+      return null;
+    }
+    const address = location.href.split('#')[0] + '#' + fragment;
+    field.value = address;
+    let copied = false;
+    try {
+      if (navigator.clipboard) {
+        await navigator.clipboard.writeText(address);
+        copied = true;
+      }
+    } catch (e) {
+      // No permission, or the page has no focus: the field holds the link.
+    }
+    $('linkNote').textContent = copied
+      ? 'copied (' + address.length + ' characters)'
+      : 'copy it from the field';
+    if (!copied) field.select();
+    return address;
+  }
+
+  // Loads the session a link carries, as choosing a session does, and plays all its actions. A
+  // damaged link or a refused scenario shows its message, and the default session is loaded. A
+  // link opened while another is still being read wins over it.
+  async function openLink(fragment) {
+    const count = ++linkCount;
+    let text = null;
+    let error = null;
+    try {
+      text = await decodeSessionLink(fragment);
+    } catch (e) {
+      error = e.message;
+    }
+    if (count !== linkCount) return;
+    if (text !== null) error = load(text, 'loaded the session from the link');
+    if (error === null) {
+      playAll();
+      return;
+    }
+    load(pg.defaultText(), 'loaded default session');
+    $('chooser').value = '0';
+    $('error').textContent = 'Link not loaded: ' + error;
+  }
+  function openAddress() {
+    if (location.hash.length > 1) linking = openLink(location.hash);
+    return linking;
+  }
+
   function save() {
     const text = pg.exportScenario();
     const blob = new Blob([text], { type: 'application/json' });
@@ -196,7 +266,7 @@
     setTimeout(() => URL.revokeObjectURL(a.href), 1000);
   }
 
-  function setUp(Module) {
+  async function setUp(Module) {
     pg = wrapPlayground(Module);
     const chooser = $('chooser');
     const sessions = [['default session', pg.defaultText()]].concat(EXAMPLES);
@@ -226,13 +296,10 @@
     $('step').addEventListener('click', () => {
       if (scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
     });
-    $('playAll').addEventListener('click', () => {
-      while (scriptIndex < state.scriptLength) {
-        appendLog(pg.playScript(scriptIndex++));
-      }
-      render();
-    });
+    $('playAll').addEventListener('click', playAll);
     $('save').addEventListener('click', save);
+    $('copyLink').addEventListener('click', copyLink);
+    $('link').addEventListener('focus', (ev) => ev.target.select());
     const box = $('scenario');
     $('load').addEventListener('click', () => load(box.value, 'loaded the pasted scenario'));
     box.addEventListener('dragover', (ev) => {
@@ -252,7 +319,17 @@
       }
     });
     startSession('loaded default session');
-    window.playground = { api: pg, state: () => state, load, ready: true };
+    // A link pasted over the address of the open page changes only its fragment.
+    window.addEventListener('hashchange', openAddress);
+    window.playground = {
+      api: pg,
+      state: () => state,
+      load,
+      linked: () => linking,
+      ready: false,
+    };
+    await openAddress();
+    window.playground.ready = true;
   }
 
   createPlayground()

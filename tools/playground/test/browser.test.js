@@ -1,6 +1,8 @@
 // The playground page in Debian's headless Chromium, opened from disk: a real mouse hovers and
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
-// drop; undo through the button, and a bad pasted scenario refused with its message.
+// drop; undo through the button, and a bad pasted scenario refused with its message. The page's
+// Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
+// message and leaves the default session.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page).
 'use strict';
@@ -18,9 +20,11 @@ const pagePath = path.resolve(
 );
 const screenshot = process.env.SCREENSHOT || path.join(path.dirname(pagePath), 'playground.png');
 
-test('a mouse drag of a handle through the page changes the record', async (t) => {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-chromium-'));
-  const browser = await puppeteer.launch({
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-chromium-'));
+let browser = null;
+
+test.before(async () => {
+  browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     args: [
@@ -35,20 +39,40 @@ test('a mouse drag of a handle through the page changes the record', async (t) =
       `--user-data-dir=${profile}`,
     ],
   });
-  t.after(async () => {
-    await browser.close();
-    fs.rmSync(profile, { recursive: true, force: true });
-  });
+});
+test.after(async () => {
+  if (browser) await browser.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+});
+
+// A new page at the address, once the module runs and any link in the address is opened; its
+// script errors are gathered in page.errors.
+async function open(address) {
   const page = await browser.newPage();
-  const pageErrors = [];
-  page.on('pageerror', (e) => pageErrors.push(String(e)));
+  page.errors = [];
+  page.on('pageerror', (e) => page.errors.push(String(e)));
   await page.setViewport({ width: 1500, height: 900 });
-  await page.goto('file://' + pagePath);
+  await page.goto(address);
   await page.waitForFunction(() => window.playground && window.playground.ready, {
     timeout: 20000,
   });
+  return page;
+}
+const pageAddress = 'file://' + pagePath;
+const stateOf = (page) => page.evaluate(() => window.playground.state());
+const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
+// What a session is, without its script (a link's is the actions played) and the count of actions
+// played (a session played from a link has fewer: hovers in a row are kept as the last one).
+const sessionOf = async (page) => {
+  const { actionsPlayed, scriptLength, ...rest } = await stateOf(page);
+  return rest;
+};
 
-  const state = () => page.evaluate(() => window.playground.state());
+test('a mouse drag of a handle through the page changes the record', async () => {
+  const page = await open(pageAddress);
+  const pageErrors = page.errors;
+
+  const state = () => stateOf(page);
   // Where a window pixel of the view lies on the page.
   const client = (p) =>
     page.evaluate(([x, y]) => {
@@ -57,7 +81,7 @@ test('a mouse drag of a handle through the page changes the record', async (t) =
       const box = svg.viewBox.baseVal;
       return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
     }, p);
-  const text = (selector) => page.$eval(selector, (e) => e.textContent);
+  const text = (selector) => textOf(page, selector);
   const settle = () => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
 
   const before = (await state()).centerLines.find((l) => l.id === 'cl1');
@@ -93,6 +117,38 @@ test('a mouse drag of a handle through the page changes the record', async (t) =
   await settle();
   await page.screenshot({ path: screenshot });
 
+  // Copy link, with a stand-in clipboard: the test needs no permission from the browser.
+  await page.evaluate(() => {
+    window.copied = [];
+    const clipboard = { writeText: async (t) => void window.copied.push(t) };
+    Object.defineProperty(navigator, 'clipboard', { value: clipboard });
+  });
+  await page.click('#copyLink');
+  await page.waitForFunction(() => document.getElementById('linkNote').textContent !== '');
+  const address = await page.$eval('#link', (e) => e.value);
+  assert.match(address, /^file:\/\/.*\/playground\.html#session=[A-Za-z0-9_-]+$/);
+  assert.deepEqual(await page.evaluate(() => window.copied), [address]);
+  assert.match(await text('#linkNote'), /^copied/);
+  console.log(`a link to the default session after one drag: ${address.length} characters`);
+
+  // The address in a fresh page: the same session, which exports the same scenario.
+  const linked = await open(address);
+  assert.deepEqual(await sessionOf(linked), await sessionOf(page));
+  assert.equal(await textOf(linked, '#record'), await text('#record'));
+  const exported = (p) => p.evaluate(() => window.playground.api.exportScenario());
+  assert.equal(await exported(linked), await exported(page));
+  assert.match(await textOf(linked, '#log'), /loaded the session from the link/);
+  assert.equal(await textOf(linked, '#error'), '');
+  // Without a clipboard the link is in the field to copy by hand; the same session makes the
+  // same link.
+  await linked.evaluate(() => Object.defineProperty(navigator, 'clipboard', { value: undefined }));
+  await linked.click('#copyLink');
+  await linked.waitForFunction(() => document.getElementById('linkNote').textContent !== '');
+  assert.equal(await linked.$eval('#link', (e) => e.value), address);
+  assert.match(await textOf(linked, '#linkNote'), /copy it from the field/);
+  assert.deepEqual(linked.errors, []);
+  await linked.close();
+
   await page.click('#undo');
   const undone = (await state()).centerLines.find((l) => l.id === 'cl1');
   assert.deepEqual(undone.points, before.points);
@@ -108,4 +164,60 @@ test('a mouse drag of a handle through the page changes the record', async (t) =
   assert.deepEqual(await state(), kept);
 
   assert.deepEqual(pageErrors, []);
+});
+
+test('a damaged link is refused with its message and the default session loads', async () => {
+  const page = await open(pageAddress);
+  const fresh = await stateOf(page);
+  // A session with a drop, made through the module, and links in the page's own encoding.
+  const links = await page.evaluate(async () => {
+    const pg = window.playground.api;
+    const end = pg.state().centerLines[0].handles.endPoint.map(Math.round);
+    pg.press(end[0], end[1]);
+    pg.move(625, 345);
+    pg.release();
+    pg.pick();
+    return {
+      good: await encodeSessionLink(pg.exportScenario()),
+      refused: await encodeSessionLink('{"view": {"viewport": [800, 600]}, "actions": []}'),
+    };
+  });
+  await page.close();
+  // One character changed in the middle of the compressed text: the checksum catches it.
+  const at = Math.floor(links.good.length / 2);
+  const changed = links.good[at] === 'A' ? 'B' : 'A';
+  const damaged = links.good.slice(0, at) + changed + links.good.slice(at + 1);
+  const cases = [
+    [damaged, /^Link not loaded: the session in the link does not decompress/],
+    [links.good.slice(0, -1) + '*', /^Link not loaded: the session in the link is not base64url/],
+    [links.refused, /^Link not loaded: .*view\.camera: missing/],
+  ];
+  let last = null;
+  for (const [fragment, message] of cases) {
+    if (last) await last.close();
+    last = await open(pageAddress + '#' + fragment);
+    assert.match(await textOf(last, '#error'), message, fragment);
+    assert.deepEqual(await stateOf(last), fresh, fragment);
+    assert.equal(await last.$eval('#chooser', (e) => e.value), '0');
+    assert.deepEqual(last.errors, []);
+  }
+
+  // A good link pasted over the address of the open page changes only its fragment.
+  const pasted = (fragment) =>
+    last.evaluate(async (f) => {
+      await new Promise((resolve) => {
+        window.addEventListener('hashchange', resolve, { once: true });
+        location.hash = f;
+      });
+      await window.playground.linked();
+    }, fragment);
+  await pasted(links.good);
+  assert.equal(await textOf(last, '#error'), '');
+  assert.deepEqual((await stateOf(last)).undo, ['Move End Point']);
+  assert.equal((await stateOf(last)).centerLines[0].endPointItem, 'instance:/asm/bracket');
+  // And a damaged one over it: the default session again.
+  await pasted(damaged);
+  assert.match(await textOf(last, '#error'), cases[0][1]);
+  assert.deepEqual(await stateOf(last), fresh);
+  assert.deepEqual(last.errors, []);
 });

@@ -1,5 +1,6 @@
 // The playground module under node: load, hover, a point drag with its pick, undo and redo, a bad
 // scenario refused with its message, the export round trip, and memory and time over many steps.
+// Also the page's session links (link.js), which need only node's own streams.
 // PLAYGROUND_MODULE names the built module; ILLSXMK_REPLAY, when set, names a native
 // illsxmk-replay that must play the exported session green as well.
 'use strict';
@@ -9,8 +10,10 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const { execFileSync } = require('node:child_process');
 const { wrapPlayground } = require('../page/api.js');
+const { encodeSessionLink, decodeSessionLink } = require('../page/link.js');
 
 const modulePath = path.resolve(
   process.env.PLAYGROUND_MODULE ||
@@ -241,4 +244,56 @@ test('memory over many drag steps and the time per action', async () => {
   );
   // A kept move is one short line of JSON; anything more per step is a leak.
   assert.ok(perStep < 120, `${perStep} bytes per step`);
+});
+
+// Links are zlib's format in base64url: what the page writes zlib reads, and what zlib writes
+// the page reads, so that a link can be opened (or made) without a browser.
+test('a session link carries a scenario text in zlib format and base64url', async () => {
+  const pg = await open();
+  dropEndPointOnBracket(pg);
+  const texts = [pg.exportScenario(), '{"name": "Ünïcödé ✓ 😀"}', ''];
+  for (const text of texts) {
+    const fragment = await encodeSessionLink(text);
+    assert.match(fragment, /^session=[A-Za-z0-9_-]*$/);
+    const body = Buffer.from(fragment.slice('session='.length), 'base64url');
+    assert.equal(zlib.inflateSync(body).toString('utf8'), text);
+    assert.equal(await decodeSessionLink('#' + fragment), text);
+    assert.equal(await decodeSessionLink(fragment), text);
+    const made = 'session=' + zlib.deflateSync(text, { level: 9 }).toString('base64url');
+    assert.equal(await decodeSessionLink(made), text);
+  }
+  // The round trip of the real session: the module loads what the link carries.
+  assert.equal(pg.load(await decodeSessionLink(await encodeSessionLink(texts[0]))), null);
+});
+
+test('a damaged session link is refused with what is wrong with it', async () => {
+  const link = (bytes) => 'session=' + Buffer.from(bytes).toString('base64url');
+  const good = zlib.deflateSync('{"view": 1}');
+  const lastFlipped = Buffer.from(good);
+  lastFlipped[lastFlipped.length - 1] ^= 1; // the checksum of the text
+  const bodyFlipped = Buffer.from(good);
+  bodyFlipped[4] ^= 0x10;
+  const limit = 16 * 1024 * 1024;
+  const cases = [
+    ['', 'does not start with "session="'],
+    ['#sesion=' + link(good).slice(8), 'does not start with "session="'],
+    [link(good) + '=', 'not base64url'],
+    [link(good).replace(/^(session=.{4})/, '$1+'), 'not base64url'],
+    ['session=' + 'A'.repeat(17), 'not base64url'], // 4n+1 characters hold no whole byte
+    [link(lastFlipped), 'does not decompress'],
+    [link(bodyFlipped), 'does not decompress'],
+    [link(good.subarray(0, good.length - 4)), 'does not decompress'],
+    [link(Buffer.from('{"view": 1}')), 'does not decompress'],
+    [link(zlib.deflateSync(Buffer.from([0x7b, 0xff, 0xfe, 0x7d]))), 'not UTF-8 text'],
+    [link(zlib.deflateSync(Buffer.alloc(limit + 1, 0x20))), 'expands to more than 16 MiB'],
+  ];
+  for (const [fragment, message] of cases) {
+    await assert.rejects(decodeSessionLink(fragment), (e) => {
+      assert.ok(e.message.includes(message), `${fragment.slice(0, 40)}: ${e.message}`);
+      return true;
+    });
+  }
+  // Up to the limit is fine.
+  const largest = await decodeSessionLink(link(zlib.deflateSync(Buffer.alloc(limit, 0x20))));
+  assert.equal(largest.length, limit);
 });
