@@ -11,9 +11,6 @@ namespace sxmk {
 
 namespace {
 
-// Operation name of a callout drag alone (together with other markups it is kMoveMarkupsKey).
-const char* const kMoveCalloutKey = "99";
-
 dg::DPoint3D NotePosition(const du::SmartPtr<sxmu::ModelNote>& note) {
     return detail::IsSet(note) ? detail::PositionOf(note->location) : dg::DPoint3D::ORIGIN;
 }
@@ -92,7 +89,7 @@ void CalloutLabelShadow::HandleDragStop() {
         detail::IsSet(view) ? view->GetScene() : du::SmartPtr<sxk::Scene>();
     // Null when the pool has no memory: the drag still ends, but nothing is recorded.
     const du::SmartPtr<sxk::Operation> operation =
-        detail::CreateDragOperation(scene, detail::kModulesStrings, kMoveCalloutKey);
+        detail::CreateDragOperation(scene, detail::kModulesStrings, detail::kMoveCalloutKey);
     if (BroadcastStop(dragVector, operation) > 0)
         detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
     Stop(dragVector, operation);

@@ -4,10 +4,13 @@
 
 #include "Constants.h"
 #include "Geometry.h"
+#include "LineLayout.h"
 
 #include <cstddef>
 
 namespace sxmk {
+
+using detail::LineLayout;
 
 CenterLineXYZ::CenterLineXYZ()
     : alongAxis(false),
@@ -76,7 +79,7 @@ du::Symbol& CenterLineXYZ::GetPartID() {
 void CenterLineXYZ::SetPoints(std::vector<dg::DPoint3D> list) {
     const std::size_t n = list.size();
     // Without a start slot and an end slot there is nothing to store.
-    if (n < 2)
+    if (n < LineLayout::kFewestStored)
         return;
 
     std::vector<dg::DPoint3D>& stored = *GetPoints();
@@ -87,32 +90,36 @@ void CenterLineXYZ::SetPoints(std::vector<dg::DPoint3D> list) {
     if (alongAxis)
         SetAlongAxis(divRatio);
 
-    startPoint = list[1];
-    endPoint = list[n - 2];
+    startPoint = list[LineLayout::SlotIndex(true, n)];
+    endPoint = list[LineLayout::SlotIndex(false, n)];
     // A negative extension stops the drawn line short: its slot holds the extension point.
-    if (startExtention < 0.0f)
-        stored[1] = stored[0];
-    if (endExtention < 0.0f)
-        stored[n - 2] = stored[n - 1];
+    for (const bool atStart : {true, false}) {
+        stored[LineLayout::SlotIndex(atStart, n)] = LineLayout::SlotPoint(
+            atStart ? startExtention : endExtention, atStart ? startPoint : endPoint,
+            stored[LineLayout::ExtensionIndex(atStart, n)]);
+    }
 }
 
 void CenterLineXYZ::SetAlongAxis(float ratio) {
     const std::vector<dg::DPoint3D>& stored = *GetPoints();
-    if (stored.size() != 7)
+    const std::size_t n = stored.size();
+    if (n != LineLayout::kAlongAxisPoints)
         return;
 
     alongAxis = true;
     divRatio = ratio;
-    startAxisLimit = stored[1];
-    midPointIndex = 3;
-    endAxisLimit = stored[5];
+    const std::size_t startSlot = LineLayout::SlotIndex(true, n);
+    const std::size_t endSlot = LineLayout::SlotIndex(false, n);
+    startAxisLimit = stored[startSlot];
+    midPointIndex = LineLayout::kMidJog;
+    endAxisLimit = stored[endSlot];
     // The direction from the first jog point back to the start. At ratio 0 that first main-axis
     // leg has no length, and the last one, from the end back to the last jog point, points the
     // same way on a path whose ratio lies in [0, 1]. With neither leg (ends across the main axis)
     // nothing defines the axis, and the direction stays zero.
-    mainAxisDirection = detail::Diff(stored[1], stored[2]);
+    mainAxisDirection = detail::Diff(stored[startSlot], stored[startSlot + 1]);
     if (!(mainAxisDirection.Norm() >= detail::kNearZero))
-        mainAxisDirection = detail::Diff(stored[4], stored[5]);
+        mainAxisDirection = detail::Diff(stored[endSlot - 1], stored[endSlot]);
     static_cast<void>(mainAxisDirection.Normalize());
 }
 

@@ -4,6 +4,7 @@
 
 #include "Constants.h"
 #include "Geometry.h"
+#include "LineLayout.h"
 
 #include <cmath>
 #include <cstddef>
@@ -18,14 +19,16 @@ struct CenterLineXYZEndEdit {
     // The edits index the stored list by its layout; a list shorter than that (an empty record,
     // or one stored in the other mode) is not edited at all.
     static bool HoldsLayout(CenterLineXYZ& line) {
-        return line.GetPoints()->size() >= (line.alongAxis ? std::size_t{7} : std::size_t{4});
+        return line.GetPoints()->size() >= detail::LineLayout::PointsOf(line.alongAxis);
     }
 
     // Where an end's extension point and its slot stand in a stored list of n points.
     static std::size_t ExtensionIndex(Side side, std::size_t n) {
-        return side == Start ? 0 : n - 1;
+        return detail::LineLayout::ExtensionIndex(side == Start, n);
     }
-    static std::size_t SlotIndex(Side side, std::size_t n) { return side == Start ? 1 : n - 2; }
+    static std::size_t SlotIndex(Side side, std::size_t n) {
+        return detail::LineLayout::SlotIndex(side == Start, n);
+    }
 
     static dg::DPoint3D& TrueEnd(CenterLineXYZ& line, Side side) {
         return side == Start ? line.startPoint : line.endPoint;
@@ -69,7 +72,8 @@ struct CenterLineXYZEndEdit {
         std::vector<dg::DPoint3D>& stored = *line.GetPoints();
         const std::size_t n = stored.size();
         stored[ExtensionIndex(side, n)] = extended;
-        stored[SlotIndex(side, n)] = ext < 0.0f ? extended : TrueEnd(line, side);
+        stored[SlotIndex(side, n)] =
+            detail::LineLayout::SlotPoint(ext, TrueEnd(line, side), extended);
     }
 
     // NaN fails the comparison and leaves its end alone.

@@ -9,6 +9,7 @@
 #include "DragOperation.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "LineLayout.h"
 #include "PickEvent.h"
 #include "ViewerAdapter.h"
 
@@ -22,9 +23,7 @@ namespace {
 
 using detail::Handle;
 using detail::HandleSet;
-
-// The fewest points of a drawn line that has a start slot, an end slot and both extension points.
-constexpr std::size_t kMinLayout = 4;
+using detail::LineLayout;
 
 // The extension of one end of the record.
 float ExtensionOf(const CenterLineXYZ& record, bool atStart) {
@@ -36,20 +35,16 @@ void NameJogOperation(const du::SmartPtr<sxk::Operation>& operation, bool movedO
     if (movedOthers)
         detail::RenameDragOperation(operation, detail::kModulesStrings, detail::kMoveMarkupsKey);
     else
-        detail::RenameDragOperation(operation, detail::kHarborAppStrings, "MoveJogDragger");
+        detail::RenameDragOperation(operation, detail::kHarborAppStrings, detail::kMoveJogKey);
 }
 
 // Puts the end slots of a line with its full layout where the end spheres are.
 void PinEndSlots(std::vector<dg::DPoint3D>& line, const HandleSet& handles) {
     const std::size_t n = line.size();
-    if (n < kMinLayout)
+    if (n < LineLayout::kFewestPoints)
         return;
-    line[1] = handles.PositionOf(Handle::StartSphere);
-    line[n - 2] = handles.PositionOf(Handle::EndSphere);
-}
-
-bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
-    return index >= 0 && static_cast<std::size_t>(index) < list.size();
+    line[LineLayout::SlotIndex(true, n)] = handles.PositionOf(Handle::StartSphere);
+    line[LineLayout::SlotIndex(false, n)] = handles.PositionOf(Handle::EndSphere);
 }
 
 // Pointer motion since the drag began, projected on the window direction of the axis and taken
@@ -88,11 +83,11 @@ bool CenterLineXYZShadow::HandleDragStart() {
     points = lineStrip->points;
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
-    if (grabbed != nullptr && points.size() >= kMinLayout) {
+    if (grabbed != nullptr && points.size() >= LineLayout::kFewestPoints) {
         pickedDragger = grabbed->dragger;
         // An end's point or arrow: remember the end's extension, which a point drag collapses.
-        if (grabbed->dragger != JogDragger) {
-            pickedNode = detail::MovedIndex(pickedDragger, static_cast<int>(points.size()), -1);
+        if (grabbed->handle != Handle::JogArrow) {
+            pickedNode = detail::MovedIndex(pickedDragger, points.size(), -1);
             (grabbed->atStart ? savedStartExtention : savedEndExtention) =
                 ExtensionOf(*markup, grabbed->atStart);
             if (grabbed->isPoint)
@@ -142,7 +137,7 @@ void CenterLineXYZShadow::HandleDragStop() {
     SetOn(pickedDragger);
     const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
     const du::SmartPtr<sxk::Operation> operation =
-        detail::CreateDragOperation(scene, detail::kHarborAppStrings, "MoveExtentionDragger");
+        detail::CreateDragOperation(scene, detail::kHarborAppStrings, detail::kMoveExtensionKey);
 
     switch (pickedDragger) {
         case StartExtensionDragger:
@@ -212,14 +207,14 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
 void CenterLineXYZShadow::MoveNode(int index, const dg::DVec3& delta) {
     const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     std::vector<dg::DPoint3D>& drawn = lineStrip->points;
-    if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
+    if (!detail::IsIndexOf(index, stored) || !detail::IsIndexOf(index, drawn))
         return;
     const dg::DPoint3D p = detail::Add(stored[static_cast<std::size_t>(index)], delta);
     // The dragged handle follows its own node only: Translate moves every node through here, and
     // the handle must not end up on whichever node came last.
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
-    if (row != nullptr && index == detail::MovedIndex(pickedDragger, static_cast<int>(drawn.size()),
-                                                      markup->GetMidPointIndex()))
+    if (row != nullptr &&
+        index == detail::MovedIndex(pickedDragger, drawn.size(), markup->GetMidPointIndex()))
         HandleSet::Place(*this, row->handle, p);
     drawn[static_cast<std::size_t>(index)] = p;
 }
@@ -229,42 +224,11 @@ void CenterLineXYZShadow::MoveExternalNode(int index, const dg::DVec3& delta) {
         return;
     std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     std::vector<dg::DPoint3D>& drawn = lineStrip->points;
-    if (!IsIndexOf(index, stored) || !IsIndexOf(index, drawn))
+    if (!detail::IsIndexOf(index, stored) || !detail::IsIndexOf(index, drawn))
         return;
     const std::size_t i = static_cast<std::size_t>(index);
     stored[i] += delta;
     drawn[i] = stored[i];
-}
-
-// Moves one end point of a picked line (a friend of the shadow, defined only here, so it adds
-// nothing to the library's exported names).
-struct CenterLineXYZShadowEndMove {
-    using Edit = void (CenterLineXYZ::*)(dg::DVec3, std::vector<dg::DPoint3D>&, dg::DPoint3D&);
-
-    // Keeps the drawn line as it was, rebuilds it with the end point moved by delta from where
-    // it is stored (edit is the record's edit of that end) and puts the end's sphere where the
-    // point went. The sphere stays where it is if the record cannot rebuild (a list without its
-    // layout).
-    static void Move(CenterLineXYZShadow& shadow, Edit edit, Handle sphere,
-                     const dg::DVec3& delta) {
-        if (shadow.pickedNode == -1)
-            return;
-        assert(shadow.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-        shadow.points = shadow.lineStrip->points;
-        dg::DPoint3D q = HandleSet(shadow).PositionOf(sphere);
-        (shadow.markup->*edit)(delta, shadow.lineStrip->points, q);
-        HandleSet::Place(shadow, sphere, q);
-        shadow.NotifyContentChanged();
-    }
-};
-
-void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
-    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveStartPoint, Handle::StartSphere,
-                                     delta);
-}
-
-void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
-    CenterLineXYZShadowEndMove::Move(*this, &CenterLineXYZ::MoveEndPoint, Handle::EndSphere, delta);
 }
 
 void CenterLineXYZShadow::ResetExtention() {
@@ -272,14 +236,14 @@ void CenterLineXYZShadow::ResetExtention() {
     const std::size_t n = drawn.size();
     const detail::DraggerRow* row = detail::RowOf(pickedDragger);
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    if (n < kMinLayout || row == nullptr || !row->isPoint)
+    if (n < LineLayout::kFewestPoints || row == nullptr || !row->isPoint)
         return;
     const bool atStart = row->atStart;
     if (!(std::fabs(ExtensionOf(*markup, atStart)) > detail::kNearZeroF))
         return;
     // The end's extension point and slot both go to the end point.
-    drawn[atStart ? 0 : n - 1] = drawn[atStart ? 1 : n - 2] =
-        HandleSet(*this).PositionOf(atStart ? Handle::StartSphere : Handle::EndSphere);
+    drawn[LineLayout::ExtensionIndex(atStart, n)] = drawn[LineLayout::SlotIndex(atStart, n)] =
+        HandleSet(*this).PositionOf(row->handle);
     markup->ResetExtentions(atStart ? 0.0f : markup->GetStartExtention(),
                             atStart ? markup->GetEndExtention() : 0.0f);
 }

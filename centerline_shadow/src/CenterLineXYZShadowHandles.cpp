@@ -5,6 +5,7 @@
 #include "Constants.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "LineLayout.h"
 #include "ViewerAdapter.h"
 
 #include <cassert>
@@ -56,15 +57,8 @@ const HandleList kShownAfter[] = {
      5},
 };
 
-// The points of an along-axis line: extension points, end slots and three jog points.
-constexpr int kAlongAxisPoints = 7;
-
 bool IsZero(const dg::DVec3& v) {
     return detail::SameVector(v, dg::DVec3::ZERO);
-}
-
-bool InRange(const std::vector<dg::DPoint3D>& p, int i) {
-    return i >= 0 && static_cast<std::size_t>(i) < p.size();
 }
 
 const dg::DPoint3D& At(const std::vector<dg::DPoint3D>& p, int i) {
@@ -78,13 +72,13 @@ const dg::DPoint3D& At(const std::vector<dg::DPoint3D>& p, int i) {
 dg::DVec3 ExtensionDirection(const dg::DPoint3D& sphere, const std::vector<dg::DPoint3D>& p,
                              int first, int step) {
     dg::DVec3 dir = dg::DVec3::ZERO;
-    if (!InRange(p, first))
+    if (!detail::IsIndexOf(first, p))
         return dir;
     dir = detail::Diff(sphere, At(p, first));
     for (int k = 0; k < 2 && IsZero(dir); ++k) {
         const int a = first + k * step;
         const int b = a + step;
-        if (!InRange(p, b))
+        if (!detail::IsIndexOf(b, p))
             break;
         dir = detail::Diff(At(p, a), At(p, b));
     }
@@ -136,7 +130,7 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
         assert(detail::IsSet(jogAxis) && "a built shadow has its jog arrow");
         const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
         const int mid = markup->GetMidPointIndex();
-        if (InRange(stored, mid))
+        if (detail::IsIndexOf(mid, stored))
             HandleSet::Place(*this, Handle::JogArrow, At(stored, mid));
     }
 }
@@ -192,8 +186,11 @@ void CenterLineXYZShadow::SetArrowsDir() {
     const dg::DPoint3D startSphere = handles.PositionOf(Handle::StartSphere);
     const dg::DPoint3D endSphere = handles.PositionOf(Handle::EndSphere);
 
-    endExtensionDir = ExtensionDirection(endSphere, p, n - 3, -1);
-    startExtensionDir = ExtensionDirection(startSphere, p, 2, +1);
+    // From the point next to each end's slot, inwards.
+    const int startSlot = detail::LineLayout::SlotIndex(true, n);
+    const int endSlot = detail::LineLayout::SlotIndex(false, n);
+    endExtensionDir = ExtensionDirection(endSphere, p, endSlot - 1, -1);
+    startExtensionDir = ExtensionDirection(startSphere, p, startSlot + 1, +1);
     static_cast<void>(startExtensionDir.Normalize());
     static_cast<void>(endExtensionDir.Normalize());
 
@@ -201,8 +198,8 @@ void CenterLineXYZShadow::SetArrowsDir() {
     // point to put it on) and start and end differ along at least two axes: only then does the
     // path have a jog to move.
     jogAxisEnabled = false;
-    if (n == kAlongAxisPoints) {
-        const dg::DVec3 d = detail::Diff(At(p, 1), At(p, n - 2));
+    if (p.size() == detail::LineLayout::kAlongAxisPoints) {
+        const dg::DVec3 d = detail::Diff(At(p, startSlot), At(p, endSlot));
         const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.z) >= detail::kNearZero ? 1 : 0);
@@ -213,7 +210,7 @@ void CenterLineXYZShadow::SetArrowsDir() {
         assert(detail::IsSet(jogAxis) && "a built shadow has its jog arrow");
         SetTip(*jogAxis, markup->GetMainAxisDirection());
         const int mid = markup->GetMidPointIndex();
-        if (InRange(p, mid))
+        if (detail::IsIndexOf(mid, p))
             HandleSet::Place(*this, Handle::JogArrow, At(p, mid));
     }
 

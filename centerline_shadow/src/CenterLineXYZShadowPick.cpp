@@ -1,5 +1,5 @@
-// The drop of a dragged end point: an asynchronous pick under the pointer decides where the point
-// lands and what it is attached to.
+// A point drag: its steps, which move an end point with the line, and its drop, where an
+// asynchronous pick under the pointer decides where the point lands and what it is attached to.
 #include <sxmk/CenterLineXYZShadow.h>
 
 #include <sxk/Instance.h>
@@ -11,6 +11,7 @@
 #include "DragOperation.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "LineLayout.h"
 #include "PickEvent.h"
 #include "PoolNew.h"
 #include "ViewerAdapter.h"
@@ -22,10 +23,16 @@ namespace sxmk {
 
 namespace {
 
+using detail::Handle;
+using detail::HandleSet;
+using detail::IsIndexOf;
+
 const du::Symbol kPickEventClassName("sxmk::CenterLineXYZShadowPickEvent");
 
-bool IsIndexOf(int index, const std::vector<dg::DPoint3D>& list) {
-    return index >= 0 && static_cast<std::size_t>(index) < list.size();
+// The row of the dragger when it drags an end point; null otherwise.
+const detail::DraggerRow* PointRowOf(CenterLineXYZShadow::PickedDragger dragger) {
+    const detail::DraggerRow* row = detail::RowOf(dragger);
+    return row != nullptr && row->isPoint ? row : nullptr;
 }
 
 // What the pick under a dropped point found: the first result that can take the point.
@@ -104,9 +111,26 @@ du::SmartPtr<sxk::SelectionItem> SelectionItemOf(const DropHit& hit) {
 
 }  // namespace
 
-// The one place that ends an open point drag. Reaches the shadow's private state as its friend;
-// it is defined in this file only and exports nothing.
-struct CenterLineXYZShadowDrop {
+// A point drag's steps and the one place that ends it. Reaches the shadow's private state as its
+// friend; it is defined in this file only and exports nothing.
+struct CenterLineXYZShadowPointDrag {
+    // A step: the drawn line rebuilt with the dragged end moved by delta from where it is stored,
+    // and that end's sphere where the point went (it stays where it is when the record cannot
+    // rebuild, for a list without its layout).
+    static void Step(CenterLineXYZShadow& s, bool atStart, const dg::DVec3& delta) {
+        if (s.pickedNode == -1)
+            return;
+        s.points = s.lineStrip->points;
+        const Handle sphere = atStart ? Handle::StartSphere : Handle::EndSphere;
+        dg::DPoint3D q = HandleSet(s).PositionOf(sphere);
+        if (atStart)
+            s.markup->MoveStartPoint(delta, s.lineStrip->points, q);
+        else
+            s.markup->MoveEndPoint(delta, s.lineStrip->points, q);
+        HandleSet::Place(s, sphere, q);
+        s.NotifyContentChanged();
+    }
+
     // Ends the drag with the point at pos. A drop that leaves the point where it is stored would
     // keep the extension that the drag collapsed, with no operation to undo that: it springs back
     // instead, which restores it.
@@ -124,9 +148,10 @@ struct CenterLineXYZShadowDrop {
     // extension it had before the drag, the drawn line and the handle show the record again, and
     // the controller is told with a null operation. Used by the drop rules and by a failed pick.
     static void SpringBack(CenterLineXYZShadow& s) {
-        const bool atStart = s.pickedDragger == CenterLineXYZShadow::StartPointDragger;
-        if (!atStart && s.pickedDragger != CenterLineXYZShadow::EndPointDragger)
+        const detail::DraggerRow* row = PointRowOf(s.pickedDragger);
+        if (row == nullptr)
             return;
+        const bool atStart = row->atStart;
         CenterLineXYZ& record = *s.markup;
         assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
         if (!IsIndexOf(s.pickedNode, *record.GetPoints()))
@@ -139,9 +164,7 @@ struct CenterLineXYZShadowDrop {
             record.MoveStartExt(s.savedStartExtention, s.points);
         else
             record.MoveEndExt(s.savedEndExtention, s.points);
-        detail::HandleSet::Place(s,
-                                 atStart ? detail::Handle::StartSphere : detail::Handle::EndSphere,
-                                 atStart ? record.GetStartPoint() : record.GetEndPoint());
+        HandleSet::Place(s, row->handle, atStart ? record.GetStartPoint() : record.GetEndPoint());
         s.lineStrip->points = *record.GetPoints();
         s.NotifyContentChanged();
         s.Stop(s.dragVector, du::SmartPtr<sxk::Operation>());
@@ -204,7 +227,7 @@ void CenterLineXYZShadowPickEvent::OnPickComplete(int pickStatus) {
         target->pendingPick = nullptr;
     // The controller may let go of the shadow while the drop is handed to it.
     const du::SmartPtr<CenterLineXYZShadow> keepAlive(target);
-    CenterLineXYZShadowDrop::Complete(*target, pickStatus, results);
+    CenterLineXYZShadowPointDrag::Complete(*target, pickStatus, results);
 }
 
 void CenterLineXYZShadow::RequestPick(int x, int y) {
@@ -227,20 +250,29 @@ void CenterLineXYZShadow::RequestPick(int x, int y) {
     shapeView->PickAsync(x, y, flags, detail::Upcast<sxk::PickEvent>(event));
 }
 
+void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
+    CenterLineXYZShadowPointDrag::Step(*this, true, delta);
+}
+
+void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
+    CenterLineXYZShadowPointDrag::Step(*this, false, delta);
+}
+
 void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& results) {
     // Only an open point drag has a point to drop.
-    if (pickedDragger != StartPointDragger && pickedDragger != EndPointDragger)
+    if (PointRowOf(pickedDragger) == nullptr)
         return;
     if (!IsIndexOf(pickedNode, *markup->GetPoints()) || !IsIndexOf(pickedNode, lineStrip->points))
         return;
-    const int n = static_cast<int>(lineStrip->points.size());
-    CenterLineXYZShadowDrop::Decide(*this,
-                                    ClassifyPick(results, pickedNode == 1 || pickedNode == n - 2));
+    // A label takes the point while the dragged node is an end's slot.
+    const bool onSlot = detail::LineLayout::IsSlot(pickedNode, lineStrip->points.size());
+    CenterLineXYZShadowPointDrag::Decide(*this, ClassifyPick(results, onSlot));
 }
 
 void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     // Only an open point drag has a point to place.
-    if (pickedDragger != StartPointDragger && pickedDragger != EndPointDragger)
+    const detail::DraggerRow* row = PointRowOf(pickedDragger);
+    if (row == nullptr)
         return;
     const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     if (!IsIndexOf(pickedNode, stored))
@@ -248,9 +280,9 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     const dg::DVec3 delta = detail::Diff(pos, stored[static_cast<std::size_t>(pickedNode)]);
     const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
     const du::SmartPtr<sxk::Operation> operation =
-        detail::CreateDragOperation(scene, detail::kHarborAppStrings, "MoveEndPointDragger");
+        detail::CreateDragOperation(scene, detail::kHarborAppStrings, detail::kMoveEndPointKey);
 
-    if (pickedDragger == StartPointDragger)
+    if (row->atStart)
         MoveStartPoint(delta);
     else
         MoveEndPoint(delta);

@@ -8,6 +8,7 @@
 #include "Constants.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "LineLayout.h"
 #include "ViewerAdapter.h"
 
 #include <cassert>
@@ -93,14 +94,15 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const int m = markup->GetMidPointIndex();
     const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
-    // The jog and both extension points must lie inside the stored and the drawn list.
-    if (m < 3 || static_cast<std::size_t>(m) + 3 >= stored.size() ||
-        static_cast<std::size_t>(m) + 3 >= drawn.size())
+    // The extension points lie as far from the mid jog point as it lies from the list's start; the
+    // jog and both extension points must lie inside the stored and the drawn list.
+    const int reach = detail::LineLayout::kMidJog;
+    if (m < reach || !detail::IsIndexOf(m + reach, stored) || !detail::IsIndexOf(m + reach, drawn))
         return;
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const std::size_t start = static_cast<std::size_t>(m - 3);
+    const std::size_t start = static_cast<std::size_t>(m - reach);
     const std::size_t firstJog = static_cast<std::size_t>(m - 1);
-    const std::size_t end = static_cast<std::size_t>(m) + 3;
+    const std::size_t end = static_cast<std::size_t>(m + reach);
 
     points = drawn;  // the line before this step moves anything
     MoveNode(m - 1, delta);
@@ -129,10 +131,10 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
         const double old = markup->GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
         if (PassesEnd(old, r, 0.0, false))
-            MoveExternalNode(m - 3, detail::Scale(detail::Diff(c0, points[start]), 2.0));
+            MoveExternalNode(m - reach, detail::Scale(detail::Diff(c0, points[start]), 2.0));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
         if (PassesEnd(old, r, 1.0, true))
-            MoveExternalNode(m + 3, detail::Scale(detail::Diff(c1, points[end]), 2.0));
+            MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, points[end]), 2.0));
         markup->SetDivRation(r);
     }
     points = drawn;

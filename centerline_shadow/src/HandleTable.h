@@ -6,6 +6,7 @@
 // drags all read it here.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "LineLayout.h"
 #include "ViewerAdapter.h"
 
 #include <cstddef>
@@ -46,24 +47,17 @@ inline const DraggerRow* RowOf(CenterLineXYZShadow::PickedDragger dragger) {
     return nullptr;
 }
 
-// The index in a drawn list of n points of the node that a dragger moves: the extended start,
-// the start slot, the jog's mid point (mid), the end slot or the extended end; -1 for NoDragger.
-inline int MovedIndex(CenterLineXYZShadow::PickedDragger dragger, int n, int mid) {
-    switch (dragger) {
-        case CenterLineXYZShadow::StartExtensionDragger:
-            return 0;
-        case CenterLineXYZShadow::StartPointDragger:
-            return 1;
-        case CenterLineXYZShadow::JogDragger:
-            return mid;
-        case CenterLineXYZShadow::EndPointDragger:
-            return n - 2;
-        case CenterLineXYZShadow::EndExtensionDragger:
-            return n - 1;
-        case CenterLineXYZShadow::NoDragger:
-            break;
-    }
-    return -1;
+// The index in a drawn list of n points of the node that a dragger moves: the end's slot for an
+// end point, its extension point for an extension arrow, the jog's mid point (mid) for the jog;
+// -1 for NoDragger.
+inline int MovedIndex(CenterLineXYZShadow::PickedDragger dragger, std::size_t n, int mid) {
+    const DraggerRow* row = RowOf(dragger);
+    if (row == nullptr)
+        return -1;
+    if (row->handle == Handle::JogArrow)
+        return mid;
+    return static_cast<int>(row->isPoint ? LineLayout::SlotIndex(row->atStart, n)
+                                         : LineLayout::ExtensionIndex(row->atStart, n));
 }
 
 // The shadow's handles by name (a friend of the shadow). A built shadow has all five; a lookup

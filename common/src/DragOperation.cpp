@@ -10,6 +10,10 @@ namespace detail {
 
 const char* const kHarborAppStrings = "sxplugins/harborstartup:harborAppStrings";
 const char* const kModulesStrings = "sxbase:sxmodulesStrings";
+const char* const kMoveExtensionKey = "MoveExtentionDragger";
+const char* const kMoveJogKey = "MoveJogDragger";
+const char* const kMoveEndPointKey = "MoveEndPointDragger";
+const char* const kMoveCalloutKey = "99";
 const char* const kMoveMarkupsKey = "97";
 
 du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,

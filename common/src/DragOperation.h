@@ -11,8 +11,14 @@ namespace detail {
 extern const char* const kHarborAppStrings;  // "sxplugins/harborstartup:harborAppStrings"
 extern const char* const kModulesStrings;    // "sxbase:sxmodulesStrings"
 
-// Key in kModulesStrings of a drag that moved other markups along with the dragged one.
-extern const char* const kMoveMarkupsKey;  // "97"
+// Keys of the operation names. In kHarborAppStrings: every centre-line stop (the first name), a
+// jog, a dropped end point. In kModulesStrings: a callout drag alone, and a drag that moved other
+// markups along with the dragged one.
+extern const char* const kMoveExtensionKey;  // "MoveExtentionDragger"
+extern const char* const kMoveJogKey;        // "MoveJogDragger"
+extern const char* const kMoveEndPointKey;   // "MoveEndPointDragger"
+extern const char* const kMoveCalloutKey;    // "99"
+extern const char* const kMoveMarkupsKey;    // "97"
 
 // Creates the undoable operation of a finished drag from the host pool, named by the localised
 // message key of the catalog. Null when the pool has no memory; the caller goes on with it.

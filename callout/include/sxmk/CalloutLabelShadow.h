@@ -42,8 +42,6 @@ private:
     du::SmartPtr<sxmu::ModelNoteDragger> dragger;
     du::SmartPtr<sxk::Markup> ownerMarkup;
     dg::DPoint3D pos;
-
-    friend class CalloutLabelShadowTestAccess;
 };
 
 }  // namespace sxmk

@@ -130,9 +130,8 @@ private:
     bool handleShown[5];
 
     friend class CenterLineXYZShadowPickEvent;
-    friend class detail::HandleSet;            // the handle table (internal)
-    friend struct CenterLineXYZShadowDrop;     // the finishing of a point drop (internal)
-    friend struct CenterLineXYZShadowEndMove;  // an end point's drag step (internal)
+    friend class detail::HandleSet;              // the handle table (internal)
+    friend struct CenterLineXYZShadowPointDrag;  // a point drag's steps and its drop (internal)
     friend class CenterLineXYZShadowTestAccess;
 };
 
