@@ -19,8 +19,6 @@ namespace {
 using detail::Handle;
 using detail::HandleSet;
 
-constexpr double kSphereRadius = 0.16;
-
 // The drawn centre line, empty: a line strip in world units with the centre-line appearance.
 du::SmartPtr<sxmu::ModelLineStrip> MakeLineStrip() {
     du::SmartPtr<sxmu::ModelLineStrip> line(new sxmu::ModelLineStrip(detail::kLineStripKind));
@@ -162,7 +160,7 @@ du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
     du::SmartPtr<sxmu::ModelSphere> sphere(new sxmu::ModelSphere);
     sphere->screenScale.Set(detail::kHandleScreenScale, detail::kHandleScreenScale,
                             detail::kHandleScreenScale);
-    sphere->radius = kSphereRadius;
+    sphere->radius = detail::kSphereRadius;
     sphere->SetRenderAttrsVector(normalRenderAttrs);
     sphere->SetFillAttrs(normalFillAttrs);
     sphere->location.SetPos(point);

@@ -7,18 +7,12 @@
 
 namespace sxmk {
 
-namespace {
-
-const char* const preselectionColorKey = "General/Navigation/preselection_color";
-
-}  // namespace
-
 bool ReadPreselectionColour(const du::SmartPtr<sxk::Preferences>& preferences, dg::Color& colour) {
     // A view without default preferences hands the constructor none.
     if (!detail::IsSet(preferences))
         return false;
     dg::Color read(0.0f, 0.0f, 0.0f, 1.0f);
-    if (!preferences->GetIntUIAsColor(preselectionColorKey, read, nullptr))
+    if (!preferences->GetIntUIAsColor(detail::kPreselectionColorKey, read, nullptr))
         return false;
     colour = read;
     return true;

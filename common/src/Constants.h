@@ -17,6 +17,12 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kHandleScreenScale = 0.07;
 constexpr double kAxisScreenFraction = static_cast<double>(static_cast<float>(kHandleScreenScale));
 
+// The radius of an end point's sphere handle, before its screen scale.
+constexpr double kSphereRadius = 0.16;
+
+// The one preference the centre-line shadow reads: the colour of a preselected handle.
+constexpr const char* kPreselectionColorKey = "General/Navigation/preselection_color";
+
 // The drawn centre line: the viewer's line-strip kind and its render attribute set, and the
 // markup type a centre-line shadow registers as.
 constexpr int kLineStripKind = 8;
