@@ -92,7 +92,7 @@ const char* const kEveryField = R"({
   "name": "every field", "description": "d \"q\" \u00e9",
   "view": {"kind": "shape", "viewport": [640, 480],
            "camera": {"eye": [1.5, -2, 30], "target": [0.1, 0.2, 0.3], "up": [0, 0, 1],
-                      "parallelWidth": 17.3}},
+                      "parallelWidth": 17.3, "near": 0.37}},
   "scene": {"minCalloutSize": "large",
             "parts": [{"id": "p", "min": [-1, -1, -1], "max": [1, 2, 3], "instance": "/a/p",
                        "sbom": "/s/p", "weld": "/w"}],
@@ -160,6 +160,7 @@ TEST(ScenarioWriter, EqualityNoticesEachKindOfDifference) {
         {"handles", [](Scenario& s) { s.actions[13].expect.handles.pop_back(); }},
         {"action kind", [](Scenario& s) { s.actions[11].kind = Action::Redo; }},
         {"view", [](Scenario& s) { s.view.perspective = true; }},
+        {"near distance", [](Scenario& s) { s.view.nearDistance.reset(); }},
     };
     for (const auto& [name, edit] : edits) {
         Scenario changed = base;

@@ -176,7 +176,8 @@ std::vector<std::string> Session::Describe() const {
                     std::to_string(v.width) + "x" + std::to_string(v.height) + ", " +
                     (v.perspective ? "perspective " + Format(v.fieldOfViewDegrees) + " deg"
                                    : "parallel, width " + Format(v.parallelWidth)) +
-                    ", eye " + Format(v.eye) + ", target " + Format(v.target));
+                    ", eye " + Format(v.eye) + ", target " + Format(v.target) +
+                    (v.nearDistance ? ", near " + Format(*v.nearDistance) : ""));
     for (const PartEntry& e : scene.parts) {
         std::string line = "part " + e.config.id + " " + Format(e.config.min) + ".." +
                            Format(e.config.max) + ", instance " + Quote(e.config.instance);
