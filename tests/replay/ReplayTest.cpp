@@ -225,6 +225,49 @@ TEST_F(ReplayTest, UndoAndRedoMoveTheCalloutLabelBackAndForth) {
     EXPECT_EQ(session.OperationNames(), std::vector<std::string>{"Move Callout"});
 }
 
+// Two drops wait for their picks; grabbing the second line's end again makes the library cancel
+// that line's pick. Only that request leaves the queue, from behind the other one: the next pick
+// completes the first line's drop, and the one after it the second line's new drop.
+TEST_F(ReplayTest, OnlyTheRequestTheLibraryCancelledLeavesThePickQueue) {
+    const Scenario scenario = Parse(FrontView(R"(
+        "markups": [{"id": "a", "start": [0, 0, 0], "end": [6, 0, 0]},
+                    {"id": "b", "start": [0, 4, 0], "end": [6, 4, 0]}],
+        "actions": [
+          {"action": "press", "x": 440, "y": 300}, {"action": "move", "x": 480, "y": 300},
+          {"action": "release"},
+          {"action": "press", "x": 440, "y": 140}, {"action": "move", "x": 480, "y": 140},
+          {"action": "release"},
+          {"action": "press", "x": 480, "y": 140}, {"action": "move", "x": 520, "y": 100},
+          {"action": "release"}, {"action": "pick"}, {"action": "pick"}])"));
+    replay::Session session(scenario);
+    for (std::size_t i = 0; i < 6; ++i)
+        session.Play(i);
+    ASSERT_EQ(session.PendingPicks().size(), 2u);
+
+    const replay::ActionLog press = session.Play(6);
+    const std::vector<std::string> left = session.PendingPicks();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].rfind("at 480,300", 0), 0u) << left[0];
+    EXPECT_EQ(std::count_if(press.details.begin(), press.details.end(),
+                            [](const std::string& line) {
+                                return line.rfind("pick at 480,140 (flags ", 0) == 0 &&
+                                       line.find("cancelled by the library") != std::string::npos;
+                            }),
+              1);
+    EXPECT_EQ(session.Scene().shapeView->detachedCompletions, 1);
+
+    session.Play(7);
+    session.Play(8);
+    EXPECT_NE(session.Play(9).headline.find("ray cast at 480,300"), std::string::npos);
+    EXPECT_NE(session.Play(10).headline.find("ray cast at 520,100"), std::string::npos);
+    EXPECT_TRUE(replay::Near(session.Scene().FindCenterLine("a")->record->GetEndPoint(),
+                             dg::DPoint3D(7, 0, 0), 1e-9));
+    EXPECT_TRUE(replay::Near(session.Scene().FindCenterLine("b")->record->GetEndPoint(),
+                             dg::DPoint3D(8, 5, 0), 1e-9));
+    EXPECT_TRUE(session.PendingPicks().empty());
+    EXPECT_EQ(session.Scene().shapeView->detachedCompletions, 1);
+}
+
 // Where handles overlap, a sphere wins over an arrow and an arrow over the line; each handle is
 // still reachable on its own.
 TEST_F(ReplayTest, PointerPrefersSpheresOverArrowsOverTheLine) {

@@ -82,6 +82,39 @@ TEST_F(SceneTest, GeometryBehindTheEyeIsCutAwayNotMirrored) {
     EXPECT_LT(std::min(runs.front().front().y, runs.front().back().y), 300.0);
 }
 
+// The eye sees from its near distance on: by default a thousandth of the distance to the target
+// (here 20), or what the scenario gives. The view's camera carries the same distance, so the
+// library's projection window agrees with what the replay draws.
+TEST_F(SceneTest, TheNearDistanceIsDerivedFromTheTargetOrGiven) {
+    const struct {
+        const char* camera;
+        double nearDistance;
+        double shownDepth;   // a point this far in front of the eye is drawn
+        double hiddenDepth;  // this one is not
+        const char* described;
+    } cases[] = {
+        {R"("eye": [0, 0, 20], "target": [0, 0, 0], "fieldOfView": 60)", 0.02, 0.03, 0.01, ""},
+        {R"("eye": [0, 0, 0.02], "target": [0, 0, 0], "fieldOfView": 60)", 2e-5, 3e-5, 1e-5, ""},
+        {R"("eye": [0, 0, 20], "target": [0, 0, 0], "fieldOfView": 60, "near": 5)", 5.0, 6.0, 4.0,
+         ", near 5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.camera);
+        const replay::Scenario scenario =
+            Parse(std::string(R"({"view": {"viewport": [800, 600], "camera": {)") + c.camera +
+                  R"(}}, "actions": []})");
+        replay::Session session(scenario);
+        const replay::ReplayScene& scene = session.Scene();
+        EXPECT_DOUBLE_EQ(scene.shapeView->camera.nearDistance, c.nearDistance);
+        const dg::DPoint3D eye = scenario.view.eye;
+        EXPECT_TRUE(scene.projector.Project(eye - dg::DVec3(0, 0, c.shownDepth)).has_value());
+        EXPECT_FALSE(scene.projector.Project(eye - dg::DVec3(0, 0, c.hiddenDepth)).has_value());
+        const std::string view = session.Describe().front();
+        EXPECT_EQ(view.find(", near") == std::string::npos, *c.described == '\0') << view;
+        EXPECT_NE(view.find(c.described), std::string::npos) << view;
+    }
+}
+
 TEST_F(SceneTest, OutputFolderKeepsForeignFilesAndDropsOldFrames) {
     const fs::path dir = fs::path(::testing::TempDir()) / "replay-folder";
     fs::remove_all(dir);

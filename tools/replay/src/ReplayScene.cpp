@@ -15,11 +15,21 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+constexpr double kNearPerDistance = 1e-3;
+
+// The host's camera is made with a fixed near distance (0.1), meant for scenes some units across.
+// The near distance decides what lies in front of the eye (Projector) and where the projection
+// window sits (GetProjection, which the library reads as a ratio). Where a point lands in the
+// window does not depend on it; only the depth that worldToWindow gives does, which neither the
+// replay nor the library reads. So the scene's own distance is set once the camera is made.
 dg::Camera3D MakeCamera(const ViewInput& v) {
-    if (v.perspective)
-        return dg::Camera3D::Perspective(v.eye, v.target, v.up, v.fieldOfViewDegrees * kPi / 180.0,
-                                         v.width, v.height);
-    return dg::Camera3D::Parallel(v.eye, v.target, v.up, v.parallelWidth, v.width, v.height);
+    dg::Camera3D camera =
+        v.perspective
+            ? dg::Camera3D::Perspective(v.eye, v.target, v.up, v.fieldOfViewDegrees * kPi / 180.0,
+                                        v.width, v.height)
+            : dg::Camera3D::Parallel(v.eye, v.target, v.up, v.parallelWidth, v.width, v.height);
+    camera.nearDistance = NearDistance(v);
+    return camera;
 }
 
 // The pool answers null instead of throwing; the replay cannot go on without its objects.
@@ -67,6 +77,10 @@ bool Projector::ClipToFront(dg::DPoint3D& a, dg::DPoint3D& b) const {
     else if (!(db > 0.0))
         b = b + (a - b) * (db / (db - da));
     return true;
+}
+
+double NearDistance(const ViewInput& view) {
+    return view.nearDistance.value_or((view.target - view.eye).Norm() * kNearPerDistance);
 }
 
 dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p) {

@@ -54,6 +54,10 @@ private:
     dg::DVec3 sight;  // unit, from the eye towards the target
 };
 
+// The camera's near distance: the scenario's, else a thousandth of the distance from the eye to
+// the target, so that a scene shows alike whatever unit its coordinates are written in.
+double NearDistance(const ViewInput& view);
+
 dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p);
 dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v);
 

@@ -25,6 +25,9 @@ struct ViewInput {
     dg::DVec3 up{0.0, 1.0, 0.0};
     double fieldOfViewDegrees = 45.0;
     double parallelWidth = 20.0;
+    // Distance from the eye to the nearest plane the view shows (shape views only); when unset,
+    // it is derived from the eye-target distance (NearDistance).
+    std::optional<double> nearDistance;
     int width = 800;
     int height = 600;
 };

@@ -1,11 +1,65 @@
 // The scenario's "view": the window's size, and for a shape view the camera.
 #include "ScenarioReading.h"
 
+#include <cstdio>
+#include <string>
+
 namespace replay {
 namespace reading {
 
 namespace {
+
 constexpr int kViewportLimit = 10000;
+
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", v);
+    return text;
+}
+
+// A near distance at or beyond the target would hide what the camera looks at.
+double ReadNear(const Json& j, const std::string& where, double eyeToTarget) {
+    const double distance = ReadCoordinate(j, where);
+    if (!(distance > 0.0 && distance < eyeToTarget))
+        Fail(where, "out of range (above 0 and below " + Number(eyeToTarget) +
+                        ", the distance from the eye to the target)");
+    return distance;
+}
+
+// The camera of a shape view: where it looks from and to, and its projection.
+void ReadShapeCamera(const Json& cam, const std::string& cw, ViewInput& v) {
+    CheckKeys(cam, cw, {"eye", "target", "up", "fieldOfView", "parallelWidth", "near"});
+    v.eye = ReadPoint(Require(cam, cw, "eye"), Field(cw, "eye"));
+    v.target = ReadPoint(Require(cam, cw, "target"), Field(cw, "target"));
+    ReadIfPresent(cam, cw, "up", ReadVector, v.up);
+    dg::DVec3 sight = v.target - v.eye;
+    const double eyeToTarget = sight.Norm();
+    if (!sight.Normalize())
+        Fail(Field(cw, "target"), "must differ from the eye");
+    dg::DVec3 up = v.up;
+    if (!up.Normalize() || dg::Cross(up, sight).Norm() < 1e-9)
+        Fail(Field(cw, "up"), "must not be zero nor along the line of sight");
+    const Json* fov = Optional(cam, "fieldOfView");
+    const Json* width = Optional(cam, "parallelWidth");
+    if ((fov != nullptr) == (width != nullptr))
+        Fail(cw, "give exactly one of fieldOfView (degrees, perspective) and parallelWidth");
+    if (fov) {
+        v.perspective = true;
+        v.fieldOfViewDegrees = ReadNumber(*fov, Field(cw, "fieldOfView"));
+        if (!(v.fieldOfViewDegrees > 0.0 && v.fieldOfViewDegrees < 179.0))
+            Fail(Field(cw, "fieldOfView"), "out of range (degrees, above 0 and below 179)");
+    } else {
+        v.perspective = false;
+        v.parallelWidth = ReadCoordinate(*width, Field(cw, "parallelWidth"));
+        if (!(v.parallelWidth > 0.0))
+            Fail(Field(cw, "parallelWidth"), "out of range (must be above 0)");
+    }
+    ReadIfPresent(
+        cam, cw, "near",
+        [&](const Json& n, const std::string& at) { return ReadNear(n, at, eyeToTarget); },
+        v.nearDistance);
+}
+
 }  // namespace
 
 ViewInput ReadView(const Json& j) {
@@ -40,32 +94,7 @@ ViewInput ReadView(const Json& j) {
         v.up = dg::DVec3(0.0, 1.0, 0.0);
         return v;
     }
-    const Json& cam = Require(j, where, "camera");
-    CheckKeys(cam, cw, {"eye", "target", "up", "fieldOfView", "parallelWidth"});
-    v.eye = ReadPoint(Require(cam, cw, "eye"), Field(cw, "eye"));
-    v.target = ReadPoint(Require(cam, cw, "target"), Field(cw, "target"));
-    ReadIfPresent(cam, cw, "up", ReadVector, v.up);
-    dg::DVec3 sight = v.target - v.eye;
-    if (!sight.Normalize())
-        Fail(Field(cw, "target"), "must differ from the eye");
-    dg::DVec3 up = v.up;
-    if (!up.Normalize() || dg::Cross(up, sight).Norm() < 1e-9)
-        Fail(Field(cw, "up"), "must not be zero nor along the line of sight");
-    const Json* fov = Optional(cam, "fieldOfView");
-    const Json* width = Optional(cam, "parallelWidth");
-    if ((fov != nullptr) == (width != nullptr))
-        Fail(cw, "give exactly one of fieldOfView (degrees, perspective) and parallelWidth");
-    if (fov) {
-        v.perspective = true;
-        v.fieldOfViewDegrees = ReadNumber(*fov, Field(cw, "fieldOfView"));
-        if (!(v.fieldOfViewDegrees > 0.0 && v.fieldOfViewDegrees < 179.0))
-            Fail(Field(cw, "fieldOfView"), "out of range (degrees, above 0 and below 179)");
-    } else {
-        v.perspective = false;
-        v.parallelWidth = ReadCoordinate(*width, Field(cw, "parallelWidth"));
-        if (!(v.parallelWidth > 0.0))
-            Fail(Field(cw, "parallelWidth"), "out of range (must be above 0)");
-    }
+    ReadShapeCamera(Require(j, where, "camera"), cw, v);
     return v;
 }
 

@@ -105,6 +105,8 @@ Json View(const ViewInput& v) {
             camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
         else
             camera["parallelWidth"] = Number(v.parallelWidth);
+        if (v.nearDistance)
+            camera["near"] = Number(*v.nearDistance);
     }
     out["camera"] = camera;
     return out;
@@ -368,9 +370,9 @@ std::string WriteScenario(const Scenario& s) {
 
 bool operator==(const ViewInput& a, const ViewInput& b) {
     return std::tie(a.shapeView, a.perspective, a.eye, a.target, a.up, a.fieldOfViewDegrees,
-                    a.parallelWidth, a.width,
-                    a.height) == std::tie(b.shapeView, b.perspective, b.eye, b.target, b.up,
-                                          b.fieldOfViewDegrees, b.parallelWidth, b.width, b.height);
+                    a.parallelWidth, a.nearDistance, a.width, a.height) ==
+           std::tie(b.shapeView, b.perspective, b.eye, b.target, b.up, b.fieldOfViewDegrees,
+                    b.parallelWidth, b.nearDistance, b.width, b.height);
 }
 
 bool operator==(const PartInput& a, const PartInput& b) {

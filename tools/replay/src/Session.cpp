@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
+#include <deque>
 #include <map>
 
 namespace replay {
@@ -23,6 +25,15 @@ std::string Pixel(int x, int y) {
 
 std::string Pixel(const Point2& p) {
     return Pixel(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+}
+
+// The status a pick request is completed with when nobody waits for its results any more.
+constexpr int kPickGivenUp = -1;
+
+std::string PickFlags(unsigned int flags) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", flags);
+    return text;
 }
 
 std::string PreferenceText(const PreferenceValue& v) {
@@ -110,7 +121,7 @@ Session::~Session() {
     driver.reset();
     // A pick never completed is given up with a failure status, so its event is let go.
     if (scene.shapeView)
-        while (scene.shapeView->CompletePick({}, -1)) {
+        while (scene.shapeView->CompletePick({}, kPickGivenUp)) {
         }
     for (CenterLineEntry& e : scene.centerLines)
         e.record->SetController(nullptr);
@@ -165,7 +176,8 @@ std::vector<std::string> Session::Describe() const {
                     std::to_string(v.width) + "x" + std::to_string(v.height) + ", " +
                     (v.perspective ? "perspective " + Format(v.fieldOfViewDegrees) + " deg"
                                    : "parallel, width " + Format(v.parallelWidth)) +
-                    ", eye " + Format(v.eye) + ", target " + Format(v.target));
+                    ", eye " + Format(v.eye) + ", target " + Format(v.target) +
+                    (v.nearDistance ? ", near " + Format(*v.nearDistance) : ""));
     for (const PartEntry& e : scene.parts) {
         std::string line = "part " + e.config.id + " " + Format(e.config.min) + ".." +
                            Format(e.config.max) + ", instance " + Quote(e.config.instance);
@@ -227,11 +239,8 @@ std::vector<std::string> Session::PendingPicks() const {
     std::vector<std::string> out;
     if (!scene.shapeView)
         return out;
-    for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks) {
-        char flags[16];
-        std::snprintf(flags, sizeof flags, "0x%04X", pick.flags);
-        out.push_back("at " + Pixel(pick.x, pick.y) + " (flags " + flags + ")");
-    }
+    for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks)
+        out.push_back("at " + Pixel(pick.x, pick.y) + " (flags " + PickFlags(pick.flags) + ")");
     return out;
 }
 
@@ -294,6 +303,7 @@ ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
     controller.SettleAction();
     for (std::string& note : controller.TakeNotes())
         log.details.push_back(std::move(note));
+    DropCancelledPicks(log);
     RebuildAppliedShadows(log);
     const auto& history = sxk::RecordedOperations();
     for (std::size_t i = recordedBefore; i < history.size(); ++i)
@@ -395,6 +405,33 @@ void Session::NoteSilentChanges(ActionLog& log, bool undoing) {
                                   " changed without reaching the controller; nothing can undo it");
         settledCallouts[i] = now;
         settledStops[k] = stops;
+    }
+}
+
+// A drag that starts while the same shadow's drop still waits for its pick makes the library
+// finish that drop itself and cancel the pick's event. The viewer's pick service then no longer
+// owes that request anything: it leaves the queue at once, completed with a failure status, so the
+// next pick action completes the request of the new drop instead of the stale one.
+void Session::DropCancelledPicks(ActionLog& log) {
+    if (!scene.shapeView)
+        return;
+    std::deque<sxk::ShapeView::PendingPick>& queue = scene.shapeView->pendingPicks;
+    for (std::size_t i = 0; i < queue.size();) {
+        if (!queue[i].event || !queue[i].event->cancelled) {
+            ++i;
+            continue;
+        }
+        const std::string where =
+            Pixel(queue[i].x, queue[i].y) + " (flags " + PickFlags(queue[i].flags) + ")";
+        // The host completes the oldest request: this one is brought to the front first, the
+        // others keep their order.
+        std::rotate(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(i),
+                    queue.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        scene.shapeView->CompletePick({}, kPickGivenUp);
+        log.details.push_back(
+            "pick at " + where +
+            " cancelled by the library: taken off the queue, completed with status " +
+            std::to_string(kPickGivenUp));
     }
 }
 
@@ -512,10 +549,8 @@ void Session::Release(ActionLog& log) {
     if (scene.shapeView && scene.shapeView->pendingPicks.size() > picksBefore) {
         controller.AwaitDrop(dragged);
         const auto& pick = scene.shapeView->pendingPicks.back();
-        char flags[16];
-        std::snprintf(flags, sizeof flags, "0x%04X", pick.flags);
-        log.details.push_back("pick requested at " + Pixel(pick.x, pick.y) + " (flags " + flags +
-                              "), waiting for a pick action");
+        log.details.push_back("pick requested at " + Pixel(pick.x, pick.y) + " (flags " +
+                              PickFlags(pick.flags) + "), waiting for a pick action");
     }
 }
 

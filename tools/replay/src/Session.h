@@ -99,6 +99,7 @@ private:
     void UndoOrRedo(bool undo, ActionLog& log);
     ActionLog PlayNumbered(const Action& a, std::size_t number);
     void ClearHover(ActionLog& log);
+    void DropCancelledPicks(ActionLog& log);
     void NoteSilentChanges(ActionLog& log, bool undoing);
     void RebuildAppliedShadows(ActionLog& log);
 
