@@ -1,6 +1,7 @@
 // Dragger handles: hiding and showing them around a drag, preselection highlight, the drag
 // cursor, and aiming and placing the arrows.
 #include "CenterLineFixture.h"
+#include "LibraryConstants.h"
 
 #include <gtest/gtest.h>
 
@@ -323,7 +324,7 @@ TEST_F(Handles, DegenerateLegFallsBackToTheNextLeg) {
 }
 
 TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
-    const double t = 4.76837158203125e-07;
+    const double t = sxmk::detail::kNearZero;
     struct Case {
         dg::DVec3 startMinusEnd;
         bool jog;

@@ -1,6 +1,7 @@
 // The jog (ratio) drag of an along-axis centre line and the mapping of pointer motion onto an
 // axis.
 #include "DragTestSupport.h"
+#include "LibraryConstants.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -312,8 +313,10 @@ TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
             Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));
             const double depth = 40.0 - z - (setup.rotated ? 2.0 : 0.0);
             const double width = setup.parallel ? widthAtOrigin : widthAtOrigin * depth / 40.0;
-            EXPECT_NEAR(Access::axisVector(S()).Norm(), width * 0.07000000029802322, 1e-9);
-            EXPECT_NEAR(Access::screenAxisLength(S()), 800 * 0.07000000029802322, 1e-6);
+            EXPECT_NEAR(Access::axisVector(S()).Norm(), width * sxmk::detail::kAxisScreenFraction,
+                        1e-9);
+            EXPECT_NEAR(Access::screenAxisLength(S()), 800 * sxmk::detail::kAxisScreenFraction,
+                        1e-6);
             ExpectNear(dg::DPoint3D() + Access::screenAxis(S()),
                        dg::DPoint3D() + WindowDirection({12, 0, z}, {1, 0, 0}), 1e-9);
         }

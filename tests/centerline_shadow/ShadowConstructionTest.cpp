@@ -1,6 +1,7 @@
 // Building a centre-line shadow: its display model, node settings, appearance sets, rebuilds,
 // references and allocation failures.
 #include "CenterLineFixture.h"
+#include "LibraryConstants.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ using testsupport::AlongAxisLine;
 using testsupport::LineInput;
 using testsupport::StraightLine;
 
-const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
+using sxmk::detail::kPreselectionColorKey;
 const dg::Color kOrange(1.0f, 0.5f, 0.0f, 1.0f);
 
 class ShadowConstruction : public testsupport::CenterLineFixture {
@@ -127,8 +128,9 @@ TEST_F(ShadowConstruction, NodesCarryTheirDisplaySettings) {
     for (const sxmu::ModelBase* node : {StartSphere(), EndSphere()}) {
         const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node);
         ASSERT_NE(sphere, nullptr);
-        EXPECT_EQ(sphere->screenScale, dg::DVec3(0.07, 0.07, 0.07));
-        EXPECT_EQ(sphere->radius, 0.16);
+        constexpr double kScale = sxmk::detail::kHandleScreenScale;
+        EXPECT_EQ(sphere->screenScale, dg::DVec3(kScale, kScale, kScale));
+        EXPECT_EQ(sphere->radius, sxmk::detail::kSphereRadius);
         EXPECT_NE(HighlightedLook(sphere), normal);
         EXPECT_EQ(LookOf(sphere), normal);
     }
