@@ -1,4 +1,5 @@
 #include "CalloutTestSupport.h"
+#include "LibraryConstants.h"
 
 #include <sxk/Preferences.h>
 #include <sxk/illustration/Illustration3dScene.h>
@@ -106,7 +107,7 @@ TEST_F(CalloutLabelScene, OnApplyPreferencesReappliesStoredSceneWithoutReadingPr
     label->SetScene(illustration);
     note->minimumSize = sxmu::ModelNote::MinimumSizeNone;
     du::SmartPtr<sxk::Preferences> prefs(new sxk::Preferences);
-    prefs->SetInt("General/Navigation/preselection_color", 0x00ff00);
+    prefs->SetInt(sxmk::detail::kPreselectionColorKey, 0x00ff00);
 
     label->OnApplyPreferences(prefs);
     EXPECT_EQ(note->minimumSize, sxmu::ModelNote::MinimumSizeLarge);

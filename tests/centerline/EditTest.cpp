@@ -1,4 +1,5 @@
 #include "CenterLineTestSupport.h"
+#include "LibraryConstants.h"
 
 #include <limits>
 
@@ -108,7 +109,7 @@ TEST_P(ExtensionReset, ResetsOnlySidesBelowThreshold) {
     EXPECT_EQ(record->GetEndExtention(), c.endReset ? 0.0f : 2.0f);
 }
 
-constexpr float kThreshold = 4.76837158203125e-07f;
+constexpr float kThreshold = sxmk::detail::kNearZeroF;
 constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,6 +2,7 @@
 // that allocate nothing once the drag runs, and a construction interrupted by a failing heap
 // allocation.
 #include "DragTestSupport.h"
+#include "LibraryConstants.h"
 
 #include <gtest/gtest.h>
 
@@ -247,7 +248,7 @@ TEST_F(DragMemory, PreselectionColourAddsNoAllocationToConstructionOrRebuild) {
     long rebuild[2];
     for (const bool coloured : {false, true}) {
         if (coloured)
-            preferences->SetColor("General/Navigation/preselection_color",
+            preferences->SetColor(sxmk::detail::kPreselectionColorKey,
                                   dg::Color(1.0f, 0.5f, 0.0f, 1.0f));
         du::SmartPtr<Shadow> built;
         construction[coloured] =

@@ -359,10 +359,97 @@ TEST_F(ExtensionDragEdge, WithoutControllerTheRecordStillTakesTheExtension) {
     EXPECT_NEAR(record->GetEndExtention(), 3.0f, 0.05);
 }
 
+// An extension is stored with its sign by where its arrow is let go: beyond its end it is
+// positive, on the line's inner side negative, also past the other end. In the parallel view ten
+// pixels are one unit.
+TEST_F(ExtensionDragEdge, ArrowLetGoOnTheInnerSideStoresANegativeExtension) {
+    struct Case {
+        bool atStart;
+        int pixels;  // pointer motion along +x
+        float extension;
+    };
+    // Stored: (-1, 0, 0), (0, 0, 0), (10, 0, 0), (12, 0, 0).
+    const Case cases[] = {
+        {false, 10, 3.0f}, {false, -40, -2.0f}, {false, -140, -12.0f},
+        {true, -10, 2.0f}, {true, 30, -2.0f},   {true, 130, -12.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.atStart ? "start " : "end ") << c.pixels);
+        MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+        sxmu::ModelBase* arrow = c.atStart ? StartArrowNode() : EndArrowNode();
+        const dg::DPoint3D at = WindowOf(arrow);
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(arrow, Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + c.pixels, Round(at.y));
+        driver.Release();
+        EXPECT_NEAR(c.atStart ? record->GetStartExtention() : record->GetEndExtention(),
+                    c.extension, 1e-5);
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Grabbing no handle, Translate, Stop
 
-class HandleDrag : public DragFixture {};
+class HandleDrag : public DragFixture {
+protected:
+    enum Handle { StartSphereHandle, EndSphereHandle, StartArrowHandle, EndArrowHandle, JogHandle };
+
+    // Drags one handle of a line 20 pixels right and 10 up and lets go (a start point lands on
+    // its own part, an end point where released), and has the controller apply the drag as the
+    // viewer's does. A Translate then moves the drawn line and, of the handles, only the grabbed
+    // one, onto its own node (node, its index in the stored list); every other handle stays where
+    // the drag left it.
+    void ExpectTranslateMovesOnlyTheGrabbedHandle(const LineInput& lineInput, Handle grabbed,
+                                                  std::size_t node) {
+        const char* const kHandleNames[] = {"start sphere", "end sphere", "start arrow",
+                                            "end arrow", "jog arrow"};
+        const dg::DVec3 d(1.5, -2.0, 3.0);
+        const du::Symbol part("/product/shaft");
+        const du::SmartPtr<sxk::Object> shape(
+            new sxk::ShapeInstance(du::SmartPtr<sxk::Instance>(new sxk::Instance(part))));
+
+        MakeDragShadow(lineInput, dragtest::kViewSetups[0]);
+        controller.calls.clear();
+        du::Symbol ownPart = part;
+        record->SetPartID(ownPart);
+        sxmu::ModelBase* const handles[] = {StartSphereNode(), EndSphereNode(), StartArrowNode(),
+                                            EndArrowNode(), JogArrowNode()};
+        sxmu::ModelBase* const dragged = handles[grabbed];
+        ASSERT_NE(dragged, nullptr);
+
+        const dg::DPoint3D at = WindowOf(dragged);
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(dragged, Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + 20, Round(at.y) - 10);
+        driver.Release();
+        if (grabbed == StartSphereHandle || grabbed == EndSphereHandle) {
+            std::vector<sxk::PickResult> found;
+            if (grabbed == StartSphereHandle)
+                found.push_back({shape, {-2, 1, 0}});
+            ASSERT_TRUE(view->CompletePick(found, 0));
+        }
+        ASSERT_EQ(controller.calls.size(), 1u);
+        record->SetPoints(controller.calls[0].shadowPoints);
+        ExpectNear(Drawn(), Stored(), 1e-6);  // up to the extension stored as a float
+
+        std::vector<dg::DPoint3D> before;
+        for (const sxmu::ModelBase* handle : handles)
+            before.push_back(handle ? handle->location.GetPos() : dg::DPoint3D::ORIGIN);
+        sxmk::DragDriver(S()).Translate(d);
+
+        for (std::size_t i = 0; i < Stored().size(); ++i)
+            EXPECT_EQ(Drawn()[i], Stored()[i] + d) << "vertex " << i;
+        for (int h = StartSphereHandle; h <= JogHandle; ++h) {
+            const sxmu::ModelBase* handle = handles[static_cast<std::size_t>(h)];
+            if (handle == nullptr)
+                continue;  // a straight line has no jog arrow
+            const dg::DPoint3D expected =
+                h == grabbed ? Stored()[node] + d : before[static_cast<std::size_t>(h)];
+            EXPECT_EQ(handle->location.GetPos(), expected) << kHandleNames[h];
+        }
+        EXPECT_EQ(controller.calls.size(), 1u);
+    }
+};
 
 // The finished path of one drag of each kind, worked out by hand rather than by BuildPoints: in
 // the parallel view ten pixels are one unit, x to the right and y up the window.
@@ -459,22 +546,25 @@ TEST_F(HandleDrag, TranslatePutsEveryVertexAtItsStoredPointPlusTheObjectDisplace
     EXPECT_EQ(shadow->contentChangedCount, notes + 1);
 }
 
-// The handle of the last drag follows its own node, not whichever node Translate moved last.
+// The handle of the last drag follows its own node, not whichever node Translate moved last:
+// here on a straight line, whose four points put each end's slot and extension point elsewhere
+// than an along-axis line's seven.
 TEST_F(HandleDrag, TranslateMovesTheLastDraggedHandleWithItsOwnNode) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
-    const dg::DVec3 d(0, 0, 5);
     struct Case {
-        Shadow::PickedDragger dragger;
-        const sxmu::ModelBase* handle;
-        dg::DPoint3D expected;
+        const char* name;
+        Handle grabbed;
+        std::size_t node;  // where the grabbed handle sits in the stored list
     };
-    for (const Case& c : {Case{Shadow::StartExtensionDragger, StartArrow(), {-1, 0, 5}},
-                          Case{Shadow::StartPointDragger, StartSphere(), {0, 0, 5}},
-                          Case{Shadow::EndPointDragger, EndSphere(), {10, 0, 5}},
-                          Case{Shadow::EndExtensionDragger, EndArrow(), {12, 0, 5}}}) {
-        Access::pickedDragger(S()) = c.dragger;
-        Access::Translate(S(), d);
-        EXPECT_EQ(c.handle->location.GetPos(), c.expected) << c.dragger;
+    const Case cases[] = {
+        {"start point", StartSphereHandle, 1},
+        {"end point", EndSphereHandle, 2},
+        {"start extension", StartArrowHandle, 0},
+        {"end extension", EndArrowHandle, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectTranslateMovesOnlyTheGrabbedHandle(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
+                                                 c.grabbed, c.node);
     }
 }
 
@@ -482,9 +572,6 @@ TEST_F(HandleDrag, TranslateMovesTheLastDraggedHandleWithItsOwnNode) {
 // drawn line and, of the handles, only the one that drag grabbed, onto its own node; every other
 // handle stays where the drag left it.
 TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
-    enum Handle { StartSphereHandle, EndSphereHandle, StartArrowHandle, EndArrowHandle, JogHandle };
-    const char* const kHandleNames[] = {"start sphere", "end sphere", "start arrow", "end arrow",
-                                        "jog arrow"};
     struct Case {
         const char* name;
         Handle grabbed;
@@ -499,52 +586,9 @@ TEST_F(HandleDrag, TranslateAfterAFinishedDragMovesOnlyThatDragsHandle) {
     };
     // Stored: (-1, 0, 0), (0, 0, 0), (5, 0, 0), (5, 4, 0), (5, 4, 2), (10, 4, 2), (12, 4, 2).
     const LineInput lineInput = testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
-    const dg::DVec3 d(1.5, -2.0, 3.0);
-    const du::Symbol part("/product/shaft");
-    const du::SmartPtr<sxk::Object> shape(
-        new sxk::ShapeInstance(du::SmartPtr<sxk::Instance>(new sxk::Instance(part))));
-
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MakeDragShadow(lineInput, dragtest::kViewSetups[0]);
-        du::Symbol ownPart = part;
-        record->SetPartID(ownPart);
-        sxmu::ModelBase* const handles[] = {StartSphereNode(), EndSphereNode(), StartArrowNode(),
-                                            EndArrowNode(), JogArrowNode()};
-        sxmu::ModelBase* const grabbed = handles[c.grabbed];
-
-        const dg::DPoint3D at = WindowOf(grabbed);
-        sxmk::DragDriver driver(S());
-        ASSERT_TRUE(driver.Start(grabbed, Round(at.x), Round(at.y)));
-        driver.Move(Round(at.x) + 20, Round(at.y) - 10);
-        driver.Release();
-        // The start lands on its own part, the end where it was released.
-        if (c.grabbed == StartSphereHandle || c.grabbed == EndSphereHandle) {
-            std::vector<sxk::PickResult> found;
-            if (c.grabbed == StartSphereHandle)
-                found.push_back({shape, {-2, 1, 0}});
-            ASSERT_TRUE(view->CompletePick(found, 0));
-        }
-        // The controller applies the drag, as the viewer's does.
-        ASSERT_EQ(controller.calls.size(), 1u);
-        record->SetPoints(controller.calls[0].shadowPoints);
-        ExpectNear(Drawn(), Stored(), 1e-6);  // up to the extension stored as a float
-
-        std::vector<dg::DPoint3D> before;
-        for (const sxmu::ModelBase* handle : handles)
-            before.push_back(handle->location.GetPos());
-        Access::Translate(S(), d);
-
-        for (std::size_t i = 0; i < Stored().size(); ++i)
-            EXPECT_EQ(Drawn()[i], Stored()[i] + d) << "vertex " << i;
-        for (int h = StartSphereHandle; h <= JogHandle; ++h) {
-            const dg::DPoint3D expected =
-                h == c.grabbed ? Stored()[c.node] + d : before[static_cast<std::size_t>(h)];
-            EXPECT_EQ(handles[static_cast<std::size_t>(h)]->location.GetPos(), expected)
-                << kHandleNames[h];
-        }
-        EXPECT_EQ(controller.calls.size(), 1u);
-        controller.calls.clear();
+        ExpectTranslateMovesOnlyTheGrabbedHandle(lineInput, c.grabbed, c.node);
     }
 }
 
@@ -579,26 +623,6 @@ TEST_F(HandleDrag, LastDraggedHandleStaysPickedUntilTheNextDragStarts) {
     sxmk::DragDriver(S()).Translate(dg::DVec3(0, 0, 5));
     EXPECT_EQ(endArrow->location.GetPos(), endArrowAt);
     EXPECT_EQ(startArrow->location.GetPos(), Stored()[0]);
-}
-
-TEST_F(HandleDrag, IsNegativeExtentionAnswersOnlyForTheExtensionArrows) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
-    struct Case {
-        Shadow::PickedDragger dragger;
-        dg::DPoint3D p;
-        bool negative;
-    };
-    for (const Case& c :
-         {Case{Shadow::EndExtensionDragger, {12, 0, 0}, false},
-          Case{Shadow::EndExtensionDragger, {8, 0, 0}, true},
-          Case{Shadow::EndExtensionDragger, {10, 3, 0}, false},
-          Case{Shadow::StartExtensionDragger, {-1, 0, 0}, false},
-          Case{Shadow::StartExtensionDragger, {1, 0, 0}, true},
-          Case{Shadow::StartPointDragger, {8, 0, 0}, false},
-          Case{Shadow::JogDragger, {8, 0, 0}, false}, Case{Shadow::NoDragger, {8, 0, 0}, false}}) {
-        Access::pickedDragger(S()) = c.dragger;
-        EXPECT_EQ(Access::IsNegativeExtention(S(), c.p), c.negative) << c.dragger;
-    }
 }
 
 }  // namespace

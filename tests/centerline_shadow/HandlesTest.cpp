@@ -1,9 +1,12 @@
 // Dragger handles: hiding and showing them around a drag, preselection highlight, the drag
 // cursor, and aiming and placing the arrows.
-#include "CenterLineFixture.h"
+#include "DragTestSupport.h"
+#include "LibraryConstants.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sxmk/DragDriver.h>
 #include <sxmk/MarkupShadow.h>
 
 #include <cmath>
@@ -13,41 +16,50 @@
 
 namespace {
 
+using testing::UnorderedElementsAreArray;
 using testsupport::AlongAxisLine;
+using testsupport::LineInput;
 using testsupport::StraightLine;
-using Shadow = sxmk::CenterLineXYZShadow;
 
 // Handles by letter: J jog arrow, E end sphere, S start sphere, e end arrow, s start arrow,
 // L the line strip.
-class Handles : public testsupport::CenterLineFixture {
+class Handles : public dragtest::DragFixture {
 protected:
-    const sxmu::ModelBase* Node(char c) const {
+    sxmu::ModelBase* Node(char c) const {
         switch (c) {
             case 'J':
-                return JogArrow();
+                return handleNodes.jogArrow;
             case 'E':
-                return EndSphere();
+                return handleNodes.endSphere;
             case 'S':
-                return StartSphere();
+                return handleNodes.startSphere;
             case 'e':
-                return EndArrow();
+                return handleNodes.endArrow;
             case 's':
-                return StartArrow();
+                return handleNodes.startArrow;
             default:
-                return Line();
+                return DrawnLine(*shadow);
         }
-    }
-    // Nodes of letters, head first; the jog arrow only when withJog.
-    std::vector<const sxmu::ModelBase*> Nodes(const char* letters, bool withJog) const {
-        std::vector<const sxmu::ModelBase*> out;
-        for (const char* c = letters; *c; ++c)
-            if (*c != 'J' || withJog)
-                out.push_back(Node(*c));
-        return out;
     }
     void Highlight(const sxmu::ModelBase* node) {
         shadow->PreselectHighlight(
             du::SmartPtr<sxmu::ModelBase>(const_cast<sxmu::ModelBase*>(node)));
+    }
+    // Grabs a handle where it is drawn and moves the pointer 20 pixels right and 10 up.
+    void GrabAndMove(sxmk::DragDriver& driver, char c) {
+        const dg::DPoint3D at = WindowOf(Node(c));
+        ASSERT_TRUE(driver.Start(Node(c), Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + 20, Round(at.y) - 10);
+    }
+    // Lets go of the handle; an end point's drop waits for its pick, which then finds nothing.
+    void LetGo(sxmk::DragDriver& driver, char c) {
+        driver.Release();
+        if (c != 'S' && c != 'E') {
+            EXPECT_TRUE(view->pendingPicks.empty());
+            return;
+        }
+        ASSERT_EQ(view->pendingPicks.size(), 1u);
+        ASSERT_TRUE(view->CompletePick({}, 0));
     }
     // The views come without a preselection colour: preselected and normal sets differ in their
     // objects (and an arrow's line in its weight), not in colour. normalLooks := what each
@@ -79,79 +91,89 @@ private:
     Look normalLooks[5];
 };
 
-struct DragCase {
-    Shadow::PickedDragger dragger;
-    const char* duringDrag;
-    const char* afterDrag;
+// The three kinds of line: the jog arrow is drawn only on an along-axis line whose ends differ
+// along two axes.
+struct LineKind {
+    const char* name;
+    LineInput input;
+    bool jog;
+};
+const LineKind kLineKinds[] = {
+    {"along axis with a jog", AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f), true},
+    {"straight", StraightLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f), false},
+    {"along axis without a jog", AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f), false},
 };
 
-// Built order: J E S e s L.
-const DragCase kDragCases[] = {
-    {Shadow::StartExtensionDragger, "sL", "JESesL"},
-    {Shadow::StartPointDragger, "SL", "JEesSL"},
-    {Shadow::JogDragger, "JL", "ESesJL"},
-    {Shadow::EndPointDragger, "EL", "JSesEL"},
-    {Shadow::EndExtensionDragger, "eL", "JESseL"},
-};
+// While a handle is dragged only that handle is drawn with the line; once it is let go every
+// handle of the line is drawn again, each once, and the jog arrow only on a line that has one.
+TEST_F(Handles, DragShowsOnlyTheGrabbedHandleAndThenEveryHandleOnce) {
+    for (const LineKind& kind : kLineKinds) {
+        for (const char grabbed : {'s', 'S', 'J', 'E', 'e'}) {
+            if (grabbed == 'J' && !kind.jog)
+                continue;  // no jog arrow to grab
+            SCOPED_TRACE(testing::Message() << kind.name << ", handle " << grabbed);
+            MakeDragShadow(kind.input, dragtest::kViewSetups[0]);
+            ASSERT_EQ(JogArrow() != nullptr, kind.jog);
+            const std::vector<const sxmu::ModelBase*> built = BuiltOrder(kind.jog);
 
-TEST_F(Handles, DragHidesOtherHandlesAndPutsThemBackWithJogArrow) {
-    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f));
-    ASSERT_TRUE(shadow);
-    for (const DragCase& c : kDragCases) {
-        Access::SetOff(*shadow, c.dragger);
-        EXPECT_EQ(Children(), Nodes(c.duringDrag, true)) << c.dragger;
-        Access::SetOn(*shadow, c.dragger);
-        EXPECT_EQ(Children(), Nodes(c.afterDrag, true)) << c.dragger;
-        // Back to the built order for the next case.
-        shadow->MarkupChanged();
-        FindHandles();
-    }
-}
-
-TEST_F(Handles, DragLeavesAnInapplicableJogArrowAlone) {
-    for (const auto& lineInput : {StraightLine({0, 0, 0}, {10, 4, 3}, 1.0f, 1.0f),
-                                  AlongAxisLine({0, 0, 0}, {10, 0, 0}, 1.0f, 1.0f)}) {
-        MakeShadow(lineInput);
-        ASSERT_TRUE(shadow);
-        for (const DragCase& c : kDragCases) {
-            if (c.dragger == Shadow::JogDragger)
-                continue;  // not reachable without a shown jog arrow
-            Access::SetOff(*shadow, c.dragger);
-            EXPECT_EQ(Children(), Nodes(c.duringDrag, false)) << c.dragger;
-            Access::SetOn(*shadow, c.dragger);
-            EXPECT_EQ(Children(), Nodes(c.afterDrag, false)) << c.dragger;
-            shadow->MarkupChanged();
-            FindHandles();
+            sxmk::DragDriver driver(S());
+            GrabAndMove(driver, grabbed);
+            EXPECT_EQ(Children(), (std::vector<const sxmu::ModelBase*>{Node(grabbed), Line()}));
+            driver.Release();
+            EXPECT_THAT(Children(), UnorderedElementsAreArray(built));
+            // An end point's drop, here on nothing, leaves the handles drawn as they are.
+            if (grabbed == 'S' || grabbed == 'E') {
+                ASSERT_EQ(view->pendingPicks.size(), 1u);
+                ASSERT_TRUE(view->CompletePick({}, 0));
+                EXPECT_THAT(Children(), UnorderedElementsAreArray(built));
+            }
+            EXPECT_EQ(DrawnArrows(), kind.jog ? 3u : 2u);
         }
     }
 }
 
-TEST_F(Handles, NoDraggerHidesNothingAndShowsOnlyMissingHandles) {
-    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
-    ASSERT_TRUE(shadow);
-    const auto built = Children();
-    Access::SetOff(*shadow, Shadow::NoDragger);
-    EXPECT_EQ(Children(), built);
-    Access::SetOn(*shadow, Shadow::NoDragger);
-    EXPECT_EQ(Children(), built);
+// The viewer draws the container's children head first. The grabbed handle is never taken out:
+// it keeps its place next to the line at the tail, and the handles put back come ahead of it in
+// the order a fresh shadow draws them.
+TEST_F(Handles, HandlesPutBackAfterADragKeepTheirDrawnOrderAheadOfTheGrabbedOne) {
+    for (const char grabbed : {'J', 'E', 'S', 'e', 's'}) {
+        SCOPED_TRACE(testing::Message() << "handle " << grabbed);
+        MakeDragShadow(kLineKinds[0].input, dragtest::kViewSetups[0]);
+        std::vector<const sxmu::ModelBase*> expected;
+        for (const sxmu::ModelBase* node : BuiltOrder(true)) {
+            if (node != Node(grabbed) && node != Line())
+                expected.push_back(node);
+        }
+        expected.push_back(Node(grabbed));
+        expected.push_back(Line());
 
-    // After a hide, every handle comes back once, the jog arrow at the record's mid jog point.
-    Access::SetOff(*shadow, Shadow::EndPointDragger);
-    handleNodes.jogArrow->location = dg::Location(dg::FMat33::IDENTITY, {7, 7, 7});
-    Access::SetOn(*shadow, Shadow::NoDragger);
-    EXPECT_EQ(Children(), Nodes("JSesEL", true));
-    EXPECT_EQ(JogArrow()->location.GetPos(), (*record->GetPoints())[3]);
+        sxmk::DragDriver driver(S());
+        GrabAndMove(driver, grabbed);
+        LetGo(driver, grabbed);
+        EXPECT_EQ(Children(), expected);
+    }
 }
 
-TEST_F(Handles, ValuesOutsideTheDraggersChangeNothing) {
-    MakeShadow(AlongAxisLine({0, 0, 0}, {10, 4, 3}));
-    ASSERT_TRUE(shadow);
-    const auto built = Children();
-    for (int value : {6, 7}) {
-        Access::SetOff(*shadow, static_cast<Shadow::PickedDragger>(value));
-        Access::SetOn(*shadow, static_cast<Shadow::PickedDragger>(value));
-        EXPECT_EQ(Children(), built) << value;
-    }
+// Grabbing the line grabs no handle: nothing is hidden, and letting go draws no handle twice. It
+// puts the jog arrow on the record's jog point, here one that the record took after the shadow
+// was built.
+TEST_F(Handles, LineGrabHidesNothingAndPutsTheJogArrowOnTheRecordsJogPoint) {
+    MakeDragShadow(kLineKinds[0].input, dragtest::kViewSetups[0]);
+    const std::vector<const sxmu::ModelBase*> built = Children();
+    LineInput moved = kLineKinds[0].input;
+    moved.ratio = 0.8f;
+    record->SetPoints(Built(moved));
+    ASSERT_NE(JogArrow()->location.GetPos(), Stored()[3]);
+
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(DrawnLine(S()), 300, 300));
+    EXPECT_EQ(shadow->GetPickedNode(), -1);
+    EXPECT_EQ(Children(), built);
+    driver.Move(340, 280);
+    driver.Release();
+    EXPECT_EQ(Children(), built);
+    EXPECT_EQ(JogArrow()->location.GetPos(), Stored()[3]);
+    EXPECT_TRUE(controller.calls.empty());
 }
 
 TEST_F(Handles, HighlightRecolorsOnlyTheHandleUnderTheCursorUntilCleared) {
@@ -215,13 +237,15 @@ TEST_F(Handles, ClearWithoutHighlightDoesNotNotify) {
 }
 
 TEST_F(Handles, HiddenHandleKeepsItsHighlightUntilCleared) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
-    ASSERT_TRUE(shadow);
+    MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}), dragtest::kViewSetups[0]);
     NoteNormalLooks();
     Highlight(EndArrow());
-    Access::SetOff(*shadow, Shadow::StartPointDragger);
+    sxmk::DragDriver driver(S());
+    GrabAndMove(driver, 'S');
+    ASSERT_FALSE(DrawnRoot()->Contains(EndArrow()));
     EXPECT_TRUE(ShowsPreselected('e'));
-    Access::SetOn(*shadow, Shadow::StartPointDragger);
+    LetGo(driver, 'S');
+    ASSERT_TRUE(DrawnRoot()->Contains(EndArrow()));
     EXPECT_TRUE(ShowsPreselected('e'));
     shadow->ClearPreselectHighlight();
     EXPECT_TRUE(ShowsNormal('e'));
@@ -307,23 +331,35 @@ TEST_F(Handles, ZeroLengthLineLeavesZeroDirections) {
     }
 }
 
+// An extension arrow points from the line's point next to its end towards the end. Where that
+// leg has no length (an along-axis line whose ends do not differ along the main axis), it takes
+// the next leg's direction, and the one after where that has none either.
 TEST_F(Handles, DegenerateLegFallsBackToTheNextLeg) {
-    // With the sphere on point 2, the start arrow takes the direction of points 2 to 3.
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
-    ASSERT_TRUE(shadow);
-    // The start sphere is moved the way a start-point drag moves it.
-    Access::pickedDragger(*shadow) = Shadow::StartPointDragger;
-    Access::MoveNode(*shadow, 1, dg::DVec3(10, 0, 0));
-    ASSERT_EQ(handleNodes.startSphere->location.GetPos(), dg::DPoint3D(10, 0, 0));
-    Access::SetArrowsDir(*shadow);
-    // The start extension is positive: the tip shows the direction itself.
-    const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
-    ASSERT_NE(start, nullptr);
-    EXPECT_EQ(start->points.at(1), dg::DPoint3D(-1, 0, 0));
+    struct Case {
+        const char* name;
+        dg::DPoint3D end;
+        dg::DPoint3D startTip;
+        dg::DPoint3D endTip;
+    };
+    const Case cases[] = {
+        {"first leg without length", {0, 4, 2}, {0, -1, 0}, {0, 0, 1}},
+        {"first two legs without length", {0, 0, 2}, {0, 0, -1}, {0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeShadow(AlongAxisLine({0, 0, 0}, c.end, 1.0f, 1.0f));
+        ASSERT_TRUE(shadow);
+        const auto* start = dynamic_cast<const sxmu::ModelLeaderLine*>(StartArrow());
+        const auto* end = dynamic_cast<const sxmu::ModelLeaderLine*>(EndArrow());
+        ASSERT_NE(start, nullptr);
+        ASSERT_NE(end, nullptr);
+        EXPECT_EQ(start->points.at(1), c.startTip);
+        EXPECT_EQ(end->points.at(1), c.endTip);
+    }
 }
 
 TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
-    const double t = 4.76837158203125e-07;
+    const double t = sxmk::detail::kNearZero;
     struct Case {
         dg::DVec3 startMinusEnd;
         bool jog;
@@ -343,15 +379,30 @@ TEST_F(Handles, JogArrowAppliesWhenStartAndEndDifferAlongTwoAxes) {
     }
 }
 
+// Aiming the arrows is one notification (a construction, a jog's release); an extension drag
+// notifies once per step, and its release, which aims only the dragged arrow, adds none.
 TEST_F(Handles, AimingNotifiesOnceAndPlacingAnArrowNotAtAll) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f));
-    ASSERT_TRUE(shadow);
-    const int notified = shadow->contentChangedCount;
-    Access::SetStartExtensionDir(*shadow);
-    Access::SetEndExtensionDir(*shadow);
-    EXPECT_EQ(shadow->contentChangedCount, notified);
-    Access::SetArrowsDir(*shadow);
-    EXPECT_EQ(shadow->contentChangedCount, notified + 1);
+    for (const char arrow : {'s', 'e'}) {
+        SCOPED_TRACE(testing::Message() << "handle " << arrow);
+        MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 2.0f, 2.0f), dragtest::kViewSetups[1]);
+        EXPECT_EQ(shadow->contentChangedCount, 1);
+        const dg::DPoint3D at = WindowOf(Node(arrow));
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(Node(arrow), Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + 10, Round(at.y));
+        driver.Move(Round(at.x) + 20, Round(at.y));
+        EXPECT_EQ(shadow->contentChangedCount, 3);
+        driver.Release();
+        EXPECT_EQ(shadow->contentChangedCount, 3);
+    }
+    MakeDragShadow(AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+    const dg::DPoint3D at = WindowOf(JogArrow());
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(Node('J'), Round(at.x), Round(at.y)));
+    driver.Move(Round(at.x) + 10, Round(at.y));
+    EXPECT_EQ(shadow->contentChangedCount, 2);
+    driver.Release();
+    EXPECT_EQ(shadow->contentChangedCount, 3);
 }
 
 }  // namespace

@@ -366,6 +366,7 @@ TEST_F(PointDrop, NewerPickSupersedesOneStillPending) {
     MakeScene();
     part = MakePart("/p/other");
     DragAndRelease(false);
+    // A drag start finishes a pending drop first, so no drag requests a pick while one is pending.
     Access::RequestPick(S(), 5, 5);
     ASSERT_EQ(view->pendingPicks.size(), 2u);
     ASSERT_TRUE(view->CompletePick({{part.shape, kElsewhere}}, 0));
@@ -509,20 +510,37 @@ TEST_F(PointDrop, NextDragKeepsItsHandleWhenTheFinishedDropRebuildsTheShadow) {
     record->SetController(nullptr);
 }
 
+// A pick result that reaches the shadow when no point drag waits for one (after a finished drop,
+// an extension drag or a grab of the line) moves nothing and attaches nothing.
 TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {
-    MakeScene();
-    const std::vector<dg::DPoint3D> drawn = Drawn();
-    const int notes = shadow->contentChangedCount;
-    for (const Shadow::PickedDragger dragger :
-         {Shadow::EndPointDragger, Shadow::EndExtensionDragger, Shadow::NoDragger}) {
-        Access::pickedDragger(S()) = dragger;
-        Access::SetDragStopPosition(S(), kPicked);
+    enum Before { FinishedDrop, ExtensionDrag, LineGrab };
+    for (const Before before : {FinishedDrop, ExtensionDrag, LineGrab}) {
+        SCOPED_TRACE(before);
+        MakeScene();
+        if (before == FinishedDrop) {
+            DragAndRelease(false);
+            ASSERT_TRUE(view->CompletePick({}, 0));
+        } else {
+            sxmu::ModelBase* node = before == ExtensionDrag ? EndArrowNode() : DrawnLine(S());
+            const dg::DPoint3D at = WindowOf(EndArrow());
+            sxmk::DragDriver driver(S());
+            driver.Start(node, Round(at.x), Round(at.y));
+            driver.Move(Round(at.x) + 20, Round(at.y));
+            driver.Release();
+        }
+        ASSERT_TRUE(view->pendingPicks.empty());
+        const std::vector<dg::DPoint3D> drawn = Drawn();
+        const std::vector<dg::DPoint3D> stored = Stored();
+        const std::size_t calls = controller.calls.size();
+        const int notes = shadow->contentChangedCount;
+
         shadow->OnReceivePick({{du::SmartPtr<sxk::Object>(label), kPicked}});
+        EXPECT_EQ(Drawn(), drawn);
+        EXPECT_EQ(Stored(), stored);
+        EXPECT_EQ(shadow->contentChangedCount, notes);
+        EXPECT_EQ(controller.calls.size(), calls);
+        EXPECT_FALSE(shadow->GetConnectionTarget());
     }
-    EXPECT_EQ(Drawn(), drawn);
-    EXPECT_EQ(shadow->contentChangedCount, notes);
-    EXPECT_TRUE(controller.calls.empty());
-    EXPECT_FALSE(shadow->GetConnectionTarget());
 }
 
 }  // namespace

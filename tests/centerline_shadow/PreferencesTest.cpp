@@ -1,5 +1,6 @@
 // The preselection colour of the centre-line handles.
 #include "CenterLineFixture.h"
+#include "LibraryConstants.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ namespace {
 using sxmk::defaultHandleColor;
 using testsupport::AlongAxisLine;
 
-const char* const kKey = "General/Navigation/preselection_color";
+const char* const kKey = sxmk::detail::kPreselectionColorKey;
 const dg::Color kOrange(1.0f, 0.5f, 0.0f, 1.0f);
 const dg::Color kTranslucent(0.2f, 0.3f, 0.4f, 0.5f);
 

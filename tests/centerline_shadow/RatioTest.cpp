@@ -1,6 +1,7 @@
 // The jog (ratio) drag of an along-axis centre line and the mapping of pointer motion onto an
 // axis.
 #include "DragTestSupport.h"
+#include "LibraryConstants.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -82,9 +83,19 @@ INSTANTIATE_TEST_SUITE_P(Views, JogDrag, testing::ValuesIn(dragtest::kViewSetups
 
 class Ratio : public DragFixture {
 protected:
-    void StartJogDrag() {
-        Access::pickedDragger(S()) = Shadow::JogDragger;
-        Access::pickedNode(S()) = -1;
+    // Grabs the jog arrow where it is drawn: the shadow then holds a jog drag of its own.
+    void GrabJog(sxmk::DragDriver& driver) {
+        const dg::DPoint3D at = WindowOf(JogArrow());
+        ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
+        ASSERT_EQ(shadow->GetPickedNode(), -1);
+    }
+    // Drags the jog arrow the given number of pixels along the main axis's window direction.
+    void DragJog(sxmk::DragDriver& driver, double pixels) {
+        const dg::DPoint3D mid = WindowOf(JogArrow());
+        const dg::DVec3 along =
+            WindowDirection(JogArrow()->location.GetPos(), record->GetMainAxisDirection());
+        GrabJog(driver);
+        driver.Move(Round(mid.x + pixels * along.x), Round(mid.y + pixels * along.y));
     }
 };
 
@@ -116,8 +127,10 @@ TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeShadow(JogLine(c.startRatio));
-        StartJogDrag();
+        sxmk::DragDriver driver(S());
+        GrabJog(driver);
         for (const Step& step : c.steps) {
+            // Exact steps: a pointer step lands on a ratio only up to rounding.
             Access::ChangeRatio(S(), dg::DVec3(step.dx, 0, 0));
             EXPECT_NEAR(record->GetDivRation(), step.ratio, 1e-6);
             ExpectNear(Stored()[0], step.extStart);
@@ -154,7 +167,9 @@ TEST_F(Ratio, JogOnAnEndPassesItOnlyByGoingBeyond) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeShadow(JogLine(c.from));
-        StartJogDrag();
+        sxmk::DragDriver driver(S());
+        GrabJog(driver);
+        // Exact steps: a pointer step puts the jog on an end only up to rounding (just off it).
         for (const double x : c.steps)
             Access::ChangeRatio(S(), dg::DVec3(x, 0, 0));
         EXPECT_NEAR(record->GetDivRation(), c.ratio, 1e-6);
@@ -212,24 +227,47 @@ TEST_F(Ratio, ReleasedJogHandsOnTheEndHandlesNotANegativeExtensionsCopy) {
     ExpectNear(handedOn[5], {10, 4, 2});
 }
 
+// A straight line draws no jog arrow to grab. A record made straight while its shadow still
+// draws the along-axis line (the viewer has not rebuilt it yet) leaves that jog arrow grabbable:
+// dragging it moves nothing.
 TEST_F(Ratio, StraightLineHasNoJogToMove) {
-    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
-    StartJogDrag();
+    MakeDragShadow(JogLine(), dragtest::kViewSetups[1]);
+    const LineInput straight = StraightLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
+    std::vector<dg::DPoint3D> unused;
+    straight.Build(*record, unused);  // the record's mode, the stored list untouched
+    ASSERT_FALSE(record->IsAlongAxis());
     const std::vector<dg::DPoint3D> drawn = Drawn();
     const std::vector<dg::DPoint3D> stored = Stored();
     const int notes = shadow->contentChangedCount;
-    Access::ChangeRatio(S(), dg::DVec3(3, 0, 0));
+    sxmk::DragDriver driver(S());
+    DragJog(driver, 30);
     EXPECT_EQ(Drawn(), drawn);
     EXPECT_EQ(Stored(), stored);
     EXPECT_EQ(record->GetDivRation(), 0.5f);
     EXPECT_EQ(shadow->contentChangedCount, notes);
 }
 
-// Start and end on one line across the main axis leave no main-axis run to divide.
+// Start and end on one line across the main axis leave no main-axis run to divide, and no main
+// axis either: a drag of the jog moves nothing.
 TEST_F(Ratio, EndsAcrossTheMainAxisKeepTheRatioWhileTheJogFollows) {
-    MakeShadow(AlongAxisLine({0, 0, 0}, {0, 4, 2}, 1.0f, 2.0f));
-    StartJogDrag();
+    MakeDragShadow(AlongAxisLine({0, 0, 0}, {0, 4, 2}, 1.0f, 2.0f), dragtest::kViewSetups[1]);
+    ASSERT_EQ(record->GetMainAxisDirection(), dg::DVec3::ZERO);
     const std::vector<dg::DPoint3D> stored = Stored();
+    {
+        sxmk::DragDriver driver(S());
+        GrabJog(driver);
+        const dg::DPoint3D at = WindowOf(JogArrow());
+        driver.Move(Round(at.x) + 30, Round(at.y) - 20);
+        EXPECT_EQ(Drawn(), stored);
+        driver.Release();
+    }
+    EXPECT_EQ(record->GetDivRation(), 0.5f);
+    EXPECT_EQ(Stored(), stored);
+
+    // A step along X, which the ratio must not divide by the zero run into; no drag makes one
+    // (a zero axis turns the pointer's motion into none).
+    sxmk::DragDriver driver(S());
+    GrabJog(driver);
     Access::ChangeRatio(S(), dg::DVec3(1, 0, 0));
     for (std::size_t i = 2; i <= 4; ++i)
         ExpectNear(Drawn()[i], stored[i] + dg::DVec3(1, 0, 0));
@@ -237,14 +275,16 @@ TEST_F(Ratio, EndsAcrossTheMainAxisKeepTheRatioWhileTheJogFollows) {
     EXPECT_EQ(Stored(), stored);
 }
 
+// A record re-stored without its jog layout (four points, along-axis mode kept) while its shadow
+// still draws the along-axis line: its jog has no points to move, and a drag of the drawn jog
+// arrow touches neither the line nor the ratio.
 TEST_F(Ratio, ListWithoutItsJogLayoutIsNotTouched) {
-    record = MakeRecord(JogLine());
-    record->SetPoints({{-1, 0, 0}, {0, 0, 0}, {10, 4, 2}, {12, 4, 2}});  // along-axis flag kept
+    MakeDragShadow(JogLine(), dragtest::kViewSetups[1]);
+    record->SetPoints({{-1, 0, 0}, {0, 0, 0}, {10, 4, 2}, {12, 4, 2}});
     ASSERT_TRUE(record->IsAlongAxis());
-    shadow = ConstructFor(record);
-    StartJogDrag();
     const std::vector<dg::DPoint3D> drawn = Drawn();
-    Access::ChangeRatio(S(), dg::DVec3(-20, 0, 0));
+    sxmk::DragDriver driver(S());
+    DragJog(driver, -200);
     EXPECT_EQ(Drawn(), drawn);
     EXPECT_EQ(record->GetDivRation(), 0.5f);
 }
@@ -294,32 +334,37 @@ TEST_F(Ratio, JogStoppedTogetherWithOtherMarkupsIsNamedForThem) {
     shadow->broadcastTargets.clear();
 }
 
-// An axis parallel to the view plane spans 0.07 of the window's width, whatever the camera, the
-// depth or the markup's placement; its world length is 0.07 of the view's width at the handle.
+// An axis parallel to the view plane spans a fixed share of the window's width (the handles'
+// screen scale), whatever the camera, the depth or the markup's placement; its world length is
+// that share of the view's width at the handle.
 TEST_F(Ratio, ConstrainedAxisSpansAFixedShareOfTheWindow) {
     for (const ViewSetup& setup : dragtest::kViewSetups) {
-        SCOPED_TRACE(setup.name);
-        MakeDragShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f), setup);
-        Access::pickedDragger(S()) = Shadow::EndExtensionDragger;
         const double widthAtOrigin = setup.parallel ? 80.0 : 2.0 * 40.0 * std::tan(0.4);
         for (const double z : {0.0, -30.0}) {
-            // The shadow places its arrow itself (it reads back only where it put it): the end
-            // arrow goes from the stored extended end (12, 0, 0) to depth z.
-            Access::MoveNode(S(), 3, dg::DVec3(0, 0, z));
-            ASSERT_EQ(handleNodes.endArrow->location.GetPos(), dg::DPoint3D(12, 0, z));
+            SCOPED_TRACE(testing::Message() << setup.name << ", depth " << z);
+            // The end arrow stands at (12, 0, z); one step of its drag measures the axis there.
+            MakeDragShadow(StraightLine({0, 0, z}, {10, 0, z}, 1.0f, 2.0f), setup);
+            const dg::DPoint3D at = WindowOf(EndArrow());
+            sxmk::DragDriver driver(S());
+            ASSERT_TRUE(driver.Start(EndArrowNode(), Round(at.x), Round(at.y)));
+            driver.Move(Round(at.x) + 10, Round(at.y));
             // A drag step uses only the ratio of these lengths (ExtensionDrag checks how far an
             // arrow follows the pointer); the share itself shows nowhere, so it is read here.
-            Access::SetupConstrainedDragParameters(S(), dg::FVec3(1, 0, 0));
             const double depth = 40.0 - z - (setup.rotated ? 2.0 : 0.0);
             const double width = setup.parallel ? widthAtOrigin : widthAtOrigin * depth / 40.0;
-            EXPECT_NEAR(Access::axisVector(S()).Norm(), width * 0.07000000029802322, 1e-9);
-            EXPECT_NEAR(Access::screenAxisLength(S()), 800 * 0.07000000029802322, 1e-6);
+            EXPECT_NEAR(Access::axisVector(S()).Norm(), width * sxmk::detail::kAxisScreenFraction,
+                        1e-9);
+            EXPECT_NEAR(Access::screenAxisLength(S()), 800 * sxmk::detail::kAxisScreenFraction,
+                        1e-6);
             ExpectNear(dg::DPoint3D() + Access::screenAxis(S()),
                        dg::DPoint3D() + WindowDirection({12, 0, z}, {1, 0, 0}), 1e-9);
+            driver.Release();
         }
     }
 }
 
+// The library never calls this helper, but it is part of the shadow's exported interface: a
+// fault there is a fault of that interface.
 TEST_F(Ratio, PointToSegmentDistanceMeasuresToTheWholeLine) {
     MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}));
     struct Case {

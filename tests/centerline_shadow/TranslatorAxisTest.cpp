@@ -1,5 +1,6 @@
 // Arrow handles and the appearance-set builders.
 #include "HostFixture.h"
+#include "LibraryConstants.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,8 @@ TEST_F(ArrowHandle, NewArrowIsAScreenSizedLineToTheTipWithAConeHead) {
     EXPECT_EQ(arrow->screenSizeOption1, 0);
     EXPECT_EQ(arrow->screenSizeOption2, 0);
     EXPECT_EQ(arrow->leaderStyle, 3);
-    EXPECT_EQ(arrow->screenScale, dg::DVec3(0.07, 0.07, 0.07));
+    constexpr double kScale = sxmk::detail::kHandleScreenScale;
+    EXPECT_EQ(arrow->screenScale, dg::DVec3(kScale, kScale, kScale));
     ASSERT_EQ(arrow->points.size(), 2u);
     EXPECT_EQ(arrow->points[0], dg::DPoint3D(0.0, 0.0, 0.0));
     EXPECT_EQ(arrow->points[1], dg::DPoint3D(0.0, 2.0, 0.0));
