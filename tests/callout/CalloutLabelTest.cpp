@@ -1,5 +1,5 @@
 #include "CalloutTestSupport.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <sxk/Preferences.h>
 #include <sxk/illustration/Illustration3dScene.h>

@@ -1,5 +1,5 @@
 #include "CenterLineTestSupport.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <limits>
 

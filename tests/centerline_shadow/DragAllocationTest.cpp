@@ -2,7 +2,7 @@
 // that allocate nothing once the drag runs, and a construction interrupted by a failing heap
 // allocation.
 #include "DragTestSupport.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The preselection colour of the centre-line handles.
 #include "CenterLineFixture.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <gtest/gtest.h>
 

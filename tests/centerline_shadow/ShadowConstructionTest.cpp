@@ -1,7 +1,7 @@
 // Building a centre-line shadow: its display model, node settings, appearance sets, rebuilds,
 // references and allocation failures.
 #include "CenterLineFixture.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

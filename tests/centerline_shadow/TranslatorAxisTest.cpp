@@ -1,6 +1,6 @@
 // Arrow handles and the appearance-set builders.
 #include "HostFixture.h"
-#include "LibraryConstants.h"
+#include "Constants.h"
 
 #include <gtest/gtest.h>
 
