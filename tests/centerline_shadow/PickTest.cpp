@@ -225,6 +225,24 @@ TEST_F(PointDrop, EndPointTakesTheFirstPartLabelOrMarkupUnderThePointer) {
     }
 }
 
+// A dropped end point rebuilds the along-axis path, and the jog arrow comes back on the new
+// path's mid jog point, not where it stood before the drag.
+TEST_F(PointDrop, JogArrowFollowsTheNewPathOfADroppedEnd) {
+    MakeDragShadow(testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f),
+                   dragtest::kViewSetups[1]);
+    const dg::DPoint3D jogBefore = JogArrow()->location.GetPos();
+    const dg::DPoint3D at = WindowOf(EndSphereNode());
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(EndSphereNode(), Round(at.x), Round(at.y)));
+    driver.Move(Round(at.x) + 30, Round(at.y) - 20);
+    driver.Release();
+    ASSERT_TRUE(view->CompletePick({}, 0));  // nothing there: the free end stays where released
+
+    ASSERT_EQ(Drawn().size(), 7u);
+    EXPECT_EQ(JogArrow()->location.GetPos(), Drawn()[3]);
+    EXPECT_NE(JogArrow()->location.GetPos(), jogBefore);
+}
+
 TEST_F(PointDrop, StartPointLandsOnlyOnItsOwnPart) {
     struct Case {
         const char* name;
