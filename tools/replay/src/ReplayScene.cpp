@@ -1,15 +1,25 @@
 #include "ReplayScene.h"
 
+#include <sxk/Operation.h>
 #include <sxk/illustration/Illustration3dScene.h>
 #include <sxk/illustration/SbomInstance.h>
 #include <sxmk/MarkupData.h>
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace replay {
 
 const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
+
+std::vector<std::string> RecordedOperationNames() {
+    std::vector<std::string> names;
+    for (const du::SmartPtr<sxk::Operation>& op : sxk::RecordedOperations())
+        if (op)
+            names.push_back(op->GetName());
+    return names;
+}
 
 namespace {
 
@@ -302,17 +312,29 @@ bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelB
 }
 
 CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) {
-    for (CenterLineEntry& e : centerLines)
+    return const_cast<CenterLineEntry*>(std::as_const(*this).FindCenterLine(id));
+}
+
+const CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) const {
+    for (const CenterLineEntry& e : centerLines)
         if (e.config.id == id)
             return &e;
     return nullptr;
 }
 
 CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
-    for (CalloutEntry& e : callouts)
+    return const_cast<CalloutEntry*>(std::as_const(*this).FindCallout(id));
+}
+
+const CalloutEntry* ReplayScene::FindCallout(const std::string& id) const {
+    for (const CalloutEntry& e : callouts)
         if (e.config.id == id)
             return &e;
     return nullptr;
+}
+
+sxk::Window* ReplayScene::Window() const {
+    return view ? view->GetWindow().get() : nullptr;
 }
 
 const std::string* ReplayScene::IdOf(const sxk::Object* object) const {

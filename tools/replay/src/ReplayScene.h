@@ -27,6 +27,9 @@ namespace replay {
 // Key under which the viewer keeps the preselection colour.
 extern const char* const kPreselectionColorKey;
 
+// The names of the operations the host has recorded so far, oldest first.
+std::vector<std::string> RecordedOperationNames();
+
 // A window position in pixels and its depth (distance along the line of sight).
 struct Screen {
     double x = 0.0;
@@ -112,8 +115,12 @@ public:
     static sxmu::ModelNoteDragger* DraggerOf(const CalloutEntry& entry);
 
     CenterLineEntry* FindCenterLine(const std::string& id);
+    const CenterLineEntry* FindCenterLine(const std::string& id) const;
     CalloutEntry* FindCallout(const std::string& id);
+    const CalloutEntry* FindCallout(const std::string& id) const;
     const std::string* IdOf(const sxk::Object* object) const;
+    // The view's window (its cursor); null before the view has one.
+    sxk::Window* Window() const;
 
     du::SmartPtr<sxk::View> view;
     sxk::ShapeView* shapeView = nullptr;  // null for a plain view

@@ -2,9 +2,9 @@
 // a file and replayed. Every value is written so that reading it back gives the same bits:
 // doubles in their shortest exact form, single-precision values in the shortest decimal that reads
 // back to the same float.
+#include "ExpectationFields.h"
 #include "Scenario.h"
-
-#include <nlohmann/json.hpp>
+#include "ScenarioWriting.h"
 
 #include <cmath>
 #include <cstdio>
@@ -12,12 +12,8 @@
 #include <tuple>
 
 namespace replay {
+namespace writing {
 
-namespace {
-
-using Json = nlohmann::ordered_json;
-
-// Whole numbers as integers ("2" rather than "2.0"); the parser reads either.
 Json Number(double v) {
     // -0 stays a double: as an integer it would come back as +0.
     if (std::fabs(v) < 1e15 && v == std::trunc(v) && !(v == 0.0 && std::signbit(v)))
@@ -25,8 +21,7 @@ Json Number(double v) {
     return v;
 }
 
-// The shortest decimal that reads back as the same float (reading goes through a double, as the
-// parser does).
+// Reading goes through a double, as the parser does.
 Json Single(float v) {
     char buffer[32];
     for (int digits = 6; digits <= 9; ++digits) {
@@ -41,15 +36,28 @@ Json Point(const dg::DPoint3D& p) {
     return Json::array({Number(p.x), Number(p.y), Number(p.z)});
 }
 
-Json Vector(const dg::DVec3& v) {
-    return Json::array({Number(v.x), Number(v.y), Number(v.z)});
-}
-
 Json Points(const std::vector<dg::DPoint3D>& points) {
     Json out = Json::array();
     for (const dg::DPoint3D& p : points)
         out.push_back(Point(p));
     return out;
+}
+
+Json Names(const std::vector<std::string>& names) {
+    Json out = Json::array();
+    for (const std::string& n : names)
+        out.push_back(n);
+    return out;
+}
+
+}  // namespace writing
+
+namespace {
+
+using namespace writing;
+
+Json Vector(const dg::DVec3& v) {
+    return Json::array({Number(v.x), Number(v.y), Number(v.z)});
 }
 
 Json Rotation(const dg::FMat33& m) {
@@ -147,74 +155,16 @@ Json CenterLine(const CenterLineInput& c) {
     return out;
 }
 
-Json Names(const std::vector<std::string>& names) {
-    Json out = Json::array();
-    for (const std::string& n : names)
-        out.push_back(n);
-    return out;
-}
-
+// The checks in the order of the fields' table.
 Json Expect(const Expectation& e) {
     Json out = Json::object();
     if (!e.markup.empty())
         out["markup"] = e.markup;
     if (e.tolerance != Expectation().tolerance)
         out["tolerance"] = Number(e.tolerance);
-    auto point = [&](const char* key, const std::optional<dg::DPoint3D>& v) {
-        if (v)
-            out[key] = Point(*v);
-    };
-    auto number = [&](const char* key, const std::optional<double>& v) {
-        if (v)
-            out[key] = Number(*v);
-    };
-    auto text = [&](const char* key, const std::optional<std::string>& v) {
-        if (v)
-            out[key] = *v;
-    };
-    point("startPoint", e.startPoint);
-    point("endPoint", e.endPoint);
-    number("startExtension", e.startExtension);
-    number("endExtension", e.endExtension);
-    number("ratio", e.ratio);
-    if (e.alongAxis)
-        out["alongAxis"] = *e.alongAxis;
-    if (e.attached)
-        out["attached"] = *e.attached;
-    if (e.points)
-        out["points"] = Points(*e.points);
-    text("partID", e.partID);
-    if (!e.handles.empty()) {
-        Json handles = Json::object();
-        for (const auto& [handle, at] : e.handles)
-            handles[HandleKey(handle)] = Point(at);
-        out["handles"] = handles;
-    }
-    if (e.shown) {
-        Json shown = Json::array();
-        for (HandleName h : *e.shown)
-            shown.push_back(HandleKey(h));
-        out["shown"] = shown;
-    }
-    text("highlighted", e.highlighted);
-    if (e.pickedNode)
-        out["pickedNode"] = *e.pickedNode;
-    text("endPointItem", e.endPointItem);
-    text("startPointItem", e.startPointItem);
-    text("connectionTarget", e.connectionTarget);
-    point("position", e.position);
-    if (e.operations)
-        out["operations"] = Names(*e.operations);
-    text("lastOperation", e.lastOperation);
-    if (e.undo)
-        out["undo"] = Names(*e.undo);
-    if (e.redo)
-        out["redo"] = Names(*e.redo);
-    if (e.controllerCalls)
-        out["controllerCalls"] = *e.controllerCalls;
-    if (e.pendingPicks)
-        out["pendingPicks"] = *e.pendingPicks;
-    text("cursor", e.cursor);
+    for (const ExpectationField& field : ExpectationFields())
+        if (field.present && field.present(e))
+            field.write(e, out);
     return out;
 }
 
@@ -413,16 +363,12 @@ bool operator==(const PickResultInput& a, const PickResultInput& b) {
 }
 
 bool operator==(const Expectation& a, const Expectation& b) {
-    return std::tie(a.markup, a.tolerance, a.startPoint, a.endPoint, a.startExtension,
-                    a.endExtension, a.ratio, a.alongAxis, a.attached, a.points, a.partID, a.handles,
-                    a.shown, a.highlighted, a.pickedNode, a.endPointItem, a.startPointItem,
-                    a.connectionTarget, a.position, a.operations, a.lastOperation, a.undo, a.redo,
-                    a.controllerCalls, a.pendingPicks, a.cursor) ==
-           std::tie(b.markup, b.tolerance, b.startPoint, b.endPoint, b.startExtension,
-                    b.endExtension, b.ratio, b.alongAxis, b.attached, b.points, b.partID, b.handles,
-                    b.shown, b.highlighted, b.pickedNode, b.endPointItem, b.startPointItem,
-                    b.connectionTarget, b.position, b.operations, b.lastOperation, b.undo, b.redo,
-                    b.controllerCalls, b.pendingPicks, b.cursor);
+    if (std::tie(a.markup, a.tolerance) != std::tie(b.markup, b.tolerance))
+        return false;
+    for (const ExpectationField& field : ExpectationFields())
+        if (field.same && !field.same(a, b))
+            return false;
+    return true;
 }
 
 bool operator==(const Action& a, const Action& b) {

@@ -131,15 +131,11 @@ Session::~Session() {
 }
 
 sxk::Window* Session::Window() const {
-    return scene.view ? scene.view->GetWindow().get() : nullptr;
+    return scene.Window();
 }
 
 std::vector<std::string> Session::OperationNames() const {
-    std::vector<std::string> names;
-    for (const du::SmartPtr<sxk::Operation>& op : sxk::RecordedOperations())
-        if (op)
-            names.push_back(op->GetName());
-    return names;
+    return RecordedOperationNames();
 }
 
 bool Session::Busy() const {
