@@ -45,7 +45,7 @@ std::string ParseError(const Json& action) {
 const char* const kEveryCheck = R"([
   {"action": "expect", "markup": "m", "startPoint": [9, 9, 9], "endPoint": [9, 9, 9],
    "startExtension": 9, "endExtension": 9, "ratio": 9, "alongAxis": true, "attached": true,
-   "points": [[0, 0, 0]], "partID": "p", "handles": {"startPoint": [9, 9, 9]},
+   "points": [[0, 0, 0]], "partID": "p", "midPointIndex": 9, "handles": {"startPoint": [9, 9, 9]},
    "shown": ["jog"], "highlighted": "jog", "pickedNode": 5, "endPointItem": "sbom:/x",
    "startPointItem": "instance:/y", "connectionTarget": "l"},
   {"action": "expect", "markup": "c", "position": [9, 9, 9]},
@@ -165,6 +165,7 @@ TEST_F(ExpectationChecks, EveryFailedCheckNamesItsFieldAndBothValues) {
         "    FAILED m.points: expected [(0, 0, 0)], got [(-1, 0, 0), (0, 0, 0), (8, 0, 0), "
         "(10, 0, 0)]",
         "    FAILED m.partID: expected \"p\", got \"\"",
+        "    FAILED m.midPointIndex: expected 9, got 0",
         "    FAILED m.handles.startPoint: expected (9, 9, 9), got (0, 0, 0)",
         "    FAILED m.shown: expected [\"jog\"], got [\"endExtension\", \"endPoint\", "
         "\"startExtension\", \"startPoint\"]",

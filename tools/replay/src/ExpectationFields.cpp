@@ -390,7 +390,7 @@ std::vector<ExpectationField> MakeFields() {
         RecordOnly<PointValue>("startAxisLimit", &L::startAxisLimit),
         RecordOnly<PointValue>("endAxisLimit", &L::endAxisLimit),
         RecordOnly<VectorValue>("mainAxisDirection", &L::mainAxisDirection),
-        RecordOnly<IntValue>("midPointIndex", &L::midPointIndex),
+        Recorded<IntValue>("midPointIndex", &E::midPointIndex, &L::midPointIndex),
         Handles(),
         Checked<HandleSetValue>("shown", line, &E::shown, ShownHandles),
         Checked<TextValue>("highlighted", line, &E::highlighted, HighlightedHandles, HandleOrNone),
