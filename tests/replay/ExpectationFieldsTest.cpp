@@ -5,6 +5,7 @@
 #include "RecordState.h"
 #include "Replay.h"
 #include "Scenario.h"
+#include "StepRecorder.h"
 
 #include <gtest/gtest.h>
 

@@ -26,6 +26,15 @@ double Largest(const dg::DPoint3D& p) {
     return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
 }
 
+// A handle by its key ("startPoint", ...).
+HandleName ReadHandle(const std::string& key, const std::string& where) {
+    for (HandleName h : kAllHandles)
+        if (key == HandleKey(h))
+            return h;
+    reading::Fail(where, "unknown handle \"" + key +
+                             "\" (startPoint, endPoint, startExtension, endExtension, jog)");
+}
+
 // The kinds of value. Each answers its Type; Read (from a scenario, at its place); Holds (a found
 // value for the expected one, within the expectation's tolerance where that applies); Show (for
 // the log); Write (into a scenario); Same (exactly, for the record's changes); Changes (the log
@@ -170,7 +179,7 @@ struct HandleSetValue {
         Type handles;
         const std::vector<std::string> names = reading::ReadNames(j, where);
         for (std::size_t i = 0; i < names.size(); ++i)
-            handles.push_back(reading::ReadHandle(names[i], reading::Index(where, i)));
+            handles.push_back(ReadHandle(names[i], reading::Index(where, i)));
         return handles;
     }
     static std::vector<std::string> SortedKeys(const Type& v) {
@@ -296,7 +305,7 @@ ExpectationField Handles() {
     f.read = [](const Json& v, const std::string& where, const Ids&, Expectation& e) {
         reading::ExpectObject(v, where);
         for (auto it = v.begin(); it != v.end(); ++it)
-            e.handles.emplace_back(reading::ReadHandle(it.key(), reading::Field(where, it.key())),
+            e.handles.emplace_back(ReadHandle(it.key(), reading::Field(where, it.key())),
                                    reading::ReadPoint(it.value(), reading::Field(where, it.key())));
     };
     f.present = [](const Expectation& e) { return !e.handles.empty(); };
@@ -350,7 +359,7 @@ std::string ConnectionTarget(const CheckedSession& s) {
 
 void HandleOrNone(const std::string& value, const std::string& where, const Ids&) {
     if (value != "none")
-        reading::ReadHandle(value, where);
+        ReadHandle(value, where);
 }
 
 void ItemForm(const std::string& value, const std::string& where, const Ids&) {

@@ -76,14 +76,6 @@ void CheckOwner(const ExpectationField& field, std::optional<Kind> named,
 
 }  // namespace
 
-HandleName ReadHandle(const std::string& key, const std::string& where) {
-    for (HandleName h : kAllHandles)
-        if (key == HandleKey(h))
-            return h;
-    Fail(where, "unknown handle \"" + key +
-                    "\" (startPoint, endPoint, startExtension, endExtension, jog)");
-}
-
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e) {
     std::vector<const char*> keys{"action", "comment", "markup", "tolerance"};
     for (const ExpectationField& field : ExpectationFields())
@@ -111,13 +103,10 @@ void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Ex
 
 }  // namespace reading
 
-void CheckExpectation(const Expectation& e, Session& session, ActionLog& log) {
-    const ReplayScene& scene = session.Scene();
-    CheckedSession checked{scene,
-                           session.Controller(),
-                           scene.FindCenterLine(e.markup),
-                           scene.FindCallout(e.markup),
-                           {}};
+void CheckExpectation(const Expectation& e, const SessionView& session, ActionLog& log) {
+    const ReplayScene& scene = session.scene;
+    CheckedSession checked{
+        scene, session.controller, scene.FindCenterLine(e.markup), scene.FindCallout(e.markup), {}};
     CenterLineState line;
     CalloutState callout;
     if (checked.line) {

@@ -158,7 +158,7 @@ void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const Center
     svg << "</g>\n";
 }
 
-void DrawPointer(std::ostringstream& svg, const Session::Pointer& p) {
+void DrawPointer(std::ostringstream& svg, const Pointer& p) {
     if (!p.known)
         return;
     if (p.dragging) {
@@ -208,8 +208,8 @@ std::string XmlEscape(const std::string& text) {
     return out;
 }
 
-std::string RenderFrame(const Session& session, const std::string& caption) {
-    const ReplayScene& scene = session.Scene();
+std::string RenderFrame(const SessionView& session, const std::string& caption) {
+    const ReplayScene& scene = session.scene;
     const Projector& proj = scene.projector;
     const double width = proj.Camera().viewportWidth;
     const double height = proj.Camera().viewportHeight;
@@ -244,11 +244,11 @@ std::string RenderFrame(const Session& session, const std::string& caption) {
             svg << "<circle cx=\"" << pick.x << "\" cy=\"" << pick.y
                 << "\" r=\"9\" fill=\"none\" stroke=\"#f59e0b\" stroke-width=\"2\" "
                    "stroke-dasharray=\"4 2\"/>\n";
-    DrawPointer(svg, session.GetPointer());
+    DrawPointer(svg, session.pointer);
 
     svg << "<rect y=\"" << Num(height) << "\" width=\"" << Num(width) << "\" height=\""
         << Num(kCaptionHeight) << "\" fill=\"#1f2937\"/>\n";
-    Text(svg, 10, height + 18, session.GetScenario().name, " fill=\"#9ca3af\" font-size=\"11\"");
+    Text(svg, 10, height + 18, session.scenario.name, " fill=\"#9ca3af\" font-size=\"11\"");
     Text(svg, 10, height + 36, caption, " fill=\"#f9fafb\" font-size=\"13\"");
     svg << "</svg>\n";
     return svg.str();

@@ -1,7 +1,5 @@
 #include "RecordState.h"
 
-#include "ExpectationFields.h"
-
 #include <sxk/illustration/SbomInstance.h>
 
 #include <cmath>
@@ -161,33 +159,6 @@ void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
     }
     entry.shadow->SetRefPoint(state.position);
     entry.shadow->MoveToLabel();
-}
-
-namespace {
-
-std::vector<std::string> Changes(const std::string& id, FieldOwner owner,
-                                 const RecordValues& before, const RecordValues& after) {
-    std::vector<std::string> out;
-    // The stored list first: the record's other fields derive from it.
-    for (const bool list : {true, false})
-        for (const ExpectationField& field : ExpectationFields())
-            if (field.owner == owner && field.changes && field.storedList == list)
-                field.changes(id, before, after, out);
-    return out;
-}
-
-}  // namespace
-
-std::vector<std::string> DescribeChanges(const std::string& id, const CenterLineState& before,
-                                         const CenterLineState& after) {
-    return Changes(id, FieldOwner::CenterLine, RecordValues{&before, nullptr},
-                   RecordValues{&after, nullptr});
-}
-
-std::vector<std::string> DescribeChanges(const std::string& id, const CalloutState& before,
-                                         const CalloutState& after) {
-    return Changes(id, FieldOwner::Callout, RecordValues{nullptr, &before},
-                   RecordValues{nullptr, &after});
 }
 
 }  // namespace replay

@@ -1,7 +1,7 @@
 #pragma once
 
-// Snapshots of what a markup keeps: taken before and after each action to report the changes,
-// and by the controller to undo and redo a drag exactly.
+// Snapshots of what a markup keeps: taken before and after each action to report the changes
+// (StepRecorder), and by the controller to undo and redo a drag exactly.
 
 #include "ReplayScene.h"
 
@@ -42,13 +42,6 @@ CenterLineState CaptureCenterLine(const CenterLineEntry& entry);
 void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterLineState& state);
 CalloutState CaptureCallout(const CalloutEntry& entry);
 void RestoreCallout(CalloutEntry& entry, const CalloutState& state);
-
-// One line per changed record field of the fields' table (ExpectationFields.h):
-// "cl1.endExtension: 2 -> 0".
-std::vector<std::string> DescribeChanges(const std::string& id, const CenterLineState& before,
-                                         const CenterLineState& after);
-std::vector<std::string> DescribeChanges(const std::string& id, const CalloutState& before,
-                                         const CalloutState& after);
 
 // A selection item the shadow leaves for the host: "none", "sbom:<ID path>" or
 // "instance:<ID path>".

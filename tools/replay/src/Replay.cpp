@@ -98,7 +98,7 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
     auto writeFrame = [&](const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
         if (options.writeFiles) {
-            if (WriteFile(dir / entry.file, RenderFrame(session, caption)))
+            if (WriteFile(dir / entry.file, session.Frame(caption)))
                 ++result.framesWritten;
             else
                 writeFailed = true;

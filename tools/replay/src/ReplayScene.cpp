@@ -1,5 +1,6 @@
 #include "ReplayScene.h"
 
+#include <sxk/Kernel.h>
 #include <sxk/Operation.h>
 #include <sxk/illustration/Illustration3dScene.h>
 #include <sxk/illustration/SbomInstance.h>
@@ -57,6 +58,19 @@ du::SmartPtr<sxmu::ModelNote> MakeNote(const std::string& text, const dg::DPoint
 }
 
 }  // namespace
+
+HostGuard::HostGuard() {
+    sxk::RecordedOperations().clear();
+    if (!sxk::Kernel::GetKernel()) {
+        sxk::Kernel::Install();
+        installed = true;
+    }
+}
+
+HostGuard::~HostGuard() {
+    if (installed)
+        sxk::Kernel::Remove();
+}
 
 Projector::Projector(const dg::Camera3D& cam) : camera(cam), sight(-cam.GetW()) {}
 

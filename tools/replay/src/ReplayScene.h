@@ -92,7 +92,24 @@ struct CenterLineEntry {
     std::vector<dg::DPoint3D> lastStored;
 };
 
+// Gives the scene a kernel (installed when none is there, and then removed with the scene) and
+// an empty operation history.
+class HostGuard {
+public:
+    HostGuard();
+    ~HostGuard();
+    HostGuard(const HostGuard&) = delete;
+    HostGuard& operator=(const HostGuard&) = delete;
+
+private:
+    bool installed = false;
+};
+
 class ReplayScene {
+    // The first member: the kernel is there before anything of the scene is made, and stays until
+    // all of it is gone.
+    HostGuard host;
+
 public:
     explicit ReplayScene(const Scenario& scenario);
     ~ReplayScene();

@@ -74,8 +74,6 @@ void ReadPreferences(const Json& j, Scenario& s);
 Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids);
 // The checks of an expect action (Expectations.cpp, through the fields' table).
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
-// A handle by its key ("startPoint", ...).
-HandleName ReadHandle(const std::string& key, const std::string& where);
 
 }  // namespace reading
 }  // namespace replay
