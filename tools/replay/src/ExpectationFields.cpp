@@ -380,12 +380,12 @@ int ReadCount(const Json& j, const std::string& where) {
     return reading::ReadIntIn(j, where, 0, std::numeric_limits<int>::max());
 }
 
-std::vector<ExpectationField> MakeFields() {
+using E = Expectation;
+
+// The record's fields, then what the shadow shows.
+std::vector<ExpectationField> CenterLineFields() {
     const FieldOwner line = FieldOwner::CenterLine;
-    const FieldOwner session = FieldOwner::Session;
-    using E = Expectation;
     using L = CenterLineState;
-    using C = CalloutState;
     return {
         Recorded<PointValue>("startPoint", &E::startPoint, &L::startPoint),
         Recorded<PointValue>("endPoint", &E::endPoint, &L::endPoint),
@@ -417,9 +417,21 @@ std::vector<ExpectationField> MakeFields() {
             ItemForm),
         Checked<TextValue>("connectionTarget", line, &E::connectionTarget, ConnectionTarget,
                            LabelOrCallout),
+    };
+}
+
+std::vector<ExpectationField> CalloutFields() {
+    using C = CalloutState;
+    return {
         Recorded<PointValue>("position", &E::position, &C::position),
         RecordOnly<VectorValue>("dragOffset", &C::dragOffset),
         RecordOnly<IntValue>("minimumSize", &C::minimumSize),
+    };
+}
+
+std::vector<ExpectationField> SessionFields() {
+    const FieldOwner session = FieldOwner::Session;
+    return {
         Checked<NamesValue>("operations", session, &E::operations,
                             [](const CheckedSession&) { return RecordedOperationNames(); }),
         Checked<TextValue>("lastOperation", session, &E::lastOperation,
@@ -447,6 +459,13 @@ std::vector<ExpectationField> MakeFields() {
                                return window ? window->currentCursor.str() : std::string();
                            }),
     };
+}
+
+std::vector<ExpectationField> MakeFields() {
+    std::vector<ExpectationField> fields = CenterLineFields();
+    for (auto part : {CalloutFields(), SessionFields()})
+        fields.insert(fields.end(), part.begin(), part.end());
+    return fields;
 }
 
 }  // namespace

@@ -57,6 +57,69 @@ du::SmartPtr<sxmu::ModelNote> MakeNote(const std::string& text, const dg::DPoint
     return note;
 }
 
+PartEntry MakePart(const PartInput& config) {
+    du::SmartPtr<sxk::Instance> instance(
+        Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
+    if (config.sbom) {
+        du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
+            new sxk::illustration::SbomInstance(du::Symbol(*config.sbom)), "an SBOM instance"));
+        if (config.weld)
+            sbom->SetWeld(Checked(new sxk::illustration::Weld(du::Symbol(*config.weld)), "a weld"));
+        instance->SetSbomInstance(sbom);
+    }
+    return PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")};
+}
+
+LabelEntry MakeLabel(const LabelInput& config) {
+    du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
+    label->note = MakeNote(config.note, config.position);
+    label->placement = config.placement;
+    return LabelEntry{config, label};
+}
+
+CalloutEntry MakeCallout(const LabelInput& config, const du::SmartPtr<sxk::View>& view) {
+    CalloutEntry entry;
+    entry.config = config;
+    entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
+    entry.label->note = MakeNote(config.note, config.position);
+    if (config.description)
+        entry.label->description =
+            new sxmk::Description(MakeNote(*config.description, config.position));
+    if (config.title)
+        entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
+    entry.label->placement = config.placement;
+    entry.label->SetScene(view->GetScene());
+    const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
+    entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
+    if (!entry.shadow)
+        throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
+    return entry;
+}
+
+// Filled as the viewer fills a new centre line: build, store, then the other setters.
+CenterLineEntry MakeCenterLine(const CenterLineInput& config, const du::SmartPtr<sxk::View>& view) {
+    CenterLineEntry entry;
+    entry.config = config;
+    entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
+    sxmk::CenterLineXYZ& record = *entry.record;
+    record.placement = config.placement;
+    std::vector<dg::DPoint3D> list;
+    record.SetDivRation(config.ratio);
+    record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
+                       config.endExtension, config.ratio, dg::Location(config.frame, {}),
+                       config.axisOrder.data(), list);
+    record.SetPoints(list);
+    entry.lastStored = list;
+    du::Symbol partID(config.partID);
+    record.SetPartID(partID);
+    record.SetEndPointAttached(config.attached);
+    const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
+    entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+    if (!entry.shadow)
+        throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
+    return entry;
+}
+
 }  // namespace
 
 HostGuard::HostGuard() {
@@ -131,69 +194,14 @@ ReplayScene::ReplayScene(const Scenario& s)
     view->defaultPreferences = preferences;
     SetPreselectionColor(s.preselectionColor);
 
-    for (const PartInput& config : s.parts) {
-        du::SmartPtr<sxk::Instance> instance(
-            Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
-        if (config.sbom) {
-            du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
-                new sxk::illustration::SbomInstance(du::Symbol(*config.sbom)), "an SBOM instance"));
-            if (config.weld)
-                sbom->SetWeld(
-                    Checked(new sxk::illustration::Weld(du::Symbol(*config.weld)), "a weld"));
-            instance->SetSbomInstance(sbom);
-        }
-        parts.push_back(
-            PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
-    }
-
-    for (const LabelInput& config : s.labels) {
-        du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
-        label->note = MakeNote(config.note, config.position);
-        label->placement = config.placement;
-        labels.push_back(LabelEntry{config, label});
-    }
-
-    for (const LabelInput& config : s.callouts) {
-        CalloutEntry entry;
-        entry.config = config;
-        entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
-        entry.label->note = MakeNote(config.note, config.position);
-        if (config.description)
-            entry.label->description =
-                new sxmk::Description(MakeNote(*config.description, config.position));
-        if (config.title)
-            entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
-        entry.label->placement = config.placement;
-        entry.label->SetScene(view->GetScene());
-        const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
-        entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
-        if (!entry.shadow)
-            throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
-        callouts.push_back(entry);
-    }
-
+    for (const PartInput& config : s.parts)
+        parts.push_back(MakePart(config));
+    for (const LabelInput& config : s.labels)
+        labels.push_back(MakeLabel(config));
+    for (const LabelInput& config : s.callouts)
+        callouts.push_back(MakeCallout(config, view));
     for (const CenterLineInput& config : s.centerLines) {
-        CenterLineEntry entry;
-        entry.config = config;
-        entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
-        sxmk::CenterLineXYZ& record = *entry.record;
-        record.placement = config.placement;
-        // Filled as the viewer fills a new centre line: build, store, then the other setters.
-        std::vector<dg::DPoint3D> list;
-        record.SetDivRation(config.ratio);
-        record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
-                           config.endExtension, config.ratio, dg::Location(config.frame, {}),
-                           config.axisOrder.data(), list);
-        record.SetPoints(list);
-        entry.lastStored = list;
-        du::Symbol partID(config.partID);
-        record.SetPartID(partID);
-        record.SetEndPointAttached(config.attached);
-        const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
-        entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
-        if (!entry.shadow)
-            throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
-        centerLines.push_back(entry);
+        centerLines.push_back(MakeCenterLine(config, view));
         MapHandles(centerLines.back());
     }
 }

@@ -112,6 +112,43 @@ Json CenterLine(const CenterLineInput& c) {
     return out;
 }
 
+Json Part(const PartInput& p) {
+    Json part = Json::object();
+    part["id"] = p.id;
+    part["min"] = Point(p.min);
+    part["max"] = Point(p.max);
+    part["instance"] = p.instance;
+    if (p.sbom)
+        part["sbom"] = *p.sbom;
+    if (p.weld)
+        part["weld"] = *p.weld;
+    return part;
+}
+
+// The scene's section; empty when the scene holds nothing and keeps the default callout size.
+Json Scene(const Scenario& s) {
+    Json scene = Json::object();
+    static const char* const kSizes[] = {"none", "small", "medium", "large"};
+    if (s.minCalloutSize != Scenario().minCalloutSize && s.minCalloutSize >= 0 &&
+        s.minCalloutSize <= 3)
+        scene["minCalloutSize"] = kSizes[s.minCalloutSize];
+    if (!s.parts.empty()) {
+        Json parts = Json::array();
+        for (const PartInput& p : s.parts)
+            parts.push_back(Part(p));
+        scene["parts"] = parts;
+    }
+    for (const auto& [key, list] : {std::pair{"labels", &s.labels}, {"callouts", &s.callouts}}) {
+        if (list->empty())
+            continue;
+        Json out = Json::array();
+        for (const LabelInput& l : *list)
+            out.push_back(Label(l));
+        scene[key] = out;
+    }
+    return scene;
+}
+
 // The checks in the order of the fields' table.
 Json Expect(const Expectation& e) {
     Json out = Json::object();
@@ -214,36 +251,7 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
     if (!s.description.empty())
         root["description"] = s.description;
     root["view"] = View(s.view);
-    Json scene = Json::object();
-    static const char* const kSizes[] = {"none", "small", "medium", "large"};
-    if (s.minCalloutSize != Scenario().minCalloutSize && s.minCalloutSize >= 0 &&
-        s.minCalloutSize <= 3)
-        scene["minCalloutSize"] = kSizes[s.minCalloutSize];
-    if (!s.parts.empty()) {
-        Json parts = Json::array();
-        for (const PartInput& p : s.parts) {
-            Json part = Json::object();
-            part["id"] = p.id;
-            part["min"] = Point(p.min);
-            part["max"] = Point(p.max);
-            part["instance"] = p.instance;
-            if (p.sbom)
-                part["sbom"] = *p.sbom;
-            if (p.weld)
-                part["weld"] = *p.weld;
-            parts.push_back(part);
-        }
-        scene["parts"] = parts;
-    }
-    for (const auto& [key, list] : {std::pair{"labels", &s.labels}, {"callouts", &s.callouts}}) {
-        if (list->empty())
-            continue;
-        Json out = Json::array();
-        for (const LabelInput& l : *list)
-            out.push_back(Label(l));
-        scene[key] = out;
-    }
-    if (!scene.empty())
+    if (const Json scene = Scene(s); !scene.empty())
         root["scene"] = scene;
     if (!s.centerLines.empty()) {
         Json markups = Json::array();
