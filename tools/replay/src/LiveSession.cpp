@@ -34,6 +34,30 @@ std::optional<Expectation> RecordExpectation(const std::string& id, FieldOwner o
     return e;
 }
 
+RecordValues ValuesOf(const CenterLineState& state) {
+    return {&state, nullptr};
+}
+
+RecordValues ValuesOf(const CalloutState& state) {
+    return {nullptr, &state};
+}
+
+// The markups of one kind that changed since the last expectation, as expectations of their
+// record fields; what they are now is kept for the next one.
+template <typename Entry, typename State>
+void AddChanged(const std::vector<Entry>& entries, std::vector<State>& atExpect,
+                State (*capture)(const Entry&), FieldOwner owner,
+                std::vector<Expectation>& changed) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const State now = capture(entries[i]);
+        if (now == atExpect[i])
+            continue;
+        atExpect[i] = now;
+        if (auto e = RecordExpectation(entries[i].config.id, owner, ValuesOf(now)))
+            changed.push_back(std::move(*e));
+    }
+}
+
 }  // namespace
 
 LiveSession::LiveSession(const Scenario& scenario)
@@ -92,24 +116,8 @@ void LiveSession::KeepWritten(const std::string& action) {
 Action LiveSession::StateExpectation() {
     std::vector<Expectation> changed;
     const ReplayScene& s = session.Scene();
-    for (std::size_t i = 0; i < s.centerLines.size(); ++i) {
-        const CenterLineState now = CaptureCenterLine(s.centerLines[i]);
-        if (now == linesAtExpect[i])
-            continue;
-        linesAtExpect[i] = now;
-        if (auto e = RecordExpectation(s.centerLines[i].config.id, FieldOwner::CenterLine,
-                                       RecordValues{&now, nullptr}))
-            changed.push_back(std::move(*e));
-    }
-    for (std::size_t i = 0; i < s.callouts.size(); ++i) {
-        const CalloutState now = CaptureCallout(s.callouts[i]);
-        if (now == calloutsAtExpect[i])
-            continue;
-        calloutsAtExpect[i] = now;
-        if (auto e = RecordExpectation(s.callouts[i].config.id, FieldOwner::Callout,
-                                       RecordValues{nullptr, &now}))
-            changed.push_back(std::move(*e));
-    }
+    AddChanged(s.centerLines, linesAtExpect, &CaptureCenterLine, FieldOwner::CenterLine, changed);
+    AddChanged(s.callouts, calloutsAtExpect, &CaptureCallout, FieldOwner::Callout, changed);
     // The checks of one expect action name one markup: the first changed markup's go into this
     // one; each further changed markup gets an expect action of its own, kept before it.
     Action a;

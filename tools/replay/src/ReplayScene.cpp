@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <stdexcept>
-#include <utility>
 
 namespace replay {
 
@@ -118,6 +117,15 @@ CenterLineEntry MakeCenterLine(const CenterLineInput& config, const du::SmartPtr
     if (!entry.shadow)
         throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
     return entry;
+}
+
+// The entry with that id in a list of entries (const or not); null when there is none.
+template <typename Entries>
+auto FindById(Entries& entries, const std::string& id) -> decltype(&entries.front()) {
+    for (auto& e : entries)
+        if (e.config.id == id)
+            return &e;
+    return nullptr;
 }
 
 }  // namespace
@@ -334,25 +342,19 @@ bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelB
 }
 
 CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) {
-    return const_cast<CenterLineEntry*>(std::as_const(*this).FindCenterLine(id));
+    return FindById(centerLines, id);
 }
 
 const CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) const {
-    for (const CenterLineEntry& e : centerLines)
-        if (e.config.id == id)
-            return &e;
-    return nullptr;
+    return FindById(centerLines, id);
 }
 
 CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
-    return const_cast<CalloutEntry*>(std::as_const(*this).FindCallout(id));
+    return FindById(callouts, id);
 }
 
 const CalloutEntry* ReplayScene::FindCallout(const std::string& id) const {
-    for (const CalloutEntry& e : callouts)
-        if (e.config.id == id)
-            return &e;
-    return nullptr;
+    return FindById(callouts, id);
 }
 
 sxk::Window* ReplayScene::Window() const {
