@@ -3,6 +3,7 @@
 #include "LiveSession.h"
 #include "RecordState.h"
 #include "Scenario.h"
+#include "WindowShapes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -100,7 +101,7 @@ struct Playground {
                 points.push_back(Point(p));
             line["points"] = points;
             Json handles = Json::object();
-            for (const auto& [h, at] : session.HandlePixels(e))
+            for (const auto& [h, at] : replay::HandlePixels(scene, e))
                 handles[replay::HandleKey(h)] = Json::array({at.x, at.y});
             line["handles"] = handles;
             lines.push_back(line);

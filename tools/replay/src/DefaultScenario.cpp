@@ -5,8 +5,9 @@
 
 namespace replay {
 
-const std::string& DefaultScenarioText() {
-    static const std::string text = R"json({
+namespace {
+
+const char* const kDefaultScenario = R"json({
   "name": "default session",
   "description": "A straight centre line (cl1) and an along-axis one (cl2) over two parts, a label and a callout. Each handle is highlighted in turn, the preselection colour changes, cl1's end point is dropped on the bracket, cl2's jog is dragged past its end, cl1's start extension is dragged inwards to a negative length, and the callout is dragged, undone and redone.",
   "view": {
@@ -84,6 +85,11 @@ const std::string& DefaultScenarioText() {
      "undo": ["Move End Point", "Move Jog", "Move Extension", "Move Callout"], "redo": []}
   ]
 })json";
+
+}  // namespace
+
+const std::string& DefaultScenarioText() {
+    static const std::string text = kDefaultScenario;
     return text;
 }
 

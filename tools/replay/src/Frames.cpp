@@ -158,7 +158,7 @@ void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const Center
     svg << "</g>\n";
 }
 
-void DrawPointer(std::ostringstream& svg, const Session::Pointer& p) {
+void DrawPointer(std::ostringstream& svg, const Pointer& p) {
     if (!p.known)
         return;
     if (p.dragging) {
@@ -174,6 +174,59 @@ void DrawPointer(std::ostringstream& svg, const Session::Pointer& p) {
         {x + 7, y + 12}, {x + 12.5, y + 12}};
     svg << "<polygon class=\"pointer\" points=\"" << Points(cursor) << "\" fill=\""
         << (p.pressed ? "#111827" : "#ffffff") << "\" stroke=\"#111827\" stroke-width=\"1\"/>\n";
+}
+
+// The page's style sheet.
+const char* const kIndexStyle =
+    "body{font-family:sans-serif;margin:16px;background:#f3f4f6;color:#111827}\n"
+    "h1{font-size:20px;margin:0 0 4px}\n.desc{color:#4b5563;margin:0 0 10px}\n"
+    "#bar{display:flex;gap:6px;align-items:center;margin:8px 0}\n"
+    "#bar button{font-size:14px;padding:3px 10px}\n#pos{min-width:90px}\n"
+    "#main{display:flex;gap:16px;align-items:flex-start}\n"
+    "#frame{border:1px solid #9ca3af;background:#fff;max-width:62vw}\n"
+    "#log{background:#111827;color:#e5e7eb;padding:10px;font-size:12px;"
+    "white-space:pre-wrap;min-width:280px;max-width:36vw;margin:0}\n"
+    "#steps{font-size:12px;margin-top:12px;columns:2}\n#steps li{cursor:pointer}\n"
+    "#steps li.on{font-weight:bold}\n.failed{color:#b91c1c}\n"
+    "#summary{font-size:13px;margin:0;padding-left:18px}\n";
+
+// The page's script after the frames: stepping with the buttons, the slider, the list and the
+// arrow keys.
+const char* const kIndexScript =
+    "let at = 0;\nconst steps = document.querySelectorAll('#steps li');\n"
+    "function show(i) {\n  at = Math.max(0, Math.min(frames.length - 1, i));\n"
+    "  const f = frames[at];\n  if (!f) return;\n"
+    "  document.getElementById('frame').src = f.file;\n"
+    "  document.getElementById('log').textContent = [f.title].concat(f.lines).join('\\n');\n"
+    "  document.getElementById('pos').textContent = at + ' / ' + (frames.length - 1);\n"
+    "  document.getElementById('slider').value = at;\n"
+    "  steps.forEach((li, k) => li.classList.toggle('on', k === at));\n}\n"
+    "document.getElementById('first').onclick = () => show(0);\n"
+    "document.getElementById('prev').onclick = () => show(at - 1);\n"
+    "document.getElementById('next').onclick = () => show(at + 1);\n"
+    "document.getElementById('last').onclick = () => show(frames.length - 1);\n"
+    "document.getElementById('slider').oninput = e => show(+e.target.value);\n"
+    "steps.forEach((li, k) => li.onclick = () => show(k));\n"
+    "document.addEventListener('keydown', e => {\n"
+    "  if (e.key === 'ArrowRight') show(at + 1);\n"
+    "  if (e.key === 'ArrowLeft') show(at - 1);\n});\n"
+    "// index.html#12 opens at frame 12.\n"
+    "show(parseInt(location.hash.slice(1), 10) || 0);\n";
+
+// The frames with their log lines, for the page's script. Invalid UTF-8 in a note is replaced
+// rather than refused. No '<' may reach the script as such ("</script>", "<!--"): inside JSON
+// strings it is written as an escape.
+std::string FramesJson(const std::vector<FrameEntry>& frames) {
+    nlohmann::json data = nlohmann::json::array();
+    for (const FrameEntry& f : frames)
+        data.push_back(
+            {{"file", f.file}, {"title", f.title}, {"lines", f.lines}, {"failed", f.failed}});
+    const std::string dumped = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string json;
+    json.reserve(dumped.size());
+    for (char c : dumped)
+        json += c == '<' ? std::string("\\u003c") : std::string(1, c);
+    return json;
 }
 
 }  // namespace
@@ -208,8 +261,8 @@ std::string XmlEscape(const std::string& text) {
     return out;
 }
 
-std::string RenderFrame(const Session& session, const std::string& caption) {
-    const ReplayScene& scene = session.Scene();
+std::string RenderFrame(const SessionView& session, const std::string& caption) {
+    const ReplayScene& scene = session.scene;
     const Projector& proj = scene.projector;
     const double width = proj.Camera().viewportWidth;
     const double height = proj.Camera().viewportHeight;
@@ -244,11 +297,11 @@ std::string RenderFrame(const Session& session, const std::string& caption) {
             svg << "<circle cx=\"" << pick.x << "\" cy=\"" << pick.y
                 << "\" r=\"9\" fill=\"none\" stroke=\"#f59e0b\" stroke-width=\"2\" "
                    "stroke-dasharray=\"4 2\"/>\n";
-    DrawPointer(svg, session.GetPointer());
+    DrawPointer(svg, session.pointer);
 
     svg << "<rect y=\"" << Num(height) << "\" width=\"" << Num(width) << "\" height=\""
         << Num(kCaptionHeight) << "\" fill=\"#1f2937\"/>\n";
-    Text(svg, 10, height + 18, session.GetScenario().name, " fill=\"#9ca3af\" font-size=\"11\"");
+    Text(svg, 10, height + 18, session.scenario.name, " fill=\"#9ca3af\" font-size=\"11\"");
     Text(svg, 10, height + 36, caption, " fill=\"#f9fafb\" font-size=\"13\"");
     svg << "</svg>\n";
     return svg.str();
@@ -257,32 +310,10 @@ std::string RenderFrame(const Session& session, const std::string& caption) {
 std::string RenderIndex(const std::string& title, const std::string& description,
                         const std::vector<FrameEntry>& frames,
                         const std::vector<std::string>& summary) {
-    nlohmann::json data = nlohmann::json::array();
-    for (const FrameEntry& f : frames)
-        data.push_back(
-            {{"file", f.file}, {"title", f.title}, {"lines", f.lines}, {"failed", f.failed}});
-    // Invalid UTF-8 in a note is replaced rather than refused. No '<' may reach the script as
-    // such ("</script>", "<!--"): inside JSON strings it is written as an escape.
-    const std::string dumped = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::string json;
-    json.reserve(dumped.size());
-    for (char c : dumped)
-        json += c == '<' ? std::string("\\u003c") : std::string(1, c);
-
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
          << XmlEscape(title) << " - illsxmk-replay</title>\n<style>\n"
-         << "body{font-family:sans-serif;margin:16px;background:#f3f4f6;color:#111827}\n"
-         << "h1{font-size:20px;margin:0 0 4px}\n.desc{color:#4b5563;margin:0 0 10px}\n"
-         << "#bar{display:flex;gap:6px;align-items:center;margin:8px 0}\n"
-         << "#bar button{font-size:14px;padding:3px 10px}\n#pos{min-width:90px}\n"
-         << "#main{display:flex;gap:16px;align-items:flex-start}\n"
-         << "#frame{border:1px solid #9ca3af;background:#fff;max-width:62vw}\n"
-         << "#log{background:#111827;color:#e5e7eb;padding:10px;font-size:12px;"
-            "white-space:pre-wrap;min-width:280px;max-width:36vw;margin:0}\n"
-         << "#steps{font-size:12px;margin-top:12px;columns:2}\n#steps li{cursor:pointer}\n"
-         << "#steps li.on{font-weight:bold}\n.failed{color:#b91c1c}\n"
-         << "#summary{font-size:13px;margin:0;padding-left:18px}\n</style>\n</head>\n<body>\n";
+         << kIndexStyle << "</style>\n</head>\n<body>\n";
     html << "<h1>" << XmlEscape(title) << "</h1>\n";
     if (!description.empty())
         html << "<p class=\"desc\">" << XmlEscape(description) << "</p>\n";
@@ -301,27 +332,8 @@ std::string RenderIndex(const std::string& title, const std::string& description
     for (const FrameEntry& f : frames)
         html << "<li" << (f.failed ? " class=\"failed\"" : "") << ">" << XmlEscape(f.title)
              << "</li>\n";
-    html
-        << "</ol>\n<script>\nconst frames = " << json << ";\n"
-        << "let at = 0;\nconst steps = document.querySelectorAll('#steps li');\n"
-        << "function show(i) {\n  at = Math.max(0, Math.min(frames.length - 1, i));\n"
-        << "  const f = frames[at];\n  if (!f) return;\n"
-        << "  document.getElementById('frame').src = f.file;\n"
-        << "  document.getElementById('log').textContent = [f.title].concat(f.lines).join('\\n');\n"
-        << "  document.getElementById('pos').textContent = at + ' / ' + (frames.length - 1);\n"
-        << "  document.getElementById('slider').value = at;\n"
-        << "  steps.forEach((li, k) => li.classList.toggle('on', k === at));\n}\n"
-        << "document.getElementById('first').onclick = () => show(0);\n"
-        << "document.getElementById('prev').onclick = () => show(at - 1);\n"
-        << "document.getElementById('next').onclick = () => show(at + 1);\n"
-        << "document.getElementById('last').onclick = () => show(frames.length - 1);\n"
-        << "document.getElementById('slider').oninput = e => show(+e.target.value);\n"
-        << "steps.forEach((li, k) => li.onclick = () => show(k));\n"
-        << "document.addEventListener('keydown', e => {\n"
-        << "  if (e.key === 'ArrowRight') show(at + 1);\n"
-        << "  if (e.key === 'ArrowLeft') show(at - 1);\n});\n"
-        << "// index.html#12 opens at frame 12.\n"
-        << "show(parseInt(location.hash.slice(1), 10) || 0);\n</script>\n</body>\n</html>\n";
+    html << "</ol>\n<script>\nconst frames = " << FramesJson(frames) << ";\n"
+         << kIndexScript << "</script>\n</body>\n</html>\n";
     return html.str();
 }
 

@@ -3,7 +3,7 @@
 // Pictures of the view: one SVG per step, drawn as the camera sees the scene, and the page that
 // steps through them with their log lines.
 
-#include "Session.h"
+#include "SessionView.h"
 
 #include <string>
 #include <vector>
@@ -17,7 +17,7 @@ std::string XmlEscape(const std::string& text);
 // The view after the step: parts and labels outlined, the centre lines as drawn with their
 // handles in the colours of the appearance sets they hold, the callouts, the pointer; the caption
 // goes underneath.
-std::string RenderFrame(const Session& session, const std::string& caption);
+std::string RenderFrame(const SessionView& session, const std::string& caption);
 
 struct FrameEntry {
     std::string file;   // "frame-003.svg"

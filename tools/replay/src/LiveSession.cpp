@@ -1,7 +1,9 @@
 #include "LiveSession.h"
 
-#include <algorithm>
-#include <cmath>
+#include "ExpectationFields.h"
+
+#include <optional>
+#include <utility>
 
 namespace replay {
 
@@ -13,12 +15,47 @@ Scenario WithoutActions(const Scenario& scenario) {
     return s;
 }
 
-bool Finite(const dg::DPoint3D& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+// The checks of a markup's record fields as the record holds them now; none when no field can be
+// written (a value that is not finite is left out).
+std::optional<Expectation> RecordExpectation(const std::string& id, FieldOwner owner,
+                                             const RecordValues& now) {
+    Expectation e;
+    e.markup = id;
+    double scale = 1.0;
+    bool any = false;
+    for (const ExpectationField& field : ExpectationFields())
+        if (field.owner == owner && field.fromRecord && field.fromRecord(now, e, scale))
+            any = true;
+    if (!any)
+        return std::nullopt;
+    // The same build reproduces the values exactly; another compiler or libm may differ in the
+    // last bits, relative to the size of the numbers (extensions are single precision).
+    e.tolerance = 1e-6 * scale;
+    return e;
 }
 
-double Largest(const dg::DPoint3D& p) {
-    return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+RecordValues ValuesOf(const CenterLineState& state) {
+    return {&state, nullptr};
+}
+
+RecordValues ValuesOf(const CalloutState& state) {
+    return {nullptr, &state};
+}
+
+// The markups of one kind that changed since the last expectation, as expectations of their
+// record fields; what they are now is kept for the next one.
+template <typename Entry, typename State>
+void AddChanged(const std::vector<Entry>& entries, std::vector<State>& atExpect,
+                State (*capture)(const Entry&), FieldOwner owner,
+                std::vector<Expectation>& changed) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const State now = capture(entries[i]);
+        if (now == atExpect[i])
+            continue;
+        atExpect[i] = now;
+        if (auto e = RecordExpectation(entries[i].config.id, owner, ValuesOf(now)))
+            changed.push_back(std::move(*e));
+    }
 }
 
 }  // namespace
@@ -75,77 +112,29 @@ void LiveSession::KeepWritten(const std::string& action) {
 }
 
 // Session-wide: operations and both stacks. Per markup changed since the last expectation: the
-// fields its record answers. A field that is not finite cannot be written and is left out.
+// record fields of the fields' table.
 Action LiveSession::StateExpectation() {
+    std::vector<Expectation> changed;
+    const ReplayScene& s = session.Scene();
+    AddChanged(s.centerLines, linesAtExpect, &CaptureCenterLine, FieldOwner::CenterLine, changed);
+    AddChanged(s.callouts, calloutsAtExpect, &CaptureCallout, FieldOwner::Callout, changed);
+    // The checks of one expect action name one markup: the first changed markup's go into this
+    // one; each further changed markup gets an expect action of its own, kept before it.
     Action a;
     a.kind = Action::Expect;
     a.comment = "state after the drag";
+    if (!changed.empty())
+        a.expect = changed.front();
     a.expect.operations = session.OperationNames();
     a.expect.undo = session.Controller().UndoNames();
     a.expect.redo = session.Controller().RedoNames();
     a.expect.pendingPicks = 0;
-    // The checks of one expect action name one markup: the first changed markup goes into
-    // this one; each further changed markup gets an expect action of its own.
-    std::vector<Action> more;
-    auto target = [&](const std::string& id) -> Expectation& {
-        if (a.expect.markup.empty()) {
-            a.expect.markup = id;
-            return a.expect;
-        }
+    for (std::size_t i = 1; i < changed.size(); ++i) {
         Action extra;
         extra.kind = Action::Expect;
-        extra.expect.markup = id;
-        more.push_back(extra);
-        return more.back().expect;
-    };
-    ReplayScene& s = session.Scene();
-    for (std::size_t i = 0; i < s.centerLines.size(); ++i) {
-        const CenterLineState now = CaptureCenterLine(s.centerLines[i]);
-        if (now == linesAtExpect[i])
-            continue;
-        linesAtExpect[i] = now;
-        Expectation& e = target(s.centerLines[i].config.id);
-        double scale = 1.0;
-        if (Finite(now.startPoint)) {
-            e.startPoint = now.startPoint;
-            scale = std::max(scale, Largest(now.startPoint));
-        }
-        if (Finite(now.endPoint)) {
-            e.endPoint = now.endPoint;
-            scale = std::max(scale, Largest(now.endPoint));
-        }
-        for (auto [field, value] : {std::pair{&e.startExtension, now.startExtension},
-                                    {&e.endExtension, now.endExtension},
-                                    {&e.ratio, now.ratio}})
-            if (std::isfinite(value)) {
-                *field = value;
-                scale = std::max(scale, std::fabs(static_cast<double>(value)));
-            }
-        e.alongAxis = now.alongAxis;
-        e.attached = now.attached;
-        e.partID = now.partID;
-        if (std::all_of(now.points.begin(), now.points.end(), Finite)) {
-            e.points = now.points;
-            for (const dg::DPoint3D& p : now.points)
-                scale = std::max(scale, Largest(p));
-        }
-        // The same build reproduces the values exactly; another compiler or libm may differ in
-        // the last bits, relative to the size of the numbers (extensions are single precision).
-        e.tolerance = 1e-6 * scale;
-    }
-    for (std::size_t i = 0; i < s.callouts.size(); ++i) {
-        const CalloutState now = CaptureCallout(s.callouts[i]);
-        if (now == calloutsAtExpect[i])
-            continue;
-        calloutsAtExpect[i] = now;
-        if (!Finite(now.position))
-            continue;
-        Expectation& e = target(s.callouts[i].config.id);
-        e.position = now.position;
-        e.tolerance = 1e-6 * std::max(1.0, Largest(now.position));
-    }
-    for (const Action& extra : more)
+        extra.expect = changed[i];
         KeepWritten(WriteAction(extra));
+    }
     return a;
 }
 

@@ -7,8 +7,6 @@
 
 namespace replay {
 
-namespace {
-
 bool Same(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
 }
@@ -29,12 +27,6 @@ bool Same(const std::vector<dg::DPoint3D>& a, const std::vector<dg::DPoint3D>& b
             return false;
     return true;
 }
-
-const char* YesNo(bool v) {
-    return v ? "true" : "false";
-}
-
-}  // namespace
 
 std::string Quote(const std::string& s) {
     return "\"" + s + "\"";
@@ -167,62 +159,6 @@ void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
     }
     entry.shadow->SetRefPoint(state.position);
     entry.shadow->MoveToLabel();
-}
-
-std::vector<std::string> DescribeChanges(const std::string& id, const CenterLineState& a,
-                                         const CenterLineState& b) {
-    std::vector<std::string> out;
-    auto line = [&](const char* field, const std::string& from, const std::string& to) {
-        out.push_back(id + "." + field + ": " + from + " -> " + to);
-    };
-    if (!Same(a.points, b.points)) {
-        if (a.points.size() != b.points.size()) {
-            line("points", Format(a.points), Format(b.points));
-        } else {
-            for (std::size_t i = 0; i < a.points.size(); ++i)
-                if (!Same(a.points[i], b.points[i]))
-                    line(("points[" + std::to_string(i) + "]").c_str(), Format(a.points[i]),
-                         Format(b.points[i]));
-        }
-    }
-    if (!Same(a.startPoint, b.startPoint))
-        line("startPoint", Format(a.startPoint), Format(b.startPoint));
-    if (!Same(a.endPoint, b.endPoint))
-        line("endPoint", Format(a.endPoint), Format(b.endPoint));
-    if (!Same(a.startExtension, b.startExtension))
-        line("startExtension", Format(a.startExtension), Format(b.startExtension));
-    if (!Same(a.endExtension, b.endExtension))
-        line("endExtension", Format(a.endExtension), Format(b.endExtension));
-    if (!Same(a.ratio, b.ratio))
-        line("ratio", Format(a.ratio), Format(b.ratio));
-    if (a.alongAxis != b.alongAxis)
-        line("alongAxis", YesNo(a.alongAxis), YesNo(b.alongAxis));
-    if (a.attached != b.attached)
-        line("attached", YesNo(a.attached), YesNo(b.attached));
-    if (a.partID != b.partID)
-        line("partID", Quote(a.partID), Quote(b.partID));
-    if (!Same(a.startAxisLimit, b.startAxisLimit))
-        line("startAxisLimit", Format(a.startAxisLimit), Format(b.startAxisLimit));
-    if (!Same(a.endAxisLimit, b.endAxisLimit))
-        line("endAxisLimit", Format(a.endAxisLimit), Format(b.endAxisLimit));
-    if (!Same(a.mainAxisDirection, b.mainAxisDirection))
-        line("mainAxisDirection", Format(a.mainAxisDirection), Format(b.mainAxisDirection));
-    if (a.midPointIndex != b.midPointIndex)
-        line("midPointIndex", std::to_string(a.midPointIndex), std::to_string(b.midPointIndex));
-    return out;
-}
-
-std::vector<std::string> DescribeChanges(const std::string& id, const CalloutState& a,
-                                         const CalloutState& b) {
-    std::vector<std::string> out;
-    if (!Same(a.position, b.position))
-        out.push_back(id + ".position: " + Format(a.position) + " -> " + Format(b.position));
-    if (!Same(a.dragOffset, b.dragOffset))
-        out.push_back(id + ".dragOffset: " + Format(a.dragOffset) + " -> " + Format(b.dragOffset));
-    if (a.minimumSize != b.minimumSize)
-        out.push_back(id + ".minimumSize: " + std::to_string(a.minimumSize) + " -> " +
-                      std::to_string(b.minimumSize));
-    return out;
 }
 
 }  // namespace replay

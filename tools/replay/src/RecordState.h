@@ -1,7 +1,7 @@
 #pragma once
 
-// Snapshots of what a markup keeps: taken before and after each action to report the changes,
-// and by the controller to undo and redo a drag exactly.
+// Snapshots of what a markup keeps: taken before and after each action to report the changes
+// (StepRecorder), and by the controller to undo and redo a drag exactly.
 
 #include "ReplayScene.h"
 
@@ -43,12 +43,6 @@ void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterL
 CalloutState CaptureCallout(const CalloutEntry& entry);
 void RestoreCallout(CalloutEntry& entry, const CalloutState& state);
 
-// One line per changed field: "cl1.endExtension: 2 -> 0".
-std::vector<std::string> DescribeChanges(const std::string& id, const CenterLineState& before,
-                                         const CenterLineState& after);
-std::vector<std::string> DescribeChanges(const std::string& id, const CalloutState& before,
-                                         const CalloutState& after);
-
 // A selection item the shadow leaves for the host: "none", "sbom:<ID path>" or
 // "instance:<ID path>".
 std::string DescribeItem(const du::SmartPtr<sxk::SelectionItem>& item);
@@ -56,6 +50,11 @@ std::string DescribeItem(const du::SmartPtr<sxk::SelectionItem>& item);
 // Text in double quotes, and a list of such texts in brackets: ["a", "b"].
 std::string Quote(const std::string& s);
 std::string Join(const std::vector<std::string>& items);
+// Equal exactly; a not-a-number equals a not-a-number.
+bool Same(double a, double b);
+bool Same(const dg::DPoint3D& a, const dg::DPoint3D& b);
+bool Same(const dg::DVec3& a, const dg::DVec3& b);
+bool Same(const std::vector<dg::DPoint3D>& a, const std::vector<dg::DPoint3D>& b);
 // Equal within the tolerance; a not-a-number is near a not-a-number.
 bool Near(double a, double b, double tolerance);
 bool Near(const dg::DPoint3D& a, const dg::DPoint3D& b, double tolerance);

@@ -71,89 +71,109 @@ private:
     ReplayResult& result;
 };
 
-}  // namespace
-
-ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
-                            std::ostream& out, std::ostream& err) {
-    ReplayResult result;
-    Output log(out, result);
-    const fs::path dir(options.outDir);
-    if (options.writeFiles) {
-        std::error_code ec;
-        fs::create_directories(dir, ec);
-        if (ec || !fs::is_directory(dir)) {
-            err << "illsxmk-replay: cannot create the output folder " << dir.string() << ": "
-                << (ec ? ec.message() : "not a folder") << '\n';
-            result.status = kExitNoOutput;
-            return result;
-        }
-        RemoveOldFrames(dir);
+// Creates the output folder and takes away the frames of an earlier run; false, said on err,
+// when there is no folder to write into.
+bool PrepareFolder(const fs::path& dir, std::ostream& err) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir)) {
+        err << "illsxmk-replay: cannot create the output folder " << dir.string() << ": "
+            << (ec ? ec.message() : "not a folder") << '\n';
+        return false;
     }
+    RemoveOldFrames(dir);
+    return true;
+}
 
-    const long objectsBefore = du::RefCounted::LiveObjects();
-    const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
-    std::vector<FrameEntry> frames;
-    std::vector<std::string> summary;
-    bool writeFailed = false;
-    auto writeFrame = [&](const Session& session, FrameEntry entry, const std::string& caption) {
+// The frames of a run, written as they come (when files are written at all), and the page.
+class FrameWriter {
+public:
+    FrameWriter(const ReplayOptions& o, ReplayResult& r) : options(o), dir(o.outDir), result(r) {}
+
+    void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
         if (options.writeFiles) {
-            if (WriteFile(dir / entry.file, RenderFrame(session, caption)))
+            if (WriteFile(dir / entry.file, session.Frame(caption)))
                 ++result.framesWritten;
             else
-                writeFailed = true;
+                failed = true;
         }
         frames.push_back(std::move(entry));
-    };
-
-    try {
-        Session session(scenario);
-        log.Line("scenario: " + (scenario.name.empty() ? std::string("(unnamed)") : scenario.name));
-        FrameEntry initial;
-        initial.title = "[0] the scene as set up";
-        for (const std::string& line : session.Describe()) {
-            log.Line("    " + line);
-            initial.lines.push_back(line);
-        }
-        writeFrame(session, initial, initial.title);
-
-        const std::size_t count = scenario.actions.size();
-        for (std::size_t i = 0; i < count; ++i) {
-            ActionLog step = session.Play(i);
-            log.Line(step.headline);
-            for (const std::string& line : step.details)
-                log.Line("    " + line);
-            result.checksPassed += step.checksPassed;
-            result.checksFailed += step.checksFailed;
-            if (step.checksFailed > 0)
-                err << "illsxmk-replay: actions[" << i << "] (" << step.headline
-                    << "): an expectation failed\n";
-            FrameEntry entry;
-            entry.title = step.headline;
-            entry.lines = step.details;
-            entry.failed = step.checksFailed > 0;
-            writeFrame(session, entry, step.headline);
-            if (count > kProgressAbove && ((i + 1) % kProgressEvery == 0 || i + 1 == count))
-                err << "illsxmk-replay: " << (i + 1) << "/" << count << " actions\n";
-        }
-        // The note on picks never completed comes first, as a line of the log.
-        std::vector<std::string> sessionSummary = session.Summary();
-        if (!sessionSummary.empty() && sessionSummary.front().rfind("note: ", 0) == 0) {
-            log.Line(sessionSummary.front());
-            sessionSummary.erase(sessionSummary.begin());
-        }
-        summary.push_back(std::to_string(count) + " actions played, " +
-                          std::to_string(frames.size()) + " frames");
-        summary.insert(summary.end(), sessionSummary.begin(), sessionSummary.end());
-    } catch (const std::exception& e) {
-        err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
-        result.status = kExitNoOutput;
-        return result;
     }
+    void WriteIndex(const Scenario& scenario, const std::vector<std::string>& summary) {
+        if (!WriteFile(dir / "index.html",
+                       RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
+                                   scenario.description, frames, summary)))
+            failed = true;
+    }
+    std::size_t Count() const { return frames.size(); }
+    bool Failed() const { return failed; }
 
-    result.objectsLeftAlive = du::RefCounted::LiveObjects() - objectsBefore;
-    result.poolBlocksLeft =
-        static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks()) - blocksBefore;
+private:
+    const ReplayOptions& options;
+    fs::path dir;
+    ReplayResult& result;
+    std::vector<FrameEntry> frames;
+    bool failed = false;
+};
+
+// Frame 0: the scene as set up, with where everything lies in the window.
+void ShowScene(const Session& session, Output& log, FrameWriter& frames) {
+    FrameEntry initial;
+    initial.title = "[0] the scene as set up";
+    for (const std::string& line : session.Describe()) {
+        log.Line("    " + line);
+        initial.lines.push_back(line);
+    }
+    frames.Add(session, initial, initial.title);
+}
+
+// Each action with its log lines and its frame; a failed check is also said on err, and a long
+// session says how far it has come.
+void PlayActions(Session& session, std::size_t count, Output& log, FrameWriter& frames,
+                 std::ostream& err, ReplayResult& result) {
+    for (std::size_t i = 0; i < count; ++i) {
+        ActionLog step = session.Play(i);
+        log.Line(step.headline);
+        for (const std::string& line : step.details)
+            log.Line("    " + line);
+        result.checksPassed += step.checksPassed;
+        result.checksFailed += step.checksFailed;
+        if (step.checksFailed > 0)
+            err << "illsxmk-replay: actions[" << i << "] (" << step.headline
+                << "): an expectation failed\n";
+        FrameEntry entry;
+        entry.title = step.headline;
+        entry.lines = step.details;
+        entry.failed = step.checksFailed > 0;
+        frames.Add(session, entry, step.headline);
+        if (count > kProgressAbove && ((i + 1) % kProgressEvery == 0 || i + 1 == count))
+            err << "illsxmk-replay: " << (i + 1) << "/" << count << " actions\n";
+    }
+}
+
+// Plays the whole scenario; answers the summary's first lines. The note on picks never
+// completed comes first, as a line of the log.
+std::vector<std::string> PlayScenario(const Scenario& scenario, Output& log, FrameWriter& frames,
+                                      std::ostream& err, ReplayResult& result) {
+    Session session(scenario);
+    log.Line("scenario: " + (scenario.name.empty() ? std::string("(unnamed)") : scenario.name));
+    ShowScene(session, log, frames);
+    const std::size_t count = scenario.actions.size();
+    PlayActions(session, count, log, frames, err, result);
+    std::vector<std::string> sessionSummary = session.Summary();
+    if (!sessionSummary.empty() && sessionSummary.front().rfind("note: ", 0) == 0) {
+        log.Line(sessionSummary.front());
+        sessionSummary.erase(sessionSummary.begin());
+    }
+    std::vector<std::string> summary{std::to_string(count) + " actions played, " +
+                                     std::to_string(frames.Count()) + " frames"};
+    summary.insert(summary.end(), sessionSummary.begin(), sessionSummary.end());
+    return summary;
+}
+
+// The checks, and what the session left of the host's objects.
+void SummarizeChecksAndHost(std::vector<std::string>& summary, const ReplayResult& result) {
     summary.push_back("checks: " + std::to_string(result.checksPassed) + " passed, " +
                       std::to_string(result.checksFailed) + " failed");
     if (result.objectsLeftAlive != 0 || result.poolBlocksLeft != 0)
@@ -162,15 +182,58 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
                           " pool blocks still alive after the session");
     else
         summary.push_back("every host object was released after the session");
+}
+
+// The text of the scenario file, or of the default session when no file is named; false, said on
+// err, when the file cannot be read.
+bool ScenarioText(const std::string& path, std::string& text, std::ostream& err) {
+    if (path.empty()) {
+        text = DefaultScenarioText();
+        return true;
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::error_code ec;
+    if (!file || fs::is_directory(path, ec)) {
+        err << "illsxmk-replay: cannot read " << path << '\n';
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+}  // namespace
+
+ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
+                            std::ostream& out, std::ostream& err) {
+    ReplayResult result;
+    Output log(out, result);
+    const fs::path dir(options.outDir);
+    if (options.writeFiles && !PrepareFolder(dir, err)) {
+        result.status = kExitNoOutput;
+        return result;
+    }
+
+    const long objectsBefore = du::RefCounted::LiveObjects();
+    const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
+    FrameWriter frames(options, result);
+    std::vector<std::string> summary;
+    try {
+        summary = PlayScenario(scenario, log, frames, err, result);
+    } catch (const std::exception& e) {
+        err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
+        result.status = kExitNoOutput;
+        return result;
+    }
+    result.objectsLeftAlive = du::RefCounted::LiveObjects() - objectsBefore;
+    result.poolBlocksLeft =
+        static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks()) - blocksBefore;
+    SummarizeChecksAndHost(summary, result);
     if (result.checksFailed > 0)
         result.status = kExitCheckFailed;
 
     if (options.writeFiles) {
-        if (!WriteFile(dir / "index.html",
-                       RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
-                                   scenario.description, frames, summary)))
-            writeFailed = true;
-        if (writeFailed) {
+        frames.WriteIndex(scenario, summary);
+        if (frames.Failed()) {
             err << "illsxmk-replay: could not write every file into " << dir.string() << '\n';
             result.status = kExitNoOutput;
         }
@@ -224,23 +287,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
 
     std::string text;
-    std::string source = "the default session";
-    if (scenarioPath.empty()) {
-        text = DefaultScenarioText();
-    } else {
-        std::ifstream file(scenarioPath, std::ios::binary);
-        std::error_code ec;
-        if (!file || fs::is_directory(scenarioPath, ec)) {
-            err << "illsxmk-replay: cannot read " << scenarioPath << '\n';
-            return kExitBadInput;
-        }
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        source = scenarioPath;
-    }
+    if (!ScenarioText(scenarioPath, text, err))
+        return kExitBadInput;
     // Everything is checked before anything is written.
     const ParseOutcome parsed = ParseScenario(text);
     if (!parsed.scenario) {
-        err << "illsxmk-replay: " << source << ": " << parsed.error << '\n';
+        err << "illsxmk-replay: " << (scenarioPath.empty() ? "the default session" : scenarioPath)
+            << ": " << parsed.error << '\n';
         return kExitBadInput;
     }
     return ReplayScenario(*parsed.scenario, options, out, err).status;

@@ -1,5 +1,7 @@
 #include "ReplayScene.h"
 
+#include <sxk/Kernel.h>
+#include <sxk/Operation.h>
 #include <sxk/illustration/Illustration3dScene.h>
 #include <sxk/illustration/SbomInstance.h>
 #include <sxmk/MarkupData.h>
@@ -10,6 +12,14 @@
 namespace replay {
 
 const char* const kPreselectionColorKey = "General/Navigation/preselection_color";
+
+std::vector<std::string> RecordedOperationNames() {
+    std::vector<std::string> names;
+    for (const du::SmartPtr<sxk::Operation>& op : sxk::RecordedOperations())
+        if (op)
+            names.push_back(op->GetName());
+    return names;
+}
 
 namespace {
 
@@ -46,7 +56,92 @@ du::SmartPtr<sxmu::ModelNote> MakeNote(const std::string& text, const dg::DPoint
     return note;
 }
 
+PartEntry MakePart(const PartInput& config) {
+    du::SmartPtr<sxk::Instance> instance(
+        Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
+    if (config.sbom) {
+        du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
+            new sxk::illustration::SbomInstance(du::Symbol(*config.sbom)), "an SBOM instance"));
+        if (config.weld)
+            sbom->SetWeld(Checked(new sxk::illustration::Weld(du::Symbol(*config.weld)), "a weld"));
+        instance->SetSbomInstance(sbom);
+    }
+    return PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")};
+}
+
+LabelEntry MakeLabel(const LabelInput& config) {
+    du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
+    label->note = MakeNote(config.note, config.position);
+    label->placement = config.placement;
+    return LabelEntry{config, label};
+}
+
+CalloutEntry MakeCallout(const LabelInput& config, const du::SmartPtr<sxk::View>& view) {
+    CalloutEntry entry;
+    entry.config = config;
+    entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
+    entry.label->note = MakeNote(config.note, config.position);
+    if (config.description)
+        entry.label->description =
+            new sxmk::Description(MakeNote(*config.description, config.position));
+    if (config.title)
+        entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
+    entry.label->placement = config.placement;
+    entry.label->SetScene(view->GetScene());
+    const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
+    entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
+    if (!entry.shadow)
+        throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
+    return entry;
+}
+
+// Filled as the viewer fills a new centre line: build, store, then the other setters.
+CenterLineEntry MakeCenterLine(const CenterLineInput& config, const du::SmartPtr<sxk::View>& view) {
+    CenterLineEntry entry;
+    entry.config = config;
+    entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
+    sxmk::CenterLineXYZ& record = *entry.record;
+    record.placement = config.placement;
+    std::vector<dg::DPoint3D> list;
+    record.SetDivRation(config.ratio);
+    record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
+                       config.endExtension, config.ratio, dg::Location(config.frame, {}),
+                       config.axisOrder.data(), list);
+    record.SetPoints(list);
+    entry.lastStored = list;
+    du::Symbol partID(config.partID);
+    record.SetPartID(partID);
+    record.SetEndPointAttached(config.attached);
+    const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
+    entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+    if (!entry.shadow)
+        throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
+    return entry;
+}
+
+// The entry with that id in a list of entries (const or not); null when there is none.
+template <typename Entries>
+auto FindById(Entries& entries, const std::string& id) -> decltype(&entries.front()) {
+    for (auto& e : entries)
+        if (e.config.id == id)
+            return &e;
+    return nullptr;
+}
+
 }  // namespace
+
+HostGuard::HostGuard() {
+    sxk::RecordedOperations().clear();
+    if (!sxk::Kernel::GetKernel()) {
+        sxk::Kernel::Install();
+        installed = true;
+    }
+}
+
+HostGuard::~HostGuard() {
+    if (installed)
+        sxk::Kernel::Remove();
+}
 
 Projector::Projector(const dg::Camera3D& cam) : camera(cam), sight(-cam.GetW()) {}
 
@@ -107,69 +202,14 @@ ReplayScene::ReplayScene(const Scenario& s)
     view->defaultPreferences = preferences;
     SetPreselectionColor(s.preselectionColor);
 
-    for (const PartInput& config : s.parts) {
-        du::SmartPtr<sxk::Instance> instance(
-            Checked(new sxk::Instance(du::Symbol(config.instance)), "an instance"));
-        if (config.sbom) {
-            du::SmartPtr<sxk::illustration::SbomInstance> sbom(Checked(
-                new sxk::illustration::SbomInstance(du::Symbol(*config.sbom)), "an SBOM instance"));
-            if (config.weld)
-                sbom->SetWeld(
-                    Checked(new sxk::illustration::Weld(du::Symbol(*config.weld)), "a weld"));
-            instance->SetSbomInstance(sbom);
-        }
-        parts.push_back(
-            PartEntry{config, Checked(new sxk::ShapeInstance(instance), "a shape instance")});
-    }
-
-    for (const LabelInput& config : s.labels) {
-        du::SmartPtr<sxmk::Label> label(Checked(new sxmk::Label, "a label"));
-        label->note = MakeNote(config.note, config.position);
-        label->placement = config.placement;
-        labels.push_back(LabelEntry{config, label});
-    }
-
-    for (const LabelInput& config : s.callouts) {
-        CalloutEntry entry;
-        entry.config = config;
-        entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
-        entry.label->note = MakeNote(config.note, config.position);
-        if (config.description)
-            entry.label->description =
-                new sxmk::Description(MakeNote(*config.description, config.position));
-        if (config.title)
-            entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
-        entry.label->placement = config.placement;
-        entry.label->SetScene(view->GetScene());
-        const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
-        entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
-        if (!entry.shadow)
-            throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
-        callouts.push_back(entry);
-    }
-
+    for (const PartInput& config : s.parts)
+        parts.push_back(MakePart(config));
+    for (const LabelInput& config : s.labels)
+        labels.push_back(MakeLabel(config));
+    for (const LabelInput& config : s.callouts)
+        callouts.push_back(MakeCallout(config, view));
     for (const CenterLineInput& config : s.centerLines) {
-        CenterLineEntry entry;
-        entry.config = config;
-        entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
-        sxmk::CenterLineXYZ& record = *entry.record;
-        record.placement = config.placement;
-        // Filled as the viewer fills a new centre line: build, store, then the other setters.
-        std::vector<dg::DPoint3D> list;
-        record.SetDivRation(config.ratio);
-        record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
-                           config.endExtension, config.ratio, dg::Location(config.frame, {}),
-                           config.axisOrder.data(), list);
-        record.SetPoints(list);
-        entry.lastStored = list;
-        du::Symbol partID(config.partID);
-        record.SetPartID(partID);
-        record.SetEndPointAttached(config.attached);
-        const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
-        entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
-        if (!entry.shadow)
-            throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
-        centerLines.push_back(entry);
+        centerLines.push_back(MakeCenterLine(config, view));
         MapHandles(centerLines.back());
     }
 }
@@ -302,17 +342,23 @@ bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelB
 }
 
 CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) {
-    for (CenterLineEntry& e : centerLines)
-        if (e.config.id == id)
-            return &e;
-    return nullptr;
+    return FindById(centerLines, id);
+}
+
+const CenterLineEntry* ReplayScene::FindCenterLine(const std::string& id) const {
+    return FindById(centerLines, id);
 }
 
 CalloutEntry* ReplayScene::FindCallout(const std::string& id) {
-    for (CalloutEntry& e : callouts)
-        if (e.config.id == id)
-            return &e;
-    return nullptr;
+    return FindById(callouts, id);
+}
+
+const CalloutEntry* ReplayScene::FindCallout(const std::string& id) const {
+    return FindById(callouts, id);
+}
+
+sxk::Window* ReplayScene::Window() const {
+    return view ? view->GetWindow().get() : nullptr;
 }
 
 const std::string* ReplayScene::IdOf(const sxk::Object* object) const {

@@ -27,6 +27,9 @@ namespace replay {
 // Key under which the viewer keeps the preselection colour.
 extern const char* const kPreselectionColorKey;
 
+// The names of the operations the host has recorded so far, oldest first.
+std::vector<std::string> RecordedOperationNames();
+
 // A window position in pixels and its depth (distance along the line of sight).
 struct Screen {
     double x = 0.0;
@@ -89,7 +92,24 @@ struct CenterLineEntry {
     std::vector<dg::DPoint3D> lastStored;
 };
 
+// Gives the scene a kernel (installed when none is there, and then removed with the scene) and
+// an empty operation history.
+class HostGuard {
+public:
+    HostGuard();
+    ~HostGuard();
+    HostGuard(const HostGuard&) = delete;
+    HostGuard& operator=(const HostGuard&) = delete;
+
+private:
+    bool installed = false;
+};
+
 class ReplayScene {
+    // The first member: the kernel is there before anything of the scene is made, and stays until
+    // all of it is gone.
+    HostGuard host;
+
 public:
     explicit ReplayScene(const Scenario& scenario);
     ~ReplayScene();
@@ -112,8 +132,12 @@ public:
     static sxmu::ModelNoteDragger* DraggerOf(const CalloutEntry& entry);
 
     CenterLineEntry* FindCenterLine(const std::string& id);
+    const CenterLineEntry* FindCenterLine(const std::string& id) const;
     CalloutEntry* FindCallout(const std::string& id);
+    const CalloutEntry* FindCallout(const std::string& id) const;
     const std::string* IdOf(const sxk::Object* object) const;
+    // The view's window (its cursor); null before the view has one.
+    sxk::Window* Window() const;
 
     du::SmartPtr<sxk::View> view;
     sxk::ShapeView* shapeView = nullptr;  // null for a plain view

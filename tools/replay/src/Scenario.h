@@ -100,6 +100,7 @@ struct Expectation {
     std::optional<bool> alongAxis, attached;
     std::optional<std::vector<dg::DPoint3D>> points;
     std::optional<std::string> partID;
+    std::optional<int> midPointIndex;  // the record's index of the mid jog point in its list
     // Centre-line shadow.
     std::vector<std::pair<HandleName, dg::DPoint3D>> handles;  // node positions, object space
     std::optional<std::vector<HandleName>> shown;              // handles in the display, any order

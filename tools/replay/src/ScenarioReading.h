@@ -1,17 +1,16 @@
 #pragma once
 
 // Reading a scenario's JSON, shared by the files that read its sections (ScenarioView.cpp,
-// ScenarioScene.cpp, ScenarioMarkups.cpp, ScenarioPreferences.cpp, ScenarioActions.cpp and the
-// expect action's part of Expectations.cpp). Each reader checks a value against its place and
-// throws Invalid with a message that names the place ("markups[0].start[1]: ...");
-// ParseScenario turns the first one into the scenario's error.
+// ScenarioScene.cpp, ScenarioMarkups.cpp, ScenarioPreferences.cpp, ScenarioActions.cpp, the
+// expect action's part of Expectations.cpp and the fields' table, ExpectationFields.cpp). Each
+// reader checks a value against its place and throws Invalid with a message that names the place
+// ("markups[0].start[1]: ..."); ParseScenario turns the first one into the scenario's error.
 
 #include "Scenario.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
-#include <initializer_list>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -35,7 +34,7 @@ std::string Describe(const Json& j);
 
 void ExpectObject(const Json& j, const std::string& where);
 // Refuses any key that is not in the allowed list.
-void CheckKeys(const Json& j, const std::string& where, std::initializer_list<const char*> allowed);
+void CheckKeys(const Json& j, const std::string& where, const std::vector<const char*>& allowed);
 const Json& Require(const Json& j, const std::string& where, const char* key);
 const Json* Optional(const Json& j, const char* key);
 // into := read(member key of j, at its place where.key) when j has that member; else unchanged.
@@ -73,7 +72,7 @@ void ReadScene(const Json& j, Scenario& s, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);
 Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids);
-// The checks of an expect action (Expectations.cpp, next to the code that runs them).
+// The checks of an expect action (Expectations.cpp, through the fields' table).
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
 
 }  // namespace reading

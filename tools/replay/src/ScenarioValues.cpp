@@ -53,8 +53,7 @@ void ExpectObject(const Json& j, const std::string& where) {
 }
 
 // Refuses any key that is not in the allowed list.
-void CheckKeys(const Json& j, const std::string& where,
-               std::initializer_list<const char*> allowed) {
+void CheckKeys(const Json& j, const std::string& where, const std::vector<const char*>& allowed) {
     ExpectObject(j, where);
     for (auto it = j.begin(); it != j.end(); ++it) {
         const bool known = std::any_of(allowed.begin(), allowed.end(),

@@ -82,64 +82,16 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         notes.push_back("controller: a markup the scene does not hold; nothing applied");
         return false;
     }
-    const std::string id = IdOf(*t);
-    const std::string opText =
-        operation ? "operation \"" + operation->GetName() + "\"" : std::string("no operation");
-
     Entry entry;
     entry.hasOperation = static_cast<bool>(operation);
     entry.name = operation ? operation->GetName() : kUnnamedEdit;
-    // The oldest start of the markup: a drop that waited for its pick before a newer drag.
-    const auto start = std::find_if(dragStarts.begin(), dragStarts.end(),
-                                    [&](const DragStart& s) { return s.state.target == *t; });
-    // A stop without a drag of ours (a broadcast, say): undo returns to the state found now.
-    entry.before = start != dragStarts.end() ? start->state : Capture(*t);
-    if (start != dragStarts.end() && start->dropPending)
-        dragStarts.erase(start);
-
-    bool changed = false;
-    if (t->callout) {
-        CalloutEntry& e = scene.callouts[t->index];
-        const auto* calloutShadow = dynamic_cast<const sxmk::CalloutLabelShadow*>(shadow.get());
-        if (calloutShadow && e.label->note) {
-            const dg::DPoint3D before = e.label->GetPos();
-            e.label->note->location.SetPos(calloutShadow->GetPos());
-            changed = before != e.label->GetPos();
-            notes.push_back("controller: " + id + " HandleShadowStop(" + opText +
-                            "): label moved to " + Format(e.label->GetPos()));
-        } else {
-            notes.push_back("controller: " + id + " HandleShadowStop(" + opText +
-                            "): no callout shadow or note, nothing applied");
-        }
-        // The callout shadow records its operation itself, after this call.
-    } else {
-        CenterLineEntry& e = scene.centerLines[t->index];
-        auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
-        const std::vector<dg::DPoint3D> points =
-            lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
-        std::string what;
-        if (points.size() >= 2) {
-            e.record->SetPoints(points);
-            e.lastStored = points;
-            appliedLines.push_back(t->index);
-            changed = true;
-            what = "stored the shadow's " + std::to_string(points.size()) + " points";
-        } else {
-            what = "the shadow gave " + std::to_string(points.size()) + " points, nothing applied";
-        }
-        if (lineShadow) {
-            const du::SmartPtr<sxk::Markup> target = lineShadow->GetConnectionTarget();
-            const std::string* targetId = target ? scene.IdOf(target.get()) : nullptr;
-            what += "; start item " + DescribeItem(lineShadow->GetStartPointItem()) +
-                    ", end item " + DescribeItem(lineShadow->GetEndPointItem()) + ", connection " +
-                    (target ? (targetId ? *targetId : std::string("?")) : std::string("none"));
-        }
-        notes.push_back("controller: " + id + " HandleShadowStop(" + opText + "): " + what);
-        // The centre-line shadow leaves the recording of its operation to the controller.
-        if (operation) {
-            sxk::RecordOperation(operation);
-        }
-    }
+    entry.before = TakeDragStart(*t);
+    const std::string stop =
+        "controller: " + IdOf(*t) + " HandleShadowStop(" +
+        (operation ? "operation \"" + operation->GetName() + "\"" : std::string("no operation")) +
+        "): ";
+    const bool changed = t->callout ? ApplyCallout(t->index, shadow, stop)
+                                    : ApplyCenterLine(t->index, shadow, operation, stop);
     // A newer drag of the markup is starting: what this drop left is where that drag begins.
     for (DragStart& s : dragStarts)
         if (s.state.target == *t && s.retakeAtStop) {
@@ -149,6 +101,68 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
             entry.afterTaken = true;
         }
     pending.push_back(entry);
+    return changed;
+}
+
+// What undo returns to: the oldest start of the markup's drags (a drop that waited for its pick
+// before a newer drag), or, for a stop without a drag of ours (a broadcast, say), the state found
+// now. The start of a drop is used up by its stop.
+UndoController::Snapshot UndoController::TakeDragStart(const Target& t) {
+    const auto start = std::find_if(dragStarts.begin(), dragStarts.end(),
+                                    [&](const DragStart& s) { return s.state.target == t; });
+    if (start == dragStarts.end())
+        return Capture(t);
+    const Snapshot state = start->state;
+    if (start->dropPending)
+        dragStarts.erase(start);
+    return state;
+}
+
+// The callout's note moves to where the shadow put it. The callout shadow records its operation
+// itself, after this call.
+bool UndoController::ApplyCallout(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
+                                  const std::string& stop) {
+    CalloutEntry& e = scene.callouts[index];
+    const auto* calloutShadow = dynamic_cast<const sxmk::CalloutLabelShadow*>(shadow.get());
+    if (!calloutShadow || !e.label->note) {
+        notes.push_back(stop + "no callout shadow or note, nothing applied");
+        return false;
+    }
+    const dg::DPoint3D before = e.label->GetPos();
+    e.label->note->location.SetPos(calloutShadow->GetPos());
+    notes.push_back(stop + "label moved to " + Format(e.label->GetPos()));
+    return before != e.label->GetPos();
+}
+
+// The record stores the shadow's points. The centre-line shadow leaves the recording of its
+// operation to the controller.
+bool UndoController::ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
+                                     const du::SmartPtr<sxk::Operation>& operation,
+                                     const std::string& stop) {
+    CenterLineEntry& e = scene.centerLines[index];
+    auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+    const std::vector<dg::DPoint3D> points =
+        lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
+    const bool changed = points.size() >= 2;
+    std::string what;
+    if (changed) {
+        e.record->SetPoints(points);
+        e.lastStored = points;
+        appliedLines.push_back(index);
+        what = "stored the shadow's " + std::to_string(points.size()) + " points";
+    } else {
+        what = "the shadow gave " + std::to_string(points.size()) + " points, nothing applied";
+    }
+    if (lineShadow) {
+        const du::SmartPtr<sxk::Markup> target = lineShadow->GetConnectionTarget();
+        const std::string* targetId = target ? scene.IdOf(target.get()) : nullptr;
+        what += "; start item " + DescribeItem(lineShadow->GetStartPointItem()) + ", end item " +
+                DescribeItem(lineShadow->GetEndPointItem()) + ", connection " +
+                (target ? (targetId ? *targetId : std::string("?")) : std::string("none"));
+    }
+    notes.push_back(stop + what);
+    if (operation)
+        sxk::RecordOperation(operation);
     return changed;
 }
 
@@ -174,26 +188,26 @@ void UndoController::SettleAction() {
 }
 
 bool UndoController::Undo() {
-    if (undoStack.empty())
-        return false;
-    Entry entry = std::move(undoStack.back());
-    undoStack.pop_back();
-    Restore(entry.before);
-    notes.push_back("undo \"" + entry.name + "\": " + IdOf(entry.before.target) +
-                    " restored to its state before the drag");
-    redoStack.push_back(std::move(entry));
-    return true;
+    return Step(undoStack, redoStack, true);
 }
 
 bool UndoController::Redo() {
-    if (redoStack.empty())
+    return Step(redoStack, undoStack, false);
+}
+
+// Moves the newest entry of one stack onto the other, its markup restored to the state before
+// its drag (undo) or after it (redo).
+bool UndoController::Step(std::vector<Entry>& from, std::vector<Entry>& to, bool undo) {
+    if (from.empty())
         return false;
-    Entry entry = std::move(redoStack.back());
-    redoStack.pop_back();
-    Restore(entry.after);
-    notes.push_back("redo \"" + entry.name + "\": " + IdOf(entry.after.target) +
-                    " restored to its state after the drag");
-    undoStack.push_back(std::move(entry));
+    Entry entry = std::move(from.back());
+    from.pop_back();
+    const Snapshot& state = undo ? entry.before : entry.after;
+    Restore(state);
+    notes.push_back(std::string(undo ? "undo" : "redo") + " \"" + entry.name +
+                    "\": " + IdOf(state.target) + " restored to its state " +
+                    (undo ? "before" : "after") + " the drag");
+    to.push_back(std::move(entry));
     return true;
 }
 
@@ -207,18 +221,19 @@ int UndoController::StopsFor(const sxk::Markup* markup) const {
     return static_cast<int>(std::count(stopped.begin(), stopped.end(), markup));
 }
 
-std::vector<std::string> UndoController::UndoNames() const {
+std::vector<std::string> UndoController::Names(const std::vector<Entry>& stack) {
     std::vector<std::string> names;
-    for (const Entry& e : undoStack)
+    for (const Entry& e : stack)
         names.push_back(e.name);
     return names;
 }
 
+std::vector<std::string> UndoController::UndoNames() const {
+    return Names(undoStack);
+}
+
 std::vector<std::string> UndoController::RedoNames() const {
-    std::vector<std::string> names;
-    for (const Entry& e : redoStack)
-        names.push_back(e.name);
-    return names;
+    return Names(redoStack);
 }
 
 std::vector<std::string> UndoController::TakeNotes() {

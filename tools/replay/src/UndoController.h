@@ -76,6 +76,14 @@ private:
     Snapshot Capture(const Target& target) const;
     void Restore(const Snapshot& snapshot);
     std::string IdOf(const Target& target) const;
+    Snapshot TakeDragStart(const Target& target);
+    // Apply a finished drag to its markup; true when that changed it. stop begins the note.
+    bool ApplyCallout(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
+                      const std::string& stop);
+    bool ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
+                         const du::SmartPtr<sxk::Operation>& operation, const std::string& stop);
+    bool Step(std::vector<Entry>& from, std::vector<Entry>& to, bool undo);
+    static std::vector<std::string> Names(const std::vector<Entry>& stack);
 
     ReplayScene& scene;
     std::vector<DragStart> dragStarts;

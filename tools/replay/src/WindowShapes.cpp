@@ -197,4 +197,27 @@ const sxmu::ModelLineStrip* LineStripOf(const CenterLineEntry& entry) {
     return nullptr;
 }
 
+std::vector<std::pair<HandleName, Point2>> HandlePixels(const ReplayScene& scene,
+                                                        const CenterLineEntry& entry) {
+    std::vector<std::pair<HandleName, Point2>> out;
+    const sxmu::ModelContainer* root = ReplayScene::RootOf(entry);
+    const dg::Location& placement = entry.record->placement;
+    for (HandleName h : kAllHandles) {
+        const sxmu::ModelBase* node = scene.NodeOf(entry, h);
+        if (!node || !root || !root->Contains(node))
+            continue;
+        std::optional<Point2> at;
+        if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node)) {
+            if (const auto shape = SphereInWindow(scene.projector, placement, *sphere))
+                at = shape->centre;
+        } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
+            if (const auto shape = ArrowInWindow(scene.projector, placement, *arrow))
+                at = Point2{(shape->base.x + shape->end.x) / 2, (shape->base.y + shape->end.y) / 2};
+        }
+        if (at)
+            out.emplace_back(h, *at);
+    }
+    return out;
+}
+
 }  // namespace replay

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace replay {
@@ -64,5 +65,10 @@ std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry
 
 // The line strip of a centre-line shadow's display (null when it has none).
 const sxmu::ModelLineStrip* LineStripOf(const CenterLineEntry& entry);
+
+// Where each handle the centre line shows lies in the window, in handle order: a sphere's
+// centre, the middle of an arrow.
+std::vector<std::pair<HandleName, Point2>> HandlePixels(const ReplayScene& scene,
+                                                        const CenterLineEntry& entry);
 
 }  // namespace replay

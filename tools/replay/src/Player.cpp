@@ -1,0 +1,296 @@
+#include "Player.h"
+
+#include "RecordState.h"
+#include "SessionText.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <deque>
+
+namespace replay {
+
+namespace {
+
+// The status a pick request is completed with when nobody waits for its results any more.
+constexpr int kPickGivenUp = -1;
+
+}  // namespace
+
+Player::Player(ReplayScene& replayScene, UndoController& undoController)
+    : scene(replayScene), controller(undoController) {}
+
+void Player::Play(const Action& a, ActionLog& log) {
+    switch (a.kind) {
+        case Action::Hover:
+            Hover(a, log);
+            break;
+        case Action::Press:
+            Press(a, log);
+            break;
+        case Action::Move:
+            Move(a, log);
+            break;
+        case Action::Release:
+            Release(log);
+            break;
+        case Action::Pick:
+            Pick(a, log);
+            break;
+        case Action::Preferences:
+            Preferences(a, log);
+            break;
+        case Action::Undo:
+        case Action::Redo:
+            UndoOrRedo(a.kind == Action::Undo, log);
+            break;
+        case Action::Expect:
+            break;  // nothing to play: the session checks it
+    }
+}
+
+void Player::LetGo() {
+    if (driver && driver->IsDragging())
+        driver->Release();
+    driver.reset();
+    if (scene.shapeView)
+        while (scene.shapeView->CompletePick({}, kPickGivenUp)) {
+        }
+}
+
+bool Player::Busy() const {
+    return (driver && driver->IsDragging()) ||
+           (scene.shapeView && !scene.shapeView->pendingPicks.empty());
+}
+
+// The viewer answers an applied drag by rebuilding the markup's shadows from the record
+// (MarkupChanged), so the line is drawn as stored. A shadow with a drag or a pick still open keeps
+// its nodes until that drag is over: rebuilding it would take away the node being dragged.
+void Player::RebuildAppliedShadows(ActionLog& log) {
+    staleShadows.resize(scene.centerLines.size(), false);
+    for (const std::size_t i : controller.TakeAppliedLines())
+        staleShadows[i] = true;
+    if (Busy())
+        return;
+    for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
+        if (!staleShadows[i])
+            continue;
+        staleShadows[i] = false;
+        CenterLineEntry& e = scene.centerLines[i];
+        e.shadow->MarkupChanged();
+        scene.MapHandles(e);
+        if (hoveredShadow == e.shadow.get()) {
+            hoveredShadow = nullptr;
+            hoveredNode = nullptr;
+        }
+        log.details.push_back("viewer: " + e.config.id +
+                              " shadow rebuilt from its record (MarkupChanged)");
+    }
+}
+
+// A drag that starts while the same shadow's drop still waits for its pick makes the library
+// finish that drop itself and cancel the pick's event. The viewer's pick service then no longer
+// owes that request anything: it leaves the queue at once, completed with a failure status, so the
+// next pick action completes the request of the new drop instead of the stale one.
+void Player::DropCancelledPicks(ActionLog& log) {
+    if (!scene.shapeView)
+        return;
+    std::deque<sxk::ShapeView::PendingPick>& queue = scene.shapeView->pendingPicks;
+    for (std::size_t i = 0; i < queue.size();) {
+        if (!queue[i].event || !queue[i].event->cancelled) {
+            ++i;
+            continue;
+        }
+        const std::string where = PickPlace(queue[i]);
+        // The host completes the oldest request: this one is brought to the front first, the
+        // others keep their order.
+        std::rotate(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(i),
+                    queue.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        scene.shapeView->CompletePick({}, kPickGivenUp);
+        log.details.push_back(
+            "pick at " + where +
+            " cancelled by the library: taken off the queue, completed with status " +
+            std::to_string(kPickGivenUp));
+    }
+}
+
+void Player::ClearHover(ActionLog& log) {
+    if (hoveredShadow) {
+        hoveredShadow->ClearPreselectHighlight();
+        log.details.push_back("preselection cleared");
+    }
+    hoveredShadow = nullptr;
+    hoveredNode = nullptr;
+}
+
+void Player::PointerAt(int x, int y) {
+    pointer.known = true;
+    pointer.x = x;
+    pointer.y = y;
+}
+
+void Player::Hover(const Action& a, ActionLog& log) {
+    PointerAt(a.x, a.y);
+    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    const sxmu::ModelBase* node = hit ? hit->node : nullptr;
+    if (node && node == hoveredNode) {
+        log.headline += ": still over " + hit->Describe();
+        return;
+    }
+    ClearHover(log);
+    if (!hit) {
+        log.headline += ": over nothing";
+        if (sxk::Window* w = scene.Window(); w && !w->currentCursor.IsEmpty())
+            w->ResetCursor();
+        return;
+    }
+    char distance[32];
+    std::snprintf(distance, sizeof distance, "%.1f", hit->distance);
+    log.headline += ": over " + hit->Describe() + " (" + distance + " px)";
+    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
+    sxmk::MarkupShadow* shadow = hit->Shadow();
+    const du::SmartPtr<sxmu::ModelBase> held(hit->node);
+    shadow->PreselectHighlight(held);
+    hoveredShadow = shadow;
+    hoveredNode = node;
+    log.details.push_back("PreselectHighlight(" + hit->Describe() + ")");
+    du::Symbol cursor;
+    const bool shows = shadow->GetDragCursor(held, cursor);
+    log.details.push_back(std::string("GetDragCursor -> ") + (shows ? "true" : "false") + ", " +
+                          (cursor.IsEmpty() ? "no cursor name" : cursor.str()));
+    if (sxk::Window* w = scene.Window(); w && shows && !cursor.IsEmpty())
+        w->SetCursor(cursor);
+}
+
+void Player::Press(const Action& a, ActionLog& log) {
+    PointerAt(a.x, a.y);
+    pointer.startX = a.x;
+    pointer.startY = a.y;
+    pointer.pressed = true;
+    pointer.dragging = false;
+    if (driver && driver->IsDragging()) {
+        log.details.push_back("the drag still open is released first");
+        driver->Release();
+    }
+    driver.reset();
+    draggedShadow = nullptr;
+    // The framework drops the preselection when the button goes down; the next hover brings it
+    // back.
+    ClearHover(log);
+    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    if (!hit) {
+        log.headline += ": on nothing, no drag";
+        return;
+    }
+    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
+    sxmk::MarkupShadow* shadow = hit->Shadow();
+    controller.BeginDrag(shadow->MarkupOfShadow().get());
+    driver = std::make_unique<sxmk::DragDriver>(*shadow);
+    const bool accepted = driver->Start(hit->node, a.x, a.y);
+    log.headline += ": grabbed " + hit->Describe() + (accepted ? "" : " (drag refused)");
+    if (!accepted) {
+        driver.reset();
+        return;
+    }
+    draggedShadow = shadow;
+    pointer.dragging = true;
+    if (hit->line)
+        log.details.push_back("HandleDragStart -> true; picked node " +
+                              std::to_string(hit->line->shadow->GetPickedNode()));
+    else
+        log.details.push_back("HandleDragStart -> true");
+}
+
+void Player::Move(const Action& a, ActionLog& log) {
+    PointerAt(a.x, a.y);
+    if (!driver || !driver->IsDragging()) {
+        log.headline += ": pointer moved, no drag";
+        return;
+    }
+    driver->Move(a.x, a.y);
+    log.headline += ": drag step";
+    log.details.push_back("HandleDragStep; drag vector " + Format(draggedShadow->dragVector));
+}
+
+void Player::Release(ActionLog& log) {
+    pointer.pressed = false;
+    pointer.dragging = false;
+    if (!driver || !driver->IsDragging()) {
+        log.headline += ": no drag";
+        driver.reset();
+        return;
+    }
+    const std::size_t picksBefore = scene.shapeView ? scene.shapeView->pendingPicks.size() : 0;
+    driver->Release();
+    driver.reset();
+    const sxk::Markup* dragged = draggedShadow->MarkupOfShadow().get();
+    draggedShadow = nullptr;
+    log.headline += ": drag stopped";
+    log.details.push_back("HandleDragStop");
+    if (scene.shapeView && scene.shapeView->pendingPicks.size() > picksBefore) {
+        controller.AwaitDrop(dragged);
+        log.details.push_back("pick requested at " +
+                              PickPlace(scene.shapeView->pendingPicks.back()) +
+                              ", waiting for a pick action");
+    }
+}
+
+void Player::Pick(const Action& a, ActionLog& log) {
+    if (!scene.shapeView || scene.shapeView->pendingPicks.empty()) {
+        log.headline += ": no pick pending, nothing to complete";
+        return;
+    }
+    const sxk::ShapeView::PendingPick& pending = scene.shapeView->pendingPicks.front();
+    const std::vector<PickHit> hits =
+        a.hasResults ? ExplicitPick(scene, a.results) : CastPick(scene, pending.x, pending.y);
+    log.headline +=
+        a.hasResults ? ": given results" : ": ray cast at " + Pixel(pending.x, pending.y);
+    log.headline += ", status " + std::to_string(a.status);
+    std::vector<sxk::PickResult> results;
+    for (const PickHit& hit : hits) {
+        results.push_back(hit.result);
+        log.details.push_back("result " + std::to_string(results.size()) + ": " + hit.description);
+    }
+    if (hits.empty())
+        log.details.push_back("no results");
+    scene.shapeView->CompletePick(results, a.status);
+    log.details.push_back("CompletePick(" + std::to_string(results.size()) + " results, status " +
+                          std::to_string(a.status) + ")");
+}
+
+void Player::Preferences(const Action& a, ActionLog& log) {
+    scene.SetPreselectionColor(a.preselectionColor);
+    log.headline += ": preselection colour " + PreferenceText(a.preselectionColor);
+    dg::Color colour;
+    if (scene.preferences->GetIntUIAsColor(kPreselectionColorKey, colour, nullptr)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the viewer reads it as (%.4g, %.4g, %.4g, %.4g)",
+                      static_cast<double>(colour.r), static_cast<double>(colour.g),
+                      static_cast<double>(colour.b), static_cast<double>(colour.a));
+        log.details.push_back(text);
+    } else {
+        log.details.push_back("the viewer cannot read it as a colour");
+    }
+    scene.ApplyPreferences();
+    log.details.push_back("OnApplyPreferences on every markup and shadow");
+}
+
+void Player::UndoOrRedo(bool undo, ActionLog& log) {
+    // The viewer does not undo under a drag that is still open.
+    if (Busy()) {
+        log.headline += ": ignored, a drag or its pick is still open";
+        return;
+    }
+    const std::vector<std::string> names = undo ? controller.UndoNames() : controller.RedoNames();
+    const bool done = undo ? controller.Undo() : controller.Redo();
+    if (!done) {
+        log.headline += undo ? ": nothing to undo" : ": nothing to redo";
+        return;
+    }
+    log.headline += " " + Quote(names.back());
+    // The rebuilt shadow has new nodes and no highlight.
+    hoveredShadow = nullptr;
+    hoveredNode = nullptr;
+}
+
+}  // namespace replay
