@@ -7,10 +7,12 @@
 //   - write it back into a scenario, and compare two expectations by it,
 //   - and, for a field the record keeps, show its change in the log and take its value into a
 //     live session's expectations.
-// The parser (ReadExpectation), the checks (CheckExpectation), the writer (WriteAction), the
-// record's change lines (DescribeChanges) and the live export (LiveSession) go through these rows
-// only: a new field is one row here and its member in Expectation (and in CenterLineState or
-// CalloutState when the record keeps it).
+// The parser (ReadExpectation), the checks (CheckExpectation), the writer (WriteAction) and the
+// equality of expectations, the record's change lines (DescribeChanges) and the live export
+// (LiveSession) go through these rows only: a new check is one row here and its member in
+// Expectation. A field of the record the snapshots do not hold yet also needs its member in
+// CenterLineState or CalloutState, taken by CaptureCenterLine or CaptureCallout and compared by
+// their operator==.
 
 #include "Scenario.h"
 #include "ScenarioReading.h"
