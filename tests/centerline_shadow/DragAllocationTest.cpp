@@ -1,8 +1,8 @@
 // Memory behaviour of the shadow: every pool allocation of a drag flow failing in turn, drag steps
 // that allocate nothing once the drag runs, and a construction interrupted by a failing heap
 // allocation.
-#include "DragTestSupport.h"
 #include "Constants.h"
+#include "DragTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Dragger handles: hiding and showing them around a drag, preselection highlight, the drag
 // cursor, and aiming and placing the arrows.
-#include "DragTestSupport.h"
 #include "Constants.h"
+#include "DragTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

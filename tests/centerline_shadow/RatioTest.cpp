@@ -1,7 +1,7 @@
 // The jog (ratio) drag of an along-axis centre line and the mapping of pointer motion onto an
 // axis.
-#include "DragTestSupport.h"
 #include "Constants.h"
+#include "DragTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

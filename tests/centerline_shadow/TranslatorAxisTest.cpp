@@ -1,6 +1,6 @@
 // Arrow handles and the appearance-set builders.
-#include "HostFixture.h"
 #include "Constants.h"
+#include "HostFixture.h"
 
 #include <gtest/gtest.h>
 
