@@ -38,7 +38,7 @@ namespace fuzzharness {
 namespace recordpath {
 
 constexpr int kMaxSteps = 64;
-constexpr float kZeroExtension = 4.76837158203125e-07f;
+constexpr float kNearZero = 4.76837158203125e-07f;
 
 using Points = std::vector<dg::DPoint3D>;
 
@@ -352,10 +352,16 @@ private:
         check.Expect(record->IsAlongAxis() && Same(record->GetDivRation(), ratio) &&
                          record->GetMidPointIndex() == 3,
                      "SetAlongAxis on 7 points switches to along axis with the ratio");
-        const dg::DVec3 leg = stored[1] - stored[2];
+        // The direction follows the first main-axis leg; a first leg shorter than the
+        // zero threshold hands over to the last one, which points the same way on a path
+        // whose ratio lies in [0, 1].
+        const dg::DVec3 firstLeg = stored[1] - stored[2];
+        const dg::DVec3 leg = firstLeg.Norm() >= kNearZero ? firstLeg : stored[4] - stored[5];
+        const dg::DVec3 direction = record->GetMainAxisDirection();
         if (IsModerate(leg) && leg.Norm() > 1e-100)
-            check.Expect(std::fabs(record->GetMainAxisDirection().Norm() - 1.0) < 1e-9,
-                         "the main-axis direction of a first leg with a length is a unit vector");
+            check.Expect(std::fabs(direction.Norm() - 1.0) < 1e-9 && dg::Dot(direction, leg) > 0.0,
+                         "the main-axis direction is the unit vector along the first main-axis "
+                         "leg with a length, the last one if the first has none");
     }
 
     void MovePoint() {
@@ -443,8 +449,8 @@ private:
         if (!laidOut || stored.size() != before.stored.size())
             return;
         const std::size_t n = stored.size();
-        const bool startReset = std::fabs(startValue) < kZeroExtension;
-        const bool endReset = std::fabs(endValue) < kZeroExtension;
+        const bool startReset = std::fabs(startValue) < kNearZero;
+        const bool endReset = std::fabs(endValue) < kNearZero;
         if (startReset)
             check.Expect(record->GetStartExtention() == 0.0f &&
                              Same(stored[0], record->GetStartPoint()) &&
