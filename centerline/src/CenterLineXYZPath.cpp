@@ -234,8 +234,8 @@ void CenterLineXYZ::GetExtentedPointsOnAxis(dg::DPoint3D& outStart, dg::DPoint3D
                                             dg::DPoint3D& inStart, dg::DPoint3D& inEnd, float ratio,
                                             float startExt, float endExt,
                                             const unsigned short* order) {
-    dg::DPoint3D s = inStart;
-    dg::DPoint3D e = inEnd;
+    const dg::DPoint3D s = inStart;
+    const dg::DPoint3D e = inEnd;
     const int k = (order != nullptr && order[0] <= 2) ? order[0] : 0;
     double startOffset;
     double endOffset;

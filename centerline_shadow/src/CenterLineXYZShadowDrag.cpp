@@ -149,8 +149,7 @@ void CenterLineXYZShadow::HandleDragStop() {
             // the arrow lies on the inner side.
             const bool atStart = pickedDragger == StartExtensionDragger;
             const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
-            const dg::DPoint3D end =
-                HandleSet(*this).PositionOf(atStart ? Handle::StartSphere : Handle::EndSphere);
+            const dg::DPoint3D end = HandleSet(*this).PositionOf(detail::EndSphereOf(atStart));
             const float e = static_cast<float>(dg::Distance(extended, end)) *
                             (IsNegativeExtention(extended) ? -1.0f : 1.0f);
             if (atStart) {
@@ -254,8 +253,7 @@ bool CenterLineXYZShadow::IsNegativeExtention(const dg::DPoint3D& p) {
     if (row == nullptr || !detail::IsExtensionArrow(row->handle))
         return false;
     const dg::DVec3& dir = row->atStart ? startExtensionDir : endExtensionDir;
-    const dg::DPoint3D& end =
-        HandleSet(*this).PositionOf(row->atStart ? Handle::StartSphere : Handle::EndSphere);
+    const dg::DPoint3D& end = HandleSet(*this).PositionOf(detail::EndSphereOf(row->atStart));
     return detail::Dot(detail::Diff(p, end), dir) < 0.0;
 }
 

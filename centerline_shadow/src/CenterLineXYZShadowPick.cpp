@@ -121,7 +121,7 @@ struct CenterLineXYZShadowPointDrag {
         if (s.pickedNode == -1)
             return;
         s.points = s.lineStrip->points;
-        const Handle sphere = atStart ? Handle::StartSphere : Handle::EndSphere;
+        const Handle sphere = detail::EndSphereOf(atStart);
         dg::DPoint3D q = HandleSet(s).PositionOf(sphere);
         if (atStart)
             s.markup->MoveStartPoint(delta, s.lineStrip->points, q);

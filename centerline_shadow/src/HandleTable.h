@@ -20,6 +20,11 @@ inline bool IsExtensionArrow(Handle handle) {
     return handle == Handle::StartArrow || handle == Handle::EndArrow;
 }
 
+// The sphere of the start or the end point.
+constexpr Handle EndSphereOf(bool atStart) {
+    return atStart ? Handle::StartSphere : Handle::EndSphere;
+}
+
 // What a dragger grabs: its handle, the end it belongs to (the jog belongs to neither) and
 // whether it moves an end point rather than an arrow.
 struct DraggerRow {

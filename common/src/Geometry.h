@@ -59,6 +59,9 @@ inline bool SamePoint(const dg::DPoint3D& a, const dg::DPoint3D& b) {
 inline double& Coordinate(dg::DPoint3D& p, int k) {
     return k == 0 ? p.x : (k == 1 ? p.y : p.z);
 }
+inline double Coordinate(const dg::DPoint3D& p, int k) {
+    return k == 0 ? p.x : (k == 1 ? p.y : p.z);
+}
 
 // The transform of a placement; a point times it lands where the placement puts it.
 inline dg::DMat44 XformOf(const dg::Location& placement) {
