@@ -7,7 +7,8 @@
         --expected exported_names.txt --machine i386 --imports KERNEL32.dll,msvcrt.dll,...
 
 ELF: the dynamic symbol table (nm -D). PE: the DLL's export table (objdump -p); with --machine
-and --imports also the file format and the DLLs that it imports. Names are compared demangled.
+and --imports also the file format and the DLLs that it imports. Names are compared demangled
+and normalized (symbols.py).
 
 The expected list holds one name per line; "#" starts a comment line and "!TEXT" forbids every
 exported name that contains TEXT. Fails (exit 1) when an expected name is not exported, when a
@@ -16,35 +17,20 @@ forbidden one is, or when the library exports a name of --namespace that the lis
 
 import argparse
 import re
-import subprocess
 import sys
 
-
-def run(command):
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    if result.returncode != 0:
-        sys.exit(f"{' '.join(command)} failed:\n{result.stderr}")
-    return result.stdout
+sys.dont_write_bytecode = True  # no cache folder in the source tree
+from symbols import demangled, list_lines, normalized, run
 
 
 def read_expectation(path):
     expected, forbidden = [], []
-    with open(path, encoding="utf-8") as f:
-        for raw in f:
-            line = raw.strip()
-            if not line or line.startswith("#"):
-                continue
-            if line.startswith("!"):
-                forbidden.append(line[1:].strip())
-            else:
-                expected.append(line)
+    for line in list_lines(path):
+        if line.startswith("!"):
+            forbidden.append(line[1:].strip())
+        else:
+            expected.append(normalized(line))
     return expected, forbidden
-
-
-def without_inline_namespace(name):
-    # libc++ puts the standard library in the inline namespace std::__1; the list names the
-    # types as a program writes them.
-    return name.replace("std::__1::", "std::")
 
 
 def elf_exports(nm, library):
@@ -53,7 +39,7 @@ def elf_exports(nm, library):
     for line in run([nm, "-D", "-C", "--defined-only", library]).splitlines():
         fields = line.split(None, 2)
         if len(fields) == 3:
-            names.add(without_inline_namespace(fields[2]))
+            names.add(normalized(fields[2]))
     return names
 
 
@@ -68,11 +54,7 @@ def pe_exports(header, cxxfilt):
             if not match:
                 break
             mangled.append(match.group(1))
-    if not mangled:
-        return set()
-    demangled = subprocess.run([cxxfilt, "-n"], input="\n".join(mangled) + "\n",
-                               stdout=subprocess.PIPE, text=True, check=True).stdout
-    return set(demangled.splitlines())
+    return demangled(cxxfilt, mangled)
 
 
 def pe_problems(header, machine, imports):

@@ -22,34 +22,14 @@ that the list lacks; listed names that nothing imports are only reported.
 import argparse
 import os
 import re
-import subprocess
 import sys
 
-
-def run(command, stdin=None):
-    result = subprocess.run(command, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            text=True)
-    if result.returncode != 0:
-        sys.exit(f"{' '.join(command)} failed:\n{result.stderr}")
-    return result.stdout
-
-
-def normalized(name):
-    # libstdc++ and libc++ put the standard library's types in different inline namespaces and
-    # tag the functions that return them; the list names them as a program writes them.
-    for abi in ("std::__1::", "std::__cxx11::"):
-        name = name.replace(abi, "std::")
-    return name.replace("[abi:cxx11]", "")
+sys.dont_write_bytecode = True  # no cache folder in the source tree
+from symbols import demangled, list_lines, normalized, run
 
 
 def read_list(path):
-    names = []
-    with open(path, encoding="utf-8") as f:
-        for raw in f:
-            line = raw.strip()
-            if line and not line.startswith("#"):
-                names.append(normalized(line))
-    return names
+    return [normalized(line) for line in list_lines(path)]
 
 
 def nm_names(nm, library, which):
@@ -95,14 +75,6 @@ def undecorated(symbol):
     if symbol.startswith("__Z"):
         symbol = symbol[1:]
     return re.sub(r"@\d+$", "", symbol)
-
-
-def demangled(cxxfilt, symbols):
-    if not symbols:
-        return set()
-    # -n: the names carry no leading underscore for c++filt to strip (i386 MinGW strips one).
-    output = run([cxxfilt, "-n"], "\n".join(symbols) + "\n")
-    return {normalized(name) for name in output.splitlines()}
 
 
 def main():

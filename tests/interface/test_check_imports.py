@@ -93,7 +93,7 @@ class StandardLibrarySpellings(unittest.TestCase):
     def test_libstdcxx_and_libcxx_names_read_as_listed(self):
         sys.dont_write_bytecode = True  # no cache folder in the source tree
         sys.path.insert(0, HERE)
-        from check_imports import normalized
+        from symbols import normalized
         listed = ("sxk::Operation::Operation(std::basic_string<char, std::char_traits<char>, "
                   "std::allocator<char> > const&)")
         for spelling in ("std::__cxx11::basic_string<char, std::char_traits<char>, "
