@@ -4,6 +4,7 @@
 #include "LiveSession.h"
 #include "Replay.h"
 #include "Scenario.h"
+#include "ScenarioActions.h"
 #include "Session.h"
 #include "XmlCheck.h"
 
@@ -39,6 +40,8 @@ namespace {
 namespace fs = std::filesystem;
 using replay::Action;
 using replay::Scenario;
+using replaytest::Plain;
+using replaytest::Pointer;
 
 std::size_t HeapInUse() {
 #ifdef LIVE_TEST_ASAN
@@ -70,20 +73,6 @@ std::vector<std::pair<std::string, std::string>> DefaultAndExamples() {
     for (const fs::path& p : paths)
         all.emplace_back(p.filename().string(), ReadFile(p));
     return all;
-}
-
-Action Pointer(Action::Kind kind, int x, int y) {
-    Action a;
-    a.kind = kind;
-    a.x = x;
-    a.y = y;
-    return a;
-}
-
-Action Plain(Action::Kind kind) {
-    Action a;
-    a.kind = kind;
-    return a;
 }
 
 // Every field the format has, with values that do not survive a careless writer: single-precision

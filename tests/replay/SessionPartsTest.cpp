@@ -5,6 +5,7 @@
 #include "Player.h"
 #include "ReplayScene.h"
 #include "Scenario.h"
+#include "ScenarioActions.h"
 #include "Session.h"
 #include "UndoController.h"
 
@@ -28,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using replay::Action;
+using replaytest::Pointer;
 
 // Which other files' headers each file of the tool includes, by base name (Session.h and
 // Session.cpp are one node).
@@ -91,14 +93,6 @@ TEST(SessionParts, NoTwoFilesOfTheToolDependOnEachOther) {
     // The check itself finds a cycle.
     std::map<std::string, std::set<std::string>> looped{{"a", {"b"}}, {"b", {"c"}}, {"c", {"a"}}};
     EXPECT_EQ(FindCycle(looped), (std::vector<std::string>{"a", "b", "c", "a"}));
-}
-
-Action Pointer(Action::Kind kind, int x, int y) {
-    Action a;
-    a.kind = kind;
-    a.x = x;
-    a.y = y;
-    return a;
 }
 
 replay::Scenario DefaultScene() {
