@@ -5,6 +5,7 @@
 
 #include "DragOperation.h"
 #include "Geometry.h"
+#include "KeepAlive.h"
 #include "ViewerAdapter.h"
 
 namespace sxmk {
@@ -55,6 +56,7 @@ dg::DPoint3D CalloutLabelShadow::GetPos() const {
 }
 
 void CalloutLabelShadow::MoveToLabel() {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     if (detail::IsSet(dragger))
         dragger->ResetLocation();
     NotifyContentChanged();
@@ -73,6 +75,7 @@ bool CalloutLabelShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& /*no
 }
 
 bool CalloutLabelShadow::HandleDragStart() {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     const du::SmartPtr<sxk::Window> window = WindowOf(view);
     if (detail::IsSet(window))
         window->SetCursor(dragCursorMove);
@@ -80,11 +83,13 @@ bool CalloutLabelShadow::HandleDragStart() {
 }
 
 void CalloutLabelShadow::HandleDragStep() {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     BroadcastTranslate(dragVector);
     Translate(dragVector);
 }
 
 void CalloutLabelShadow::HandleDragStop() {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     const du::SmartPtr<sxk::Scene> scene =
         detail::IsSet(view) ? view->GetScene() : du::SmartPtr<sxk::Scene>();
     // Null when the pool has no memory: the drag still ends, but nothing is recorded.
@@ -101,6 +106,7 @@ void CalloutLabelShadow::HandleDragStop() {
 }
 
 void CalloutLabelShadow::Translate(const dg::DVec3& delta) {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     // The dragger shows its displacement in world space, so the delta is not converted.
     if (detail::IsSet(dragger))
         dragger->dragDisplacement = delta;
@@ -109,6 +115,7 @@ void CalloutLabelShadow::Translate(const dg::DVec3& delta) {
 
 void CalloutLabelShadow::Stop(const dg::DVec3& delta,
                               const du::SmartPtr<sxk::Operation>& operation) {
+    const detail::KeepAlive<CalloutLabelShadow> alive(this);
     dg::DVec3 objectDelta;
     GetDeltaInObjectSpace(objectDelta, delta);
     pos = detail::Add(detail::IsSet(label) ? label->GetPos() : dg::DPoint3D::ORIGIN, objectDelta);

@@ -6,6 +6,8 @@
 #include "Constants.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "KeepAlive.h"
+#include "LineLayout.h"
 #include "PickEvent.h"
 #include "PreselectionColour.h"
 #include "ViewerAdapter.h"
@@ -55,7 +57,6 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       savedEndExtention(0.0f),
       pickedDragger(NoDragger),
       pendingPick(nullptr),
-      handlePositions(),
       handleShown() {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
@@ -141,7 +142,10 @@ void CenterLineXYZShadow::Initialize() {
     startExtensionAxis = new TranslatorAxis(startExtensionDir, preselectColour);
     endExtensionAxis = new TranslatorAxis(endExtensionDir, preselectColour);
 
-    SetArrowsDir();
+    // Aimed without a notification: a constructor's shadow holds no reference yet, and a viewer
+    // that takes and drops one while it handles a notification would delete it here. The viewer
+    // draws the content once the constructor installs it; a rebuild notifies when it is done.
+    HandleSet::AimArrows(*this);
 
     for (Handle handle :
          {Handle::StartArrow, Handle::EndArrow, Handle::StartSphere, Handle::EndSphere})
@@ -168,6 +172,7 @@ du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
 }
 
 void CenterLineXYZShadow::MarkupChanged() {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     // Initialize builds onto an empty line and a container holding only the line: take the
     // earlier vertices and handles out first so that a rebuild never duplicates them.
     lineStrip->points.clear();
@@ -178,6 +183,22 @@ void CenterLineXYZShadow::MarkupChanged() {
     preselectHighlighted = false;
 
     Initialize();
+
+    // A drag still open (above all a point drop waiting for its pick) follows its handle into the
+    // new list: a rebuild that changes the layout moves the end's slot, and the drop must land on
+    // that end, not on whatever point took the old index. A list without the full layout has no
+    // such point: the drag ends here, and its pick is let go.
+    if (pickedNode != -1) {
+        const std::size_t n = lineStrip->points.size();
+        if (n >= detail::LineLayout::kFewestPoints) {
+            pickedNode = detail::MovedIndex(pickedDragger, n, markup->GetMidPointIndex());
+        } else {
+            if (pendingPick != nullptr)
+                pendingPick->Detach();
+            pendingPick = nullptr;
+            pickedNode = -1;
+        }
+    }
     NotifyContentChanged();
 }
 

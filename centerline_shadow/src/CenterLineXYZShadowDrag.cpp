@@ -9,6 +9,7 @@
 #include "DragOperation.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "KeepAlive.h"
 #include "LineLayout.h"
 #include "PickEvent.h"
 #include "ViewerAdapter.h"
@@ -66,6 +67,7 @@ dg::DVec3 ConstrainedDisplacement(int dx, int dy, const dg::DVec3& screenAxis,
 }  // namespace
 
 bool CenterLineXYZShadow::HandleDragStart() {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     // Which handle the press grabbed is read from the handles as they are now: finishing a
     // pending drop below hands it to the controller, which may rebuild the shadow with new nodes.
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
@@ -99,6 +101,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
 }
 
 void CenterLineXYZShadow::HandleDragStep() {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     const int dx = dragX - dragStartX;
     const int dy = dragY - dragStartY;
     dg::DVec3 d;
@@ -134,6 +137,7 @@ void CenterLineXYZShadow::HandleDragStep() {
 }
 
 void CenterLineXYZShadow::HandleDragStop() {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     SetOn(pickedDragger);
     const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
     const du::SmartPtr<sxk::Operation> operation =
@@ -186,6 +190,7 @@ void CenterLineXYZShadow::HandleDragStop() {
 
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
                                const du::SmartPtr<sxk::Operation>& operation) {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     sxk::MarkupController* const handler = markup->GetController();
     if (handler == nullptr)
         return;
@@ -194,6 +199,7 @@ void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
 }
 
 void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     dg::DVec3 d;
     GetDeltaInObjectSpace(d, delta);
     points = lineStrip->points;

@@ -5,6 +5,7 @@
 #include "Constants.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "KeepAlive.h"
 #include "LineLayout.h"
 #include "ViewerAdapter.h"
 
@@ -136,6 +137,7 @@ void CenterLineXYZShadow::SetOn(PickedDragger dragger) {
 }
 
 void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>& node) {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     if (preselectHighlighted)
         return;
     const HandleSet handles(*this);
@@ -153,6 +155,7 @@ void CenterLineXYZShadow::PreselectHighlight(const du::SmartPtr<sxmu::ModelBase>
 }
 
 void CenterLineXYZShadow::ClearPreselectHighlight() {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     if (!preselectHighlighted)
         return;
     for (TranslatorAxis* axis :
@@ -179,44 +182,48 @@ bool CenterLineXYZShadow::GetDragCursor(const du::SmartPtr<sxmu::ModelBase>& nod
 }
 
 void CenterLineXYZShadow::SetArrowsDir() {
-    const std::vector<dg::DPoint3D>& p = points;
+    HandleSet::AimArrows(*this);
+    NotifyContentChanged();
+}
+
+void detail::HandleSet::AimArrows(CenterLineXYZShadow& s) {
+    const std::vector<dg::DPoint3D>& p = s.points;
     const int n = static_cast<int>(p.size());
-    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const HandleSet handles(*this);
+    assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const HandleSet handles(s);
     const dg::DPoint3D startSphere = handles.PositionOf(Handle::StartSphere);
     const dg::DPoint3D endSphere = handles.PositionOf(Handle::EndSphere);
 
     // From the point next to each end's slot, inwards.
     const int startSlot = detail::LineLayout::SlotIndex(true, n);
     const int endSlot = detail::LineLayout::SlotIndex(false, n);
-    endExtensionDir = ExtensionDirection(endSphere, p, endSlot - 1, -1);
-    startExtensionDir = ExtensionDirection(startSphere, p, startSlot + 1, +1);
-    static_cast<void>(startExtensionDir.Normalize());
-    static_cast<void>(endExtensionDir.Normalize());
+    s.endExtensionDir = ExtensionDirection(endSphere, p, endSlot - 1, -1);
+    s.startExtensionDir = ExtensionDirection(startSphere, p, startSlot + 1, +1);
+    static_cast<void>(s.startExtensionDir.Normalize());
+    static_cast<void>(s.endExtensionDir.Normalize());
 
     // The jog arrow applies while the line has the along-axis layout (a shorter list has no jog
     // point to put it on) and start and end differ along at least two axes: only then does the
     // path have a jog to move.
-    jogAxisEnabled = false;
+    s.jogAxisEnabled = false;
     if (p.size() == detail::LineLayout::kAlongAxisPoints) {
         const dg::DVec3 d = detail::Diff(At(p, startSlot), At(p, endSlot));
         const int realAxes = (std::fabs(d.x) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.y) >= detail::kNearZero ? 1 : 0) +
                              (std::fabs(d.z) >= detail::kNearZero ? 1 : 0);
-        jogAxisEnabled = realAxes >= 2;
+        s.jogAxisEnabled = realAxes >= 2;
     }
 
-    if (markup->IsAlongAxis() && jogAxisEnabled) {
-        assert(detail::IsSet(jogAxis) && "a built shadow has its jog arrow");
-        SetTip(*jogAxis, markup->GetMainAxisDirection());
-        const int mid = markup->GetMidPointIndex();
+    if (s.markup->IsAlongAxis() && s.jogAxisEnabled) {
+        assert(detail::IsSet(s.jogAxis) && "a built shadow has its jog arrow");
+        SetTip(*s.jogAxis, s.markup->GetMainAxisDirection());
+        const int mid = s.markup->GetMidPointIndex();
         if (detail::IsIndexOf(mid, p))
-            HandleSet::Place(*this, Handle::JogArrow, At(p, mid));
+            Place(s, Handle::JogArrow, At(p, mid));
     }
 
-    SetStartExtensionDir();
-    SetEndExtensionDir();
-    NotifyContentChanged();
+    s.SetStartExtensionDir();
+    s.SetEndExtensionDir();
 }
 
 void CenterLineXYZShadow::SetStartExtensionDir() {

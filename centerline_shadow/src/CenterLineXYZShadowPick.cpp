@@ -11,6 +11,7 @@
 #include "DragOperation.h"
 #include "Geometry.h"
 #include "HandleTable.h"
+#include "KeepAlive.h"
 #include "LineLayout.h"
 #include "PickEvent.h"
 #include "PoolNew.h"
@@ -226,7 +227,7 @@ void CenterLineXYZShadowPickEvent::OnPickComplete(int pickStatus) {
     if (target->pendingPick == this)
         target->pendingPick = nullptr;
     // The controller may let go of the shadow while the drop is handed to it.
-    const du::SmartPtr<CenterLineXYZShadow> keepAlive(target);
+    const detail::KeepAlive<CenterLineXYZShadow> alive(target);
     CenterLineXYZShadowPointDrag::Complete(*target, pickStatus, results);
 }
 
@@ -244,10 +245,28 @@ void CenterLineXYZShadow::RequestPick(int x, int y) {
     // A newer request supersedes one that has not completed.
     if (pendingPick != nullptr)
         pendingPick->Detach();
-    const du::SmartPtr<CenterLineXYZShadowPickEvent> event(new CenterLineXYZShadowPickEvent(this));
-    pendingPick = detail::Raw(event);
-    kernel->ManageObject(detail::Upcast<dom::ManagedObject>(event));
-    shapeView->PickAsync(x, y, flags, detail::Upcast<sxk::PickEvent>(event));
+    pendingPick = nullptr;
+    // Held outside the try, so that the handler can tell a pick that was never delivered from one
+    // that the viewer completed inside PickAsync.
+    du::SmartPtr<CenterLineXYZShadowPickEvent> event;
+    try {
+        event = new CenterLineXYZShadowPickEvent(this);
+        pendingPick = detail::Raw(event);
+        kernel->ManageObject(detail::Upcast<dom::ManagedObject>(event));
+        shapeView->PickAsync(x, y, flags, detail::Upcast<sxk::PickEvent>(event));
+    } catch (...) {
+        // The pick could not be requested, so no completion will finish the drop: it springs
+        // back as after a failed pick (extension restored, preview gone, controller told) before
+        // the failure goes on to the viewer.
+        const bool delivered = detail::IsSet(event) && pendingPick != detail::Raw(event);
+        if (!delivered) {
+            if (pendingPick != nullptr)
+                pendingPick->Detach();
+            pendingPick = nullptr;
+            CenterLineXYZShadowPointDrag::SpringBack(*this);
+        }
+        throw;
+    }
 }
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
@@ -259,6 +278,7 @@ void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
 }
 
 void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& results) {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     // Only an open point drag has a point to drop.
     if (PointRowOf(pickedDragger) == nullptr)
         return;

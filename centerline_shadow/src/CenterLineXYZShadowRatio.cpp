@@ -39,19 +39,16 @@ double ViewWidthAt(const dg::Camera3D& camera, const dg::DPoint3D& o) {
 }
 
 // Whether the jog, going from ratio old to r, passes the end that sits at ratio end (0 the start,
-// 1 the end); beyond lies below 0 or above 1. A ratio on the end itself belongs to the path's
-// inner side, [0, 1]: from there the jog passes only by going beyond. Otherwise the product of
-// the distances from the end decides: below 2^-21 when they lie on opposite sides, or one of them
-// nearly on the end. NaN passes nothing.
+// 1 the end): whether it changes side, beyond lying below 0 (beyondIsAbove false) or above 1.
+// A ratio on the end itself belongs to the inner side. Path building decides which side an
+// extension point goes to by the same signs, so a dragged path and a rebuilt one agree. NaN
+// passes nothing.
 bool PassesEnd(double old, double r, double end, bool beyondIsAbove) {
-    const double a = old - end;
-    const double b = r - end;
-    if (a == 0.0 || b == 0.0) {
-        const bool oldBeyond = beyondIsAbove ? a > 0.0 : a < 0.0;
-        const bool newBeyond = beyondIsAbove ? b > 0.0 : b < 0.0;
-        return oldBeyond != newBeyond;
-    }
-    return a * b < detail::kNearZero;
+    if (std::isnan(old) || std::isnan(r))
+        return false;
+    const bool oldBeyond = beyondIsAbove ? old > end : old < end;
+    const bool newBeyond = beyondIsAbove ? r > end : r < end;
+    return oldBeyond != newBeyond;
 }
 
 }  // namespace
@@ -121,7 +118,11 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const dg::DVec3 toFoot = detail::Diff(foot, c0);
     float d1 = static_cast<float>(toJog.Norm());
     const float d2 = static_cast<float>(toFoot.Norm());
-    if (std::fabs(dg::Angle(toJog, toFoot) - detail::kPi) < detail::kNearZero)
+    // The jog lies beyond the start when it lies on the far side of it from the end's foot. The
+    // jog moves along the main axis as the pointer's single-precision direction gives it, a hair
+    // off the exact axis, so an angle of exactly pi would miss it: the side is the sign of the
+    // projection on the way to the foot.
+    if (detail::Dot(toJog, toFoot) < 0.0)
         d1 = d1 * -1.0f;
     const float r = d1 / d2;
 

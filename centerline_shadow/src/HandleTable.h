@@ -6,6 +6,7 @@
 // drags all read it here.
 #include <sxmk/CenterLineXYZShadow.h>
 
+#include "Geometry.h"
 #include "LineLayout.h"
 #include "ViewerAdapter.h"
 
@@ -115,9 +116,12 @@ public:
         return nullptr;
     }
 
-    // Where the handle was last placed (the origin until it is).
-    const dg::DPoint3D& PositionOf(Handle handle) const {
-        return shadow.handlePositions[Index(handle)];
+    // Where the handle stands: the position of its node's location, read from the node each
+    // time, so that a node the viewer's framework moved steers the arrows, the drags and the
+    // drop (the origin for a missing node).
+    dg::DPoint3D PositionOf(Handle handle) const {
+        const sxmu::ModelBase* node = Node(handle);
+        return node != nullptr ? detail::PositionOf(node->location) : dg::DPoint3D::ORIGIN;
     }
 
     // Places a handle at p: a sphere at the point, an arrow with its base there.
@@ -127,8 +131,11 @@ public:
             sphere->location.SetPos(p);
         else if (TranslatorAxis* axis = handles.Axis(handle))
             axis->SetPlacement(dg::Location(dg::FMat33::IDENTITY, p));
-        owner.handlePositions[Index(handle)] = p;
     }
+
+    // Aims the three arrows and places them, and decides whether the jog arrow applies, without
+    // notifying the viewer (defined with the other handle operations).
+    static void AimArrows(CenterLineXYZShadow& owner);
 
     // Shows or hides a handle. One already in the wanted state is left alone: the viewer's
     // container treats the removal of a node it does not hold as an error, and a handle already
@@ -146,12 +153,10 @@ public:
         shown = show;
     }
 
-    // New handle nodes stand at the origin and are not shown yet.
+    // New handle nodes are not shown yet.
     static void Forget(CenterLineXYZShadow& owner) {
-        for (std::size_t i = 0; i < kCount; ++i) {
-            owner.handlePositions[i] = dg::DPoint3D::ORIGIN;
+        for (std::size_t i = 0; i < kCount; ++i)
             owner.handleShown[i] = false;
-        }
     }
 
 private:

@@ -1,5 +1,7 @@
+#include <sxk/HostileViewer.h>
 #include <sxk/Kernel.h>
 
+#include <new>
 #include <utility>
 
 namespace sxk {
@@ -28,6 +30,8 @@ void Kernel::Remove() {
 bool Kernel::ManageObject(const du::SmartPtr<dom::ManagedObject>& object) {
     if (!object)
         return false;
+    if (HostileViewer::IsOn(HostileViewer::ManageObjectThrows))
+        throw std::bad_alloc();
     managed.push_back(object);
     return true;
 }

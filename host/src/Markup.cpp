@@ -1,3 +1,4 @@
+#include <sxk/HostileViewer.h>
 #include <sxk/Markup.h>
 #include <sxmk/MarkupData.h>
 
@@ -29,6 +30,20 @@ void Markup::DoPreDrawFixup(const dg::Location&) {}
 
 void Markup::NotifyContentChanged() {
     ++contentChangedCount;
+    if (HostileViewer::IsOn(HostileViewer::NotifyTakesReference)) {
+        // A viewer may hold the markup for as long as it handles the notification; the reference
+        // is dropped again before the call returns.
+        const du::SmartPtr<Markup> held(this);
+    }
+    static bool inCallBack = false;
+    if (HostileViewer::IsOn(HostileViewer::NotifyCallsBack) && !inCallBack &&
+        HostileViewer::CallBack()) {
+        inCallBack = true;
+        struct Done {
+            ~Done() { inCallBack = false; }
+        } done;
+        HostileViewer::CallBack()(*this);
+    }
 }
 
 void Markup::SetContent(const du::SmartPtr<sxmk::MarkupData>& data, bool notify) {

@@ -1,4 +1,7 @@
+#include <sxk/HostileViewer.h>
 #include <sxk/Preferences.h>
+
+#include <limits>
 
 namespace sxk {
 
@@ -18,6 +21,12 @@ bool Preferences::GetIntUIAsColor(const char* key, dg::Color& colour, bool* isDe
         *isDefault = false;
     if (!key)
         return false;
+    if (HostileViewer::IsOn(HostileViewer::PreferenceReadFails)) {
+        // A failed read promises nothing about the colour it was handed.
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        colour = dg::Color(nan, nan, nan, nan);
+        return false;
+    }
     const auto it = values.find(key);
     if (it == values.end())
         return false;

@@ -1,3 +1,4 @@
+#include <sxk/HostileViewer.h>
 #include <sxk/Kernel.h>
 #include <sxk/View.h>
 
@@ -41,9 +42,14 @@ void ShapeView::PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<P
     if (!event)
         return;
     try {
-        if (failPickRequests > 0) {
-            --failPickRequests;
+        if (failPickRequests > 0 || HostileViewer::IsOn(HostileViewer::PickRequestThrows)) {
+            if (failPickRequests > 0)
+                --failPickRequests;
             throw std::bad_alloc();
+        }
+        if (HostileViewer::IsOn(HostileViewer::PickAtOnce)) {
+            Deliver(event, atOnceResults, atOnceStatus);
+            return;
         }
         pendingPicks.push_back(PendingPick{x, y, flags, event});
     } catch (...) {
@@ -61,6 +67,12 @@ bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status)
     // Taken off the queue first: the event's handler may queue another pick.
     const du::SmartPtr<PickEvent> event = std::move(pendingPicks.front().event);
     pendingPicks.pop_front();
+    Deliver(event, results, status);
+    return true;
+}
+
+void ShapeView::Deliver(const du::SmartPtr<PickEvent>& event, const std::vector<PickResult>& results,
+                        int status) {
     // The kernel lets go of the event once it has completed, also when its handler throws.
     struct LetGo {
         const PickEvent* event;
@@ -69,11 +81,13 @@ bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status)
                 kernel->Unmanage(event);
         }
     } letGo{event.get()};
-    if (event->cancelled)
-        ++detachedCompletions;
-    event->results = results;
-    event->OnPickComplete(status);
-    return true;
+    const int deliveries = HostileViewer::IsOn(HostileViewer::PickDeliveredTwice) ? 2 : 1;
+    for (int i = 0; i < deliveries; ++i) {
+        if (event->cancelled)
+            ++detachedCompletions;
+        event->results = results;
+        event->OnPickComplete(status);
+    }
 }
 
 }  // namespace sxk

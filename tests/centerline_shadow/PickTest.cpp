@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sxk/Instance.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Kernel.h>
 #include <sxk/Pick.h>
 #include <sxk/illustration/SbomInstance.h>
@@ -431,17 +432,26 @@ TEST_F(PointDrop, NextDragFinishesADropWhosePickIsStillPending) {
 }
 
 // Neither a request that the view cannot queue nor a completion whose handling throws may leave
-// the event managed by the kernel or queued on the view: it would never be let go.
+// the event managed by the kernel or queued on the view: it would never be let go. A pick that
+// cannot be requested (the kernel cannot manage the event, or the view cannot queue it) springs
+// the point back as a failed pick does, before the failure goes on: no collapsed extension, no
+// preview, and the controller hears of the end of the drag.
 TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
     if (!testsupport::kExceptionsCrossModules)
         GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
+    for (const auto failing :
+         {sxk::HostileViewer::PickRequestThrows, sxk::HostileViewer::ManageObjectThrows})
     for (const bool startPoint : {true, false}) {
-        SCOPED_TRACE(startPoint ? "start" : "end");
+        SCOPED_TRACE(testing::Message() << sxk::HostileViewer::NameOf(failing) << ", "
+                                        << (startPoint ? "start" : "end"));
         MakeScene();
-        view->failPickRequests = 1;
+        sxk::HostileViewer::Set(failing);
         EXPECT_THROW(DragAndRelease(startPoint), std::bad_alloc);
+        sxk::HostileViewer::Set(0);
         EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
         EXPECT_TRUE(view->pendingPicks.empty());
+        ExpectLanded(startPoint, Lands::BackHome, {});
+        controller.calls.clear();
         ExpectNoDropPending();
 
         // The shadow can be dragged and dropped again.

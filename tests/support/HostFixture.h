@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <du/RefCounted.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Kernel.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
@@ -47,6 +48,10 @@ struct HostMisuse {
 class HostFixture : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A second pass of a suite plays a viewer's legal worst case, named in the environment
+        // (ILLSXMK_HOSTILE_VIEWER); fixtures that need the viewer's help set its hooks.
+        sxk::HostileViewer::Reset();
+        sxk::HostileViewer::Set(sxk::HostileViewer::FromEnvironment());
         sxk::MemoryPoolAllocated::FailAllocation(0);
         sxk::RecordedOperations().clear();
         sxk::Kernel::Install();
@@ -56,6 +61,7 @@ protected:
     }
     void TearDown() override {
         ReleaseAll();
+        sxk::HostileViewer::Reset();
         sxk::MemoryPoolAllocated::FailAllocation(0);
         sxk::RecordedOperations().clear();
         sxk::Kernel::Remove();

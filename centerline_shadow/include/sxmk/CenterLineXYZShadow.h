@@ -123,10 +123,9 @@ private:
     // detaches it so that a late completion never reaches a destroyed shadow.
     CenterLineXYZShadowPickEvent* pendingPick;
 
-    // Where each handle was last placed and whether it is in rootContainer, by handle: start
-    // sphere, end sphere, start arrow, end arrow, jog arrow. The viewer's node locations and
-    // containers are written, never read back, so the shadow keeps what it wrote.
-    dg::DPoint3D handlePositions[5];
+    // Whether each handle is in rootContainer, by handle: start sphere, end sphere, start arrow,
+    // end arrow, jog arrow. The viewer's containers are written, never queried, so the shadow
+    // keeps what it did.
     bool handleShown[5];
 
     friend class CenterLineXYZShadowPickEvent;

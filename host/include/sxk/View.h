@@ -76,6 +76,14 @@ public:
     SXHOST_STANDIN_ONLY int failPickRequests = 0;
     // Completions delivered to an event that its owner had cancelled (detached) before.
     SXHOST_STANDIN_ONLY int detachedCompletions = 0;
+    // What a pick completed inside PickAsync answers (HostileViewer::PickAtOnce).
+    SXHOST_STANDIN_ONLY std::vector<PickResult> atOnceResults;
+    SXHOST_STANDIN_ONLY int atOnceStatus = 0;
+
+private:
+    // Completes event with these results and status, then lets the kernel drop it.
+    void Deliver(const du::SmartPtr<PickEvent>& event, const std::vector<PickResult>& results,
+                 int status);
 };
 
 }  // namespace sxk
