@@ -71,8 +71,8 @@ bool ShapeView::CompletePick(const std::vector<PickResult>& results, int status)
     return true;
 }
 
-void ShapeView::Deliver(const du::SmartPtr<PickEvent>& event, const std::vector<PickResult>& results,
-                        int status) {
+void ShapeView::Deliver(const du::SmartPtr<PickEvent>& event,
+                        const std::vector<PickResult>& results, int status) {
     // The kernel lets go of the event once it has completed, also when its handler throws.
     struct LetGo {
         const PickEvent* event;
@@ -81,10 +81,11 @@ void ShapeView::Deliver(const du::SmartPtr<PickEvent>& event, const std::vector<
                 kernel->Unmanage(event);
         }
     } letGo{event.get()};
+    // One completion, however often it is delivered.
+    if (event->cancelled)
+        ++detachedCompletions;
     const int deliveries = HostileViewer::IsOn(HostileViewer::PickDeliveredTwice) ? 2 : 1;
     for (int i = 0; i < deliveries; ++i) {
-        if (event->cancelled)
-            ++detachedCompletions;
         event->results = results;
         event->OnPickComplete(status);
     }

@@ -300,6 +300,74 @@ TEST_F(CalloutShadow, ShadowBuiltWithoutNoteIsSafeToDrag) {
     EXPECT_EQ(bare->contentChangedCount, 3);
 }
 
+// A viewer's legal worst case around a drag: the controller lets go of the shadow and the label
+// while it applies the drag, or rebuilds the label's shadow; every notification takes and drops a
+// reference and calls back into the shadow. The drag still records one operation, the controller
+// sees the position the drag asked for, and whatever the viewer let go of is gone once the calls
+// return.
+TEST_F(CalloutShadow, DragEndsTheSameWhateverTheViewerDoesMeanwhile) {
+    using sxk::HostileViewer;
+    struct Case {
+        const char* name;
+        unsigned behaviours;
+        bool shadowLetGo;
+    };
+    const Case cases[] = {
+        {"polite", 0, false},
+        {"controller lets go", HostileViewer::ControllerLetsGo, true},
+        {"controller rebuilds", HostileViewer::ControllerRebuilds, true},
+        {"notification takes a reference and calls back",
+         HostileViewer::NotifyTakesReference | HostileViewer::NotifyCallsBack, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shadow.reset();
+        const long objects = du::RefCounted::LiveObjects();
+        MakeShadow();
+        dragger = DraggerOf(*shadow);
+        label->SetController(&controller);
+        controller.calls.clear();
+        sxk::RecordedOperations().clear();
+        du::SmartPtr<sxk::Markup> rebuilt;
+        HostileViewer::LetGo() = [this] {
+            shadow.reset();
+            label.reset();
+        };
+        HostileViewer::Rebuild() = [this, &rebuilt] {
+            rebuilt = label->ConstructShadow(view);
+            shadow.reset();
+        };
+        HostileViewer::CallBack() = [](sxk::Markup& notifying) {
+            if (auto* s = dynamic_cast<sxmk::CalloutLabelShadow*>(&notifying)) {
+                static_cast<void>(s->GetPos());
+                static_cast<void>(s->GetMarkup());
+                s->MoveToLabel();
+            }
+        };
+        HostileViewer::Set(c.behaviours);
+        sxmk::DragDriver driver(*shadow);
+        ASSERT_TRUE(driver.Start(dragger, 10, 10));
+        driver.Move(14, 10);
+        driver.Release();
+        HostileViewer::Set(0);
+
+        ASSERT_EQ(controller.calls.size(), 1u);
+        ExpectPointNear(controller.calls[0].shadowPos, dg::DPoint3D(5.0, 2.0, 3.0));
+        ASSERT_EQ(sxk::RecordedOperations().size(), 1u);
+        EXPECT_EQ(controller.calls[0].operationName, ModulesText("99"));
+        EXPECT_EQ(!shadow, c.shadowLetGo);
+        sxk::RecordedOperations().clear();
+        rebuilt.reset();
+        shadow.reset();
+        // A label the viewer let go of is gone with its shadow; the next case gets a new one.
+        if (!label) {
+            label = new sxmk::CalloutLabel;
+            label->note = note;
+        }
+        EXPECT_EQ(du::RefCounted::LiveObjects(), objects);
+    }
+}
+
 using CalloutAllocationSweep = testsupport::HostFixture;
 
 // Fails pool allocation 1, 2, ... across building a label, its shadow and one drag, until the

@@ -4,6 +4,7 @@
 
 #include <dg/Vector.h>
 #include <du/SmartPtr.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Markup.h>
 #include <sxk/Operation.h>
 #include <sxk/View.h>
@@ -63,6 +64,8 @@ public:
             call.shadowPos = s->GetPos();
         }
         calls.push_back(call);
+        // A viewer may let go of the shadow or rebuild it here (when the test switches it on).
+        sxk::HostileViewer::AfterShadowStop();
         return answer;
     }
 

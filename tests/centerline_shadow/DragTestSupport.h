@@ -11,11 +11,17 @@
 #include <dg/Camera3D.h>
 #include <dg/Location.h>
 #include <du/Localizer.h>
+#include <sxk/HostileViewer.h>
+#include <sxk/Instance.h>
+#include <sxk/Kernel.h>
 #include <sxk/Markup.h>
 #include <sxk/Operation.h>
+#include <sxk/illustration/SbomInstance.h>
 #include <sxmk/DragDriver.h>
+#include <sxmk/Label.h>
 
 #include <cmath>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -52,22 +58,32 @@ public:
         float ratio;
         float startExtension;
         float endExtension;
+        std::vector<dg::DPoint3D> recordPoints;
     };
 
     bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
                           const du::SmartPtr<sxk::Markup>& shadow,
                           const du::SmartPtr<sxk::Operation>& operation) override {
-        Call call{
-            markup.get(), shadow.get(), operation, operation ? operation->GetName() : std::string(),
-            {},           0.0f,         0.0f,      0.0f};
+        Call call{markup.get(),
+                  shadow.get(),
+                  operation,
+                  operation ? operation->GetName() : std::string(),
+                  {},
+                  0.0f,
+                  0.0f,
+                  0.0f,
+                  {}};
         if (const auto* s = dynamic_cast<const sxmk::CenterLineXYZShadow*>(shadow.get()))
             call.shadowPoints = s->GetPoints();
-        if (const auto* r = dynamic_cast<const sxmk::CenterLineXYZ*>(markup.get())) {
+        if (auto* r = dynamic_cast<sxmk::CenterLineXYZ*>(markup.get())) {
             call.ratio = r->GetDivRation();
             call.startExtension = r->GetStartExtention();
             call.endExtension = r->GetEndExtention();
+            call.recordPoints = *r->GetPoints();
         }
         calls.push_back(call);
+        // A viewer may let go of the shadow or rebuild it here (when the test switches it on).
+        sxk::HostileViewer::AfterShadowStop();
         return true;
     }
 
@@ -215,6 +231,172 @@ protected:
     }
 
     RecordingController controller;
+};
+
+// The drag flows that every handle, every way a drop ends and every call into the viewer go
+// through. The allocation sweeps fail each allocation of each flow in turn; the hostile-viewer
+// tests play each flow against a viewer's legal worst case. A flow answers its picks through
+// AnswerPicksWith, so that a viewer that completes a pick inside the request gets the same answer
+// as one that completes it later.
+class FlowFixture : public DragFixture {
+protected:
+    void ReleaseAll() override {
+        shape = nullptr;
+        labelNode = nullptr;
+        endDrop.clear();
+        startDrop.clear();
+        labelDrop.clear();
+        target = nullptr;
+        answer.clear();
+        DragFixture::ReleaseAll();
+        // A pick that a flow left unanswered (a failure cut it short) stays with the kernel until
+        // the viewer completes it: the next flow starts with a kernel of its own.
+        sxk::Kernel::Remove();
+        sxk::Kernel::Install();
+    }
+
+    // Drags the node by (dx, dy) pixels from its window position and releases it. A viewer that
+    // let go of the shadow on the way is not driven further.
+    void Drag(sxmu::ModelBase* node, int dx, int dy) {
+        const dg::DPoint3D at = WindowOf(node);
+        sxmk::DragDriver driver(S());
+        driver.Start(node, Round(at.x), Round(at.y));
+        for (const int part : {1, 2}) {
+            if (!shadow)
+                return;
+            driver.Move(Round(at.x) + dx * part / 2, Round(at.y) + dy * part / 2);
+        }
+        if (shadow)
+            driver.Release();
+    }
+
+    // The answer to the picks that follow: handed to the view now for a viewer that completes a
+    // pick at once, and by CompletePicks otherwise. failEveryPick turns every answer into a
+    // failed pick.
+    void AnswerPicksWith(const std::vector<sxk::PickResult>& results, int status = 0) {
+        answer = results;
+        answerStatus = failEveryPick ? 1 : status;
+        view->atOnceResults = answer;
+        view->atOnceStatus = answerStatus;
+    }
+    void CompletePicks() {
+        while (view && view->CompletePick(answer, answerStatus)) {
+        }
+    }
+
+    // A part under the pointer, with or without an SBOM instance, and a label.
+    void MakePart(const char* id, bool sbom) {
+        const du::SmartPtr<sxk::Instance> instance(new sxk::Instance(du::Symbol(id)));
+        if (sbom)
+            instance->SetSbomInstance(new sxk::illustration::SbomInstance(du::Symbol(id)));
+        shape = new sxk::ShapeInstance(instance);
+        labelNode = new sxmk::Label;
+        // Built here, not while a flow runs, so that only the library's allocations can fail.
+        endDrop = {{shape, {4, 5, 0}}};
+        startDrop = {{shape, {1, 1, 0}}};
+        labelDrop = {{labelNode, {6, 6, 0}}};
+    }
+
+    void SetUpLine() {
+        MakeDragShadow(testsupport::StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
+                       kViewSetups[1]);
+        du::Symbol own("/p/own");
+        record->SetPartID(own);
+        MakePart("/p/other", false);
+    }
+    // A jog line and another markup that moves with it.
+    void SetUpJog(bool withOther) {
+        MakeDragShadow(testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f),
+                       kViewSetups[1]);
+        if (!withOther)
+            return;
+        target = ConstructFor(MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0})));
+        shadow->broadcastTargets.push_back(target);
+    }
+    void DropEnd(const std::vector<sxk::PickResult>& results, int status) {
+        AnswerPicksWith(results, status);
+        Drag(EndSphereNode(), 20, -10);
+        CompletePicks();
+    }
+
+    // A drag flow: setUp builds its scene, run drags; hasOperation tells whether the controller
+    // gets an operation when nothing fails, calls how often it is called, picks whether the flow
+    // asks for a pick, pickOutlivesDrag whether a later drag starts before the pick completes.
+    struct Flow {
+        const char* name;
+        std::function<void()> setUp;
+        std::function<void()> run;
+        bool hasOperation;
+        std::size_t calls;
+        bool picks;
+        bool pickOutlivesDrag = false;
+    };
+    std::vector<Flow> Flows() {
+        return {
+            {"end dropped on an SBOM part",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", true);
+             },
+             [this] { DropEnd(endDrop, 0); }, true, 1, true},
+            {"end dropped on a plain part", [this] { SetUpLine(); },
+             [this] { DropEnd(endDrop, 0); }, true, 1, true},
+            {"end dropped on a label", [this] { SetUpLine(); }, [this] { DropEnd(labelDrop, 0); },
+             true, 1, true},
+            {"end dropped by a failed pick", [this] { SetUpLine(); },
+             [this] { DropEnd(endDrop, 1); }, false, 1, true},
+            {"attached end dropped on nothing",
+             [this] {
+                 SetUpLine();
+                 record->SetEndPointAttached(true);
+             },
+             [this] { DropEnd({}, 0); }, false, 1, true},
+            {"start sprung back from another part",
+             [this] {
+                 SetUpLine();
+                 MakePart("/p/other", true);
+             },
+             [this] {
+                 AnswerPicksWith(startDrop);
+                 Drag(StartSphereNode(), -20, 10);
+                 CompletePicks();
+             },
+             false, 1, true},
+            {"end dropped without a kernel",
+             [this] {
+                 SetUpLine();
+                 sxk::Kernel::Remove();
+             },
+             [this] { DropEnd(endDrop, 0); }, true, 1, false},
+            {"pending drop finished by the next drag", [this] { SetUpLine(); },
+             [this] {
+                 AnswerPicksWith(endDrop);
+                 Drag(EndSphereNode(), 20, -10);
+                 if (shadow)
+                     Drag(StartArrowNode(), -15, 0);
+                 CompletePicks();
+             },
+             true, 2, true, true},
+            {"start extension", [this] { SetUpLine(); }, [this] { Drag(StartArrowNode(), -30, 0); },
+             true, 1, false},
+            {"end extension", [this] { SetUpLine(); }, [this] { Drag(EndArrowNode(), 30, 0); },
+             true, 1, false},
+            {"jog alone", [this] { SetUpJog(false); }, [this] { Drag(JogArrowNode(), 15, 0); },
+             true, 1, false},
+            {"jog with another markup", [this] { SetUpJog(true); },
+             [this] { Drag(JogArrowNode(), 15, 0); }, true, 1, false},
+        };
+    }
+
+    du::SmartPtr<sxk::Object> shape;
+    du::SmartPtr<sxk::Object> labelNode;
+    std::vector<sxk::PickResult> endDrop;
+    std::vector<sxk::PickResult> startDrop;
+    std::vector<sxk::PickResult> labelDrop;
+    du::SmartPtr<sxmk::MarkupShadow> target;
+    std::vector<sxk::PickResult> answer;
+    int answerStatus = 0;
+    bool failEveryPick = false;
 };
 
 }  // namespace dragtest

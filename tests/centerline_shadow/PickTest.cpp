@@ -5,8 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sxk/Instance.h>
 #include <sxk/HostileViewer.h>
+#include <sxk/Instance.h>
 #include <sxk/Kernel.h>
 #include <sxk/Pick.h>
 #include <sxk/illustration/SbomInstance.h>
@@ -441,26 +441,26 @@ TEST_F(PointDrop, PickRequestThatCannotBeQueuedLeavesNoEventBehind) {
         GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
     for (const auto failing :
          {sxk::HostileViewer::PickRequestThrows, sxk::HostileViewer::ManageObjectThrows})
-    for (const bool startPoint : {true, false}) {
-        SCOPED_TRACE(testing::Message() << sxk::HostileViewer::NameOf(failing) << ", "
-                                        << (startPoint ? "start" : "end"));
-        MakeScene();
-        sxk::HostileViewer::Set(failing);
-        EXPECT_THROW(DragAndRelease(startPoint), std::bad_alloc);
-        sxk::HostileViewer::Set(0);
-        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
-        EXPECT_TRUE(view->pendingPicks.empty());
-        ExpectLanded(startPoint, Lands::BackHome, {});
-        controller.calls.clear();
-        ExpectNoDropPending();
+        for (const bool startPoint : {true, false}) {
+            SCOPED_TRACE(testing::Message() << sxk::HostileViewer::NameOf(failing) << ", "
+                                            << (startPoint ? "start" : "end"));
+            MakeScene();
+            sxk::HostileViewer::Set(failing);
+            EXPECT_THROW(DragAndRelease(startPoint), std::bad_alloc);
+            sxk::HostileViewer::Set(0);
+            EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+            EXPECT_TRUE(view->pendingPicks.empty());
+            ExpectLanded(startPoint, Lands::BackHome, {});
+            controller.calls.clear();
+            ExpectNoDropPending();
 
-        // The shadow can be dragged and dropped again.
-        part = MakePart("/p/own");
-        DragAndRelease(startPoint);
-        ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
-        ExpectLanded(startPoint, Lands::OnThePick, {});
-        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
-    }
+            // The shadow can be dragged and dropped again.
+            part = MakePart("/p/own");
+            DragAndRelease(startPoint);
+            ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+            ExpectLanded(startPoint, Lands::OnThePick, {});
+            EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+        }
 }
 
 TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {

@@ -1,8 +1,10 @@
 #include <attrs/Server.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Instance.h>
 #include <sxk/Kernel.h>
 #include <sxk/Markup.h>
 #include <sxk/Operation.h>
+#include <sxk/Preferences.h>
 #include <sxk/View.h>
 #include <sxmu/Model.h>
 
@@ -102,6 +104,7 @@ struct PickReport {
     bool deleted = false;
     std::size_t results = 0;
     int status = -1;
+    int completions = 0;
 };
 
 class ProbePick : public sxk::PickEvent {
@@ -111,6 +114,7 @@ public:
     void OnPickComplete(int pickStatus) override {
         report.results = results.size();
         report.status = pickStatus;
+        ++report.completions;
     }
     PickReport& report;
 };
@@ -242,6 +246,70 @@ TEST_F(Host, FillServerGivesANewEqualFillPerRequest) {
     EXPECT_EQ(*first, fill);
     EXPECT_EQ(first->GetReferenceCount(), 1);
     EXPECT_EQ(attrs::Server::Instance()->shareCount, served + 2);
+}
+
+// The hostile viewer's switches: named in the environment's spelling, each off by default, and
+// each doing what it says where the stand-in owns the call.
+TEST_F(Host, HostileViewerBehavioursAreNamedAndPlayedWhereTheStandInOwnsTheCall) {
+    using sxk::HostileViewer;
+    unsigned set = 0;
+    EXPECT_TRUE(HostileViewer::Parse("pick-at-once,,notify-calls-back", set));
+    EXPECT_EQ(set, unsigned{HostileViewer::PickAtOnce | HostileViewer::NotifyCallsBack});
+    EXPECT_FALSE(HostileViewer::Parse("pick-at-once,polite", set));
+    EXPECT_EQ(set, unsigned{HostileViewer::PickAtOnce | HostileViewer::NotifyCallsBack});
+    for (unsigned bit = 1; bit <= HostileViewer::kAll; bit <<= 1) {
+        const auto behaviour = static_cast<HostileViewer::Behaviour>(bit);
+        unsigned parsed = 0;
+        EXPECT_TRUE(HostileViewer::Parse(HostileViewer::NameOf(behaviour), parsed));
+        EXPECT_EQ(parsed, bit);
+    }
+
+    // Completed inside the request, and twice.
+    du::SmartPtr<sxk::ShapeView> view(new sxk::ShapeView);
+    PickReport report;
+    view->atOnceResults = {sxk::PickResult{}, sxk::PickResult{}};
+    view->atOnceStatus = 4;
+    HostileViewer::Set(HostileViewer::PickAtOnce | HostileViewer::PickDeliveredTwice);
+    {
+        du::SmartPtr<ProbePick> request(new ProbePick(report));
+        sxk::Kernel::GetKernel()->ManageObject(request);
+        view->PickAsync(1, 1, sxk::PICK_ALL, request);
+        EXPECT_EQ(report.completions, 2);
+        EXPECT_EQ(report.results, 2u);
+        EXPECT_EQ(report.status, 4);
+        EXPECT_TRUE(view->pendingPicks.empty());
+        EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
+    }
+    EXPECT_TRUE(report.deleted);
+
+    // A failed preference read answers false, whatever it wrote.
+    du::SmartPtr<sxk::Preferences> preferences(new sxk::Preferences);
+    preferences->SetInt("k", 0xff0000);
+    HostileViewer::Set(HostileViewer::PreferenceReadFails);
+    dg::Color colour(0.0f, 0.0f, 0.0f, 1.0f);
+    EXPECT_FALSE(preferences->GetIntUIAsColor("k", colour, nullptr));
+
+    // A notification that takes and drops a reference, and calls back once, not again from
+    // inside the call-back.
+    du::SmartPtr<sxk::Markup> markup(new sxk::Markup);
+    int callBacks = 0;
+    HostileViewer::CallBack() = [&callBacks](sxk::Markup& notifying) {
+        ++callBacks;
+        notifying.NotifyContentChanged();
+    };
+    HostileViewer::Set(HostileViewer::NotifyTakesReference | HostileViewer::NotifyCallsBack);
+    markup->NotifyContentChanged();
+    EXPECT_EQ(callBacks, 1);
+    EXPECT_EQ(markup->contentChangedCount, 2);
+    EXPECT_EQ(markup->GetReferenceCount(), 1);
+
+    if (testsupport::kExceptionsCrossModules) {
+        HostileViewer::Set(HostileViewer::ManageObjectThrows | HostileViewer::PickRequestThrows);
+        du::SmartPtr<ProbePick> request(new ProbePick(report));
+        EXPECT_THROW(sxk::Kernel::GetKernel()->ManageObject(request), std::bad_alloc);
+        EXPECT_THROW(view->PickAsync(1, 1, sxk::PICK_ALL, request), std::bad_alloc);
+    }
+    HostileViewer::Set(0);
 }
 
 }  // namespace

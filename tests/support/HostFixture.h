@@ -7,6 +7,8 @@
 #include <sxk/Kernel.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
+#include <sxmk/CalloutLabelShadow.h>
+#include <sxmk/CenterLineXYZShadow.h>
 #include <sxmu/Model.h>
 
 #include <cstddef>
@@ -52,6 +54,7 @@ protected:
         // (ILLSXMK_HOSTILE_VIEWER); fixtures that need the viewer's help set its hooks.
         sxk::HostileViewer::Reset();
         sxk::HostileViewer::Set(sxk::HostileViewer::FromEnvironment());
+        sxk::HostileViewer::CallBack() = ReadBack;
         sxk::MemoryPoolAllocated::FailAllocation(0);
         sxk::RecordedOperations().clear();
         sxk::Kernel::Install();
@@ -69,6 +72,23 @@ protected:
         EXPECT_EQ(du::RefCounted::LiveObjects(), liveObjectsAtStart) << "reference leak";
         HostMisuse::ExpectNoneSince(misuseAtStart);
     }
+    // A notification that calls back into the shadow it came from reads what a viewer reads
+    // there; nothing it does changes what a test observes.
+    static void ReadBack(sxk::Markup& notifying) {
+        du::Symbol cursor;
+        if (auto* line = dynamic_cast<sxmk::CenterLineXYZShadow*>(&notifying)) {
+            static_cast<void>(line->GetPoints());
+            static_cast<void>(line->GetPickedNode());
+            static_cast<void>(line->GetStartPointItem());
+            static_cast<void>(line->GetEndPointItem());
+            static_cast<void>(line->GetConnectionTarget());
+            static_cast<void>(line->GetDragCursor(du::SmartPtr<sxmu::ModelBase>(), cursor));
+        } else if (auto* callout = dynamic_cast<sxmk::CalloutLabelShadow*>(&notifying)) {
+            static_cast<void>(callout->GetPos());
+            static_cast<void>(callout->GetMarkup());
+        }
+    }
+
     // Tests that keep objects in fixture members release them here.
     virtual void ReleaseAll() {}
 
