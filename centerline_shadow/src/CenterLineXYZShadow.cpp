@@ -57,7 +57,9 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       savedEndExtention(0.0f),
       pickedDragger(NoDragger),
       pendingPick(nullptr),
-      handleShown() {
+      handleShown(),
+      dragging(false),
+      dropping(false) {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
     try {
@@ -173,6 +175,18 @@ du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
 
 void CenterLineXYZShadow::MarkupChanged() {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
+    // An open drag keeps its preview through the rebuild: what it moved stands, in the drawn line
+    // only, where the drag put it (a point drag until its drop is handed on, an extension or jog
+    // drag until its release).
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    const bool open = row != nullptr && (row->isPoint ? pickedNode != -1 : dragging);
+    const bool jogOpen = open && row->handle == Handle::JogArrow;
+    const int previewIndex = jogOpen ? markup->GetMidPointIndex() : pickedNode;
+    const bool hasPreview = open && detail::IsIndexOf(previewIndex, lineStrip->points);
+    const dg::DPoint3D previewAt =
+        hasPreview ? lineStrip->points[static_cast<std::size_t>(previewIndex)]
+                   : dg::DPoint3D::ORIGIN;
+
     // Initialize builds onto an empty line and a container holding only the line: take the
     // earlier vertices and handles out first so that a rebuild never duplicates them.
     lineStrip->points.clear();
@@ -188,8 +202,8 @@ void CenterLineXYZShadow::MarkupChanged() {
     // new list: a rebuild that changes the layout moves the end's slot, and the drop must land on
     // that end, not on whatever point took the old index. A list without the full layout has no
     // such point: the drag ends here, and its pick is let go.
+    const std::size_t n = lineStrip->points.size();
     if (pickedNode != -1) {
-        const std::size_t n = lineStrip->points.size();
         if (n >= detail::LineLayout::kFewestPoints) {
             pickedNode = detail::MovedIndex(pickedDragger, n, markup->GetMidPointIndex());
         } else {
@@ -199,7 +213,38 @@ void CenterLineXYZShadow::MarkupChanged() {
             pickedNode = -1;
         }
     }
+    if (hasPreview && (pickedNode != -1 || jogOpen))
+        HandleSet::CarryPreview(*this, *row, previewAt);
+    if (dragging)
+        SetOff(pickedDragger);
     NotifyContentChanged();
+}
+
+void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& row,
+                                     const dg::DPoint3D& at) {
+    const std::vector<dg::DPoint3D>& stored = *s.markup->GetPoints();
+    const int index =
+        row.handle == Handle::JogArrow ? s.markup->GetMidPointIndex() : s.pickedNode;
+    if (!IsIndexOf(index, stored) || !IsIndexOf(index, s.lineStrip->points))
+        return;
+    const dg::DVec3 d = Diff(at, stored[static_cast<std::size_t>(index)]);
+    if (row.isPoint) {
+        // The end moved as the drag moved it, the path rebuilt around it.
+        if (row.atStart)
+            s.MoveStartPoint(d);
+        else
+            s.MoveEndPoint(d);
+    } else if (row.handle == Handle::JogArrow) {
+        // The jog's three points, where the drag put them; a path without a jog has none.
+        if (s.markup->IsAlongAxis() && IsIndexOf(index - 1, stored) &&
+            IsIndexOf(index + 1, stored) && IsIndexOf(index + 1, s.lineStrip->points)) {
+            for (int k = index - 1; k <= index + 1; ++k)
+                s.MoveNode(k, d);
+        }
+    } else {
+        s.MoveNode(index, d);
+    }
+    s.points = s.lineStrip->points;
 }
 
 std::vector<dg::DPoint3D> CenterLineXYZShadow::GetPoints() const {

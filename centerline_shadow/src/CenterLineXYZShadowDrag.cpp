@@ -83,6 +83,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     pickedNode = -1;
     pickedDragger = NoDragger;
     points = lineStrip->points;
+    dragging = true;
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
     if (grabbed != nullptr && points.size() >= LineLayout::kFewestPoints) {
@@ -163,6 +164,7 @@ void CenterLineXYZShadow::HandleDragStop() {
                 markup->MoveEndExt(e, points);
                 SetEndExtensionDir();
             }
+            dragging = false;
             Stop(dragVector, operation);
             break;
         }
@@ -171,6 +173,7 @@ void CenterLineXYZShadow::HandleDragStop() {
                 break;
             NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
             PinEndSlots(points, HandleSet(*this));
+            dragging = false;
             Stop(dragVector, operation);
             SetArrowsDir();
             break;
@@ -178,6 +181,7 @@ void CenterLineXYZShadow::HandleDragStop() {
         case StartPointDragger:
         case EndPointDragger:
             // The drop point comes from a pick; the drop creates its own operation.
+            dragging = false;
             if (dynamic_cast<sxk::ShapeView*>(detail::Raw(view)) != nullptr)
                 RequestPick(dragX, dragY);
             else
@@ -186,6 +190,7 @@ void CenterLineXYZShadow::HandleDragStop() {
         case NoDragger:
             break;
     }
+    dragging = false;
 }
 
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,

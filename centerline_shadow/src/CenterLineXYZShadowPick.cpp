@@ -279,13 +279,20 @@ void CenterLineXYZShadow::MoveEndPoint(const dg::DVec3& delta) {
 
 void CenterLineXYZShadow::OnReceivePick(const std::vector<sxk::PickResult>& results) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
-    // Only an open point drag has a point to drop.
-    if (PointRowOf(pickedDragger) == nullptr)
+    // Only an open point drag has a point to drop, and only once: a result handed in again while
+    // the drop is decided (from one of its notifications, or from the controller) changes
+    // nothing.
+    if (PointRowOf(pickedDragger) == nullptr || dropping)
         return;
     if (!IsIndexOf(pickedNode, *markup->GetPoints()) || !IsIndexOf(pickedNode, lineStrip->points))
         return;
     // A label takes the point while the dragged node is an end's slot.
     const bool onSlot = detail::LineLayout::IsSlot(pickedNode, lineStrip->points.size());
+    struct Deciding {
+        bool& flag;
+        explicit Deciding(bool& f) : flag(f) { flag = true; }
+        ~Deciding() { flag = false; }
+    } deciding(dropping);
     CenterLineXYZShadowPointDrag::Decide(*this, ClassifyPick(results, onSlot));
 }
 

@@ -2,6 +2,7 @@
 #include <sxmk/CenterLineXYZShadow.h>
 
 #include "Constants.h"
+#include "KeepAlive.h"
 #include "PreselectionColour.h"
 #include "ViewerAdapter.h"
 
@@ -19,6 +20,7 @@ bool ReadPreselectionColour(const du::SmartPtr<sxk::Preferences>& preferences, d
 }
 
 void CenterLineXYZShadow::OnApplyPreferences(const du::SmartPtr<sxk::Preferences>& preferences) {
+    const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     dg::Color colour = defaultHandleColor;
     if (!ReadPreselectionColour(preferences, colour))
         return;

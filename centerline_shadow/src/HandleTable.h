@@ -137,6 +137,12 @@ public:
     // notifying the viewer (defined with the other handle operations).
     static void AimArrows(CenterLineXYZShadow& owner);
 
+    // Puts the node that an open drag of row moves back where the drag had put it (at), after a
+    // rebuild replaced the drawn line: an end point with its path, an extension point with its
+    // arrow, the jog's three points with the jog arrow.
+    static void CarryPreview(CenterLineXYZShadow& owner, const DraggerRow& row,
+                             const dg::DPoint3D& at);
+
     // Shows or hides a handle. One already in the wanted state is left alone: the viewer's
     // container treats the removal of a node it does not hold as an error, and a handle already
     // shown is not added a second time.

@@ -128,6 +128,13 @@ private:
     // keeps what it did.
     bool handleShown[5];
 
+    // Whether a handle drag is between its press and its release (a point drag's drop stays open
+    // after that while pickedNode names its point), and whether a drop is being decided. A rebuild
+    // carries an open drag's preview into the new line; a pick result handed in again while a
+    // drop is decided changes nothing.
+    bool dragging;
+    bool dropping;
+
     friend class CenterLineXYZShadowPickEvent;
     friend class detail::HandleSet;              // the handle table (internal)
     friend struct CenterLineXYZShadowPointDrag;  // a point drag's steps and its drop (internal)
