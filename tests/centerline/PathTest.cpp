@@ -144,6 +144,71 @@ INSTANTIATE_TEST_SUITE_P(Orders, InvalidAxisOrder,
                                            std::array<unsigned short, 3>{1, 2, 1},
                                            std::array<unsigned short, 3>{2, 2, 2}));
 
+// The record's along-axis extension helper is private but exported, part of the interface the
+// viewer links against, though path building measures extensions in the frame instead. Its
+// address is taken through an explicit instantiation, where access is not checked.
+using AxisExtensions = void (sxmk::CenterLineXYZ::*)(dg::DPoint3D&, dg::DPoint3D&, dg::DPoint3D&,
+                                                     dg::DPoint3D&, float, float, float,
+                                                     const unsigned short*);
+AxisExtensions AxisExtensionsOfRecord();
+template <AxisExtensions member>
+struct AxisExtensionsAccess {
+    friend AxisExtensions AxisExtensionsOfRecord() { return member; }
+};
+template struct AxisExtensionsAccess<&sxmk::CenterLineXYZ::GetExtentedPointsOnAxis>;
+
+// The helper extends each end along the coordinate axis that the order's first entry names,
+// outwards from the other end, the start's extension turned inwards by a ratio below 0 and the
+// end's by one above 1. A first entry that names no axis (above 2), or no order, extends along X:
+// the entry must not pick a coordinate of its own.
+TEST_F(PathBuild, AxisExtensionsRunAlongTheFirstAxisOfTheOrder) {
+    struct Case {
+        const char* name;
+        const unsigned short* order;
+        dg::DPoint3D start;
+        dg::DPoint3D end;
+        float ratio;
+        dg::DPoint3D extendedStart;
+        dg::DPoint3D extendedEnd;
+    };
+    const unsigned short x[3] = {0, 1, 2};
+    const unsigned short y[3] = {1, 0, 2};
+    const unsigned short z[3] = {2, 0, 1};
+    const unsigned short entry3[3] = {3, 1, 2};
+    const unsigned short entry65535[3] = {65535, 0, 1};
+    const dg::DPoint3D s(1, 2, 3);
+    const dg::DPoint3D e(11, 6, 8);
+    const Case cases[] = {
+        {"X", x, s, e, 0.5f, {0, 2, 3}, {13, 6, 8}},
+        {"Y", y, s, e, 0.5f, {1, 1, 3}, {11, 8, 8}},
+        {"Z", z, s, e, 0.5f, {1, 2, 2}, {11, 6, 10}},
+        {"entry 3", entry3, s, e, 0.5f, {0, 2, 3}, {13, 6, 8}},
+        {"entry 65535", entry65535, s, e, 0.5f, {0, 2, 3}, {13, 6, 8}},
+        {"no order", nullptr, s, e, 0.5f, {0, 2, 3}, {13, 6, 8}},
+        {"start above the end", x, e, s, 0.5f, {12, 6, 8}, {-1, 2, 3}},
+        {"jog before the start", y, s, e, -0.5f, {1, 3, 3}, {11, 8, 8}},
+        {"jog beyond the end", z, s, e, 1.5f, {1, 2, 2}, {11, 6, 6}},
+    };
+    const AxisExtensions extend = AxisExtensionsOfRecord();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dg::DPoint3D start = c.start;
+        dg::DPoint3D end = c.end;
+        dg::DPoint3D outStart;
+        dg::DPoint3D outEnd;
+        (record.get()->*extend)(outStart, outEnd, start, end, c.ratio, 1.0f, 2.0f, c.order);
+        EXPECT_EQ(outStart, c.extendedStart);
+        EXPECT_EQ(outEnd, c.extendedEnd);
+        EXPECT_EQ(start, c.start);
+        EXPECT_EQ(end, c.end);
+
+        // Extending the ends in place reads both before writing either.
+        (record.get()->*extend)(start, end, start, end, c.ratio, 1.0f, 2.0f, c.order);
+        EXPECT_EQ(start, c.extendedStart);
+        EXPECT_EQ(end, c.extendedEnd);
+    }
+}
+
 TEST_F(PathBuild, NullAxisOrderBuildsWithXYZ) {
     const BuildInput reference{{0, 0, 0}, {10, 4, 2}, true, 1.0f, 2.0f, 0.3f};
     const Points expected = Build(reference);

@@ -538,6 +538,51 @@ TEST_F(PointDrop, NextDragKeepsItsHandleWhenTheFinishedDropRebuildsTheShadow) {
     record->SetController(nullptr);
 }
 
+// A viewer may store a shorter list in the record while a drop's pick is pending, without
+// rebuilding the shadow: the dragged end's slot is then past the stored list though the drawn
+// line still has it. The late pick then drops nothing: the end keeps what it is attached to, and
+// neither the record, the drawing nor the controller hears of it.
+TEST_F(PointDrop, PickAfterTheRecordLostTheDraggedSlotDropsNothing) {
+    struct Case {
+        const char* name;
+        LineInput line;
+        std::vector<dg::DPoint3D> storedMeanwhile;
+    };
+    const Case cases[] = {
+        {"along axis, a straight list stored",
+         testsupport::AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f),
+         {{-1, 0, 0}, {0, 0, 0}, {10, 4, 2}, {12, 4, 2}}},
+        {"straight, two points stored", lineInput, {{0, 0, 0}, {10, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeDragShadow(c.line, dragtest::kViewSetups[1]);
+        // The end was dropped on a part before, and the viewer attached it there.
+        part = MakePart("/p/other");
+        DragAndRelease(false);
+        ASSERT_TRUE(view->CompletePick({{part.shape, kPicked}}, 0));
+        const du::SmartPtr<sxk::SelectionItem> item = shadow->GetEndPointItem();
+        ASSERT_TRUE(item);
+        record->SetEndPointAttached(true);
+
+        DragAndRelease(false);
+        record->SetPoints(c.storedMeanwhile);
+        const std::vector<dg::DPoint3D> stored = Stored();
+        const std::vector<dg::DPoint3D> drawn = Drawn();
+        const std::size_t calls = controller.calls.size();
+        const int notes = shadow->contentChangedCount;
+        ASSERT_TRUE(view->CompletePick({}, 0));
+
+        EXPECT_EQ(shadow->GetEndPointItem().get(), item.get());
+        EXPECT_FALSE(shadow->GetConnectionTarget());
+        EXPECT_EQ(Stored(), stored);
+        EXPECT_EQ(Drawn(), drawn);
+        EXPECT_EQ(controller.calls.size(), calls);
+        EXPECT_EQ(shadow->contentChangedCount, notes);
+        EXPECT_TRUE(view->pendingPicks.empty());
+    }
+}
+
 // A pick result that reaches the shadow when no point drag waits for one (after a finished drop,
 // an extension drag or a grab of the line) moves nothing and attaches nothing.
 TEST_F(PointDrop, DropWithoutAnOpenPointDragDoesNothing) {

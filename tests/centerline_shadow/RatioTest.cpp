@@ -6,10 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <dg/Matrix.h>
 #include <sxmk/DragDriver.h>
 #include <sxmk/MarkupShadow.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace {
@@ -127,6 +129,7 @@ TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeShadow(JogLine(c.startRatio));
+        record->SetAlongAxis(c.startRatio);  // as the viewer's records hold it
         sxmk::DragDriver driver(S());
         GrabJog(driver);
         for (const Step& step : c.steps) {
@@ -147,36 +150,202 @@ TEST_F(Ratio, ExtensionPointsReflectWhenTheJogPassesAnEnd) {
 }
 
 // A jog on an end (ratio 0 or 1) lies on the path's inner side: it passes that end, and the
-// extension point there is reflected through it, only when it goes on beyond. Either way the
-// extension points end where a path of the final ratio has them.
+// extension point there is reflected through it, only when it goes on beyond. A jog a hair inside
+// an end passes it no more when it moves inwards. After every step the extension points are
+// where a path of that step's ratio has them: each crossing reflects once, and a step that
+// crosses nothing leaves them where they were.
 TEST_F(Ratio, JogOnAnEndPassesItOnlyByGoingBeyond) {
     struct Case {
         const char* name;
         float from;
         std::vector<double> steps;  // main-axis displacement of each step from the drag's start
-        float ratio;
     };
     const Case cases[] = {
-        {"onto the start, then beyond", 0.5f, {-5, -7}, -0.2f},
-        {"from the start inwards", 0.0f, {2}, 0.2f},
-        {"from the start beyond, then further", 0.0f, {-2, -3}, -0.3f},
-        {"onto the end, then beyond", 0.5f, {5, 7}, 1.2f},
-        {"from the end inwards", 1.0f, {-2}, 0.8f},
-        {"from the end beyond", 1.0f, {2}, 1.2f},
+        {"onto the start, then beyond", 0.5f, {-5, -7}},
+        {"from the start inwards", 0.0f, {2}},
+        {"from the start beyond, then further", 0.0f, {-2, -3}},
+        {"beyond the start, then back onto it", 0.5f, {-7, -5, -3}},
+        {"a hair inside the start, inwards", 1e-6f, {2}},
+        {"a hair inside the start, beyond", 1e-6f, {-2}},
+        {"a hair beyond the start, inwards", -1e-6f, {2}},
+        {"over the start and back, twice", 0.5f, {-7, -2, -6, -1}},
+        {"onto the end, then beyond", 0.5f, {5, 7}},
+        {"from the end inwards", 1.0f, {-2}},
+        {"from the end beyond", 1.0f, {2}},
+        {"beyond the end, then back onto it", 0.5f, {7, 5, 3}},
+        {"a hair inside the end, inwards", 1.0f - 1e-6f, {-2}},
+        {"a hair inside the end, beyond", 1.0f - 1e-6f, {2}},
+        {"a hair beyond the end, inwards", 1.0f + 1e-6f, {-2}},
+        {"over the end and back, twice", 0.5f, {7, 2, 6, 1}},
+        {"over both ends in one step each", 0.5f, {-7, 8, -6}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MakeShadow(JogLine(c.from));
+        record->SetAlongAxis(c.from);  // as the viewer's records hold it; a build keeps 0.5
         sxmk::DragDriver driver(S());
         GrabJog(driver);
         // Exact steps: a pointer step puts the jog on an end only up to rounding (just off it).
-        for (const double x : c.steps)
+        for (const double x : c.steps) {
+            SCOPED_TRACE(testing::Message() << "step " << x);
             Access::ChangeRatio(S(), dg::DVec3(x, 0, 0));
-        EXPECT_NEAR(record->GetDivRation(), c.ratio, 1e-6);
-        const std::vector<dg::DPoint3D> built = Built(JogLine(c.ratio));
-        ExpectNear(Stored()[0], built[0]);
-        ExpectNear(Stored()[6], built[6]);
+            // The main axis runs 10 units from the start.
+            const float ratio = static_cast<float>(static_cast<double>(c.from) + x / 10.0);
+            EXPECT_NEAR(record->GetDivRation(), ratio, 1e-6);
+            const std::vector<dg::DPoint3D> built = Built(JogLine(ratio));
+            ExpectNear(Stored()[0], built[0]);
+            ExpectNear(Stored()[6], built[6]);
+            ExpectNear(Drawn()[0], built[0]);
+            ExpectNear(Drawn()[6], built[6]);
+        }
     }
+}
+
+constexpr int kRandomTurns = 60;
+
+// A frame turned by degrees about axis in equal steps, each step's rotation and each product
+// rounded to float as a viewer's frame holds them (a frame turned once is the rotation rounded;
+// more steps leave its rows a few roundings off unit length). Row i is the frame's axis i in
+// object coordinates.
+dg::Location TurnedFrame(const dg::DVec3& axis, double degrees, int steps) {
+    const double n = axis.Norm();
+    const double x = axis.x / n;
+    const double y = axis.y / n;
+    const double z = axis.z / n;
+    const double a = degrees / steps * sxmk::detail::kPi / 180.0;
+    const double c = std::cos(a);
+    const double s = std::sin(a);
+    const double k = 1.0 - c;
+    auto f = [](double v) { return static_cast<float>(v); };
+    const dg::FMat33 step(f(c + x * x * k), f(y * x * k + z * s), f(z * x * k - y * s),
+                          f(x * y * k - z * s), f(c + y * y * k), f(z * y * k + x * s),
+                          f(x * z * k + y * s), f(y * z * k - x * s), f(c + z * z * k));
+    dg::FMat33 turned = step;
+    for (int i = 1; i < steps; ++i) {
+        dg::FMat33 product;
+        for (int r = 0; r < 3; ++r)
+            for (int col = 0; col < 3; ++col)
+                product.m[r][col] = turned.m[r][0] * step.m[0][col] +
+                                    turned.m[r][1] * step.m[1][col] +
+                                    turned.m[r][2] * step.m[2][col];
+        turned = product;
+    }
+    return dg::Location(turned, dg::DPoint3D::ORIGIN);
+}
+
+// Row i of a frame's rotation.
+dg::DVec3 FrameAxis(const dg::Location& frame, int i) {
+    dg::DPoint3D unit;
+    (i == 0 ? unit.x : i == 1 ? unit.y : unit.z) = 1.0;
+    dg::DMat44 xform;
+    frame.GetXform(xform);
+    const dg::DPoint3D row = unit * xform;
+    return dg::DVec3(row.x, row.y, row.z);
+}
+
+// Pointer drags of the jog in frames turned every way, in the parallel views (where a pixel is a
+// fixed length along the axis, so each step lands where it is aimed). Each drag visits both sides
+// of both ends, in steps that land a fraction of a unit beyond an end as well as far beyond it,
+// and crossing one end or both. After every step the ratio is where the first jog point lies
+// along the main axis, its sign telling the side of the start (below 0 exactly when the jog lies
+// beyond the start, above 1 exactly when beyond the end's foot), and each extension point is on
+// the side that a path with the jog there has it: reflected exactly when the jog lies past its
+// end.
+TEST_F(Ratio, DraggedJogRatioAndExtensionsFollowItsSideOfEachEndInAnyFrame) {
+    struct Turn {
+        dg::DVec3 axis;
+        double degrees;
+        int steps;
+    };
+    std::vector<Turn> turns = {
+        {{0, 0, 1}, 0.0, 1},          {{0, 0, 1}, 10.0, 1},     {{0, 0, 1}, 33.3, 1},
+        {{0, 0, 1}, 54.8, 1},         {{0, 0, 1}, 72.5, 1},     {{0, 0, 1}, 90.0, 1},
+        {{0, 0, 1}, 137.1, 1},        {{0, 0, 1}, 181.0, 1},    {{0, 0, 1}, 241.7, 1},
+        {{0, 0, 1}, 303.9, 1},        {{1, 0, 0}, 40.0, 1},     {{1, 0, 0}, 121.3, 1},
+        {{0, 1, 0}, 28.6, 1},         {{0, 1, 0}, -61.2, 1},    {{0, 1, 0}, 155.0, 1},
+        {{1, 1, 1}, 120.0, 1},        {{1, 1, 1}, 47.9, 1},     {{1, -2, 0.5}, 77.0, 1},
+        {{0.3, 0.9, -0.2}, 203.4, 1}, {{-1, 0.4, 2}, 311.8, 1},
+    };
+    // And turns about axes spread over the sphere, drawn from a fixed seed (the generator's raw
+    // output, which every standard library gives alike).
+    std::mt19937 gen(20261208u);
+    const auto uniform = [&gen] { return static_cast<double>(gen()) / 4294967296.0; };
+    for (int i = 0; i < kRandomTurns; ++i) {
+        const double z = 2.0 * uniform() - 1.0;
+        const double phi = 2.0 * sxmk::detail::kPi * uniform();
+        const double r = std::sqrt(1.0 - z * z);
+        turns.push_back({{r * std::cos(phi), r * std::sin(phi), z}, 360.0 * uniform(), 1 + i % 3});
+    }
+    // Where each step of one drag aims the pointer: a number of pixels on from the point of the
+    // main axis at a ratio, towards the end (negative: towards the start). Those beyond an end lie
+    // clear of a pixel's rounding. The jog starts at 0.5.
+    struct Aim {
+        double ratio;
+        double pixels;
+    };
+    const Aim aims[] = {{0, -5},  {0.3, 0}, {0, -2},  {0, -9},  {1, 6},
+                        {0.6, 0}, {1, 3},   {1.2, 0}, {0, -30}, {0.45, 0}};
+    const double run = 19.92;  // main-axis length from the start to the end's foot
+    const dg::DPoint3D start(1.0, -2.0, 0.5);
+    int dragged = 0;
+    for (const ViewSetup& setup : {dragtest::kViewSetups[1], dragtest::kViewSetups[3]}) {
+        for (const Turn& turn : turns) {
+            SCOPED_TRACE(testing::Message()
+                         << setup.name << ", " << turn.degrees << " degrees about (" << turn.axis.x
+                         << ", " << turn.axis.y << ", " << turn.axis.z << ") in " << turn.steps
+                         << " steps");
+            LineInput line;
+            line.alongAxis = true;
+            line.startExt = 1.0f;
+            line.endExt = 2.0f;
+            line.frame = TurnedFrame(turn.axis, turn.degrees, turn.steps);
+            const dg::DVec3 u = FrameAxis(line.frame, 0);
+            line.start = start;
+            line.end =
+                start + u * run + FrameAxis(line.frame, 1) * 4.0 + FrameAxis(line.frame, 2) * 2.0;
+            MakeDragShadow(line, setup);
+            ASSERT_TRUE(JogArrow());
+            const dg::DPoint3D jog = JogArrow()->location.GetPos();
+            const dg::DVec3 along = WindowDirection(jog, u);
+            // A main axis seen nearly end-on has too few pixels to aim a step with.
+            const double pixelsPerRatio = run * PixelsPerUnit(jog, u);
+            if (pixelsPerRatio < 50.0)
+                continue;
+            ++dragged;
+
+            sxmk::DragDriver driver(S());
+            GrabJog(driver);
+            const dg::DPoint3D grabbed = WindowOf(jog);
+            for (const Aim& aim : aims) {
+                const double aimedAt = aim.ratio + aim.pixels / pixelsPerRatio;
+                SCOPED_TRACE(testing::Message() << "aimed at ratio " << aimedAt);
+                const double pixels = (aimedAt - 0.5) * pixelsPerRatio;
+                driver.Move(Round(grabbed.x) + Round(pixels * along.x),
+                            Round(grabbed.y) + Round(pixels * along.y));
+                // Where the first jog point lies along the main axis, as a share of the run: where
+                // it was aimed, up to the pointer's rounding to whole pixels.
+                const double at = dg::Dot(Drawn()[2] - start, u) / (run * dg::Dot(u, u));
+                EXPECT_NEAR(at, aimedAt, 1.0 / pixelsPerRatio);
+                EXPECT_EQ(at < 0.0, aimedAt < 0.0);
+                EXPECT_EQ(at > 1.0, aimedAt > 1.0);
+
+                const float ratio = record->GetDivRation();
+                EXPECT_EQ(ratio < 0.0f, at < 0.0);
+                EXPECT_EQ(ratio > 1.0f, at > 1.0);
+                EXPECT_NEAR(ratio, at, 1e-5);
+                LineInput there = line;
+                there.ratio = static_cast<float>(at);
+                const std::vector<dg::DPoint3D> built = Built(there);
+                ExpectNear(Stored()[0], built[0], 1e-5);
+                ExpectNear(Stored()[6], built[6], 1e-5);
+                ExpectNear(Drawn()[0], built[0], 1e-5);
+                ExpectNear(Drawn()[6], built[6], 1e-5);
+            }
+            driver.Release();
+        }
+    }
+    // Only a few axes drawn at random are seen nearly end-on.
+    EXPECT_GE(dragged, static_cast<int>(2 * turns.size()) - 8);
 }
 
 // A line left at ratio 0 keeps a main axis (its last main-axis leg's), so its jog drags again and
@@ -300,6 +469,41 @@ TEST_F(Ratio, JogOnTheAnchorNodeIsNotDragged) {
     driver.Release();
     EXPECT_EQ(record->GetDivRation(), 0.5f);
     EXPECT_TRUE(controller.calls.empty());
+}
+
+// The viewer's anchor node is no handle of the shadow. When it is the jog arrow's node, a drag of
+// that node moves neither the jog nor the ratio, redraws nothing and hands the controller
+// nothing; the same drag of the jog arrow moves the jog when the anchor is another node.
+TEST_F(Ratio, JogArrowThatIsTheAnchorNodeStaysWhereItIs) {
+    for (const ViewSetup& setup : dragtest::kViewSetups) {
+        for (const bool anchored : {true, false}) {
+            SCOPED_TRACE(testing::Message() << setup.name << (anchored ? ", anchored" : ", free"));
+            MakeDragShadow(JogLine(), setup);
+            if (anchored)
+                record->anchorNode = JogArrowNode();
+            const std::vector<dg::DPoint3D> drawn = Drawn();
+            const std::vector<dg::DPoint3D> stored = Stored();
+            const dg::DPoint3D jog = JogArrow()->location.GetPos();
+            const int notes = shadow->contentChangedCount;
+            controller.calls.clear();
+            sxmk::DragDriver driver(S());
+            DragJog(driver, 40);  // towards the start, more than a unit in every view
+            if (anchored) {
+                EXPECT_EQ(Drawn(), drawn);
+                EXPECT_EQ(JogArrow()->location.GetPos(), jog);
+                EXPECT_EQ(record->GetDivRation(), 0.5f);
+                EXPECT_EQ(shadow->contentChangedCount, notes);
+            } else {
+                EXPECT_LT(Drawn()[3].x, jog.x - 1.0);
+                EXPECT_LT(record->GetDivRation(), 0.4f);
+            }
+            driver.Release();
+            EXPECT_EQ(controller.calls.size(), anchored ? 0u : 1u);
+            if (anchored) {
+                EXPECT_EQ(Stored(), stored);
+            }
+        }
+    }
 }
 
 // A markup moved along with the jog's: the framework stops it with the jog's operation.
