@@ -183,9 +183,9 @@ void CenterLineXYZShadow::MarkupChanged() {
     const bool jogOpen = open && row->handle == Handle::JogArrow;
     const int previewIndex = jogOpen ? markup->GetMidPointIndex() : pickedNode;
     const bool hasPreview = open && detail::IsIndexOf(previewIndex, lineStrip->points);
-    const dg::DPoint3D previewAt =
-        hasPreview ? lineStrip->points[static_cast<std::size_t>(previewIndex)]
-                   : dg::DPoint3D::ORIGIN;
+    const dg::DPoint3D previewAt = hasPreview
+                                       ? lineStrip->points[static_cast<std::size_t>(previewIndex)]
+                                       : dg::DPoint3D::ORIGIN;
 
     // Initialize builds onto an empty line and a container holding only the line: take the
     // earlier vertices and handles out first so that a rebuild never duplicates them.
@@ -223,8 +223,7 @@ void CenterLineXYZShadow::MarkupChanged() {
 void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& row,
                                      const dg::DPoint3D& at) {
     const std::vector<dg::DPoint3D>& stored = *s.markup->GetPoints();
-    const int index =
-        row.handle == Handle::JogArrow ? s.markup->GetMidPointIndex() : s.pickedNode;
+    const int index = row.handle == Handle::JogArrow ? s.markup->GetMidPointIndex() : s.pickedNode;
     if (!IsIndexOf(index, stored) || !IsIndexOf(index, s.lineStrip->points))
         return;
     const dg::DVec3 d = Diff(at, stored[static_cast<std::size_t>(index)]);

@@ -1,6 +1,6 @@
-// Faults found in review, one test each so that each runs alone: a rebuild (MarkupChanged) while
-// a drag or a drop is open, from a polite viewer or from inside one of the shadow's own
-// notifications, and a pick result handed to the shadow again while its drop is being applied.
+// A rebuild (MarkupChanged) while a drag or a drop is open, from a polite viewer or from inside one
+// of the shadow's own notifications, keeps the drag's preview: what reaches the controller is what
+// the drag did. A pick result handed to the shadow again while its drop is applied changes nothing.
 #include "DragTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ using dragtest::ExpectNear;
 using sxk::HostileViewer;
 using testsupport::AlongAxisLine;
 
-class ReviewFindings : public dragtest::FlowFixture {
+class OpenDragRebuilt : public dragtest::FlowFixture {
 protected:
     // Grabs the end sphere of the straight line of SetUpLine, drags it by (20, -10) pixels and
     // releases it; the pick stays pending. Answers where the end slot was drawn at the release.
@@ -29,9 +29,9 @@ protected:
 
 // A polite viewer rebuilds the shadow while a free end's pick is pending; the pick then finds
 // nothing. A free end dropped on nothing stays where it was released: the controller gets a
-// "Move End Point" with the end there. The released position lived only in the drawn line, which
-// the rebuild replaced, so the end springs back instead.
-TEST_F(ReviewFindings, FreeEndDroppedOnNothingAfterARebuildStaysWhereReleased) {
+// "Move End Point" with the end there, although the released position lived only in the drawn
+// line that the rebuild replaced.
+TEST_F(OpenDragRebuilt, FreeEndDroppedOnNothingAfterARebuildStaysWhereReleased) {
     SetUpLine();
     AnswerPicksWith({});
     const dg::DPoint3D released = ReleaseEndAndLeavePickPending();
@@ -47,10 +47,9 @@ TEST_F(ReviewFindings, FreeEndDroppedOnNothingAfterARebuildStaysWhereReleased) {
 }
 
 // A polite viewer rebuilds the shadow between the last jog step and the release. The record
-// already holds the dragged ratio (each step writes it), but the stop hands over the rebuilt
-// line, whose jog still stands at the ratio before the drag: the controller gets a ratio and a
-// path that disagree.
-TEST_F(ReviewFindings, JogReleasedAfterARebuildHandsOnThePathOfItsRatio) {
+// already holds the dragged ratio (each step writes it), and the stop hands over the path of that
+// ratio, not the rebuilt line with its jog at the ratio before the drag.
+TEST_F(OpenDragRebuilt, JogReleasedAfterARebuildHandsOnThePathOfItsRatio) {
     const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
     MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
     const dg::DPoint3D at = WindowOf(JogArrowNode());
@@ -71,9 +70,8 @@ TEST_F(ReviewFindings, JogReleasedAfterARebuildHandsOnThePathOfItsRatio) {
 
 // While a drop is applied, the shadow notifies the viewer (the end moves to the pick); a viewer
 // that rebuilds the shadow from that notification, as a notification may call the shadow's
-// public methods, loses the drop: the controller gets a "Move End Point" whose path still has the
-// end at its stored place, and the end extension that the drag collapsed stays 0.
-TEST_F(ReviewFindings, RebuildFromTheDropsNotificationKeepsTheDrop) {
+// public methods, still hands the controller a path with the end on the pick.
+TEST_F(OpenDragRebuilt, RebuildFromTheDropsNotificationKeepsTheDrop) {
     SetUpLine();
     AnswerPicksWith(endDrop);
     ReleaseEndAndLeavePickPending();
@@ -91,10 +89,9 @@ TEST_F(ReviewFindings, RebuildFromTheDropsNotificationKeepsTheDrop) {
     ExpectNear(controller.calls[0].shadowPoints[2], endDrop[0].point);
 }
 
-// While a drop is applied (the point stays open until the drop's last line), the viewer hands the
-// pick's result to the shadow once more from the drop's own notification. One drag must reach the
-// controller once; the point is dropped a second time and the controller gets two operations.
-TEST_F(ReviewFindings, PickResultHandedAgainDuringTheDropReachesTheControllerOnce) {
+// While a drop is applied, the viewer hands the pick's result to the shadow once more from the
+// drop's own notification. One drag reaches the controller once.
+TEST_F(OpenDragRebuilt, PickResultHandedAgainDuringTheDropReachesTheControllerOnce) {
     SetUpLine();
     AnswerPicksWith(endDrop);
     ReleaseEndAndLeavePickPending();
