@@ -255,6 +255,14 @@ protected:
         sxk::Kernel::Install();
     }
 
+    // Drags a handle, found among the drawn nodes now (a rebuild since the scene was set up makes
+    // new ones), by (dx, dy) pixels and releases it.
+    using HandleOf = sxmu::ModelBase* (DragFixture::*)();
+    void Drag(HandleOf handle, int dx, int dy) {
+        FindHandles();
+        Drag((this->*handle)(), dx, dy);
+    }
+
     // Drags the node by (dx, dy) pixels from its window position and releases it. A viewer that
     // let go of the shadow on the way is not driven further.
     void Drag(sxmu::ModelBase* node, int dx, int dy) {
@@ -315,7 +323,7 @@ protected:
     }
     void DropEnd(const std::vector<sxk::PickResult>& results, int status) {
         AnswerPicksWith(results, status);
-        Drag(EndSphereNode(), 20, -10);
+        Drag(&FlowFixture::EndSphereNode, 20, -10);
         CompletePicks();
     }
 
@@ -358,7 +366,7 @@ protected:
              },
              [this] {
                  AnswerPicksWith(startDrop);
-                 Drag(StartSphereNode(), -20, 10);
+                 Drag(&FlowFixture::StartSphereNode, -20, 10);
                  CompletePicks();
              },
              false, 1, true},
@@ -371,20 +379,20 @@ protected:
             {"pending drop finished by the next drag", [this] { SetUpLine(); },
              [this] {
                  AnswerPicksWith(endDrop);
-                 Drag(EndSphereNode(), 20, -10);
+                 Drag(&FlowFixture::EndSphereNode, 20, -10);
                  if (shadow)
-                     Drag(StartArrowNode(), -15, 0);
+                     Drag(&FlowFixture::StartArrowNode, -15, 0);
                  CompletePicks();
              },
              true, 2, true, true},
-            {"start extension", [this] { SetUpLine(); }, [this] { Drag(StartArrowNode(), -30, 0); },
-             true, 1, false},
-            {"end extension", [this] { SetUpLine(); }, [this] { Drag(EndArrowNode(), 30, 0); },
-             true, 1, false},
-            {"jog alone", [this] { SetUpJog(false); }, [this] { Drag(JogArrowNode(), 15, 0); },
-             true, 1, false},
+            {"start extension", [this] { SetUpLine(); },
+             [this] { Drag(&FlowFixture::StartArrowNode, -30, 0); }, true, 1, false},
+            {"end extension", [this] { SetUpLine(); },
+             [this] { Drag(&FlowFixture::EndArrowNode, 30, 0); }, true, 1, false},
+            {"jog alone", [this] { SetUpJog(false); },
+             [this] { Drag(&FlowFixture::JogArrowNode, 15, 0); }, true, 1, false},
             {"jog with another markup", [this] { SetUpJog(true); },
-             [this] { Drag(JogArrowNode(), 15, 0); }, true, 1, false},
+             [this] { Drag(&FlowFixture::JogArrowNode, 15, 0); }, true, 1, false},
         };
     }
 

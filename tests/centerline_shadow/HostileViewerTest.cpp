@@ -117,6 +117,8 @@ struct Behaviour {
     HostileViewer::Behaviour behaviour;
     // The pick request fails, so a flow that picks ends as after a failed pick.
     bool requestFails;
+    // A notification that calls back rebuilds the shadow (MarkupChanged) as well.
+    bool callBackRebuilds = false;
 };
 
 class EveryFlow : public HostileViewerTest, public testing::WithParamInterface<Behaviour> {};
@@ -129,6 +131,12 @@ TEST_P(EveryFlow, EndsAsAPoliteViewerSeesIt) {
     const Behaviour b = GetParam();
     if (b.requestFails && !testsupport::kExceptionsCrossModules)
         GTEST_SKIP() << testsupport::kNoExceptionsAcrossModules;
+    if (b.callBackRebuilds) {
+        HostileViewer::CallBack() = [](sxk::Markup& notifying) {
+            if (auto* s = dynamic_cast<sxmk::CenterLineXYZShadow*>(&notifying))
+                s->MarkupChanged();
+        };
+    }
     for (const Flow& flow : Flows()) {
         SCOPED_TRACE(flow.name);
         bool politeThrew = false;
@@ -148,7 +156,7 @@ TEST_P(EveryFlow, EndsAsAPoliteViewerSeesIt) {
         // A viewer that let go of the shadow drives it no further; one that rebuilt it without
         // applying the drop starts the next drag elsewhere; a failed request ends the flow.
         if (b.behaviour == HostileViewer::ControllerLetsGo ||
-            b.behaviour == HostileViewer::ControllerRebuilds || threw) {
+            b.behaviour == HostileViewer::ControllerRebuilds || b.callBackRebuilds || threw) {
             polite.resize(1);
             hostile.resize(std::min<std::size_t>(hostile.size(), 1));
         }
@@ -157,10 +165,15 @@ TEST_P(EveryFlow, EndsAsAPoliteViewerSeesIt) {
 }
 
 const Behaviour kBehaviours[] = {
-    {HostileViewer::ControllerLetsGo, false},     {HostileViewer::ControllerRebuilds, false},
-    {HostileViewer::NotifyTakesReference, false}, {HostileViewer::NotifyCallsBack, false},
-    {HostileViewer::PickAtOnce, false},           {HostileViewer::PickDeliveredTwice, false},
-    {HostileViewer::PickRequestThrows, true},     {HostileViewer::ManageObjectThrows, true},
+    {HostileViewer::ControllerLetsGo, false},
+    {HostileViewer::ControllerRebuilds, false},
+    {HostileViewer::NotifyTakesReference, false},
+    {HostileViewer::NotifyCallsBack, false},
+    {HostileViewer::PickAtOnce, false},
+    {HostileViewer::PickDeliveredTwice, false},
+    {HostileViewer::PickRequestThrows, true},
+    {HostileViewer::ManageObjectThrows, true},
+    {HostileViewer::NotifyCallsBack, false, true},
 };
 
 std::string BehaviourName(const testing::TestParamInfo<Behaviour>& info) {
@@ -174,7 +187,7 @@ std::string BehaviourName(const testing::TestParamInfo<Behaviour>& info) {
         name += upper ? static_cast<char>(c - 'a' + 'A') : c;
         upper = false;
     }
-    return name;
+    return info.param.callBackRebuilds ? name + "AndRebuilds" : name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Behaviours, EveryFlow, testing::ValuesIn(kBehaviours), BehaviourName);
