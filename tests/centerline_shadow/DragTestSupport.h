@@ -255,12 +255,53 @@ protected:
         sxk::Kernel::Install();
     }
 
-    // Drags a handle, found among the drawn nodes now (a rebuild since the scene was set up makes
-    // new ones), by (dx, dy) pixels and releases it.
+    // Drags a handle by (dx, dy) pixels and releases it. A handle that is no longer drawn (a
+    // rebuild since the scene was set up made new nodes) is found again among the drawn ones.
     using HandleOf = sxmu::ModelBase* (DragFixture::*)();
     void Drag(HandleOf handle, int dx, int dy) {
-        FindHandles();
-        Drag((this->*handle)(), dx, dy);
+        if (!DrawnRoot()->Contains((this->*handle)()))
+            FindNearestHandles();
+        sxmu::ModelBase* node = (this->*handle)();
+        if (node == nullptr) {
+            ADD_FAILURE() << "the handle to drag is not drawn";
+            return;
+        }
+        Drag(node, dx, dy);
+    }
+
+    // The handles as drawn now, each the node of its kind nearest to its place: a sphere to its
+    // end of the record, an extension arrow to its end of the drawn line (during a drop it stands
+    // where the last aiming put it), the jog arrow the other arrow.
+    void FindNearestHandles() {
+        handleNodes = DrawnHandles();
+        const std::vector<dg::DPoint3D>& drawn = DrawnLine(S())->points;
+        if (drawn.empty())
+            return;
+        double best[4] = {HUGE_VAL, HUGE_VAL, HUGE_VAL, HUGE_VAL};
+        sxmu::ModelBase** slot[4] = {&handleNodes.startSphere, &handleNodes.endSphere,
+                                     &handleNodes.startArrow, &handleNodes.endArrow};
+        for (const auto& child : DrawnRoot()->GetChildren()) {
+            const bool sphere = dynamic_cast<sxmu::ModelSphere*>(child.get()) != nullptr;
+            const bool arrow = dynamic_cast<sxmu::ModelLeaderLine*>(child.get()) != nullptr;
+            if (!sphere && !arrow)
+                continue;
+            const dg::DPoint3D at = child->location.GetPos();
+            const dg::DPoint3D places[2] = {sphere ? record->GetStartPoint() : drawn.front(),
+                                            sphere ? record->GetEndPoint() : drawn.back()};
+            for (int end = 0; end < 2; ++end) {
+                const int k = (sphere ? 0 : 2) + end;
+                const double distance = dg::Distance(at, places[end]);
+                if (distance < best[k]) {
+                    best[k] = distance;
+                    *slot[k] = child.get();
+                }
+            }
+        }
+        for (const auto& child : DrawnRoot()->GetChildren()) {
+            if (dynamic_cast<sxmu::ModelLeaderLine*>(child.get()) != nullptr &&
+                child.get() != handleNodes.startArrow && child.get() != handleNodes.endArrow)
+                handleNodes.jogArrow = child.get();
+        }
     }
 
     // Drags the node by (dx, dy) pixels from its window position and releases it. A viewer that
