@@ -90,8 +90,7 @@ void CalloutLabelShadow::HandleDragStep() {
 
 void CalloutLabelShadow::HandleDragStop() {
     const detail::KeepAlive<CalloutLabelShadow> alive(this);
-    const du::SmartPtr<sxk::Scene> scene =
-        detail::IsSet(view) ? view->GetScene() : du::SmartPtr<sxk::Scene>();
+    const du::SmartPtr<sxk::Scene> scene = detail::SceneOf(view);
     // Null when the pool has no memory: the drag still ends, but nothing is recorded.
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kModulesStrings, detail::kMoveCalloutKey);

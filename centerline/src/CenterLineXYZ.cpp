@@ -16,14 +16,16 @@ CenterLineXYZ::CenterLineXYZ()
     : alongAxis(false),
       endPointAttached(false),
       divRatio(0.5f),
-      startAxisLimit(),
+      // The viewer's default point and vector constructors promise no value: the record's
+      // points start at the origin and its direction at zero, whatever the SDK's defaults are.
+      startAxisLimit(dg::DPoint3D::ORIGIN),
       midPointIndex(0),
-      endAxisLimit(),
-      mainAxisDirection(),
+      endAxisLimit(dg::DPoint3D::ORIGIN),
+      mainAxisDirection(dg::DVec3::ZERO),
       startExtention(0.0f),
       endExtention(0.0f),
-      startPoint(),
-      endPoint(),
+      startPoint(dg::DPoint3D::ORIGIN),
+      endPoint(dg::DPoint3D::ORIGIN),
       axisFrame(),
       axisOrder{0, 1, 2},
       partID(du::Symbol::EMPTY) {}
@@ -120,7 +122,7 @@ void CenterLineXYZ::SetAlongAxis(float ratio) {
     mainAxisDirection = detail::Diff(stored[startSlot], stored[startSlot + 1]);
     if (!(mainAxisDirection.Norm() >= detail::kNearZero))
         mainAxisDirection = detail::Diff(stored[endSlot - 1], stored[endSlot]);
-    static_cast<void>(mainAxisDirection.Normalize());
+    detail::NormalizeUnlessZero(mainAxisDirection);
 }
 
 }  // namespace sxmk

@@ -140,7 +140,7 @@ void CenterLineXYZShadow::HandleDragStep() {
 void CenterLineXYZShadow::HandleDragStop() {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     SetOn(pickedDragger);
-    const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
+    const du::SmartPtr<sxk::Scene> scene = detail::SceneOf(view);
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kHarborAppStrings, detail::kMoveExtensionKey);
 

@@ -199,8 +199,8 @@ void detail::HandleSet::AimArrows(CenterLineXYZShadow& s) {
     const int endSlot = detail::LineLayout::SlotIndex(false, n);
     s.endExtensionDir = ExtensionDirection(endSphere, p, endSlot - 1, -1);
     s.startExtensionDir = ExtensionDirection(startSphere, p, startSlot + 1, +1);
-    static_cast<void>(s.startExtensionDir.Normalize());
-    static_cast<void>(s.endExtensionDir.Normalize());
+    detail::NormalizeUnlessZero(s.startExtensionDir);
+    detail::NormalizeUnlessZero(s.endExtensionDir);
 
     // The jog arrow applies while the line has the along-axis layout (a shorter list has no jog
     // point to put it on) and start and end differ along at least two axes: only then does the

@@ -19,6 +19,7 @@
 
 #include <cassert>
 #include <cstddef>
+#include <utility>
 
 namespace sxmk {
 
@@ -36,12 +37,16 @@ const detail::DraggerRow* PointRowOf(CenterLineXYZShadow::PickedDragger dragger)
     return row != nullptr && row->isPoint ? row : nullptr;
 }
 
+// The part instance that a shape shows. Its class is not named: only that a shape instance
+// answers one, and what the instance answers.
+using InstanceRef = decltype(std::declval<const sxk::ShapeInstance&>().GetInstance());
+
 // What the pick under a dropped point found: the first result that can take the point.
 struct DropHit {
     enum Kind { Nothing, Part, Label, Markup };
     Kind kind = Nothing;
     dg::DPoint3D point;
-    du::SmartPtr<sxk::Instance> instance;                        // Part only
+    InstanceRef instance;                                        // Part only
     du::SmartPtr<sxk::illustration::SbomInstance> sbomInstance;  // Part only, when it has one
     sxmk::Label* label = nullptr;                                // Label only
 };
@@ -305,7 +310,7 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     if (!IsIndexOf(pickedNode, stored))
         return;
     const dg::DVec3 delta = detail::Diff(pos, stored[static_cast<std::size_t>(pickedNode)]);
-    const du::SmartPtr<sxk::Scene> scene = detail::IsSet(view) ? view->GetScene() : nullptr;
+    const du::SmartPtr<sxk::Scene> scene = detail::SceneOf(view);
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kHarborAppStrings, detail::kMoveEndPointKey);
 

@@ -16,6 +16,13 @@ const char* const kMoveEndPointKey = "MoveEndPointDragger";
 const char* const kMoveCalloutKey = "99";
 const char* const kMoveMarkupsKey = "97";
 
+du::SmartPtr<sxk::Scene> SceneOf(const du::SmartPtr<sxk::View>& view) {
+    du::SmartPtr<sxk::Scene> scene;
+    if (IsSet(view))
+        scene = view->GetScene();
+    return scene;
+}
+
 du::SmartPtr<sxk::Operation> CreateDragOperation(const du::SmartPtr<sxk::Scene>& scene,
                                                  const char* catalog, const char* key) {
     // Null when the pool has no memory: the drag goes on with a null operation.

@@ -3,6 +3,7 @@
 #include <du/SmartPtr.h>
 #include <sxk/Operation.h>
 #include <sxk/Scene.h>
+#include <sxk/View.h>
 
 namespace sxmk {
 namespace detail {
@@ -19,6 +20,9 @@ extern const char* const kMoveJogKey;        // "MoveJogDragger"
 extern const char* const kMoveEndPointKey;   // "MoveEndPointDragger"
 extern const char* const kMoveCalloutKey;    // "99"
 extern const char* const kMoveMarkupsKey;    // "97"
+
+// The scene of a shadow's view, where a drag's operation belongs; null without a view.
+du::SmartPtr<sxk::Scene> SceneOf(const du::SmartPtr<sxk::View>& view);
 
 // Creates the undoable operation of a finished drag from the host pool, named by the localised
 // message key of the catalog. Null when the pool has no memory; the caller goes on with it.

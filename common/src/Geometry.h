@@ -55,6 +55,13 @@ inline bool SamePoint(const dg::DPoint3D& a, const dg::DPoint3D& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
+// Makes v a unit vector; a zero vector stays zero. The viewer's Normalize may answer anything for
+// a zero vector (a not-a-number vector, say), so a degenerate line never reaches it.
+inline void NormalizeUnlessZero(dg::DVec3& v) {
+    if (!SameVector(v, dg::DVec3::ZERO))
+        static_cast<void>(v.Normalize());
+}
+
 // Coordinate k of a point: 0 x, 1 y, anything else z (callers pass 0, 1 or 2).
 inline double& Coordinate(dg::DPoint3D& p, int k) {
     return k == 0 ? p.x : (k == 1 ? p.y : p.z);

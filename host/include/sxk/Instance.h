@@ -12,8 +12,10 @@ namespace illustration {
 class SbomInstance;
 }
 
-// An instance of a part in the product structure, known by its ID path.
-class SXHOST_API Instance : public Object {
+// An instance of a part in the product structure, known by its ID path. The viewer's contract
+// names its members (GetSbomInstance, GetIDPath) but not the class: the library reaches it only
+// through what ShapeInstance::GetInstance answers.
+class SXHOST_STANDIN_ONLY SXHOST_API Instance : public Object {
 public:
     SXHOST_STANDIN_ONLY static const ClassType CLASS_TYPE;
 
