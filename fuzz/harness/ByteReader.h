@@ -75,7 +75,12 @@ public:
     }
 
     std::uint8_t U8() { return pos < size ? data[pos++] : std::uint8_t{0}; }
-    std::uint16_t U16() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+    // Multi-byte values read low byte first. Each read is a statement of its own: the operands
+    // of an operator, like the arguments of a call, may be evaluated in any order.
+    std::uint16_t U16() {
+        const unsigned lo = U8();
+        return static_cast<std::uint16_t>(lo | (static_cast<unsigned>(U8()) << 8));
+    }
     std::uint32_t U32() {
         const std::uint32_t lo = U16();
         return lo | (static_cast<std::uint32_t>(U16()) << 16);

@@ -194,8 +194,9 @@ private:
         if (in.Bool())
             label->title = new sxmk::Title(
                 in.Bool() ? du::SmartPtr<sxmu::ModelNote>(new sxmu::ModelNote("title")) : nullptr);
-        label->placement =
-            dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
+        // Read one by one, rotation first: arguments may be evaluated in any order.
+        const dg::FMat33 rotation = in.Bool() ? dg::FMat33::IDENTITY : in.Rotation();
+        label->placement = dg::Location(rotation, in.Point());
         SetScene();
         for (auto& view : views) {
             const std::uint8_t kind = in.U8();

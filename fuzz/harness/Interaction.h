@@ -236,8 +236,9 @@ private:
         du::Symbol part = IdPath(in.Below(4));
         record->SetPartID(part);
         record->SetEndPointAttached(in.Bool());
-        record->placement =
-            dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
+        // Read one by one, rotation first: arguments may be evaluated in any order.
+        const dg::FMat33 rotation = in.Bool() ? dg::FMat33::IDENTITY : in.Rotation();
+        record->placement = dg::Location(rotation, in.Point());
         controller.mode = in.Below(4);
         if (controller.mode < 3)
             record->SetController(&controller);
@@ -304,10 +305,13 @@ private:
         du::SmartPtr<sxk::Preferences> prefs(new sxk::Preferences);
         const char* const key = "General/Navigation/preselection_color";
         switch (in.Below(4)) {
-            case 0:
-                prefs->SetColor(
-                    key, dg::Color(in.AnyFloat(), in.AnyFloat(), in.AnyFloat(), in.AnyFloat()));
+            case 0: {
+                const float r = in.AnyFloat();
+                const float g = in.AnyFloat();
+                const float b = in.AnyFloat();
+                prefs->SetColor(key, dg::Color(r, g, b, in.AnyFloat()));
                 break;
+            }
             case 1:
                 prefs->SetInt(key, static_cast<int>(in.U32()));
                 break;
