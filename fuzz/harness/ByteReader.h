@@ -59,8 +59,28 @@ public:
 
     bool Empty() const { return pos >= size; }
 
+    // Whether the unread bytes start with prefix; if so they are consumed.
+    bool SkipPrefix(const char* prefix, std::size_t count) {
+        if (count == 0 || size - pos < count || std::memcmp(data + pos, prefix, count) != 0)
+            return false;
+        pos += count;
+        return true;
+    }
+    // The next count bytes (fewer at the end) as a reader of their own; this one skips them.
+    ByteReader Take(std::size_t count) {
+        const std::size_t taken = count < size - pos ? count : size - pos;
+        const ByteReader part(taken > 0 ? data + pos : nullptr, taken);
+        pos += taken;
+        return part;
+    }
+
     std::uint8_t U8() { return pos < size ? data[pos++] : std::uint8_t{0}; }
-    std::uint16_t U16() { return static_cast<std::uint16_t>(U8() | (U8() << 8)); }
+    // Multi-byte values read low byte first. Each read is a statement of its own: the operands
+    // of an operator, like the arguments of a call, may be evaluated in any order.
+    std::uint16_t U16() {
+        const unsigned lo = U8();
+        return static_cast<std::uint16_t>(lo | (static_cast<unsigned>(U8()) << 8));
+    }
     std::uint32_t U32() {
         const std::uint32_t lo = U16();
         return lo | (static_cast<std::uint32_t>(U16()) << 16);

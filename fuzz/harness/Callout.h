@@ -7,24 +7,37 @@
 // that move together, shadows destroyed and made again, and pool failures armed at decoded
 // points.
 //
+// An input may open with a hostile viewer's plan (HostilePlan.h): behaviours switched on and off
+// before decoded steps and the hooks' options. The controller plays the behaviours after it has
+// answered. LetGo drops the view's reference to the stopped shadow (and the label, with
+// kLetGoOfMarkup), after which the harness drives that shadow no more; it makes a new one while
+// it still holds the label, and ends the run once it holds neither the label nor a shadow.
+// Rebuild shows the stopped shadow at its label again (MoveToLabel), or with
+// kRebuildMakesNewShadow lets go of it and puts a new shadow of the label in its slot. CallBack
+// asks the notifying shadow for its position, its markup and its drag cursor on the node the
+// options choose.
+//
 // Checked after every action:
 //  - a drag shows the move cursor from its start, and the window's cursor is reset at its
 //    release;
 //  - a release records exactly one operation (none only when the armed pool failure took its
 //    memory), named "99" of the modules catalog alone and "97" when other shadows moved with it;
 //  - after a release or a Stop the note dragger shows at its notes again (no displacement left);
-//  - GetDragCursor answers true with the move cursor for any node;
+//  - GetDragCursor answers true with the move cursor for any node, also while the shadow
+//    notifies;
 //  - a note takes the stored illustration scene's minimum callout size whenever it is applied;
 // and at the end that the pool's live blocks and the live reference-counted objects are back
 // where they started.
 
 #include "ByteReader.h"
 #include "Check.h"
+#include "HostilePlan.h"
 #include "ShadowSlot.h"
 
 #include <du/Localizer.h>
 #include <du/SmartPtr.h>
 #include <du/Symbol.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Markup.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
@@ -42,8 +55,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fuzzharness {
 
@@ -55,7 +71,8 @@ constexpr int kMaxSteps = 96;
 constexpr int kSlots = 2;
 
 // Answers as told; when it answers true it moves the label (if it has a note) to where the
-// shadow asks, as the viewer's does.
+// shadow asks, as the viewer's does. Then it plays the hostile viewer's controller behaviours
+// that are on, with stopped naming the shadow for the hooks.
 class Controller : public sxk::MarkupController {
 public:
     bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
@@ -64,15 +81,18 @@ public:
         ++calls;
         auto* label = dynamic_cast<sxmk::Label*>(markup.get());
         auto* from = dynamic_cast<Shadow*>(shadow.get());
-        if (!answer)
-            return false;
-        if (label && from && label->note)
+        if (answer && label && from && label->note)
             label->note->location.SetPos(from->GetPos());
-        return true;
+        Shadow* const outer = stopped;
+        stopped = from;
+        sxk::HostileViewer::AfterShadowStop();
+        stopped = outer;
+        return answer;
     }
 
     bool answer = false;
     int calls = 0;
+    Shadow* stopped = nullptr;
 };
 
 using Slot = ShadowSlot<Shadow>;
@@ -84,25 +104,85 @@ inline sxmu::ModelNoteDragger* DraggerOf(const Shadow& shadow) {
 
 class Run {
 public:
-    Run(ByteReader& bytes, Checker& checker) : in(bytes), check(checker) {}
+    Run(ByteReader& bytes, Checker& checker) : in(bytes), check(checker), hostile(bytes) {}
 
     int Go() {
-        if (!Setup())
+        if (hostile.On())
+            SetHooks();
+        if (!Setup()) {
+            Teardown();
             return 0;
+        }
         int step = 0;
-        for (; step < kMaxSteps && !in.Empty() && !check.Failed(); ++step) {
+        for (; step < kMaxSteps && !in.Empty() && !check.Failed() && Label() != nullptr; ++step) {
             check.SetStep(step);
+            hostile.Before(step, [](ByteReader&) {});
             Act();
+            retired.clear();
+            if (tracing)
+                Trace(step);
         }
         Teardown();
         return step;
     }
 
 private:
+    void SetHooks() {
+        sxk::HostileViewer::LetGo() = [this] {
+            if (Slot* slot = SlotOf(controller.stopped))
+                LetGoOfSlot(slots, *slot, retired);
+            if (hostile.Has(kLetGoOfMarkup))
+                label = nullptr;
+        };
+        sxk::HostileViewer::Rebuild() = [this] {
+            Shadow* const shadow = controller.stopped;
+            Slot* const slot = SlotOf(shadow);
+            if (hostile.Has(kRebuildMakesNewShadow) && slot != nullptr && label) {
+                LetGoOfSlot(slots, *slot, retired);
+                if (sxk::Markup* made = label->ConstructShadow(views[slot->view]))
+                    Attach(*slot, static_cast<Shadow*>(made));
+            } else if (shadow != nullptr) {
+                shadow->MoveToLabel();
+            }
+        };
+        sxk::HostileViewer::CallBack() = [this](sxk::Markup& notifying) {
+            auto* const shadow = dynamic_cast<Shadow*>(&notifying);
+            if (shadow == nullptr)
+                return;
+            static_cast<void>(shadow->GetPos());
+            static_cast<void>(shadow->GetMarkup());
+            Shadow* other = nullptr;
+            for (Slot& slot : slots)
+                if (slot.shadow && slot.shadow.get() != shadow)
+                    other = slot.shadow.get();
+            CheckDragCursor(*shadow, NodeOf(*shadow, other, hostile.CallBackNode() % 4));
+        };
+    }
+
+    // The slot that shows shadow; null when the harness no longer holds it.
+    Slot* SlotOf(const Shadow* shadow) {
+        for (Slot& slot : slots)
+            if (shadow != nullptr && slot.shadow.get() == shadow)
+                return &slot;
+        return nullptr;
+    }
+
+    // The label while the harness holds it or drives a shadow, each of which holds it; null once
+    // the viewer let go of both.
+    sxmk::CalloutLabel* Label() {
+        if (label)
+            return label.get();
+        for (Slot& slot : slots)
+            if (slot.shadow)
+                return seen;
+        return nullptr;
+    }
+
     bool Setup() {
         label = new sxmk::CalloutLabel;
         if (!label)
             return false;
+        seen = label.get();
         if (in.Below(4) != 0) {
             label->note = new sxmu::ModelNote("note");
             label->note->location.SetPos(in.Point());
@@ -114,8 +194,9 @@ private:
         if (in.Bool())
             label->title = new sxmk::Title(
                 in.Bool() ? du::SmartPtr<sxmu::ModelNote>(new sxmu::ModelNote("title")) : nullptr);
-        label->placement =
-            dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
+        // Read one by one, rotation first: arguments may be evaluated in any order.
+        const dg::FMat33 rotation = in.Bool() ? dg::FMat33::IDENTITY : in.Rotation();
+        label->placement = dg::Location(rotation, in.Point());
         SetScene();
         for (auto& view : views) {
             const std::uint8_t kind = in.U8();
@@ -140,10 +221,15 @@ private:
     void Teardown() {
         for (Slot& slot : slots)
             Destroy(slot);
+        retired.clear();
         for (auto& view : views)
             view = nullptr;
-        label->SetController(nullptr);
+        if (label)
+            label->SetController(nullptr);
         label = nullptr;
+        seen = nullptr;
+        // The hooks call into this run.
+        sxk::HostileViewer::Reset();
     }
 
     du::SmartPtr<sxk::Scene> DecodedScene() {
@@ -180,6 +266,9 @@ private:
     void Construct(Slot& slot) {
         slot.driver.reset();
         slot.shadow = nullptr;
+        // Only the holder of the label can show it in a view.
+        if (!label)
+            return;
         const du::SmartPtr<sxk::View>& view = views[slot.view];
         if (in.Below(3) != 0) {
             slot.shadow = static_cast<Shadow*>(label->ConstructShadow(view));
@@ -206,24 +295,36 @@ private:
             slot.driver.reset(new sxmk::DragDriver(*slot.shadow));
     }
 
+    void Attach(Slot& slot, Shadow* shadow) {
+        slot.shadow = shadow;
+        slot.driver.reset(new sxmk::DragDriver(*slot.shadow));
+    }
+
     sxmu::ModelBase* Node(Slot& slot) {
-        switch (in.Below(4)) {
+        Slot& other = slots[&slot == &slots[0] ? 1 : 0];
+        return NodeOf(*slot.shadow, other.shadow.get(), in.Below(4));
+    }
+
+    // The node that choice (0 to 3) names: own's dragger, the label's note, none, or other's
+    // dragger.
+    sxmu::ModelBase* NodeOf(const Shadow& own, const Shadow* other, int choice) {
+        switch (choice) {
             case 0:
-                return DraggerOf(*slot.shadow);
+                return DraggerOf(own);
             case 1:
-                return label->note.get();
+                return seen->note.get();
             case 2:
                 return nullptr;
-            default: {
-                Slot& other = slots[&slot == &slots[0] ? 1 : 0];
-                return other.shadow ? DraggerOf(*other.shadow) : nullptr;
-            }
+            default:
+                return other ? DraggerOf(*other) : nullptr;
         }
     }
 
     void Act() {
         Slot& slot = slots[in.Below(kSlots)];
         const int action = in.Below(16);
+        lastAction = action;
+        lastSlot = &slot == &slots[0] ? 0 : 1;
         if (!slot.shadow && action < 10)
             return;
         switch (action) {
@@ -233,6 +334,9 @@ private:
                 // after that (the release may rebuild the handles).
                 if (slot.driver->IsDragging())
                     Release(slot);
+                // The release may have made the viewer let go of the shadow.
+                if (!slot.shadow)
+                    break;
                 sxmu::ModelBase* node = Node(slot);
                 const int x = in.Pixel();
                 slot.driver->Start(node, x, in.Pixel());
@@ -256,21 +360,17 @@ private:
                 const du::SmartPtr<sxk::Operation> operation(
                     in.Bool() ? new sxk::Operation("move", nullptr, true) : nullptr);
                 slot.driver->Stop(in.Vec(), operation);
-                CheckDraggerAtNotes(*slot.shadow, "a stop shows the dragger at its notes");
+                if (slot.shadow)
+                    CheckDraggerAtNotes(*slot.shadow, "a stop shows the dragger at its notes");
                 break;
             }
             case 8:
                 slot.shadow->MoveToLabel();
                 CheckDraggerAtNotes(*slot.shadow, "MoveToLabel shows the dragger at its notes");
                 break;
-            case 9: {
-                du::Symbol cursor("fuzz::untouched");
-                const bool answer =
-                    slot.shadow->GetDragCursor(du::SmartPtr<sxmu::ModelBase>(Node(slot)), cursor);
-                check.Expect(answer && cursor == sxmk::dragCursorMove,
-                             "GetDragCursor answers the move cursor for any node");
+            case 9:
+                CheckDragCursor(*slot.shadow, Node(slot));
                 break;
-            }
             case 10:
                 if (slot.shadow) {
                     Destroy(slot);
@@ -287,8 +387,12 @@ private:
         }
     }
 
+    // The host's calls on the label, made only while it holds the label.
     void Host() {
-        switch (in.Below(6)) {
+        const int change = in.Below(6);
+        if (!label && change != 4)
+            return;
+        switch (change) {
             case 0:
                 SetScene();
                 break;
@@ -329,6 +433,7 @@ private:
     }
 
     void Release(Slot& slot) {
+        const Shadow* const released = slot.shadow.get();
         const bool dragging = slot.driver->IsDragging();
         const std::size_t recorded = sxk::RecordedOperations().size();
         const bool failureArmed = sxk::MemoryPoolAllocated::FailurePending();
@@ -339,6 +444,8 @@ private:
         slot.driver->Release();
         if (!dragging)
             return;
+        // Let go of (or replaced) during its stop: the check below reads the shadow as released.
+        const bool kept = slot.shadow.get() == released;
         const std::size_t added = sxk::RecordedOperations().size() - recorded;
         const bool failureHit = failureArmed && !sxk::MemoryPoolAllocated::FailurePending();
         check.Expect(added == 1 || (added == 0 && failureHit),
@@ -349,8 +456,32 @@ private:
             check.Expect(sxk::RecordedOperations().back()->GetName() == expected,
                          "a drag's operation is named for one markup or for several");
         }
-        CheckDraggerAtNotes(*slot.shadow, "a released drag shows the dragger at its notes");
+        if (kept)
+            CheckDraggerAtNotes(*slot.shadow, "a released drag shows the dragger at its notes");
         CheckCursor(slot, false);
+    }
+
+    // ILLSXMK_FUZZ_TRACE=1 prints what each step did, for reading a found input.
+    void Trace(int step) {
+        std::fprintf(stderr, "step %d: slot %d action %d;", step, lastSlot, lastAction);
+        if (hostile.On())
+            std::fprintf(stderr, " hostile %#x options %#x;", sxk::HostileViewer::Active(),
+                         hostile.Options());
+        for (int i = 0; i < kSlots; ++i)
+            std::fprintf(stderr, " [%d: %s]", i,
+                         !slots[i].shadow                ? "none"
+                         : slots[i].driver->IsDragging() ? "dragging"
+                                                         : "shown");
+        std::fprintf(stderr, " operations %zu, controller calls %d%s\n",
+                     sxk::RecordedOperations().size(), controller.calls,
+                     label ? "" : ", label let go");
+    }
+
+    void CheckDragCursor(const Shadow& shadow, sxmu::ModelBase* node) {
+        du::Symbol cursor("fuzz::untouched");
+        const bool answer = shadow.GetDragCursor(du::SmartPtr<sxmu::ModelBase>(node), cursor);
+        check.Expect(answer && cursor == sxmk::dragCursorMove,
+                     "GetDragCursor answers the move cursor for any node");
     }
 
     void CheckCursor(Slot& slot, bool dragging) {
@@ -369,11 +500,20 @@ private:
 
     ByteReader& in;
     Checker& check;
+    HostilePlan hostile;
     Controller controller;
+    // The harness's own reference to the label (the viewer's), and the label itself, which stays
+    // valid while the label or a shadow is held (see Label).
     du::SmartPtr<sxmk::CalloutLabel> label;
+    sxmk::CalloutLabel* seen = nullptr;
     du::SmartPtr<sxk::Scene> storedScene;
     du::SmartPtr<sxk::View> views[2];
     Slot slots[kSlots];
+    // Drivers of shadows let go of during an action, destroyed after it.
+    std::vector<std::unique_ptr<sxmk::DragDriver>> retired;
+    const bool tracing = std::getenv("ILLSXMK_FUZZ_TRACE") != nullptr;
+    int lastAction = -1;
+    int lastSlot = 0;
 };
 
 }  // namespace callout

@@ -4,6 +4,7 @@
 // leak baseline (pool blocks and live reference-counted objects).
 
 #include <du/RefCounted.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Kernel.h>
 #include <sxk/MemoryPoolAllocated.h>
 #include <sxk/Operation.h>
@@ -42,11 +43,13 @@ private:
 };
 
 // A clean host for one run: the kernel installed, no armed pool failure, an empty operation
-// history. Finish checks that everything the run made was released, and that the host saw no
-// misuse (a release of an unreferenced object, a removal of a node that is not there).
+// history, a polite viewer (no hostile behaviour, no hooks) until the run asks for another.
+// Finish checks that everything the run made was released, and that the host saw no misuse (a
+// release of an unreferenced object, a removal of a node that is not there).
 class HostSession {
 public:
     HostSession() {
+        sxk::HostileViewer::Reset();
         sxk::MemoryPoolAllocated::FailAllocation(0);
         sxk::RecordedOperations().clear();
         sxk::Kernel::Install();
@@ -75,6 +78,7 @@ public:
 
 private:
     static void Reset() {
+        sxk::HostileViewer::Reset();
         sxk::MemoryPoolAllocated::FailAllocation(0);
         sxk::RecordedOperations().clear();
         sxk::Kernel::Remove();

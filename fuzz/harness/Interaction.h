@@ -10,6 +10,18 @@
 // destroyed (also while their pick is pending) and made again, a record rebuilt between drags,
 // the kernel removed and installed, and pool failures armed at decoded points.
 //
+// An input may open with a hostile viewer's plan (HostilePlan.h): behaviours switched on and off
+// before decoded steps, the hooks' options, and what a pick completed at once answers in each
+// view (its own kind of change: the view, results decoded as for CompletePick, the status). The
+// hooks: LetGo drops the view's reference to the stopped shadow (and the record's, with
+// kLetGoOfMarkup), after which the harness drives that shadow no more; it makes a new one for
+// the record while it still holds the record, and ends the run once it holds neither the record
+// nor a shadow. Rebuild calls MarkupChanged on the stopped shadow. CallBack reads the notifying
+// shadow's points, picked node, selection items, connection target and drag cursor for a node
+// the options choose, and preselects that node or clears the preselection as they say. A release
+// may then throw std::bad_alloc (the pick request or its kernel registration failed): the
+// harness catches it, and the viewer goes on.
+//
 // Checked after every action, for every live shadow:
 //  - the root container never holds a node twice, and holds only the shadow's own nodes;
 //  - between its drags it shows the line and all four end handles, and perhaps the jog arrow
@@ -19,19 +31,25 @@
 //    when the record is rebuilt;
 //  - without a preselection highlight every handle shows its normal appearance sets;
 //  - the drag cursor is the move cursor on handles and untouched elsewhere;
-//  - the centre-line shadow records no operation itself (its controller does).
+//  - the centre-line shadow records no operation itself (its controller does);
+//  - while a shadow notifies, its picked node is -1 or a vertex of its drawn line, and its drag
+//    cursor follows the rule above;
+//  - a release throws only when the viewer failed its pick request, and then no pick waits and
+//    no point is picked.
 // At the end, once everything is released, the pool's live blocks and the live
 // reference-counted objects are back where they started.
 
 #include "ByteReader.h"
 #include "CenterLineXYZShadowTestAccess.h"
 #include "Check.h"
+#include "HostilePlan.h"
 #include "ShadowSlot.h"
 
 #include <dg/Camera3D.h>
 #include <dg/Location.h>
 #include <du/SmartPtr.h>
 #include <du/Symbol.h>
+#include <sxk/HostileViewer.h>
 #include <sxk/Instance.h>
 #include <sxk/Kernel.h>
 #include <sxk/Markup.h>
@@ -52,6 +70,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace fuzzharness {
@@ -73,7 +92,8 @@ inline du::Symbol IdPath(int index) {
 class Run;
 
 // The markup's controller. Depending on its mode it only answers, applies the shadow's point
-// list to the record as the viewer's controller does, or also rebuilds every shadow.
+// list to the record as the viewer's controller does, or also rebuilds every shadow; then it plays
+// the hostile viewer's controller behaviours that are on.
 class Controller : public sxk::MarkupController {
 public:
     explicit Controller(Run& owner) : run(owner) {}
@@ -91,15 +111,22 @@ using Slot = ShadowSlot<Shadow>;
 
 class Run {
 public:
-    Run(ByteReader& bytes, Checker& checker) : in(bytes), check(checker), controller(*this) {}
+    Run(ByteReader& bytes, Checker& checker)
+        : in(bytes), check(checker), controller(*this), hostile(bytes) {}
 
     int Go() {
-        if (!Setup())
+        if (hostile.On())
+            SetHooks();
+        if (!Setup()) {
+            Teardown();
             return 0;
+        }
         int step = 0;
-        for (; step < kMaxSteps && !in.Empty() && !check.Failed(); ++step) {
+        for (; step < kMaxSteps && !in.Empty() && !check.Failed() && Record() != nullptr; ++step) {
             check.SetStep(step);
+            hostile.Before(step, [this](ByteReader& plan) { AnswerAtOnce(plan); });
             Act();
+            retired.clear();
             CheckAll();
             if (tracing)
                 Trace(step);
@@ -111,12 +138,12 @@ public:
     // Called by the controller with a shadow's finished drag.
     bool Apply(const du::SmartPtr<sxk::Markup>& markup, const du::SmartPtr<sxk::Markup>& from,
                int mode) {
-        check.Expect(markup.get() == record.get(), "the controller is handed its own record");
+        check.Expect(markup.get() == seen, "the controller is handed its own record");
         const auto* shadow = dynamic_cast<const Shadow*>(from.get());
         check.Expect(shadow != nullptr, "the controller is handed a centre-line shadow");
-        if (mode == 0 || shadow == nullptr)
+        if (mode == 0 || shadow == nullptr || markup.get() != seen)
             return false;
-        record->SetPoints(shadow->GetPoints());
+        seen->SetPoints(shadow->GetPoints());
         if (mode == 2) {
             for (Slot& slot : slots)
                 if (slot.shadow)
@@ -125,17 +152,93 @@ public:
         return true;
     }
 
+    // Called by the controller at the end of HandleShadowStop: the hooks act on that shadow.
+    void AfterShadowStop(const du::SmartPtr<sxk::Markup>& from) {
+        Shadow* const outer = stopped;
+        stopped = dynamic_cast<Shadow*>(from.get());
+        sxk::HostileViewer::AfterShadowStop();
+        stopped = outer;
+    }
+
 private:
+    void SetHooks() {
+        sxk::HostileViewer::LetGo() = [this] { LetGo(); };
+        sxk::HostileViewer::Rebuild() = [this] {
+            if (stopped != nullptr)
+                stopped->MarkupChanged();
+        };
+        sxk::HostileViewer::CallBack() = [this](sxk::Markup& notifying) { CallBack(notifying); };
+    }
+
+    // The viewer lets go of the stopped shadow (and of the record, when the options say so).
+    void LetGo() {
+        for (Slot& slot : slots)
+            if (slot.shadow && slot.shadow.get() == stopped)
+                LetGoOfSlot(slots, slot, retired);
+        if (hostile.Has(kLetGoOfMarkup))
+            record = nullptr;
+    }
+
+    // A notification calls back into the notifying shadow: its read-only accessors, then perhaps
+    // a preselection change.
+    void CallBack(sxk::Markup& notifying) {
+        auto* const shadow = dynamic_cast<Shadow*>(&notifying);
+        if (shadow == nullptr)
+            return;
+        static_cast<void>(shadow->GetPoints());
+        const int picked = shadow->GetPickedNode();
+        check.Expect(picked == -1 || (picked >= 0 && static_cast<std::size_t>(picked) <
+                                                         Access::lineStrip(*shadow)->points.size()),
+                     "a notifying shadow's picked node is -1 or a vertex of its drawn line");
+        static_cast<void>(shadow->GetStartPointItem());
+        static_cast<void>(shadow->GetEndPointItem());
+        static_cast<void>(shadow->GetConnectionTarget());
+        Shadow* other = nullptr;
+        for (Slot& slot : slots)
+            if (slot.shadow && slot.shadow.get() != shadow)
+                other = slot.shadow.get();
+        sxmu::ModelBase* const node = NodeOf(shadow, other, hostile.CallBackNode() % 12);
+        CheckDragCursor(*shadow, node);
+        if (hostile.Has(kCallBackHighlights))
+            shadow->PreselectHighlight(du::SmartPtr<sxmu::ModelBase>(node));
+        if (hostile.Has(kCallBackClears))
+            shadow->ClearPreselectHighlight();
+    }
+
+    // The plan's own change: what a pick completed inside PickAsync answers in one view.
+    void AnswerAtOnce(ByteReader& plan) {
+        auto* shape = dynamic_cast<sxk::ShapeView*>(views[plan.Below(2)].get());
+        std::vector<sxk::PickResult> results = PickResults(plan);
+        const int status = plan.Below(4) == 0 ? static_cast<int>(plan.U8()) - 128 : 0;
+        if (shape == nullptr)
+            return;
+        shape->atOnceResults = std::move(results);
+        shape->atOnceStatus = status;
+    }
+
+    // The record while the harness holds it or drives a shadow, each of which holds it; null
+    // once the viewer let go of both.
+    sxmk::CenterLineXYZ* Record() {
+        if (record)
+            return record.get();
+        for (Slot& slot : slots)
+            if (slot.shadow)
+                return seen;
+        return nullptr;
+    }
+
     bool Setup() {
         record = new sxmk::CenterLineXYZ;
         if (!record)
             return false;
+        seen = record.get();
         Rebuild();
         du::Symbol part = IdPath(in.Below(4));
         record->SetPartID(part);
         record->SetEndPointAttached(in.Bool());
-        record->placement =
-            dg::Location(in.Bool() ? dg::FMat33::IDENTITY : in.Rotation(), in.Point());
+        // Read one by one, rotation first: arguments may be evaluated in any order.
+        const dg::FMat33 rotation = in.Bool() ? dg::FMat33::IDENTITY : in.Rotation();
+        record->placement = dg::Location(rotation, in.Point());
         controller.mode = in.Below(4);
         if (controller.mode < 3)
             record->SetController(&controller);
@@ -156,12 +259,20 @@ private:
     void Teardown() {
         for (Slot& slot : slots)
             Destroy(slot);
-        for (auto& view : views)
+        retired.clear();
+        // The answers of picks completed at once may hold shadows, which hold their views.
+        for (auto& view : views) {
+            if (auto* shape = dynamic_cast<sxk::ShapeView*>(view.get()))
+                shape->atOnceResults.clear();
             view = nullptr;
+        }
         if (record)
             record->SetController(nullptr);
         record = nullptr;
+        seen = nullptr;
         foreign = nullptr;
+        // The hooks call into this run.
+        sxk::HostileViewer::Reset();
     }
 
     du::SmartPtr<sxk::View> MakeView() {
@@ -194,10 +305,13 @@ private:
         du::SmartPtr<sxk::Preferences> prefs(new sxk::Preferences);
         const char* const key = "General/Navigation/preselection_color";
         switch (in.Below(4)) {
-            case 0:
-                prefs->SetColor(
-                    key, dg::Color(in.AnyFloat(), in.AnyFloat(), in.AnyFloat(), in.AnyFloat()));
+            case 0: {
+                const float r = in.AnyFloat();
+                const float g = in.AnyFloat();
+                const float b = in.AnyFloat();
+                prefs->SetColor(key, dg::Color(r, g, b, in.AnyFloat()));
                 break;
+            }
             case 1:
                 prefs->SetInt(key, static_cast<int>(in.U32()));
                 break;
@@ -213,6 +327,9 @@ private:
     void Construct(Slot& slot) {
         slot.driver.reset();
         slot.shadow = nullptr;
+        // Only the holder of the record can show it in a view.
+        if (!record)
+            return;
         sxk::Markup* made = record->ConstructShadow(views[slot.view]);
         slot.shadow = static_cast<Shadow*>(made);
         if (slot.shadow)
@@ -248,8 +365,12 @@ private:
     // A node for preselection or a drag: one of the shadow's, another shadow's, or none of them.
     sxmu::ModelBase* Node(Slot& slot) {
         Shadow* other = slots[&slot == &slots[0] ? 1 : 0].shadow.get();
-        const int choice = in.Below(12);
-        Shadow* owner = choice >= 9 ? other : slot.shadow.get();
+        return NodeOf(slot.shadow.get(), other, in.Below(12));
+    }
+
+    // The node that choice (0 to 11) names: nodes of own or other, a foreign node, or none.
+    sxmu::ModelBase* NodeOf(Shadow* own, Shadow* other, int choice) {
+        Shadow* owner = choice >= 9 ? other : own;
         if (owner == nullptr)
             return nullptr;
         switch (choice % 9) {
@@ -268,7 +389,7 @@ private:
             case 6:
                 return Access::rootContainer(*owner).get();
             case 7:
-                return choice == 7 ? foreign.get() : record->anchorNode.get();
+                return choice == 7 ? foreign.get() : seen->anchorNode.get();
             default:
                 return nullptr;
         }
@@ -277,16 +398,16 @@ private:
     // A pick result's object: parts (with or without SBOM instance and weld), labels, other
     // markups, centre-line shadows, other objects, or none. Allocations may meet an armed pool
     // failure and give null objects, as the viewer's would.
-    du::SmartPtr<sxk::Object> PickedObject() {
-        switch (in.Below(9)) {
+    du::SmartPtr<sxk::Object> PickedObject(ByteReader& from) {
+        switch (from.Below(9)) {
             case 0:
             case 1: {
-                du::SmartPtr<sxk::Instance> instance(new sxk::Instance(IdPath(in.Below(4))));
-                if (instance && in.Bool()) {
+                du::SmartPtr<sxk::Instance> instance(new sxk::Instance(IdPath(from.Below(4))));
+                if (instance && from.Bool()) {
                     du::SmartPtr<sxk::illustration::SbomInstance> sbom(
-                        new sxk::illustration::SbomInstance(IdPath(in.Below(4))));
-                    if (sbom && in.Bool())
-                        sbom->SetWeld(new sxk::illustration::Weld(IdPath(in.Below(4))));
+                        new sxk::illustration::SbomInstance(IdPath(from.Below(4))));
+                    if (sbom && from.Bool())
+                        sbom->SetWeld(new sxk::illustration::Weld(IdPath(from.Below(4))));
                     instance->SetSbomInstance(sbom);
                 }
                 return du::SmartPtr<sxk::Object>(new sxk::ShapeInstance(instance));
@@ -295,27 +416,27 @@ private:
                 return du::SmartPtr<sxk::Object>(new sxk::ShapeInstance(nullptr));
             case 3: {
                 du::SmartPtr<sxmk::Label> label(new sxmk::Label);
-                if (label && in.Bool())
+                if (label && from.Bool())
                     label->note = new sxmu::ModelNote("label");
                 return du::SmartPtr<sxk::Object>(label);
             }
             case 4:
-                return du::SmartPtr<sxk::Object>(slots[in.Below(kSlots)].shadow);
+                return du::SmartPtr<sxk::Object>(slots[from.Below(kSlots)].shadow);
             case 5:
-                return in.Bool() ? du::SmartPtr<sxk::Object>(record)
-                                 : du::SmartPtr<sxk::Object>(new sxmk::CenterLineXYZ);
+                return from.Bool() ? du::SmartPtr<sxk::Object>(record)
+                                   : du::SmartPtr<sxk::Object>(new sxmk::CenterLineXYZ);
             case 6:
-                return du::SmartPtr<sxk::Object>(new sxk::Instance(IdPath(in.Below(4))));
+                return du::SmartPtr<sxk::Object>(new sxk::Instance(IdPath(from.Below(4))));
             default:
                 return nullptr;
         }
     }
 
-    std::vector<sxk::PickResult> PickResults() {
-        std::vector<sxk::PickResult> results(static_cast<std::size_t>(in.Below(5)));
+    std::vector<sxk::PickResult> PickResults(ByteReader& from) {
+        std::vector<sxk::PickResult> results(static_cast<std::size_t>(from.Below(5)));
         for (sxk::PickResult& result : results) {
-            result.object = PickedObject();
-            result.point = in.Point();
+            result.object = PickedObject(from);
+            result.point = from.Point();
         }
         return results;
     }
@@ -345,6 +466,9 @@ private:
                 // after that (the release may rebuild the handles).
                 if (slot.driver->IsDragging())
                     Release(slot);
+                // The release may have made the viewer let go of the shadow.
+                if (!slot.shadow)
+                    break;
                 sxmu::ModelBase* node = Node(slot);
                 const int x = in.Pixel();
                 slot.driver->Start(node, x, in.Pixel());
@@ -379,7 +503,7 @@ private:
             case 14:
             case 15: {
                 auto* shape = dynamic_cast<sxk::ShapeView*>(views[in.Below(2)].get());
-                const std::vector<sxk::PickResult> results = PickResults();
+                const std::vector<sxk::PickResult> results = PickResults(in);
                 const int status = in.Below(4) == 0 ? static_cast<int>(in.U8()) - 128 : 0;
                 if (shape)
                     shape->CompletePick(results, status);
@@ -387,7 +511,7 @@ private:
             }
             case 16:
                 if (slot.shadow)
-                    slot.shadow->OnReceivePick(PickResults());
+                    slot.shadow->OnReceivePick(PickResults(in));
                 break;
             case 17:
                 // The view lets go of its shadow (maybe with its pick on the way), or shows a
@@ -417,8 +541,8 @@ private:
                     sxk::Kernel::Install();
                 break;
             case 1:
-                // The host edits the record only while no shadow is busy with it.
-                if (!AnyDragOrPick()) {
+                // The host edits the record only while it holds it and no shadow is busy with it.
+                if (record && !AnyDragOrPick()) {
                     Rebuild();
                     for (Slot& slot : slots)
                         if (slot.shadow)
@@ -427,8 +551,11 @@ private:
                 break;
             case 2: {
                 du::Symbol part = IdPath(in.Below(4));
-                record->SetPartID(part);
-                record->SetEndPointAttached(in.Bool());
+                const bool attached = in.Bool();
+                if (record) {
+                    record->SetPartID(part);
+                    record->SetEndPointAttached(attached);
+                }
                 break;
             }
             case 3:
@@ -449,15 +576,29 @@ private:
         }
     }
 
-    void Release(Slot& slot) { slot.driver->Release(); }
+    void Release(Slot& slot) {
+        try {
+            slot.driver->Release();
+        } catch (const std::bad_alloc&) {
+            check.Expect(sxk::HostileViewer::IsOn(sxk::HostileViewer::PickRequestThrows) ||
+                             sxk::HostileViewer::IsOn(sxk::HostileViewer::ManageObjectThrows),
+                         "a release throws only when the viewer failed its pick request");
+            // The drop could not ask for its pick: it sprang back instead of waiting.
+            if (slot.shadow)
+                check.Expect(Access::pendingPick(*slot.shadow) == nullptr &&
+                                 slot.shadow->GetPickedNode() == -1,
+                             "a drop whose pick request failed leaves no pick and no point");
+        }
+    }
 
-    void DragCursor(Slot& slot) {
-        sxmu::ModelBase* node = Node(slot);
+    void DragCursor(Slot& slot) { CheckDragCursor(*slot.shadow, Node(slot)); }
+
+    void CheckDragCursor(Shadow& shadow, sxmu::ModelBase* node) {
         const du::Symbol before("fuzz::untouched");
         du::Symbol cursor = before;
-        const bool answer = slot.shadow->GetDragCursor(du::SmartPtr<sxmu::ModelBase>(node), cursor);
+        const bool answer = shadow.GetDragCursor(du::SmartPtr<sxmu::ModelBase>(node), cursor);
         check.Expect(answer, "GetDragCursor always answers true");
-        const bool handle = node != nullptr && IsHandle(*slot.shadow, node);
+        const bool handle = node != nullptr && IsHandle(shadow, node);
         check.Expect(cursor == (handle ? sxmk::dragCursorMove : before),
                      "the drag cursor is the move cursor on handles and untouched elsewhere");
     }
@@ -473,6 +614,9 @@ private:
     // ILLSXMK_FUZZ_TRACE=1 prints what each step did, for reading a found input.
     void Trace(int step) {
         std::fprintf(stderr, "step %d: slot %d action %d;", step, lastSlot, lastAction);
+        if (hostile.On())
+            std::fprintf(stderr, " hostile %#x options %#x;", sxk::HostileViewer::Active(),
+                         hostile.Options());
         for (int i = 0; i < kSlots; ++i) {
             if (!slots[i].shadow) {
                 std::fprintf(stderr, " [%d: none]", i);
@@ -485,11 +629,16 @@ private:
                          slots[i].driver->IsDragging() ? " dragging" : "",
                          Access::pendingPick(shadow) ? " pick pending" : "");
         }
-        std::fprintf(stderr, " ratio %g\n", static_cast<double>(record->GetDivRation()));
+        if (sxmk::CenterLineXYZ* line = Record())
+            std::fprintf(stderr, " ratio %g", static_cast<double>(line->GetDivRation()));
+        std::fprintf(stderr, "%s\n", record ? "" : " record let go");
     }
 
     void CheckAll() {
-        check.Expect(record->GetPoints()->size() == storedSize,
+        const sxmk::CenterLineXYZ* line = Record();
+        if (line == nullptr)
+            return;
+        check.Expect(line->GetPoints()->size() == storedSize,
                      "the record's stored list keeps its size");
         check.Expect(sxk::RecordedOperations().empty(),
                      "the centre-line shadow leaves recording operations to its controller");
@@ -557,10 +706,18 @@ private:
     ByteReader& in;
     Checker& check;
     Controller controller;
+    HostilePlan hostile;
+    // The harness's own reference to the record (the viewer's), and the record itself, which
+    // stays valid while the record or a shadow is held (see Record).
     du::SmartPtr<sxmk::CenterLineXYZ> record;
+    sxmk::CenterLineXYZ* seen = nullptr;
     du::SmartPtr<sxmu::ModelBase> foreign;
     du::SmartPtr<sxk::View> views[2];
     Slot slots[kSlots];
+    // Drivers of shadows let go of during an action, destroyed after it.
+    std::vector<std::unique_ptr<sxmk::DragDriver>> retired;
+    // The shadow whose stop the controller is handling, for the hooks.
+    Shadow* stopped = nullptr;
     std::size_t storedSize = 0;
     const bool tracing = std::getenv("ILLSXMK_FUZZ_TRACE") != nullptr;
     int lastAction = -1;
@@ -570,7 +727,9 @@ private:
 inline bool Controller::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
                                          const du::SmartPtr<sxk::Markup>& shadow,
                                          const du::SmartPtr<sxk::Operation>& /*operation*/) {
-    return run.Apply(markup, shadow, mode);
+    const bool applied = run.Apply(markup, shadow, mode);
+    run.AfterShadowStop(shadow);
+    return applied;
 }
 
 }  // namespace interaction
