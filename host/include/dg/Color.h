@@ -6,9 +6,13 @@ SXHOST_HEADER_BEGIN
 
 namespace dg {
 
-// Red, green, blue, alpha in [0, 1].
+// Red, green, blue, alpha in [0, 1]. The contract promises the four-float constructor; the
+// library reads no component.
 struct Color {
-    float r = 0.0f, g = 0.0f, b = 0.0f, a = 1.0f;
+    SXHOST_STANDIN_ONLY float r = 0.0f;
+    SXHOST_STANDIN_ONLY float g = 0.0f;
+    SXHOST_STANDIN_ONLY float b = 0.0f;
+    SXHOST_STANDIN_ONLY float a = 1.0f;
 
     SXHOST_STANDIN_ONLY constexpr Color() = default;
     constexpr Color(float rr, float gg, float bb, float aa) : r(rr), g(gg), b(bb), a(aa) {}

@@ -14,7 +14,9 @@ template <typename T>
 class SmartPtr {
 public:
     SmartPtr() noexcept = default;
-    SmartPtr(std::nullptr_t) noexcept {}
+    // Null by name: the contract promises a counted pointer that starts empty, not a conversion
+    // from nullptr.
+    SXHOST_STANDIN_ONLY SmartPtr(std::nullptr_t) noexcept {}
     SmartPtr(T* object) : ptr(object) { Acquire(ptr); }
     SmartPtr(const SmartPtr& other) : ptr(other.ptr) { Acquire(ptr); }
     SmartPtr(SmartPtr&& other) noexcept : ptr(other.ptr) { other.ptr = nullptr; }
@@ -37,7 +39,7 @@ public:
         return *this;
     }
     SmartPtr& operator=(T* object) { return Assign(object); }
-    SmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
+    SXHOST_STANDIN_ONLY SmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
 
     SXHOST_STANDIN_ONLY T* get() const noexcept { return ptr; }
     T* operator->() const noexcept { return ptr; }
@@ -87,7 +89,7 @@ template <typename T>
 class ConstSmartPtr {
 public:
     ConstSmartPtr() noexcept = default;
-    ConstSmartPtr(std::nullptr_t) noexcept {}
+    SXHOST_STANDIN_ONLY ConstSmartPtr(std::nullptr_t) noexcept {}
     ConstSmartPtr(const T* object) : ptr(object) { Acquire(ptr); }
     ConstSmartPtr(const ConstSmartPtr& other) : ptr(other.ptr) { Acquire(ptr); }
     ConstSmartPtr(ConstSmartPtr&& other) noexcept : ptr(other.ptr) { other.ptr = nullptr; }
@@ -107,7 +109,7 @@ public:
         return *this;
     }
     ConstSmartPtr& operator=(const T* object) { return Assign(object); }
-    ConstSmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
+    SXHOST_STANDIN_ONLY ConstSmartPtr& operator=(std::nullptr_t) { return Assign(nullptr); }
 
     SXHOST_STANDIN_ONLY const T* get() const noexcept { return ptr; }
     const T* operator->() const noexcept { return ptr; }
