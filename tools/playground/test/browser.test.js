@@ -2,7 +2,7 @@
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
 // drop; undo through the button, and a bad pasted scenario refused with its message. The page's
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
-// message and leaves the default session.
+// message and leaves the default session. The chooser holds every scenario of examples/.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page).
 'use strict';
@@ -220,4 +220,12 @@ test('a damaged link is refused with its message and the default session loads',
   assert.match(await textOf(last, '#error'), cases[0][1]);
   assert.deepEqual(await stateOf(last), fresh);
   assert.deepEqual(last.errors, []);
+});
+
+test('the chooser offers every scenario of examples/', async () => {
+  const page = await open(pageAddress);
+  const examples = fs.readdirSync(path.join(__dirname, '../../../examples'));
+  const offered = await page.$$eval('#chooser option', (o) => o.map((e) => e.textContent));
+  assert.deepEqual(offered.slice(1), examples.filter((n) => n.endsWith('.json')).sort());
+  await page.close();
 });
