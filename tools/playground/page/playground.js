@@ -11,6 +11,7 @@
   let state = null;
   let scriptIndex = 0;
   let dragging = false;
+  let dragPointer = null; // the pointer that holds the open drag
   let lastHover = null;
   let queued = null; // the latest pointer position not played yet: {kind, x, y}
   let frameRequested = false;
@@ -136,6 +137,7 @@
     flush();
     $('view').setPointerCapture(ev.pointerId);
     dragging = true;
+    dragPointer = ev.pointerId;
     lastHover = null;
     play(pg.press(p.x, p.y));
     ev.preventDefault();
@@ -144,7 +146,7 @@
   function onPointerMove(ev) {
     const p = pixel(ev);
     if (dragging) {
-      queue('move', p);
+      if (ev.pointerId === dragPointer) queue('move', p);
       return;
     }
     if (!inWindow(p)) return;
@@ -153,10 +155,21 @@
     queue('hover', p);
   }
 
+  // The drag ends when its pointer has no button down any more (pointerup), whichever button that
+  // was last, or when the browser takes the pointer away (pointercancel: a touch screen does so
+  // when it takes over a gesture, with button -1).
+  //
+  // A cancel ends the drag as a release where the pointer last was, as the viewer would see it.
+  // The viewer's framework ends a drag one way only, by a release (the shadow's Stop): there is
+  // no cancel to pass on, and making one up (back to where the drag began, then a release) is no
+  // undo of it: a dropped point casts its pick there and may land on a part. So what the view
+  // showed when the pointer went is what stays, and Undo takes it back; the saved scenario holds
+  // an ordinary release, which the replay plays the same.
   function onPointerUp(ev) {
-    if (!dragging || ev.button !== 0) return;
+    if (!dragging || ev.pointerId !== dragPointer) return;
     flush();
     dragging = false;
+    dragPointer = null;
     play(pg.release());
     // A dropped point asks the view for a pick: cast it along the pointer's ray, as the replay's
     // pick action does.
@@ -173,6 +186,7 @@
     $('log').textContent = '';
     scriptIndex = 0;
     dragging = false;
+    dragPointer = null;
     lastHover = null;
     queued = null;
     render();

@@ -2,7 +2,8 @@
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
 // drop; undo through the button, and a bad pasted scenario refused with its message. The page's
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
-// message and leaves the default session. The chooser holds every scenario of examples/.
+// message and leaves the default session. A touch drag that the browser cancels ends; the chooser
+// holds every scenario of examples/.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page).
 'use strict';
@@ -61,6 +62,15 @@ async function open(address) {
 const pageAddress = 'file://' + pagePath;
 const stateOf = (page) => page.evaluate(() => window.playground.state());
 const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
+const settled = (page) =>
+  page.evaluate(() => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))));
+// Where a window pixel of the view lies on the page.
+const clientOf = (page, [x, y]) =>
+  page.evaluate(([x, y]) => {
+    const svg = document.querySelector('#view svg');
+    const [r, box] = [svg.getBoundingClientRect(), svg.viewBox.baseVal];
+    return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
+  }, [x, y]);
 // What a session is, without its script (a link's is the actions played) and the count of actions
 // played (a session played from a link has fewer: hovers in a row are kept as the last one).
 const sessionOf = async (page) => {
@@ -73,14 +83,7 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   const pageErrors = page.errors;
 
   const state = () => stateOf(page);
-  // Where a window pixel of the view lies on the page.
-  const client = (p) =>
-    page.evaluate(([x, y]) => {
-      const svg = document.querySelector('#view svg');
-      const r = svg.getBoundingClientRect();
-      const box = svg.viewBox.baseVal;
-      return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
-    }, p);
+  const client = (p) => clientOf(page, p);
   const text = (selector) => textOf(page, selector);
   const settle = () => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
 
@@ -220,6 +223,26 @@ test('a damaged link is refused with its message and the default session loads',
   assert.match(await textOf(last, '#error'), cases[0][1]);
   assert.deepEqual(await stateOf(last), fresh);
   assert.deepEqual(last.errors, []);
+});
+
+// A touch screen that takes over a gesture cancels the pointer: the drag ends, and undo works.
+test('a touch drag that the browser cancels ends as a release', async () => {
+  const page = await open(pageAddress);
+  const jog = (await stateOf(page)).centerLines[1].handles.jog;
+  const [x, y] = await clientOf(page, jog.map(Math.round));
+  const cdp = await page.createCDPSession();
+  const touch = (type, touchPoints) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+  await touch('touchStart', [{ x, y, id: 1 }]);
+  for (let i = 1; i <= 6; i++) await touch('touchMove', [{ x: x + 10 * i, y, id: 1 }]);
+  await settled(page);
+  assert.equal(await textOf(page, '#status'), 'drag open');
+  await touch('touchCancel', []);
+  await settled(page);
+  assert.deepEqual((await stateOf(page)).undo, ['Move Jog']);
+  await page.click('#undo');
+  assert.deepEqual((await stateOf(page)).redo, ['Move Jog']);
+  assert.deepEqual(page.errors, []);
+  await page.close();
 });
 
 test('the chooser offers every scenario of examples/', async () => {
