@@ -16,6 +16,7 @@ function wrapPlayground(Module) {
     exportText: call('pg_export', 'string', ['number']),
     defaultText: call('pg_default_text', 'string', []),
     heapUsed: call('pg_heap_used', 'number', []),
+    failAllocation: call('pg_fail_allocation', null, ['number']),
   };
   const handle = c.create();
   // Scenario texts can be large (a long session): they go through the heap, not the stack.
@@ -50,6 +51,8 @@ function wrapPlayground(Module) {
     exportScenario: () => c.exportText(handle),
     defaultText: () => c.defaultText(),
     heapUsed: () => c.heapUsed(),
+    // The host pool's nth allocation from now fails (0: none).
+    failAllocation: (nth) => c.failAllocation(nth),
   };
 }
 

@@ -1,16 +1,23 @@
 // The playground page: pointer events on the view become the replay's actions (hover, press,
 // move, release, and the pick cast along the pointer's ray after a drop), played live through
 // the library; the view, the selected markup's record, the session and the log follow each one.
-// The session also travels as a link: its scenario in the address's fragment (link.js).
+// The session also travels as a link: its scenario in the address's fragment (link.js). A
+// scenario's own actions are played in slices, so that a long one leaves the page responsive.
 'use strict';
 
 (function () {
   const $ = (id) => document.getElementById(id);
   const kLogLines = 600; // the log pane keeps this many lines
+  // Main-thread time one slice of a played script takes before the page draws and reads input.
+  const kSliceMs = 12;
+  const kLargeText = 256 * 1024; // a scenario text that takes the module a moment to read
   let pg = null;
   let state = null;
   let scriptIndex = 0;
   let dragging = false;
+  let dragPointer = null; // the pointer that holds the open drag
+  let playing = null; // the script being played: {stopped}
+  let pendingLog = []; // lines of the log not shown yet: [text, failed]
   let lastHover = null;
   let queued = null; // the latest pointer position not played yet: {kind, x, y}
   let frameRequested = false;
@@ -35,17 +42,36 @@
     }
   }
 
-  function appendLog(log) {
-    const pane = $('log');
+  // The log is shown in batches: adding lines and scrolling makes the browser lay the page out
+  // again, which costs far more than playing an action.
+  function queueLog(log) {
     const lines = [log.headline].concat(log.details.map((d) => '    ' + d));
     for (const line of lines) {
-      const div = document.createElement('div');
-      div.textContent = line;
-      if (line.indexOf('FAILED') >= 0 || log.checksFailed > 0) div.className = 'failed';
-      pane.appendChild(div);
+      pendingLog.push([line, line.indexOf('FAILED') >= 0 || log.checksFailed > 0]);
     }
-    while (pane.childNodes.length > kLogLines) pane.removeChild(pane.firstChild);
+    // Only the last lines can ever be shown.
+    if (pendingLog.length > 2 * kLogLines) pendingLog = pendingLog.slice(-kLogLines);
+  }
+  function showLog() {
+    if (pendingLog.length === 0) return;
+    const pane = $('log');
+    const lines = document.createDocumentFragment();
+    for (const [text, failed] of pendingLog.slice(-kLogLines)) {
+      const div = document.createElement('div');
+      div.textContent = text;
+      if (failed) div.className = 'failed';
+      lines.appendChild(div);
+    }
+    pendingLog = [];
+    pane.appendChild(lines);
+    for (let extra = pane.childNodes.length - kLogLines; extra > 0; extra--) {
+      pane.removeChild(pane.firstChild);
+    }
     pane.scrollTop = pane.scrollHeight;
+  }
+  function appendLog(log) {
+    queueLog(log);
+    showLog();
   }
 
   // The selected markup: the one last hovered or grabbed, else the first centre line.
@@ -87,10 +113,12 @@
     $('view').innerHTML = pg.frame();
     state = pg.state();
     showRecord();
-    $('undo').disabled = state.undo.length === 0;
-    $('redo').disabled = state.redo.length === 0;
-    $('step').disabled = $('playAll').disabled = scriptIndex >= state.scriptLength;
-    $('status').textContent = state.busy ? 'drag open' : '';
+    $('undo').disabled = playing !== null || state.undo.length === 0;
+    $('redo').disabled = playing !== null || state.redo.length === 0;
+    $('step').disabled = $('playAll').disabled =
+      playing !== null || scriptIndex >= state.scriptLength;
+    $('colour').disabled = playing !== null;
+    $('status').textContent = playing === null && state.busy ? 'drag open' : '';
   }
 
   function play(log) {
@@ -129,13 +157,16 @@
     }
   }
 
+  // While a script plays, the view takes no input: the user's actions would land between the
+  // script's.
   function onPointerDown(ev) {
-    if (ev.button !== 0) return;
+    if (ev.button !== 0 || playing) return;
     const p = pixel(ev);
     if (!inWindow(p)) return;
     flush();
     $('view').setPointerCapture(ev.pointerId);
     dragging = true;
+    dragPointer = ev.pointerId;
     lastHover = null;
     play(pg.press(p.x, p.y));
     ev.preventDefault();
@@ -144,19 +175,30 @@
   function onPointerMove(ev) {
     const p = pixel(ev);
     if (dragging) {
-      queue('move', p);
+      if (ev.pointerId === dragPointer) queue('move', p);
       return;
     }
-    if (!inWindow(p)) return;
+    if (playing || !inWindow(p)) return;
     if (lastHover && lastHover.x === p.x && lastHover.y === p.y) return;
     lastHover = p;
     queue('hover', p);
   }
 
+  // The drag ends when its pointer has no button down any more (pointerup), whichever button that
+  // was last, or when the browser takes the pointer away (pointercancel: a touch screen does so
+  // when it takes over a gesture, with button -1).
+  //
+  // A cancel ends the drag as a release where the pointer last was, as the viewer would see it.
+  // The viewer's framework ends a drag one way only, by a release (the shadow's Stop): there is
+  // no cancel to pass on, and making one up (back to where the drag began, then a release) is no
+  // undo of it: a dropped point casts its pick there and may land on a part. So what the view
+  // showed when the pointer went is what stays, and Undo takes it back; the saved scenario holds
+  // an ordinary release, which the replay plays the same.
   function onPointerUp(ev) {
-    if (!dragging || ev.button !== 0) return;
+    if (!dragging || ev.pointerId !== dragPointer) return;
     flush();
     dragging = false;
+    dragPointer = null;
     play(pg.release());
     // A dropped point asks the view for a pick: cast it along the pointer's ray, as the replay's
     // pick action does.
@@ -164,15 +206,18 @@
   }
 
   function history(undo) {
-    if (dragging) return;
+    if (dragging || playing) return;
     flush();
     play(undo ? pg.undo() : pg.redo());
   }
 
   function startSession(heading) {
+    stopPlaying();
     $('log').textContent = '';
+    pendingLog = [];
     scriptIndex = 0;
     dragging = false;
+    dragPointer = null;
     lastHover = null;
     queued = null;
     render();
@@ -187,11 +232,77 @@
     return error;
   }
 
-  function playAll() {
-    while (scriptIndex < state.scriptLength) {
-      appendLog(pg.playScript(scriptIndex++));
+  const tick = new MessageChannel();
+  // Lets the browser draw and handle input, then goes on: a message is not held back as a timer
+  // that is set again and again is, nor stopped in a hidden tab as an animation frame is.
+  const nextTask = () =>
+    new Promise((resolve) => {
+      tick.port1.onmessage = () => resolve();
+      tick.port2.postMessage(null);
+    });
+
+  // Shows the status, and resolves once the browser drew it (or after a moment in a hidden tab,
+  // which draws nothing).
+  function painted(status) {
+    $('status').textContent = status;
+    return new Promise((resolve) => {
+      const timer = setTimeout(resolve, 200);
+      requestAnimationFrame(() =>
+        setTimeout(() => {
+          clearTimeout(timer);
+          resolve();
+        }, 0),
+      );
+    });
+  }
+
+  function showProgress() {
+    const total = state.scriptLength;
+    $('progressBar').max = total;
+    $('progressBar').value = scriptIndex;
+    $('progressText').textContent =
+      'playing its actions: ' + scriptIndex.toLocaleString('en') + ' of ' +
+      total.toLocaleString('en');
+  }
+
+  // Plays the scenario's own actions from the next one on, in slices of kSliceMs: after each the
+  // log, the view and the progress are shown once, and the page answers input (Stop, or
+  // loading another session, ends the play between two slices). Resolves when the play ends.
+  async function playAll() {
+    if (playing) return;
+    const run = { stopped: false };
+    playing = run;
+    $('progress').hidden = false;
+    render();
+    showProgress();
+    while (!run.stopped && scriptIndex < state.scriptLength) {
+      const until = performance.now() + kSliceMs;
+      do {
+        queueLog(pg.playScript(scriptIndex++));
+      } while (scriptIndex < state.scriptLength && performance.now() < until);
+      showLog();
+      render();
+      showProgress();
+      await nextTask();
+    }
+    if (playing !== run) return; // another session was loaded meanwhile
+    playing = null;
+    $('progress').hidden = true;
+    if (scriptIndex < state.scriptLength) {
+      appendLog({
+        headline: 'stopped before action ' + (scriptIndex + 1) + ' of ' + state.scriptLength +
+          ': Step or Play all goes on from there',
+        details: [],
+        checksFailed: 0,
+      });
     }
     render();
+  }
+  function stopPlaying() {
+    if (!playing) return;
+    playing.stopped = true;
+    playing = null;
+    $('progress').hidden = true;
   }
 
   // The address of this session: the scenario as Save scenario writes it, in the fragment. It
@@ -240,9 +351,15 @@
       error = e.message;
     }
     if (count !== linkCount) return;
+    if (text !== null && text.length > kLargeText) {
+      // Reading a long session takes a moment in which the page cannot draw: it says so first.
+      await painted('reading the session from the link (' +
+        (text.length / (1024 * 1024)).toFixed(1) + ' MB)…');
+      if (count !== linkCount) return;
+    }
     if (text !== null) error = load(text, 'loaded the session from the link');
     if (error === null) {
-      playAll();
+      await playAll();
       return;
     }
     load(pg.defaultText(), 'loaded default session');
@@ -283,6 +400,10 @@
     $('undo').addEventListener('click', () => history(true));
     $('redo').addEventListener('click', () => history(false));
     document.addEventListener('keydown', (ev) => {
+      if (ev.key === 'Escape' && playing) {
+        playing.stopped = true;
+        return;
+      }
       if (!(ev.ctrlKey || ev.metaKey) || ev.target === $('scenario')) return;
       const key = ev.key.toLowerCase();
       if (key === 'z' || key === 'y') {
@@ -297,6 +418,9 @@
       if (scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
     });
     $('playAll').addEventListener('click', playAll);
+    $('stop').addEventListener('click', () => {
+      if (playing) playing.stopped = true;
+    });
     $('save').addEventListener('click', save);
     $('copyLink').addEventListener('click', copyLink);
     $('link').addEventListener('focus', (ev) => ev.target.select());

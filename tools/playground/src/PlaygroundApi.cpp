@@ -5,15 +5,21 @@
 #include "Scenario.h"
 #include "WindowShapes.h"
 
+#include <sxk/MemoryPoolAllocated.h>
+#include <sxk/Operation.h>
+
 #include <nlohmann/json.hpp>
 
 #include <malloc.h>
 
 #include <cmath>
+#include <exception>
 #include <iterator>
-
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -41,22 +47,48 @@ Json Names(const std::vector<std::string>& names) {
 }
 
 struct Playground {
+    // The kernel for the playground's whole life: no session's own guard installs it, so none
+    // takes it away with it, and the next session is set up while the current one still stands.
+    replay::HostGuard host;
     std::unique_ptr<replay::LiveSession> live;
     std::string error;
     std::string text;  // what the last call handed out
 
-    // The scenario replaces the session only when it reads as a whole.
+    // The scenario replaces the session only when it reads as a whole and its session can be
+    // set up; otherwise the current session stays as it was.
     bool Load(const std::string& scenarioText) {
-        const replay::ParseOutcome parsed = replay::ParseScenario(scenarioText);
-        if (!parsed.scenario) {
-            error = parsed.error;
-            return false;
+        // The host keeps one operation history, which each session starts empty and clears when
+        // it goes: the current session's is kept aside while the next one is set up.
+        using History = std::vector<du::SmartPtr<sxk::Operation>>;
+        History current = sxk::RecordedOperations();
+        std::unique_ptr<replay::LiveSession> next;
+        try {
+            const replay::ParseOutcome parsed = replay::ParseScenario(scenarioText);
+            if (!parsed.scenario) {
+                error = parsed.error;
+                return false;
+            }
+            next = std::make_unique<replay::LiveSession>(*parsed.scenario);
+        } catch (const std::bad_alloc&) {
+            // A scenario too large for the module's memory.
+            return Refuse(std::move(current), "out of memory");
+        } catch (const std::exception& e) {
+            // For example the host's pool had no memory for an object of the scene.
+            return Refuse(std::move(current), e.what());
+        } catch (...) {
+            return Refuse(std::move(current), "unknown error");
         }
-        // One session at a time: the host's operation history belongs to the session.
-        live.reset();
-        live = std::make_unique<replay::LiveSession>(*parsed.scenario);
+        History setUp = sxk::RecordedOperations();
+        live = std::move(next);  // the current session goes now, and clears the history
+        sxk::RecordedOperations() = std::move(setUp);
         error.clear();
         return true;
+    }
+
+    bool Refuse(std::vector<du::SmartPtr<sxk::Operation>> history, const std::string& why) {
+        sxk::RecordedOperations() = std::move(history);
+        error = "the session could not be set up: " + why;
+        return false;
     }
 
     const char* Hand(std::string s) {
@@ -205,6 +237,12 @@ const char* pg_export(Playground* p) {
 // The built-in default session's scenario text.
 const char* pg_default_text() {
     return replay::DefaultScenarioText().c_str();
+}
+
+// Makes the host's memory pool fail its nth allocation from now (0: none), as the host's own
+// tests do: how the playground answers a scene it cannot set up.
+void pg_fail_allocation(int nth) {
+    sxk::MemoryPoolAllocated::FailAllocation(nth > 0 ? static_cast<std::size_t>(nth) : 0);
 }
 
 // Bytes of the module's heap in use (for memory checks).

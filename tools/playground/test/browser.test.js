@@ -2,9 +2,10 @@
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
 // drop; undo through the button, and a bad pasted scenario refused with its message. The page's
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
-// message and leaves the default session.
+// message and leaves the default session. A link of 100,000 actions plays while the page draws,
+// and stops when told; a touch drag that the browser cancels ends; the chooser holds examples/.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
-// playground goes (default: next to the page).
+// playground goes (default: next to the page; a long play under way beside it, as -playing.png).
 'use strict';
 
 const test = require('node:test');
@@ -61,6 +62,15 @@ async function open(address) {
 const pageAddress = 'file://' + pagePath;
 const stateOf = (page) => page.evaluate(() => window.playground.state());
 const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
+const settled = (page) =>
+  page.evaluate(() => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))));
+// Where a window pixel of the view lies on the page.
+const clientOf = (page, [x, y]) =>
+  page.evaluate(([x, y]) => {
+    const svg = document.querySelector('#view svg');
+    const [r, box] = [svg.getBoundingClientRect(), svg.viewBox.baseVal];
+    return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
+  }, [x, y]);
 // What a session is, without its script (a link's is the actions played) and the count of actions
 // played (a session played from a link has fewer: hovers in a row are kept as the last one).
 const sessionOf = async (page) => {
@@ -73,14 +83,7 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   const pageErrors = page.errors;
 
   const state = () => stateOf(page);
-  // Where a window pixel of the view lies on the page.
-  const client = (p) =>
-    page.evaluate(([x, y]) => {
-      const svg = document.querySelector('#view svg');
-      const r = svg.getBoundingClientRect();
-      const box = svg.viewBox.baseVal;
-      return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
-    }, p);
+  const client = (p) => clientOf(page, p);
   const text = (selector) => textOf(page, selector);
   const settle = () => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => r())));
 
@@ -220,4 +223,87 @@ test('a damaged link is refused with its message and the default session loads',
   assert.match(await textOf(last, '#error'), cases[0][1]);
   assert.deepEqual(await stateOf(last), fresh);
   assert.deepEqual(last.errors, []);
+});
+
+// A link of a few thousand characters holds 100,000 actions, its texts written as markup: the page
+// plays them while it goes on drawing, shows the texts as text, and stops when told.
+test('a long session from a link plays while the page draws, and stops when told', async () => {
+  const maker = await open(pageAddress);
+  const { fragment, total } = await maker.evaluate(async () => {
+    const markup = '<img src=x onerror="window.ran = 1">';
+    const scenario = JSON.parse(window.playground.api.defaultText());
+    scenario.name = scenario.scene.labels[0].note = markup;
+    for (let i = 0; i < 100000; i++) scenario.actions.push({ action: 'undo' });
+    scenario.actions[scenario.actions.length - 1].comment = markup;
+    const text = JSON.stringify(scenario);
+    return { fragment: await encodeSessionLink(text), total: scenario.actions.length };
+  });
+  await maker.close();
+  const played = (page) => stateOf(page).then((s) => s.actionsPlayed);
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1500, height: 900 });
+  await page.evaluateOnNewDocument(() => {
+    let last = performance.now();
+    window.longestWait = 0; // without a frame drawn
+    requestAnimationFrame(function frame(now) {
+      window.longestWait = Math.max(window.longestWait, now - last);
+      last = now;
+      requestAnimationFrame(frame);
+    });
+  });
+  await page.goto(pageAddress + '#' + fragment);
+  await page.waitForFunction(() => /^playing its actions: [1-9]/.test(
+    document.getElementById('progressText').textContent), { timeout: 20000 });
+  await page.screenshot({ path: screenshot.replace(/(\.png)?$/, '-playing.png') });
+  await page.waitForFunction(() => window.playground.ready, { timeout: 120000 });
+  const longest = await page.evaluate(() => window.longestWait);
+  console.log(`${total} actions, a link of ${fragment.length} characters: ${longest.toFixed(0)} ms unpainted`);
+  assert.ok(longest < 1000, `the page stalled for ${longest} ms`);
+  assert.equal(await played(page), total);
+  assert.equal(await page.$$eval('#log div', (l) => l.length), 600);
+  assert.match(await textOf(page, '#log'), /# <img src=x onerror=/);
+  assert.match(await textOf(page, '#view'), /<img src=x onerror=/);
+  assert.deepEqual(await page.evaluate(() => ['ran' in window, document.images.length]), [false, 0]);
+  await page.close();
+
+  // Stopped on the way, the play stays where it is; Step or Play all goes on from there.
+  const stopped = await browser.newPage();
+  await stopped.goto(pageAddress + '#' + fragment);
+  await stopped.waitForFunction(() => window.playground.state().actionsPlayed > 1000);
+  await stopped.click('#stop');
+  await stopped.waitForFunction(() => window.playground.ready);
+  const at = await played(stopped);
+  await stopped.evaluate(() => new Promise((r) => setTimeout(r, 300)));
+  assert.ok(at < total && (await played(stopped)) === at, `${at} played`);
+  assert.match(await textOf(stopped, '#log'), new RegExp(`stopped before action ${at + 1} of `));
+  assert.equal(await stopped.$eval('#playAll', (e) => e.disabled), false);
+  await stopped.close();
+});
+
+// A touch screen that takes over a gesture cancels the pointer: the drag ends, and undo works.
+test('a touch drag that the browser cancels ends as a release', async () => {
+  const page = await open(pageAddress);
+  const jog = (await stateOf(page)).centerLines[1].handles.jog;
+  const [x, y] = await clientOf(page, jog.map(Math.round));
+  const cdp = await page.createCDPSession();
+  const touch = (type, touchPoints) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+  await touch('touchStart', [{ x, y, id: 1 }]);
+  for (let i = 1; i <= 6; i++) await touch('touchMove', [{ x: x + 10 * i, y, id: 1 }]);
+  await settled(page);
+  assert.equal(await textOf(page, '#status'), 'drag open');
+  await touch('touchCancel', []);
+  await settled(page);
+  assert.deepEqual((await stateOf(page)).undo, ['Move Jog']);
+  await page.click('#undo');
+  assert.deepEqual((await stateOf(page)).redo, ['Move Jog']);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the chooser offers every scenario of examples/', async () => {
+  const page = await open(pageAddress);
+  const examples = fs.readdirSync(path.join(__dirname, '../../../examples'));
+  const offered = await page.$$eval('#chooser option', (o) => o.map((e) => e.textContent));
+  assert.deepEqual(offered.slice(1), examples.filter((n) => n.endsWith('.json')).sort());
+  await page.close();
 });

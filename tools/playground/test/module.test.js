@@ -159,6 +159,31 @@ test('a bad scenario is refused with the parser message and the session stays', 
   }
 });
 
+// A scene the host cannot set up (its pool has no memory for one of its objects) is refused with
+// what went wrong, and the session in play stays, with its operations and undo.
+test('a scene that cannot be set up is refused and the session stays', async () => {
+  const pg = await open();
+  dropEndPointOnBracket(pg);
+  const file = path.join(__dirname, '../../../examples/straight-end-point-on-part.json');
+  const scenario = fs.readFileSync(file, 'utf8');
+  pg.failAllocation(1);
+  assert.match(pg.load(scenario), /^the session could not be set up: .*no memory for an instance/);
+  pg.failAllocation(0);
+  assert.deepEqual(pg.state().operations, ['Move End Point']);
+  assert.match(pg.undo().headline, /undo "Move End Point"/);
+  // Each allocation of the scene in turn fails, up to the first count past them all.
+  const kept = pg.state();
+  for (let nth = 1; nth < 100; nth++) {
+    pg.failAllocation(nth);
+    const error = pg.load(scenario);
+    pg.failAllocation(0);
+    if (error === null) break;
+    assert.match(error, /^the session could not be set up: /, `allocation ${nth}`);
+    assert.deepEqual(pg.state(), kept, `allocation ${nth}`);
+  }
+  assert.equal(pg.state().name, JSON.parse(scenario).name);
+});
+
 test('an exported session reads back, and replays with every expectation holding', async () => {
   const pg = await open();
   dropEndPointOnBracket(pg);
