@@ -29,7 +29,7 @@ enum HostileOption : unsigned {
 // The options' upper four bits choose the node that CallBack asks about.
 constexpr unsigned kCallBackNodeShift = 4;
 
-constexpr int kHostileBehaviours = 9;
+constexpr int kHostileBehaviours = 10;
 static_assert(sxk::HostileViewer::kAll == (1u << kHostileBehaviours) - 1u,
               "a plan flips each behaviour by its bit");
 

@@ -24,6 +24,7 @@ const Named kNames[] = {
     {HostileViewer::ManageObjectThrows, "manage-object-throws"},
     {HostileViewer::PickDeliveredTwice, "pick-delivered-twice"},
     {HostileViewer::PreferenceReadFails, "preference-read-fails"},
+    {HostileViewer::NormalizeZeroGivesNaN, "normalize-zero-nan"},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <du/Export.h>
 #include <du/StandIn.h>
 #include <cmath>
 
@@ -48,16 +49,9 @@ struct DVec3 {
     SXHOST_STANDIN_ONLY DVec3 operator-() const { return {-x, -y, -z}; }
 
     double Norm() const { return std::sqrt(x * x + y * y + z * z); }
-    // Scales to unit length. A zero (or non-finite) vector stays as it is and the answer is false.
-    bool Normalize() {
-        const double n = Norm();
-        if (!(n > 0.0) || !std::isfinite(n))
-            return false;
-        x /= n;
-        y /= n;
-        z /= n;
-        return true;
-    }
+    // Scales to unit length. A zero (or non-finite) vector stays as it is and the answer is false;
+    // a viewer may answer otherwise for a zero vector (sxk::HostileViewer::NormalizeZeroGivesNaN).
+    SXHOST_API bool Normalize();
 
     SXHOST_STANDIN_ONLY bool operator==(const DVec3& v) const {
         return x == v.x && y == v.y && z == v.z;

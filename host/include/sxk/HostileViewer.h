@@ -46,8 +46,10 @@ public:
         PickDeliveredTwice = 1u << 7,
         // Preferences::GetIntUIAsColor answers false, after writing not-a-number into the colour.
         PreferenceReadFails = 1u << 8,
+        // DVec3::Normalize of a zero vector makes it not-a-number (and answers false).
+        NormalizeZeroGivesNaN = 1u << 9,
     };
-    static constexpr unsigned kAll = (1u << 9) - 1u;
+    static constexpr unsigned kAll = (1u << 10) - 1u;
 
     static unsigned Active();
     static bool IsOn(Behaviour behaviour);
