@@ -11,9 +11,8 @@ std::size_t ProbePoints(const std::vector<dg::DPoint3D>& points, const dg::DPoin
 #if defined(ILLSXMK_PROBE_STD_FIND)
     return static_cast<std::size_t>(std::find(points.begin(), points.end(), p) - points.begin());
 #else
-    return static_cast<std::size_t>(
-        std::count_if(points.begin(), points.end(), [&p](const dg::DPoint3D& q) {
-            return q.x == p.x && q.y == p.y && q.z == p.z;
-        }));
+    return static_cast<std::size_t>(std::count_if(
+        points.begin(), points.end(),
+        [&p](const dg::DPoint3D& q) { return q.x == p.x && q.y == p.y && q.z == p.z; }));
 #endif
 }

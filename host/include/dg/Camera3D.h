@@ -40,7 +40,7 @@ public:
     SXHOST_STANDIN_ONLY DVec3 up{0.0, 1.0, 0.0};
     SXHOST_STANDIN_ONLY bool perspective = true;
     SXHOST_STANDIN_ONLY double fieldOfView = 0.8;  // radians, horizontal
-    SXHOST_STANDIN_ONLY double width = 10.0;  // parallel window width in world units
+    SXHOST_STANDIN_ONLY double width = 10.0;       // parallel window width in world units
     SXHOST_STANDIN_ONLY int viewportWidth = 800;
     SXHOST_STANDIN_ONLY int viewportHeight = 600;
     SXHOST_STANDIN_ONLY double nearDistance = 0.1;
