@@ -15,8 +15,14 @@ entries of the library's import table for the host DLL (objdump -p), which must 
 name. Names are compared demangled, with the standard library's ABI namespaces and tags
 (std::__1, std::__cxx11, [abi:cxx11]) dropped, so one list serves libstdc++ and libc++.
 
-The list holds one name per line; "#" starts a comment line. Fails (exit 1) naming each import
-that the list lacks; listed names that nothing imports are only reported.
+The list holds one name per line, followed by " | " and the builds that import it ("#" starts
+a comment line): gcc-ubsan (g++ and libstdc++ with the sanitizers), libcxx-ubsan (clang and
+libc++ with the sanitizers), mingw (the 32-bit DLL), or "all" for every one of them. The
+sanitizers' type checks and libc++'s virtual thunks import names that no other build does, so a
+name is listed for exactly the builds that import it. Checking the library of build --build, the
+checker fails (exit 1) naming each import that the list lacks for that build and each name listed
+for that build that it does not import; a name listed for no build, or for a build it does not
+know, is an error of the list.
 """
 
 import argparse
@@ -28,8 +34,29 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 from symbols import demangled, list_lines, normalized, run
 
 
+BUILDS = ("gcc-ubsan", "libcxx-ubsan", "mingw")
+
+
 def read_list(path):
-    return [normalized(line) for line in list_lines(path)]
+    """{name: set of builds} and the list's own errors."""
+    entries, errors = {}, []
+    for line in list_lines(path):
+        name, bar, tags = line.rpartition(" | ")
+        if not bar:
+            errors.append(f"listed for no build: {line}")
+            continue
+        builds = set()
+        for tag in tags.split():
+            if tag == "all":
+                builds.update(BUILDS)
+            elif tag in BUILDS:
+                builds.add(tag)
+            else:
+                errors.append(f"listed for an unknown build {tag!r}: {name}")
+        if not builds:
+            errors.append(f"listed for no build: {name}")
+        entries[normalized(name.strip())] = builds
+    return entries, errors
 
 
 def nm_names(nm, library, which):
@@ -86,6 +113,7 @@ def main():
     parser.add_argument("--nm", default="nm")
     parser.add_argument("--objdump", default="objdump")
     parser.add_argument("--cxxfilt", default="c++filt")
+    parser.add_argument("--build", required=True, choices=BUILDS)
     args = parser.parse_args()
 
     problems = []
@@ -98,24 +126,28 @@ def main():
         problems += [f"imported from {dll} by ordinal {n}, not by name" for n in ordinals]
     imported = demangled(args.cxxfilt, symbols)
 
-    listed = read_list(args.expected)
+    listed, errors = read_list(args.expected)
+    problems += errors
     if not listed:
         problems.append(f"{args.expected} lists no names")
     if not imported and not problems:
         # A library that imports nothing from the host is not what this check is for: most
         # likely the host was named wrongly, and every import would go unchecked.
         problems.append(f"imports nothing from {os.path.basename(args.host)}")
-    allowed = set(listed)
+    allowed = {name for name, builds in listed.items() if args.build in builds}
     for name in sorted(imported - allowed):
-        problems.append(f"imported but not listed: {name}")
-
+        if name in listed:
+            problems.append(f"imported but not listed for {args.build}: {name}")
+        else:
+            problems.append(f"imported but not listed: {name}")
     for name in sorted(allowed - imported):
-        print(f"{args.library}: listed, not imported (information only): {name}")
+        problems.append(f"listed for {args.build}, not imported: {name}")
+
     for problem in problems:
         print(f"{args.library}: {problem}")
     if problems:
         return 1
-    print(f"{args.library}: {len(imported)} host imports, all listed")
+    print(f"{args.library}: {len(imported)} host imports, exactly those listed for {args.build}")
     return 0
 
 

@@ -54,37 +54,51 @@ class PeImports(unittest.TestCase):
             result = subprocess.run(
                 [sys.executable, CHECKER, "--format", "pe", "--objdump", objdump,
                  "--cxxfilt", CXXFILT, "--library", "lib.dll", "--expected", expected,
-                 "--host", os.path.join(scratch, "libillsxmk_host.dll")],
+                 "--host", os.path.join(scratch, "libillsxmk_host.dll"), "--build", "mingw"],
                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         return result.returncode, result.stdout
 
     def test_reads_only_the_host_block_and_undecorates_its_names(self):
         status, report = self.check(HEADER, [
-            "sxk::Markup::NotifyContentChanged()",
-            "du::RefCounted::ZeroReferenceCountHook()",
-            "sxk::Kernel::GetKernel()",
-            "sxk::Markup::SetType(int)"])
+            "sxk::Markup::NotifyContentChanged() | all",
+            "du::RefCounted::ZeroReferenceCountHook() | mingw",
+            "sxk::Kernel::GetKernel() | gcc-ubsan mingw",
+            "sxk::Markup::SetType(int) | gcc-ubsan"])
         self.assertEqual(status, 1, report)
-        # The ordinal import cannot be checked by name, so it fails; nothing else does.
+        # The ordinal import cannot be checked by name, so it fails; nothing else does. SetType
+        # and RecordOperation come from other DLLs in this header.
         self.assertIn("imported from libillsxmk_host.dll by ordinal 42, not by name", report)
-        self.assertNotIn("imported but not listed", report)
-        # SetType and RecordOperation come from other DLLs in this header.
-        self.assertIn("listed, not imported (information only): sxk::Markup::SetType(int)",
-                      report)
+        self.assertNotIn("not listed", report)
+        self.assertNotIn("not imported", report)
         self.assertNotIn("RecordOperation", report)
 
-    def test_names_each_unlisted_import(self):
+    def test_each_import_must_be_listed_for_the_build_and_each_listed_name_imported(self):
         header = HEADER.replace("\t8000002a\t   42  <none>\n", "")
-        status, report = self.check(header, ["sxk::Kernel::GetKernel()"])
+        status, report = self.check(header, [
+            "sxk::Kernel::GetKernel() | all",
+            "du::RefCounted::ZeroReferenceCountHook() | gcc-ubsan libcxx-ubsan",
+            "sxk::Markup::SetType(int) | mingw"])
         self.assertEqual(status, 1, report)
         self.assertIn("imported but not listed: sxk::Markup::NotifyContentChanged()", report)
-        self.assertIn("imported but not listed: du::RefCounted::ZeroReferenceCountHook()",
-                      report)
-        self.assertNotIn("not listed: sxk::Kernel::GetKernel()", report)
+        self.assertIn("imported but not listed for mingw: "
+                      "du::RefCounted::ZeroReferenceCountHook()", report)
+        self.assertIn("listed for mingw, not imported: sxk::Markup::SetType(int)", report)
+        self.assertNotIn("sxk::Kernel::GetKernel()", report)
+
+    def test_a_name_listed_for_no_known_build_is_an_error_of_the_list(self):
+        header = HEADER.replace("\t8000002a\t   42  <none>\n", "")
+        status, report = self.check(header, [
+            "sxk::Markup::NotifyContentChanged() | all",
+            "du::RefCounted::ZeroReferenceCountHook() | all",
+            "sxk::Kernel::GetKernel()",
+            "sxk::Markup::SetType(int) | msvc"])
+        self.assertEqual(status, 1, report)
+        self.assertIn("listed for no build: sxk::Kernel::GetKernel()", report)
+        self.assertIn("listed for an unknown build 'msvc': sxk::Markup::SetType(int)", report)
 
     def test_a_library_that_imports_nothing_from_the_host_fails(self):
         header = HEADER.replace("LIBILLSXMK_HOST.DLL", "other.dll")
-        status, report = self.check(header, ["sxk::Kernel::GetKernel()"])
+        status, report = self.check(header, ["sxk::Kernel::GetKernel() | all"])
         self.assertEqual(status, 1, report)
         self.assertIn("imports nothing from libillsxmk_host.dll", report)
 
