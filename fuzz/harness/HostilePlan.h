@@ -33,6 +33,16 @@ constexpr int kHostileBehaviours = 10;
 static_assert(sxk::HostileViewer::kAll == (1u << kHostileBehaviours) - 1u,
               "a plan flips each behaviour by its bit");
 
+// The behaviours a plan may switch on here. With the static MinGW runtime each Windows DLL
+// unwinds on its own, so an exception thrown in the host cannot pass through the library
+// (std::terminate): there the requests that throw stay off.
+#ifdef _WIN32
+constexpr unsigned kPlayable = sxk::HostileViewer::kAll & ~(sxk::HostileViewer::PickRequestThrows |
+                                                            sxk::HostileViewer::ManageObjectThrows);
+#else
+constexpr unsigned kPlayable = sxk::HostileViewer::kAll;
+#endif
+
 class HostilePlan {
 public:
     // Reads the marker and the plan from the front of in, and switches the starting behaviours
@@ -42,7 +52,7 @@ public:
             return;
         on = true;
         plan = in.Take(in.U8());
-        sxk::HostileViewer::Set(plan.U16() & sxk::HostileViewer::kAll);
+        sxk::HostileViewer::Set(plan.U16() & kPlayable);
         options = plan.U8();
         ReadNextStep();
     }
@@ -60,8 +70,9 @@ public:
         while (nextStep >= 0 && nextStep <= step) {
             switch (plan.Below(3)) {
                 case 0:
-                    sxk::HostileViewer::Set(sxk::HostileViewer::Active() ^
-                                            (1u << plan.Below(kHostileBehaviours)));
+                    sxk::HostileViewer::Set(
+                        (sxk::HostileViewer::Active() ^ (1u << plan.Below(kHostileBehaviours))) &
+                        kPlayable);
                     break;
                 case 1:
                     options = plan.U8();

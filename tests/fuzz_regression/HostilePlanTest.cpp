@@ -51,9 +51,10 @@ TEST_F(HostilePlanTest, ReadsTheMarkerAndTheStartOfThePlanOnly) {
     const Case cases[] = {
         {"no marker", std::string("HOSx\x03\x21\x00\x15", 8), false, 0, 0, 'H'},
         {"marker not at the front", std::string("xHOST\x03\x21\x00\x15", 9), false, 0, 0, 'x'},
-        {"plan, then the actions", std::string("HOST\x03\x21\x00\x15\x07", 9), true, 0x21, 0x15, 7},
+        {"plan, then the actions", std::string("HOST\x03\x21\x00\x15\x07", 9), true,
+         0x21u & fuzzharness::kPlayable, 0x15, 7},
         {"unknown behaviour bits", std::string("HOST\x03\xff\xff\x00\x07", 9), true,
-         HostileViewer::kAll, 0, 7},
+         fuzzharness::kPlayable, 0, 7},
         {"plan longer than the input", std::string("HOST\x10\x01", 6), true, 1, 0, -1},
         {"empty plan", std::string("HOST\x00\x09", 6), true, 0, 0, 9},
     };
