@@ -133,6 +133,26 @@ std::vector<BadCase> BadCases() {
          Scenario(R"({"kind": "plain", "viewport": [800, 600], "camera": {"near": 1}})", kMarkup,
                   noActions),
          "view.camera.near: unknown field"},
+        {"rotation by an angle whose radians overflow",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "placement":
+                            {"rotation": {"axis": [0, 0, 1], "degrees": 1e308}}})",
+                  noActions),
+         "markups[0].placement.rotation.degrees: out of range (beyond +/-1e9)"},
+        {"frame turned by more than the angles kept",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0],
+                            "frame": {"axis": [1, 0, 0], "degrees": -2e9}})",
+                  noActions),
+         "markups[0].frame.degrees: out of range"},
+        {"rotation axis too short to normalise",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "placement":
+                            {"rotation": {"axis": [0, 0, 3e-162], "degrees": 30}}})",
+                  noActions),
+         "markups[0].placement.rotation.axis: too short to give a direction"},
+        {"rotation about no axis",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0],
+                            "frame": {"axis": [0, 0, 0], "degrees": 30}})",
+                  noActions),
+         "markups[0].frame.axis: must not be the zero vector"},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
     };
@@ -150,6 +170,39 @@ TEST(BadInput, EachProblemIsNamedByItsPlace) {
 TEST(BadInput, TheTemplateItselfIsValid) {
     const replay::ParseOutcome outcome = replay::ParseScenario(Scenario(kView, kMarkup, "[]"));
     EXPECT_TRUE(outcome.scenario.has_value()) << outcome.error;
+}
+
+// An axis and an angle at the edges of what is accepted give the same rotation as a plain unit
+// axis and the angle within one turn.
+TEST(BadInput, AxisAndDegreesAtTheLimitsGiveTheRotationOfTheAngleWithinATurn) {
+    struct Case {
+        const char* rotation;
+        const char* same;
+    };
+    const Case cases[] = {
+        {R"({"axis": [0, 0, 2e-150], "degrees": 90})", R"({"axis": [0, 0, 1], "degrees": 90})"},
+        {R"({"axis": [1e-149, 1e-149, 0], "degrees": 30})",
+         R"({"axis": [1, 1, 0], "degrees": 30})"},
+        {R"({"axis": [0, 1e9, 0], "degrees": 1e9})", R"({"axis": [0, 1, 0], "degrees": 280})"},
+        {R"({"axis": [0, 0, 1], "degrees": -1e9})", R"({"axis": [0, 0, 1], "degrees": 80})"},
+        {R"({"axis": [3, 4, 0], "degrees": 450})", R"({"axis": [3, 4, 0], "degrees": 90})"},
+    };
+    auto frame = [](const char* rotation) {
+        const replay::ParseOutcome outcome = replay::ParseScenario(Scenario(
+            kView,
+            std::string(R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "frame": )") +
+                rotation + "}",
+            "[]"));
+        EXPECT_TRUE(outcome.scenario.has_value()) << rotation << ": " << outcome.error;
+        return outcome.scenario ? outcome.scenario->centerLines.at(0).frame : dg::FMat33();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        const dg::FMat33 got = frame(c.rotation), want = frame(c.same);
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(got.m[r][k], want.m[r][k], 1e-6) << r << "," << k;
+    }
 }
 
 TEST(BadInput, ExitsWithStatusTwoAndWritesNothing) {

@@ -16,6 +16,16 @@ namespace {
 constexpr double kCoordinateLimit = 1e9;
 constexpr double kPi = 3.14159265358979323846;
 
+// An axis is a direction of any length, but normalising it needs its squared length to be a
+// normal double: below 1e-150 the squares fall towards the subnormal range (under 2.2e-308), keep
+// too few bits, and the "unit" axis comes out short ([0, 0, 3e-162] gives rows of length 0.988).
+constexpr double kShortestAxis = 1e-150;
+// Angles beyond +/-1e9 degrees are refused: within it the double holding the angle is finer
+// (1.2e-7 degrees at 1e9) than the single-precision matrix it becomes can tell apart, beyond it
+// the written angle means less and less, and past about 1e306 its radians overflow to a NaN
+// rotation.
+constexpr double kAngleLimit = 1e9;
+
 }  // namespace
 
 std::string Describe(const Json& j) {
@@ -165,10 +175,16 @@ dg::FMat33 ReadRotation(const Json& j, const std::string& where) {
     if (j.is_object()) {
         CheckKeys(j, where, {"axis", "degrees"});
         dg::DVec3 axis = ReadVector(Require(j, where, "axis"), Field(where, "axis"));
-        if (!axis.Normalize())
+        const double length = axis.Norm();
+        if (length == 0.0)
             Fail(Field(where, "axis"), "must not be the zero vector");
-        const double a =
-            ReadNumber(Require(j, where, "degrees"), Field(where, "degrees")) * kPi / 180.0;
+        if (!(length >= kShortestAxis) || !axis.Normalize())
+            Fail(Field(where, "axis"), "too short to give a direction (length below 1e-150)");
+        const double degrees = ReadNumber(Require(j, where, "degrees"), Field(where, "degrees"));
+        if (std::fabs(degrees) > kAngleLimit)
+            Fail(Field(where, "degrees"), "out of range (beyond +/-1e9)");
+        // Whole turns taken off exactly (fmod is exact), so a large angle keeps its accuracy.
+        const double a = std::fmod(degrees, 360.0) * kPi / 180.0;
         const double c = std::cos(a), s = std::sin(a), t = 1.0 - c;
         const double x = axis.x, y = axis.y, z = axis.z;
         // Rodrigues' matrix, transposed for row vectors.
