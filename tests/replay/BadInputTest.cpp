@@ -153,6 +153,14 @@ std::vector<BadCase> BadCases() {
                             "frame": {"axis": [0, 0, 0], "degrees": 30}})",
                   noActions),
          "markups[0].frame.axis: must not be the zero vector"},
+        {"text that is not UTF-8",
+         Scenario(kView, kMarkup, "[{\"action\": \"undo\", \"comment\": \"caf\xE9\"}]"),
+         "actions[0].comment: not valid text (ill-formed UTF-8 byte; line "},
+        {"lone surrogate",
+         Fill(Scenario(kView, kMarkup, noActions), "\"view\"", R"("name": "\udc00", "view")"),
+         "name: not valid text (surrogate U+DC00..U+DFFF must follow U+D800..U+DBFF; line "},
+        {"field name that is not UTF-8", Scenario(kView, "{\"id\": \"m\", \"\xFF\": 1}", noActions),
+         "markups[0]: a field name is not valid text (ill-formed UTF-8 byte; line "},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
     };
@@ -188,11 +196,11 @@ TEST(BadInput, AxisAndDegreesAtTheLimitsGiveTheRotationOfTheAngleWithinATurn) {
         {R"({"axis": [3, 4, 0], "degrees": 450})", R"({"axis": [3, 4, 0], "degrees": 90})"},
     };
     auto frame = [](const char* rotation) {
-        const replay::ParseOutcome outcome = replay::ParseScenario(Scenario(
-            kView,
-            std::string(R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "frame": )") +
-                rotation + "}",
-            "[]"));
+        const replay::ParseOutcome outcome = replay::ParseScenario(
+            Scenario(kView,
+                     std::string(R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "frame": )") +
+                         rotation + "}",
+                     "[]"));
         EXPECT_TRUE(outcome.scenario.has_value()) << rotation << ": " << outcome.error;
         return outcome.scenario ? outcome.scenario->centerLines.at(0).frame : dg::FMat33();
     };
