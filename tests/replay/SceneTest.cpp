@@ -5,6 +5,7 @@
 #include "Replay.h"
 #include "Scenario.h"
 #include "Session.h"
+#include "SessionText.h"
 #include "WindowShapes.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -113,6 +115,51 @@ TEST_F(SceneTest, TheNearDistanceIsDerivedFromTheTargetOrGiven) {
         EXPECT_EQ(view.find(", near") == std::string::npos, *c.described == '\0') << view;
         EXPECT_NE(view.find(c.described), std::string::npos) << view;
     }
+}
+
+// Window positions are whole pixels within a million of the window's corner, rounded half away
+// from zero; anything beyond, or not finite, is far off the window, on every platform alike.
+TEST(PixelText, PositionsInReachAreRoundedAndTheRestIsFarOffTheWindow) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        replay::Point2 at;
+        const char* text;
+    } cases[] = {
+        {{412.4, 299.5}, "412,300"},       {{-0.5, -2.5}, "-1,-3"},
+        {{1e6, -1e6}, "1000000,-1000000"}, {{1e6 + 1, 0}, "far off the window"},
+        {{0, -4e9}, "far off the window"}, {{4e31, 300}, "far off the window"},
+        {{inf, 0}, "far off the window"},  {{0, std::nan("")}, "far off the window"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(replay::Pixel(c.at), c.text) << c.at.x << "," << c.at.y;
+        EXPECT_EQ(replay::AtPixel(c.at),
+                  c.text[0] == 'f' ? std::string(c.text) : "at pixel " + std::string(c.text));
+    }
+}
+
+// The scene's description says where far-off things lie without a number that no window has
+// (a part 1e8 units out in a parallel view was once "at pixel -294966896").
+TEST_F(SceneTest, FarOffObjectsAreDescribedAsFarOffTheWindow) {
+    const replay::Scenario scenario = Parse(R"({
+      "view": {"viewport": [800, 600],
+               "camera": {"eye": [5, 0, 50], "target": [5, 0, 0], "parallelWidth": 20}},
+      "scene": {"parts": [{"id": "far", "min": [1e8, 0, 0], "max": [1e8, 1, 1], "instance": "/f"},
+                          {"id": "aside", "min": [20, 0, 0], "max": [21, 0, 0], "instance": "/a"}],
+                "labels": [{"id": "l", "note": "x", "position": [-1e9, 1e9, 0]}],
+                "callouts": [{"id": "c", "note": "y", "position": [0, 1e9, 0]}]},
+      "markups": [{"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "endExtension": 1e30}],
+      "actions": []})");
+    replay::Session session(scenario);
+    std::string text;
+    for (const std::string& line : session.Describe())
+        text += line + "\n";
+    for (const char* line : {"part far (1e+08, 0, 0)..(1e+08, 1, 1), instance \"/f\"; centre far "
+                             "off the window\n",
+                             "; centre at pixel 1020,300\n", "label l \"x\" far off the window\n",
+                             "callout c \"y\" far off the window, box",
+                             "endPoint 520,300, startExtension 179,300, endExtension far off the "
+                             "window\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 }
 
 TEST_F(SceneTest, OutputFolderKeepsForeignFilesAndDropsOldFrames) {
