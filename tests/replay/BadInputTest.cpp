@@ -92,6 +92,20 @@ std::vector<BadCase> BadCases() {
         {"fraction for a pixel",
          Scenario(kView, kMarkup, R"([{"action": "hover", "x": 1.5, "y": 1}])"),
          "actions[0].x: expected an integer, got a number with a fraction"},
+        {"fraction for a viewport size",
+         Scenario(R"({"viewport": [800.5, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, noActions),
+         "view.viewport[0]: expected an integer, got a number with a fraction (800.5)"},
+        {"whole number beyond the window, written with an exponent",
+         Scenario(kView, kMarkup, R"([{"action": "hover", "x": 8e2, "y": 1}])"),
+         "actions[0].x: out of range (800 not in 0..799)"},
+        {"whole number beyond an integer",
+         Scenario(kView, kMarkup, R"([{"action": "pick", "status": 1e300}])"),
+         "actions[0].status: out of range"},
+        {"preference integer with a fraction",
+         Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": 0.5}])"),
+         "actions[0].preselectionColor: expected an integer, got a number with a fraction (0.5)"},
         {"unknown object in a pick",
          Scenario(kView, kMarkup, R"([{"action": "pick", "results": [{"object": "ghost"}]}])"),
          "actions[0].results[0].object: no part, label, callout or markup \"ghost\""},
@@ -210,6 +224,57 @@ TEST(BadInput, AxisAndDegreesAtTheLimitsGiveTheRotationOfTheAngleWithinATurn) {
         for (int r = 0; r < 3; ++r)
             for (int k = 0; k < 3; ++k)
                 EXPECT_NEAR(got.m[r][k], want.m[r][k], 1e-6) << r << "," << k;
+    }
+}
+
+// Some JSON writers keep every number a double: a whole number written 400.0 or 4e2 reads as
+// the integer, wherever an integer is expected.
+TEST(BadInput, WholeNumbersWithAFractionOrAnExponentReadAsIntegers) {
+    const struct {
+        const char* place;
+        std::string written;
+        std::string plain;
+    } cases[] = {
+        {"viewport",
+         Scenario(R"({"viewport": [8e2, 600.0], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, "[]"),
+         Scenario(R"({"viewport": [800, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, "[]")},
+        {"axis order",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0],
+                            "axisOrder": [2.0, -0.0, 1E0]})",
+                  "[]"),
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0],
+                            "axisOrder": [2, 0, 1]})",
+                  "[]")},
+        {"pointer and pick status",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "press", "x": 799.0, "y": 3.0e2}, {"action": "release"},
+                      {"action": "pick", "status": -1.0}])"),
+         Scenario(kView, kMarkup,
+                  R"([{"action": "press", "x": 799, "y": 300}, {"action": "release"},
+                      {"action": "pick", "status": -1}])")},
+        {"preference integer",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "preferences", "preselectionColor": 1.6744448e7}])"),
+         Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": 16744448}])")},
+        {"expected counts",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "expect", "controllerCalls": 0.0, "pendingPicks": 0e5,
+                       "markup": "m", "midPointIndex": 0.0, "pickedNode": -1e0}])"),
+         Scenario(kView, kMarkup,
+                  R"([{"action": "expect", "controllerCalls": 0, "pendingPicks": 0,
+                       "markup": "m", "midPointIndex": 0, "pickedNode": -1}])")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.place);
+        const replay::ParseOutcome written = replay::ParseScenario(c.written);
+        const replay::ParseOutcome plain = replay::ParseScenario(c.plain);
+        ASSERT_TRUE(written.scenario.has_value()) << written.error;
+        ASSERT_TRUE(plain.scenario.has_value()) << plain.error;
+        EXPECT_TRUE(*written.scenario == *plain.scenario);
     }
 }
 

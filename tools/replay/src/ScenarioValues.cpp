@@ -108,13 +108,19 @@ float ReadFloat(const Json& j, const std::string& where) {
     return static_cast<float>(v);
 }
 
+// An integer may be written with a fraction or an exponent (400.0, 4e2: some JSON writers keep
+// every number a double), as long as its value is whole.
 int ReadInt(const Json& j, const std::string& where) {
-    if (!j.is_number_integer()) {
-        if (j.is_number_float())
-            ReadNumber(j, where);  // a non-finite value gets its own message
-        Fail(where,
-             "expected an integer, got " + Describe(j) + (j.is_number() ? " with a fraction" : ""));
+    if (j.is_number_float()) {
+        const double v = ReadNumber(j, where);  // a non-finite value gets its own message
+        if (v != std::trunc(v))
+            Fail(where, "expected an integer, got a number with a fraction (" + j.dump() + ")");
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            Fail(where, "out of range");
+        return static_cast<int>(v);
     }
+    if (!j.is_number_integer())
+        Fail(where, "expected an integer, got " + Describe(j));
     if (j.is_number_unsigned()
             ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
             : (j.get<std::int64_t>() < std::numeric_limits<int>::min() ||
