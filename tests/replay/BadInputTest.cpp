@@ -309,6 +309,30 @@ TEST(CommandLine, RefusesBadArgumentsWithStatusTwo) {
     }
 }
 
+// An empty scenario argument is a mistake (an unset variable in a script, say), not a request
+// for the default session, also next to a scenario that is there: nothing is played or written.
+TEST(CommandLine, RefusesAnEmptyScenarioArgument) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-empty-argument";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string scenario = (dir / "s.json").string();
+    std::ofstream(scenario) << Scenario(kView, kMarkup, "[]");
+    const std::string outDir = (dir / "out").string();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{""},
+                                                 {"", "--out", outDir},
+                                                 {"--out=" + outDir, ""},
+                                                 {"", scenario, "--out", outDir},
+                                                 {scenario, "", "--out", outDir}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput)
+            << args.size() << " arguments";
+        EXPECT_NE(err.str().find("the scenario argument is empty"), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty()) << "nothing played";
+        EXPECT_FALSE(fs::exists(outDir));
+    }
+    fs::remove_all(dir);
+}
+
 // The program itself: its exit statuses as a shell sees them.
 TEST(CommandLine, ProgramExitStatusesReachTheShell) {
     const fs::path dir = fs::path(::testing::TempDir()) / "replay-program";

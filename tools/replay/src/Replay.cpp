@@ -257,6 +257,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             err << "illsxmk-replay: unknown option " << arg << "\n" << kUsage;
             return kExitBadInput;
         }
+        // An empty argument names no file; it is not a way to ask for the default session.
+        if (arg.empty()) {
+            err << "illsxmk-replay: the scenario argument is empty (leave it out to play the "
+                   "default session)\n";
+            return kExitBadInput;
+        }
         if (!scenarioPath.empty()) {
             err << "illsxmk-replay: one scenario at a time (" << scenarioPath << ", " << arg
                 << ")\n";
