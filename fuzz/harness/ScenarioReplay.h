@@ -3,10 +3,11 @@
 // Scenario harness: the bytes are the text of a scenario file, read by the replay's parser as
 // illsxmk-replay reads it, and played when accepted (as the playground plays a pasted scenario,
 // frame after frame). Checks:
-//  - a refused scenario gets one line of valid UTF-8 that starts with the place of the problem:
-//    when the text is JSON, a place that is in it ("view.camera.eye", "actions[3]", "scenario"),
-//    or for a missing member the object that misses it; when it is not JSON, the reader's
-//    "not valid JSON: ..." or the place of the bad number or string;
+//  - a refused scenario gets one line of valid UTF-8 without control characters that starts
+//    with the place of the problem: when the text is JSON, a place that is in it
+//    ("view.camera.eye", "actions[3]", "scenario"), or for a missing member the object that
+//    misses it; when it is not JSON, the reader's "not valid JSON: ..." or the place of the bad
+//    number or string;
 //  - an accepted one plays to its end, or stops with an exception from the host or the library
 //    (the replay's exit status 3). Every frame is well-formed XML, the page (index.html) holds
 //    only characters XML allows and one end of a script, every log line is valid UTF-8;
@@ -40,15 +41,16 @@ constexpr std::size_t kMaxObjects = 24;
 
 using Json = nlohmann::json;
 
-// Every place in the document as the parser's messages spell it ("markups[0].start[1]"), and for
-// each object its place and its members.
+// Every place in the document as the parser's messages spell it ("markups[0].start[1]"; control
+// characters in keys written as escapes), and for each object its place and its members.
 inline void Places(const Json& j, const std::string& where, std::vector<std::string>& places,
                    std::vector<std::pair<std::string, const Json*>>& objects) {
     places.push_back(where.empty() ? "scenario" : where);
     if (j.is_object()) {
         objects.emplace_back(where, &j);
         for (auto it = j.begin(); it != j.end(); ++it)
-            Places(it.value(), where.empty() ? it.key() : where + "." + it.key(), places, objects);
+            Places(it.value(), replay::Printable(where.empty() ? it.key() : where + "." + it.key()),
+                   places, objects);
     } else if (j.is_array()) {
         for (std::size_t i = 0; i < j.size(); ++i)
             Places(j[i], where + "[" + std::to_string(i) + "]", places, objects);
@@ -69,8 +71,13 @@ inline bool NamesAPlace(const std::string& message, const Json& document) {
         const std::string place = message.substr(0, message.size() - missing.size());
         for (const auto& [where, object] : objects) {
             const std::string prefix = where.empty() ? "" : where + ".";
-            if (place.size() > prefix.size() && place.compare(0, prefix.size(), prefix) == 0 &&
-                !object->contains(place.substr(prefix.size())))
+            if (place.size() <= prefix.size() || place.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            const std::string key = place.substr(prefix.size());
+            bool present = false;
+            for (auto it = object->begin(); it != object->end() && !present; ++it)
+                present = replay::Printable(it.key()) == key;
+            if (!present)
                 return true;
         }
     }
@@ -80,7 +87,8 @@ inline bool NamesAPlace(const std::string& message, const Json& document) {
 inline void CheckRefusal(const std::string& text, const std::string& message, Checker& check) {
     check.Expect(!message.empty(), "a refusal without a message");
     check.Expect(message.find('\n') == std::string::npos, "a refusal of more than one line");
-    check.Expect(replay::ValidUtf8(message) == message, "a refusal that is not valid UTF-8");
+    check.Expect(replay::Printable(message) == message,
+                 "a refusal that is not valid UTF-8 or holds control characters");
     const Json document = Json::parse(text, nullptr, false);
     if (document.is_discarded()) {
         const bool syntax = message.rfind("not valid JSON: ", 0) == 0 ||
@@ -90,6 +98,8 @@ inline void CheckRefusal(const std::string& text, const std::string& message, Ch
     } else {
         check.Expect(message.rfind("not valid JSON", 0) != 0, "JSON refused as not JSON");
         check.Expect(NamesAPlace(message, document), "a refusal that names no place of the input");
+        if (check.Failed())
+            std::fprintf(stderr, "refused: %s\n", message.c_str());
     }
 }
 

@@ -175,6 +175,12 @@ std::vector<BadCase> BadCases() {
          "name: not valid text (surrogate U+DC00..U+DFFF must follow U+D800..U+DBFF; line "},
         {"field name that is not UTF-8", Scenario(kView, "{\"id\": \"m\", \"\xFF\": 1}", noActions),
          "markups[0]: a field name is not valid text (ill-formed UTF-8 byte; line "},
+        {"field name with control characters",
+         Scenario(kView, kMarkup, "[{\"action\": \"undo\", \"a\\u0000b\\nc\\u001b\": 1}]"),
+         "actions[0].a\\u0000b\\u000ac\\u001b: unknown field"},
+        {"id with control characters",
+         Scenario(kView, kMarkup, R"([{"action": "pick", "results": [{"object": "x\u0007\r"}]}])"),
+         "actions[0].results[0].object: no part, label, callout or markup \"x\\u0007\\u000d\""},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
     };

@@ -357,6 +357,28 @@ TEST_F(ReplayTest, CharactersXmlDoesNotAllowAreDroppedFromFramesAndPage) {
     }
 }
 
+// The log goes to a terminal: control characters of the scenario's text (here a screen-clearing
+// escape sequence, a line break and a C1 control) are written as escapes, so each log line stays
+// one line and nothing reaches the terminal as a command.
+TEST_F(ReplayTest, ControlCharactersReachTheLogAsEscapes) {
+    const Scenario scenario = Parse(FrontView(R"(
+        "scene": {"labels": [{"id": "l", "note": "a\u001b[2Jb\nc", "position": [0, 0, 0]}]},
+        "actions": [{"action": "undo", "comment": "x\ny\u009b"}])"));
+    std::ostringstream out, err;
+    const replay::ReplayResult result = replay::ReplayScenario(scenario, {"", false}, out, err);
+    ASSERT_EQ(result.status, replay::kExitOk) << err.str();
+    const std::string log = out.str();
+    EXPECT_NE(log.find("label l \"a\\u001b[2Jb\\u000ac\""), std::string::npos) << log;
+    EXPECT_NE(log.find("# x\\u000ay\\u009b\n"), std::string::npos) << log;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')),
+              result.log.size());
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](char c) { return c != '\n' && static_cast<unsigned char>(c) < 0x20; }),
+        0);
+    EXPECT_EQ(log.find("\xC2\x9B"), std::string::npos) << "no C1 control";
+}
+
 // What reaches the frames and the page is valid UTF-8 with only characters XML allows, whatever
 // the text held: bytes that are not UTF-8 become U+FFFD (one for each ill-formed part), the
 // characters XML forbids are dropped, markup characters escaped, everything else kept.

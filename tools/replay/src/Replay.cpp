@@ -3,6 +3,7 @@
 #include "Frames.h"
 #include "OutputFolder.h"
 #include "Session.h"
+#include "Utf8Text.h"
 
 #include <du/RefCounted.h>
 #include <sxk/MemoryPoolAllocated.h>
@@ -42,7 +43,10 @@ std::string FrameFile(std::size_t index) {
 class Output {
 public:
     Output(std::ostream& o, ReplayResult& r) : out(o), result(r) {}
-    void Line(const std::string& line) {
+    // The scenario's text in a line (notes, comments, ids) may hold control characters: they are
+    // written as escapes, so that a line stays one line and cannot drive the terminal.
+    void Line(const std::string& text) {
+        const std::string line = Printable(text);
         out << line << '\n';
         result.log.push_back(line);
     }
@@ -118,7 +122,7 @@ void PlayActions(Session& session, std::size_t count, Output& log, FrameWriter& 
         result.checksPassed += step.checksPassed;
         result.checksFailed += step.checksFailed;
         if (step.checksFailed > 0)
-            err << "illsxmk-replay: actions[" << i << "] (" << step.headline
+            err << "illsxmk-replay: actions[" << i << "] (" << Printable(step.headline)
                 << "): an expectation failed\n";
         FrameEntry entry;
         entry.title = step.headline;

@@ -167,7 +167,7 @@ ParseOutcome ParseScenario(const std::string& text) {
         reader.error = std::string("not valid JSON: ") + e.what();
     }
     if (!parsed) {
-        outcome.error = reader.error.empty() ? "not valid JSON" : reader.error;
+        outcome.error = reader.error.empty() ? "not valid JSON" : Printable(reader.error);
         return outcome;
     }
     try {
@@ -175,7 +175,7 @@ ParseOutcome ParseScenario(const std::string& text) {
     } catch (const Invalid& e) {
         outcome.error = e.what();
     } catch (const Json::exception& e) {
-        outcome.error = std::string("unreadable value: ") + e.what();
+        outcome.error = Printable(std::string("unreadable value: ") + e.what());
     }
     return outcome;
 }

@@ -1,6 +1,7 @@
 // The values a scenario is made of: numbers, points, rotations, names, preference values, each
 // checked against its place.
 #include "ScenarioReading.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,8 +46,10 @@ std::string Describe(const Json& j) {
     }
 }
 
+// Places and quoted values carry the scenario's own text (keys, ids): its control characters are
+// written as escapes, so the message stays one line and a NUL does not cut it short.
 [[noreturn]] void Fail(const std::string& where, const std::string& what) {
-    throw Invalid(where + ": " + what);
+    throw Invalid(Printable(where + ": " + what));
 }
 
 std::string Field(const std::string& where, const std::string& key) {

@@ -1,6 +1,7 @@
 #include "Utf8Text.h"
 
 #include <cstddef>
+#include <cstdio>
 
 namespace replay {
 
@@ -85,6 +86,22 @@ std::string ValidUtf8(const std::string& text) {
 
 std::string XmlChars(const std::string& text) {
     return Rewrite(text, XmlAllows);
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t c = Next(text, at);
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            Append(out, c);
+        }
+    }
+    return out;
 }
 
 }  // namespace replay

@@ -16,4 +16,9 @@ std::string ValidUtf8(const std::string& text);
 // characters other than tab, line feed and carriage return, U+FFFE and U+FFFF).
 std::string XmlChars(const std::string& text);
 
+// ValidUtf8, with the control characters (C0 including tab and line breaks, DEL, C1) written as
+// escapes as in JSON ("\u001b"): text from a scenario that goes to a terminal, in the log and in
+// messages, stays on its line and cannot drive the terminal.
+std::string Printable(const std::string& text);
+
 }  // namespace replay
