@@ -5,9 +5,9 @@
 // frame after frame). Checks:
 //  - a refused scenario gets one line of valid UTF-8 without control characters that starts
 //    with the place of the problem: when the text is JSON, a place that is in it
-//    ("view.camera.eye", "actions[3]", "scenario"), or for a missing member the object that
-//    misses it; when it is not JSON, the reader's "not valid JSON: ..." or the place of the bad
-//    number or string;
+//    ("view.camera.eye", "actions[3]", "scenario"), or a member that an object of it lacks
+//    (required, or with a default that does not do); when it is not JSON, the reader's
+//    "not valid JSON: ..." or the place of the bad number or string;
 //  - an accepted one plays to its end, or stops with an exception from the host or the library
 //    (the replay's exit status 3). Every frame is well-formed XML, the page (index.html) holds
 //    only characters XML allows and one end of a script, every log line is valid UTF-8;
@@ -57,7 +57,8 @@ inline void Places(const Json& j, const std::string& where, std::vector<std::str
     }
 }
 
-// The message names a place of the document, or a member that one of its objects misses.
+// The message starts with a place of the document, or with a member that one of its objects
+// does not have (one that is required, or whose default does not do).
 inline bool NamesAPlace(const std::string& message, const Json& document) {
     std::vector<std::string> places;
     std::vector<std::pair<std::string, const Json*>> objects;
@@ -65,21 +66,18 @@ inline bool NamesAPlace(const std::string& message, const Json& document) {
     for (const std::string& place : places)
         if (message.compare(0, place.size() + 2, place + ": ") == 0)
             return true;
-    const std::string missing = ": missing";
-    if (message.size() > missing.size() &&
-        message.compare(message.size() - missing.size(), missing.size(), missing) == 0) {
-        const std::string place = message.substr(0, message.size() - missing.size());
-        for (const auto& [where, object] : objects) {
-            const std::string prefix = where.empty() ? "" : where + ".";
-            if (place.size() <= prefix.size() || place.compare(0, prefix.size(), prefix) != 0)
-                continue;
-            const std::string key = place.substr(prefix.size());
-            bool present = false;
-            for (auto it = object->begin(); it != object->end() && !present; ++it)
-                present = replay::Printable(it.key()) == key;
-            if (!present)
-                return true;
-        }
+    for (const auto& [where, object] : objects) {
+        const std::string prefix = where.empty() ? "" : where + ".";
+        const std::size_t end = message.find(": ", prefix.size());
+        if (message.compare(0, prefix.size(), prefix) != 0 || end == std::string::npos ||
+            end == prefix.size())
+            continue;
+        const std::string key = message.substr(prefix.size(), end - prefix.size());
+        bool present = false;
+        for (auto it = object->begin(); it != object->end() && !present; ++it)
+            present = replay::Printable(it.key()) == key;
+        if (!present)
+            return true;
     }
     return false;
 }
