@@ -209,11 +209,8 @@ TEST(BadInput, AxisAndDegreesAtTheLimitsGiveTheRotationOfTheAngleWithinATurn) {
     };
     const Case cases[] = {
         {R"({"axis": [0, 0, 2e-150], "degrees": 90})", R"({"axis": [0, 0, 1], "degrees": 90})"},
-        {R"({"axis": [1e-149, 1e-149, 0], "degrees": 30})",
-         R"({"axis": [1, 1, 0], "degrees": 30})"},
         {R"({"axis": [0, 1e9, 0], "degrees": 1e9})", R"({"axis": [0, 1, 0], "degrees": 280})"},
         {R"({"axis": [0, 0, 1], "degrees": -1e9})", R"({"axis": [0, 0, 1], "degrees": 80})"},
-        {R"({"axis": [3, 4, 0], "degrees": 450})", R"({"axis": [3, 4, 0], "degrees": 90})"},
     };
     auto frame = [](const char* rotation) {
         const replay::ParseOutcome outcome = replay::ParseScenario(
@@ -248,13 +245,6 @@ TEST(BadInput, WholeNumbersWithAFractionOrAnExponentReadAsIntegers) {
          Scenario(R"({"viewport": [800, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
                      "fieldOfView": 40}})",
                   kMarkup, "[]")},
-        {"axis order",
-         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0],
-                            "axisOrder": [2.0, -0.0, 1E0]})",
-                  "[]"),
-         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 1, 0],
-                            "axisOrder": [2, 0, 1]})",
-                  "[]")},
         {"pointer and pick status",
          Scenario(kView, kMarkup,
                   R"([{"action": "press", "x": 799.0, "y": 3.0e2}, {"action": "release"},
@@ -266,13 +256,6 @@ TEST(BadInput, WholeNumbersWithAFractionOrAnExponentReadAsIntegers) {
          Scenario(kView, kMarkup,
                   R"([{"action": "preferences", "preselectionColor": 1.6744448e7}])"),
          Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": 16744448}])")},
-        {"expected counts",
-         Scenario(kView, kMarkup,
-                  R"([{"action": "expect", "controllerCalls": 0.0, "pendingPicks": 0e5,
-                       "markup": "m", "midPointIndex": 0.0, "pickedNode": -1e0}])"),
-         Scenario(kView, kMarkup,
-                  R"([{"action": "expect", "controllerCalls": 0, "pendingPicks": 0,
-                       "markup": "m", "midPointIndex": 0, "pickedNode": -1}])")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.place);
