@@ -234,7 +234,7 @@ dg::Location ReadPlacement(const Json& j, const std::string& where) {
 }
 
 std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids) {
-    const std::string id = ReadString(Require(j, where, "id"), Field(where, "id"));
+    std::string id = ReadString(Require(j, where, "id"), Field(where, "id"));
     if (id.empty())
         Fail(Field(where, "id"), "must not be empty");
     if (!ids.emplace(id, kind).second)
