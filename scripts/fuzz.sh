@@ -6,7 +6,7 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   SECONDS per target (default 60, or
 #                                           $ILLSXMK_FUZZ_SECONDS); targets: record_path
-#                                           interaction callout (default all)
+#                                           interaction callout scenario (default all)
 # New inputs go to build/fuzz/found/<target>/, not into the committed corpus; to refresh the
 # corpus, merge them in with the target's -merge=1 and commit the result.
 set -euo pipefail
@@ -19,7 +19,7 @@ if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
 fi
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-    targets=(record_path interaction callout)
+    targets=(record_path interaction callout scenario)
 fi
 
 # The targets need clang's libFuzzer runtime.
@@ -46,8 +46,14 @@ for target in "${targets[@]}"; do
     found="$build/found/$target"
     mkdir -p "$found"
     printf '\n== fuzz %s for %s s\n' "$target" "$seconds"
+    # Scenarios are JSON texts: longer inputs (the default session is about 5 KB), and the
+    # format's words as a dictionary.
+    options=(-max_len=4096)
+    if [[ $target == scenario ]]; then
+        options=(-max_len=8192 -dict=fuzz/scenario.dict)
+    fi
     # The first folder receives new inputs; the committed corpus is only read.
-    if ! "$build/bin/fuzz_$target" -max_total_time="$seconds" -max_len=4096 -timeout=20 \
+    if ! "$build/bin/fuzz_$target" -max_total_time="$seconds" "${options[@]}" -timeout=20 \
         -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
         "$found" "fuzz/corpus/$target" >"$build/$target.log" 2>&1; then
         failed+=("$target")

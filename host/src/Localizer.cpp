@@ -45,7 +45,7 @@ Catalogs& AllCatalogs() {
 Localizer::Localizer(const char* catalogName) : catalog(catalogName ? catalogName : "") {}
 
 std::string Localizer::LocalizeMessage(const char* key, int /*actionOnFailure*/) const {
-    const std::string k = key ? key : "";
+    std::string k = key ? key : "";
     Catalogs& all = AllCatalogs();
     std::lock_guard<std::mutex> lock(all.mutex);
     const auto c = all.byName.find(catalog);

@@ -92,6 +92,20 @@ std::vector<BadCase> BadCases() {
         {"fraction for a pixel",
          Scenario(kView, kMarkup, R"([{"action": "hover", "x": 1.5, "y": 1}])"),
          "actions[0].x: expected an integer, got a number with a fraction"},
+        {"fraction for a viewport size",
+         Scenario(R"({"viewport": [800.5, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, noActions),
+         "view.viewport[0]: expected an integer, got a number with a fraction (800.5)"},
+        {"whole number beyond the window, written with an exponent",
+         Scenario(kView, kMarkup, R"([{"action": "hover", "x": 8e2, "y": 1}])"),
+         "actions[0].x: out of range (800 not in 0..799)"},
+        {"whole number beyond an integer",
+         Scenario(kView, kMarkup, R"([{"action": "pick", "status": 1e300}])"),
+         "actions[0].status: out of range"},
+        {"preference integer with a fraction",
+         Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": 0.5}])"),
+         "actions[0].preselectionColor: expected an integer, got a number with a fraction (0.5)"},
         {"unknown object in a pick",
          Scenario(kView, kMarkup, R"([{"action": "pick", "results": [{"object": "ghost"}]}])"),
          "actions[0].results[0].object: no part, label, callout or markup \"ghost\""},
@@ -133,6 +147,40 @@ std::vector<BadCase> BadCases() {
          Scenario(R"({"kind": "plain", "viewport": [800, 600], "camera": {"near": 1}})", kMarkup,
                   noActions),
          "view.camera.near: unknown field"},
+        {"rotation by an angle whose radians overflow",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "placement":
+                            {"rotation": {"axis": [0, 0, 1], "degrees": 1e308}}})",
+                  noActions),
+         "markups[0].placement.rotation.degrees: out of range (beyond +/-1e9)"},
+        {"frame turned by more than the angles kept",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0],
+                            "frame": {"axis": [1, 0, 0], "degrees": -2e9}})",
+                  noActions),
+         "markups[0].frame.degrees: out of range"},
+        {"rotation axis too short to normalise",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "placement":
+                            {"rotation": {"axis": [0, 0, 3e-162], "degrees": 30}}})",
+                  noActions),
+         "markups[0].placement.rotation.axis: too short to give a direction"},
+        {"rotation about no axis",
+         Scenario(kView, R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0],
+                            "frame": {"axis": [0, 0, 0], "degrees": 30}})",
+                  noActions),
+         "markups[0].frame.axis: must not be the zero vector"},
+        {"text that is not UTF-8",
+         Scenario(kView, kMarkup, "[{\"action\": \"undo\", \"comment\": \"caf\xE9\"}]"),
+         "actions[0].comment: not valid text (ill-formed UTF-8 byte; line "},
+        {"lone surrogate",
+         Fill(Scenario(kView, kMarkup, noActions), "\"view\"", R"("name": "\udc00", "view")"),
+         "name: not valid text (surrogate U+DC00..U+DFFF must follow U+D800..U+DBFF; line "},
+        {"field name that is not UTF-8", Scenario(kView, "{\"id\": \"m\", \"\xFF\": 1}", noActions),
+         "markups[0]: a field name is not valid text (ill-formed UTF-8 byte; line "},
+        {"field name with control characters",
+         Scenario(kView, kMarkup, "[{\"action\": \"undo\", \"a\\u0000b\\nc\\u001b\": 1}]"),
+         "actions[0].a\\u0000b\\u000ac\\u001b: unknown field"},
+        {"id with control characters",
+         Scenario(kView, kMarkup, R"([{"action": "pick", "results": [{"object": "x\u0007\r"}]}])"),
+         "actions[0].results[0].object: no part, label, callout or markup \"x\\u0007\\u000d\""},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
     };
@@ -150,6 +198,73 @@ TEST(BadInput, EachProblemIsNamedByItsPlace) {
 TEST(BadInput, TheTemplateItselfIsValid) {
     const replay::ParseOutcome outcome = replay::ParseScenario(Scenario(kView, kMarkup, "[]"));
     EXPECT_TRUE(outcome.scenario.has_value()) << outcome.error;
+}
+
+// An axis and an angle at the edges of what is accepted give the same rotation as a plain unit
+// axis and the angle within one turn.
+TEST(BadInput, AxisAndDegreesAtTheLimitsGiveTheRotationOfTheAngleWithinATurn) {
+    struct Case {
+        const char* rotation;
+        const char* same;
+    };
+    const Case cases[] = {
+        {R"({"axis": [0, 0, 2e-150], "degrees": 90})", R"({"axis": [0, 0, 1], "degrees": 90})"},
+        {R"({"axis": [0, 1e9, 0], "degrees": 1e9})", R"({"axis": [0, 1, 0], "degrees": 280})"},
+        {R"({"axis": [0, 0, 1], "degrees": -1e9})", R"({"axis": [0, 0, 1], "degrees": 80})"},
+    };
+    auto frame = [](const char* rotation) {
+        const replay::ParseOutcome outcome = replay::ParseScenario(
+            Scenario(kView,
+                     std::string(R"({"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "frame": )") +
+                         rotation + "}",
+                     "[]"));
+        EXPECT_TRUE(outcome.scenario.has_value()) << rotation << ": " << outcome.error;
+        return outcome.scenario ? outcome.scenario->centerLines.at(0).frame : dg::FMat33();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        const dg::FMat33 got = frame(c.rotation), want = frame(c.same);
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(got.m[r][k], want.m[r][k], 1e-6) << r << "," << k;
+    }
+}
+
+// Some JSON writers keep every number a double: a whole number written 400.0 or 4e2 reads as
+// the integer, wherever an integer is expected.
+TEST(BadInput, WholeNumbersWithAFractionOrAnExponentReadAsIntegers) {
+    const struct {
+        const char* place;
+        std::string written;
+        std::string plain;
+    } cases[] = {
+        {"viewport",
+         Scenario(R"({"viewport": [8e2, 600.0], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, "[]"),
+         Scenario(R"({"viewport": [800, 600], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+                     "fieldOfView": 40}})",
+                  kMarkup, "[]")},
+        {"pointer and pick status",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "press", "x": 799.0, "y": 3.0e2}, {"action": "release"},
+                      {"action": "pick", "status": -1.0}])"),
+         Scenario(kView, kMarkup,
+                  R"([{"action": "press", "x": 799, "y": 300}, {"action": "release"},
+                      {"action": "pick", "status": -1}])")},
+        {"preference integer",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "preferences", "preselectionColor": 1.6744448e7}])"),
+         Scenario(kView, kMarkup, R"([{"action": "preferences", "preselectionColor": 16744448}])")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.place);
+        const replay::ParseOutcome written = replay::ParseScenario(c.written);
+        const replay::ParseOutcome plain = replay::ParseScenario(c.plain);
+        ASSERT_TRUE(written.scenario.has_value()) << written.error;
+        ASSERT_TRUE(plain.scenario.has_value()) << plain.error;
+        EXPECT_TRUE(*written.scenario == *plain.scenario);
+    }
 }
 
 TEST(BadInput, ExitsWithStatusTwoAndWritesNothing) {
@@ -181,6 +296,30 @@ TEST(CommandLine, RefusesBadArgumentsWithStatusTwo) {
         EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput) << args[0];
         EXPECT_FALSE(err.str().empty());
     }
+}
+
+// An empty scenario argument is a mistake (an unset variable in a script, say), not a request
+// for the default session, also next to a scenario that is there: nothing is played or written.
+TEST(CommandLine, RefusesAnEmptyScenarioArgument) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-empty-argument";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string scenario = (dir / "s.json").string();
+    std::ofstream(scenario) << Scenario(kView, kMarkup, "[]");
+    const std::string outDir = (dir / "out").string();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{""},
+                                                 {"", "--out", outDir},
+                                                 {"--out=" + outDir, ""},
+                                                 {"", scenario, "--out", outDir},
+                                                 {scenario, "", "--out", outDir}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput)
+            << args.size() << " arguments";
+        EXPECT_NE(err.str().find("the scenario argument is empty"), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty()) << "nothing played";
+        EXPECT_FALSE(fs::exists(outDir));
+    }
+    fs::remove_all(dir);
 }
 
 // The program itself: its exit statuses as a shell sees them.

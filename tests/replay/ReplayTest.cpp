@@ -315,12 +315,111 @@ TEST_F(ReplayTest, NoteTextCannotBreakTheFramesOrThePage) {
     fs::remove_all(dir);
 }
 
+// Characters that XML 1.0 does not allow (U+FFFE, U+FFFF, control characters) may come in any
+// text of a scenario: they are dropped wherever the text is shown, in every frame and in the page
+// alike, and the characters around them stay.
+TEST_F(ReplayTest, CharactersXmlDoesNotAllowAreDroppedFromFramesAndPage) {
+    struct Case {
+        const char* name;
+        const char* scenario;  // FrontView body; the shown text is "q<dropped>z"
+    };
+    const Case cases[] = {
+        {"scenario name", R"("name": "q\uffffz", "actions": [])"},
+        {"label note",
+         R"("scene": {"labels": [{"id": "l", "note": "q\uffffz", "position": [0, 0, 0]}]},
+            "actions": [])"},
+        {"action comment", R"("actions": [{"action": "undo", "comment": "q\u001b\uffffz"}])"},
+        {"centre line id",
+         R"("markups": [{"id": "q\uffffz", "start": [0, 0, 0], "end": [8, 0, 0]}],
+            "actions": [{"action": "hover", "x": 400, "y": 300}])"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Scenario scenario = Parse(FrontView(c.scenario));
+        const fs::path dir = FreshFolder("xml-chars");
+        std::ostringstream out, err;
+        const replay::ReplayResult result =
+            replay::ReplayScenario(scenario, {dir.string(), true}, out, err);
+        ASSERT_EQ(result.status, replay::kExitOk) << err.str();
+        ExpectWellFormedOutput(dir, result.framesWritten);
+        const std::string index = ReadFile(dir / "index.html");
+        EXPECT_EQ(replaytest::CheckXmlChars(index), "");
+        std::string shown = ReadFile(dir / "frame-000.svg") + index;
+        for (std::size_t i = 1; i < result.framesWritten; ++i)
+            shown += ReadFile(dir / ("frame-00" + std::to_string(i) + ".svg"));
+        EXPECT_NE(shown.find("qz"), std::string::npos);
+        fs::remove_all(dir);
+    }
+}
+
+// The log goes to a terminal: control characters of the scenario's text (here a screen-clearing
+// escape sequence, a line break and a C1 control) are written as escapes, so each log line stays
+// one line and nothing reaches the terminal as a command.
+TEST_F(ReplayTest, ControlCharactersReachTheLogAsEscapes) {
+    const Scenario scenario = Parse(FrontView(R"(
+        "scene": {"labels": [{"id": "l", "note": "a\u001b[2Jb\nc", "position": [0, 0, 0]}]},
+        "actions": [{"action": "undo", "comment": "x\ny\u009b"}])"));
+    std::ostringstream out, err;
+    const replay::ReplayResult result = replay::ReplayScenario(scenario, {"", false}, out, err);
+    ASSERT_EQ(result.status, replay::kExitOk) << err.str();
+    const std::string log = out.str();
+    EXPECT_NE(log.find("label l \"a\\u001b[2Jb\\u000ac\""), std::string::npos) << log;
+    EXPECT_NE(log.find("# x\\u000ay\\u009b\n"), std::string::npos) << log;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n')),
+              result.log.size());
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](char c) { return c != '\n' && static_cast<unsigned char>(c) < 0x20; }),
+        0);
+    EXPECT_EQ(log.find("\xC2\x9B"), std::string::npos) << "no C1 control";
+}
+
+// What reaches the frames and the page is valid UTF-8 with only characters XML allows, whatever
+// the text held: bytes that are not UTF-8 become U+FFFD (one for each ill-formed part), the
+// characters XML forbids are dropped, markup characters escaped, everything else kept.
+TEST(XmlEscape, WritesOnlyValidUtf8ThatXmlAllows) {
+    const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+    const struct {
+        const char* name;
+        std::string text;
+        std::string escaped;
+    } cases[] = {
+        {"noncharacters",
+         "a\xEF\xBF\xBF\xEF\xBF\xBE"
+         "b",
+         "ab"},
+        {"control characters", std::string("a\x01\x1B\x7F", 4) + std::string(1, '\0') + "\tb",
+         "a\x7F\tb"},
+        {"markup", "<a href='x'>&</a>\"", "&lt;a href=&apos;x&apos;&gt;&amp;&lt;/a&gt;&quot;"},
+        {"allowed beyond ASCII", "\xC3\xA9 \xEE\x80\x80 \xF0\x9F\x98\x80 " + r,
+         "\xC3\xA9 \xEE\x80\x80 \xF0\x9F\x98\x80 " + r},
+        {"stray and invalid bytes",
+         "a\x80\xFF"
+         "b\xC0\xAF",
+         "a" + r + r + "b" + r + r},
+        {"sequence cut short",
+         "a\xE2\x82"
+         "b\xF0\x9F\x98",
+         "a" + r + "b" + r},
+        {"encoded surrogate", "\xED\xA0\x80", r + r + r},
+        {"overlong form", "\xE0\x80\xAF", r + r + r},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(replay::XmlEscape(c.text), c.escaped);
+        EXPECT_EQ(replaytest::CheckXmlChars(replay::XmlEscape(c.text)), "");
+    }
+}
+
 TEST(XmlCheck, RejectsWhatIsNotWellFormed) {
     EXPECT_EQ(replaytest::CheckWellFormed("<?xml version=\"1.0\"?>\n<a x=\"1\"><b/>t &amp; "
                                           "&#65;<!-- c --></a>\n"),
               "");
-    for (const char* bad : {"<a>", "<a></b>", "<a x=1/>", "<a x=\"1\" x=\"2\"/>", "<a>&bogus;</a>",
-                            "<a>x & y</a>", "<a x=\"<\"/>", "<a/><b/>", "text", "<a>\x01</a>"})
+    for (const char* bad :
+         {"<a>", "<a></b>", "<a x=1/>", "<a x=\"1\" x=\"2\"/>", "<a>&bogus;</a>", "<a>x & y</a>",
+          "<a x=\"<\"/>", "<a/><b/>", "text", "<a>\x01</a>", "<a>\xEF\xBF\xBF</a>",
+          "<a x=\"\xEF\xBF\xBE\"/>", "<a>\xFF</a>", "<a>\xED\xA0\x80</a>", "<a>\xC3</a>"})
         EXPECT_NE(replaytest::CheckWellFormed(bad), "") << bad;
 }
 

@@ -2,9 +2,11 @@
 // near and behind the eye, and what the output folder keeps between runs.
 #include "HitTest.h"
 #include "HostFixture.h"
+#include "OutputFolder.h"
 #include "Replay.h"
 #include "Scenario.h"
 #include "Session.h"
+#include "SessionText.h"
 #include "WindowShapes.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,10 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <limits>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -115,21 +121,95 @@ TEST_F(SceneTest, TheNearDistanceIsDerivedFromTheTargetOrGiven) {
     }
 }
 
+// Window positions are whole pixels within a million of the window's corner, rounded half away
+// from zero; anything beyond, or not finite, is far off the window, on every platform alike.
+TEST(PixelText, PositionsInReachAreRoundedAndTheRestIsFarOffTheWindow) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        replay::Point2 at;
+        const char* text;
+    } cases[] = {
+        {{412.4, 299.5}, "412,300"},       {{-0.5, -2.5}, "-1,-3"},
+        {{1e6, -1e6}, "1000000,-1000000"}, {{1e6 + 1, 0}, "far off the window"},
+        {{0, -4e9}, "far off the window"}, {{4e31, 300}, "far off the window"},
+        {{inf, 0}, "far off the window"},  {{0, std::nan("")}, "far off the window"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(replay::Pixel(c.at), c.text) << c.at.x << "," << c.at.y;
+        EXPECT_EQ(replay::AtPixel(c.at),
+                  c.text[0] == 'f' ? std::string(c.text) : "at pixel " + std::string(c.text));
+    }
+}
+
+// The scene's description says where far-off things lie without a number that no window has
+// (a part 1e8 units out in a parallel view was once "at pixel -294966896").
+TEST_F(SceneTest, FarOffObjectsAreDescribedAsFarOffTheWindow) {
+    const replay::Scenario scenario = Parse(R"({
+      "view": {"viewport": [800, 600],
+               "camera": {"eye": [5, 0, 50], "target": [5, 0, 0], "parallelWidth": 20}},
+      "scene": {"parts": [{"id": "far", "min": [1e8, 0, 0], "max": [1e8, 1, 1], "instance": "/f"},
+                          {"id": "aside", "min": [20, 0, 0], "max": [21, 0, 0], "instance": "/a"}],
+                "labels": [{"id": "l", "note": "x", "position": [-1e9, 1e9, 0]}],
+                "callouts": [{"id": "c", "note": "y", "position": [0, 1e9, 0]}]},
+      "markups": [{"id": "m", "start": [0, 0, 0], "end": [8, 0, 0], "endExtension": 1e30}],
+      "actions": []})");
+    replay::Session session(scenario);
+    std::string text;
+    for (const std::string& line : session.Describe())
+        text += line + "\n";
+    for (const char* line : {"part far (1e+08, 0, 0)..(1e+08, 1, 1), instance \"/f\"; centre far "
+                             "off the window\n",
+                             "; centre at pixel 1020,300\n", "label l \"x\" far off the window\n",
+                             "callout c \"y\" far off the window, box",
+                             "endPoint 520,300, startExtension 179,300, endExtension far off the "
+                             "window\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+}
+
+// A small session of the given number of hovers.
+std::string Hovers(int count) {
+    std::string actions;
+    for (int i = 0; i < count; ++i)
+        actions += std::string(i ? "," : "") + R"({"action": "hover", "x": 1, "y": 1})";
+    return R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+              "parallelWidth": 4}}, "actions": [)" +
+           actions + "]}";
+}
+
+// Every file of the folder with its content.
+std::map<std::string, std::string> Files(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] =
+            std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+// A second run takes away what the first one wrote, also the frames it does not write again, and
+// leaves every other file alone, also those whose names look like the tool's.
 TEST_F(SceneTest, OutputFolderKeepsForeignFilesAndDropsOldFrames) {
     const fs::path dir = fs::path(::testing::TempDir()) / "replay-folder";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    std::ofstream(dir / "frame-099.svg") << "old";
+    std::ofstream(dir / "frame-099.svg") << "mine";
+    std::ofstream(dir / "frame-logo.svg") << "logo";
     std::ofstream(dir / "notes.txt") << "mine";
-    std::ostringstream out, err;
-    const replay::ReplayResult result = replay::ReplayScenario(
-        Parse(R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
-                  "parallelWidth": 4}}, "actions": [{"action": "hover", "x": 1, "y": 1}]})"),
-        {dir.string(), true}, out, err);
-    EXPECT_EQ(result.status, replay::kExitOk) << err.str();
-    EXPECT_FALSE(fs::exists(dir / "frame-099.svg"));
-    EXPECT_TRUE(fs::exists(dir / "frame-001.svg"));
-    EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+    for (const int hovers : {3, 1}) {
+        std::ostringstream out, err;
+        const replay::ReplayResult result =
+            replay::ReplayScenario(Parse(Hovers(hovers)), {dir.string(), true}, out, err);
+        EXPECT_EQ(result.status, replay::kExitOk) << err.str();
+    }
+    const std::map<std::string, std::string> files = Files(dir);
+    for (const char* gone : {"frame-002.svg", "frame-003.svg"})
+        EXPECT_EQ(files.count(gone), 0u) << gone;
+    for (const char* written : {"frame-000.svg", "frame-001.svg", "index.html"})
+        EXPECT_EQ(files.count(written), 1u) << written;
+    EXPECT_EQ(files.at("frame-099.svg"), "mine");
+    EXPECT_EQ(files.at("frame-logo.svg"), "logo");
+    EXPECT_EQ(files.at("notes.txt"), "mine");
 
     // A file where the folder should be: the run says so and fails with status 3.
     std::ostringstream out2, err2;
@@ -137,6 +217,82 @@ TEST_F(SceneTest, OutputFolderKeepsForeignFilesAndDropsOldFrames) {
               replay::kExitNoOutput);
     EXPECT_NE(err2.str().find("cannot create the output folder"), std::string::npos);
     fs::remove_all(dir);
+}
+
+// A folder where a file the run would write is not the tool's own (no earlier run wrote it, or it
+// changed since, or it became a link) is refused with status 3 before anything is written or
+// taken away; so is a list of files that the tool did not write. A list edited to name other
+// files does not make the tool touch them.
+TEST_F(SceneTest, OutputFolderWithFilesOfSomeoneElseIsRefused) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-foreign";
+    const fs::path scenario = fs::path(::testing::TempDir()) / "replay-foreign.json";
+    std::ofstream(scenario) << Hovers(1);
+    auto run = [&](std::string& err) {
+        std::ostringstream out, errors;
+        const int status =
+            replay::RunCommandLine({scenario.string(), "--out", dir.string()}, out, errors);
+        err = errors.str();
+        return status;
+    };
+    const struct {
+        const char* name;
+        std::function<void()> prepare;  // in the empty folder
+        const char* named;              // the file the message names
+    } cases[] = {
+        {"a page of the user's", [&] { std::ofstream(dir / "index.html") << "<p>mine</p>"; },
+         "holds index.html, which this run would write"},
+        {"frames of a run before the list",
+         [&] {
+             for (const char* name : {"frame-000.svg", "frame-001.svg"})
+                 std::ofstream(dir / name) << "<svg/>";
+         },
+         "holds frame-000.svg, frame-001.svg, which"},
+        {"a list the tool did not write",
+         [&] { std::ofstream(dir / replay::kOutputListName) << "frame-000.svg\n"; },
+         "holds illsxmk-replay-files.txt, which this tool did not write"},
+        {"a frame changed since the run",
+         [&] {
+             std::string err;
+             ASSERT_EQ(run(err), replay::kExitOk) << err;
+             std::ofstream(dir / "frame-001.svg", std::ios::app) << "<!-- edited -->";
+         },
+         "holds frame-001.svg, which"},
+        {"a page that became a link",
+         [&] {
+             std::string err;
+             ASSERT_EQ(run(err), replay::kExitOk) << err;
+             fs::remove(dir / "index.html");
+             std::ofstream(dir / "notes.html") << "mine";
+             fs::create_symlink("notes.html", dir / "index.html");
+         },
+         "holds index.html, which"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        c.prepare();
+        const std::map<std::string, std::string> before = Files(dir);
+        std::string err;
+        EXPECT_EQ(run(err), replay::kExitNoOutput);
+        EXPECT_NE(err.find(c.named), std::string::npos) << err;
+        EXPECT_EQ(Files(dir), before) << "nothing written or taken away";
+    }
+
+    // A list that names other files than frames and the page: they are not the tool's to touch.
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    std::string err;
+    ASSERT_EQ(run(err), replay::kExitOk) << err;
+    std::ofstream(dir / replay::kOutputListName, std::ios::app)
+        << "0123456789abcdef notes.txt\n0123456789abcdef sub/index.html\n";
+    std::ofstream(dir / "notes.txt") << "mine";
+    std::ofstream(dir / "sub" / "index.html") << "mine";
+    EXPECT_EQ(run(err), replay::kExitOk) << err;
+    EXPECT_TRUE(fs::exists(dir / "notes.txt"));
+    EXPECT_TRUE(fs::exists(dir / "sub" / "index.html"));
+    fs::remove_all(dir);
+    fs::remove(scenario);
 }
 
 TEST_F(SceneTest, LongSessionsReportProgressOnStandardError) {

@@ -109,13 +109,16 @@ private:
         return true;
     }
 
+    // One character of text: valid UTF-8 and allowed by XML 1.0 (Char).
     bool Char() {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            Error("control character");
+        std::size_t length = 0;
+        const long c = DecodeXmlChar(s, i, length);
+        if (c < 0) {
+            Error(c == kNotUtf8 ? "byte sequence that is not UTF-8"
+                                : "character XML does not allow");
             return false;
         }
-        ++i;
+        i += length;
         return true;
     }
 
@@ -217,6 +220,43 @@ private:
 
 std::string CheckWellFormed(const std::string& xml) {
     return Checker(xml).Run();
+}
+
+long DecodeXmlChar(const std::string& text, std::size_t at, std::size_t& length) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned char lead = byte(0);
+    long c = 0;
+    if (lead < 0x80) {
+        length = 1;
+        c = lead;
+    } else {
+        length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (lead < 0xC2 || lead > 0xF4 || at + length > text.size())
+            return kNotUtf8;
+        c = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((byte(k) & 0xC0) != 0x80)
+                return kNotUtf8;
+            c = (c << 6) | (byte(k) & 0x3F);
+        }
+        const long shortest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (c < shortest || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return kNotUtf8;
+    }
+    const bool allowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                         (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
+    return allowed ? c : kNotXml;
+}
+
+std::string CheckXmlChars(const std::string& text) {
+    for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
+        const long c = DecodeXmlChar(text, at, length);
+        if (c < 0)
+            return std::string(c == kNotUtf8 ? "byte sequence that is not UTF-8"
+                                             : "character XML does not allow") +
+                   " at offset " + std::to_string(at);
+    }
+    return "";
 }
 
 }  // namespace replaytest

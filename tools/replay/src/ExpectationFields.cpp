@@ -344,11 +344,14 @@ std::vector<HandleName> ShownHandles(const CheckedSession& s) {
 
 // The handles drawn preselected: "none", "jog", or several joined by "+".
 std::string HighlightedHandles(const CheckedSession& s) {
-    std::string got = "none";
+    std::string got;
     for (HandleName h : kAllHandles)
-        if (s.scene.IsHighlighted(*s.line, s.scene.NodeOf(*s.line, h)))
-            got = got == "none" ? HandleKey(h) : got + "+" + HandleKey(h);
-    return got;
+        if (s.scene.IsHighlighted(*s.line, s.scene.NodeOf(*s.line, h))) {
+            if (!got.empty())
+                got += '+';
+            got += HandleKey(h);
+        }
+    return got.empty() ? "none" : got;
 }
 
 std::string ConnectionTarget(const CheckedSession& s) {

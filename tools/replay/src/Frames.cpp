@@ -1,5 +1,6 @@
 #include "Frames.h"
 
+#include "Utf8Text.h"
 #include "WindowShapes.h"
 
 #include <nlohmann/json.hpp>
@@ -213,14 +214,21 @@ const char* const kIndexScript =
     "// index.html#12 opens at frame 12.\n"
     "show(parseInt(location.hash.slice(1), 10) || 0);\n";
 
-// The frames with their log lines, for the page's script. Invalid UTF-8 in a note is replaced
-// rather than refused. No '<' may reach the script as such ("</script>", "<!--"): inside JSON
-// strings it is written as an escape.
+// The frames with their log lines, for the page's script. The texts are those the frames show:
+// what is not UTF-8 replaced, what XML cannot carry dropped. No '<' may reach the script as such
+// ("</script>", "<!--"): inside JSON strings it is written as an escape.
 std::string FramesJson(const std::vector<FrameEntry>& frames) {
     nlohmann::json data = nlohmann::json::array();
-    for (const FrameEntry& f : frames)
-        data.push_back(
-            {{"file", f.file}, {"title", f.title}, {"lines", f.lines}, {"failed", f.failed}});
+    for (const FrameEntry& f : frames) {
+        std::vector<std::string> lines;
+        lines.reserve(f.lines.size());
+        for (const std::string& line : f.lines)
+            lines.push_back(XmlChars(line));
+        data.push_back({{"file", XmlChars(f.file)},
+                        {"title", XmlChars(f.title)},
+                        {"lines", lines},
+                        {"failed", f.failed}});
+    }
     const std::string dumped = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     std::string json;
     json.reserve(dumped.size());
@@ -234,8 +242,7 @@ std::string FramesJson(const std::vector<FrameEntry>& frames) {
 std::string XmlEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (const char c : XmlChars(text)) {
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -253,9 +260,7 @@ std::string XmlEscape(const std::string& text) {
                 out += "&apos;";
                 break;
             default:
-                // Control characters other than tab and line breaks are not allowed in XML 1.0.
-                if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r')
-                    out += static_cast<char>(c);
+                out += c;
         }
     }
     return out;

@@ -10,8 +10,8 @@
 
 namespace replay {
 
-// Text made safe for XML character data and attribute values; characters XML cannot carry are
-// dropped.
+// Text made safe for XML character data and attribute values: what is not valid UTF-8 becomes
+// U+FFFD, characters XML 1.0 cannot carry (control characters, U+FFFE, U+FFFF) are dropped.
 std::string XmlEscape(const std::string& text);
 
 // The view after the step: parts and labels outlined, the centre lines as drawn with their

@@ -1,7 +1,9 @@
 #include "Replay.h"
 
 #include "Frames.h"
+#include "OutputFolder.h"
 #include "Session.h"
+#include "Utf8Text.h"
 
 #include <du/RefCounted.h>
 #include <sxk/MemoryPoolAllocated.h>
@@ -38,30 +40,13 @@ std::string FrameFile(std::size_t index) {
     return name;
 }
 
-bool WriteFile(const fs::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return static_cast<bool>(file);
-}
-
-// Takes away what an earlier run left in the folder (only our own files), so the page never shows
-// frames of another session.
-void RemoveOldFrames(const fs::path& dir) {
-    std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const bool ours = name == "index.html" ||
-                          (name.rfind("frame-", 0) == 0 && it->path().extension() == ".svg");
-        if (ours && it->is_regular_file(ec))
-            fs::remove(it->path(), ec);
-    }
-}
-
 class Output {
 public:
     Output(std::ostream& o, ReplayResult& r) : out(o), result(r) {}
-    void Line(const std::string& line) {
+    // The scenario's text in a line (notes, comments, ids) may hold control characters: they are
+    // written as escapes, so that a line stays one line and cannot drive the terminal.
+    void Line(const std::string& text) {
+        const std::string line = Printable(text);
         out << line << '\n';
         result.log.push_back(line);
     }
@@ -71,29 +56,26 @@ private:
     ReplayResult& result;
 };
 
-// Creates the output folder and takes away the frames of an earlier run; false, said on err,
-// when there is no folder to write into.
-bool PrepareFolder(const fs::path& dir, std::ostream& err) {
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec || !fs::is_directory(dir)) {
-        err << "illsxmk-replay: cannot create the output folder " << dir.string() << ": "
-            << (ec ? ec.message() : "not a folder") << '\n';
-        return false;
-    }
-    RemoveOldFrames(dir);
-    return true;
+// What a run of the scenario writes: a frame for the scene as set up and one per action, and the
+// page.
+std::vector<std::string> OutputNames(const Scenario& scenario) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i <= scenario.actions.size(); ++i)
+        names.push_back(FrameFile(i));
+    names.emplace_back("index.html");
+    return names;
 }
 
 // The frames of a run, written as they come (when files are written at all), and the page.
 class FrameWriter {
 public:
-    FrameWriter(const ReplayOptions& o, ReplayResult& r) : options(o), dir(o.outDir), result(r) {}
+    FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r)
+        : options(o), folder(f), result(r) {}
 
     void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
         if (options.writeFiles) {
-            if (WriteFile(dir / entry.file, session.Frame(caption)))
+            if (folder.Write(entry.file, session.Frame(caption)))
                 ++result.framesWritten;
             else
                 failed = true;
@@ -101,9 +83,9 @@ public:
         frames.push_back(std::move(entry));
     }
     void WriteIndex(const Scenario& scenario, const std::vector<std::string>& summary) {
-        if (!WriteFile(dir / "index.html",
-                       RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
-                                   scenario.description, frames, summary)))
+        if (!folder.Write("index.html",
+                          RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
+                                      scenario.description, frames, summary)))
             failed = true;
     }
     std::size_t Count() const { return frames.size(); }
@@ -111,7 +93,7 @@ public:
 
 private:
     const ReplayOptions& options;
-    fs::path dir;
+    OutputFolder& folder;
     ReplayResult& result;
     std::vector<FrameEntry> frames;
     bool failed = false;
@@ -140,7 +122,7 @@ void PlayActions(Session& session, std::size_t count, Output& log, FrameWriter& 
         result.checksPassed += step.checksPassed;
         result.checksFailed += step.checksFailed;
         if (step.checksFailed > 0)
-            err << "illsxmk-replay: actions[" << i << "] (" << step.headline
+            err << "illsxmk-replay: actions[" << i << "] (" << Printable(step.headline)
                 << "): an expectation failed\n";
         FrameEntry entry;
         entry.title = step.headline;
@@ -208,14 +190,15 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
     ReplayResult result;
     Output log(out, result);
     const fs::path dir(options.outDir);
-    if (options.writeFiles && !PrepareFolder(dir, err)) {
+    OutputFolder folder(dir);
+    if (options.writeFiles && !folder.Prepare(OutputNames(scenario), err)) {
         result.status = kExitNoOutput;
         return result;
     }
 
     const long objectsBefore = du::RefCounted::LiveObjects();
     const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
-    FrameWriter frames(options, result);
+    FrameWriter frames(options, folder, result);
     std::vector<std::string> summary;
     try {
         summary = PlayScenario(scenario, log, frames, err, result);
@@ -276,6 +259,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         }
         if (arg.size() > 1 && arg[0] == '-') {
             err << "illsxmk-replay: unknown option " << arg << "\n" << kUsage;
+            return kExitBadInput;
+        }
+        // An empty argument names no file; it is not a way to ask for the default session.
+        if (arg.empty()) {
+            err << "illsxmk-replay: the scenario argument is empty (leave it out to play the "
+                   "default session)\n";
             return kExitBadInput;
         }
         if (!scenarioPath.empty()) {

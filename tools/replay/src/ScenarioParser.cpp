@@ -3,6 +3,7 @@
 // has its reader (ScenarioReading.h); this file reads the document and the sections in order.
 #include "Scenario.h"
 #include "ScenarioReading.h"
+#include "Utf8Text.h"
 
 #include <cmath>
 #include <string>
@@ -61,6 +62,7 @@ public:
     }
     bool key(Json::string_t& k) {
         frames.back().key = k;
+        frames.back().awaitsKey = false;
         return dom.key(k);
     }
     bool end_object() {
@@ -82,9 +84,13 @@ public:
             return false;
         }
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." -> the tail.
-        const std::string what = e.what();
+        // What the reader last read is quoted as it is, so the message is made valid UTF-8.
+        const std::string what = ValidUtf8(e.what());
         const std::size_t at = what.find("parse error");
-        error = "not valid JSON: " + (at == std::string::npos ? what : what.substr(at));
+        const std::string tail = at == std::string::npos ? what : what.substr(at);
+        error = StringError(tail);
+        if (error.empty())
+            error = "not valid JSON: " + tail;
         return false;
     }
 
@@ -95,27 +101,52 @@ private:
         bool array = false;
         std::size_t index = 0;
         std::string key;
+        bool awaitsKey = true;  // an object between its members: the next string is a key
     };
 
+    // The place of the value being read; of the object, when what is read is one of its keys.
     std::string Path() const {
         std::string path;
-        for (const Frame& f : frames) {
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const Frame& f = frames[i];
             if (f.array)
                 path += "[" + std::to_string(f.index) + "]";
-            else
+            else if (!(i + 1 == frames.size() && f.awaitsKey))
                 path += (path.empty() ? "" : ".") + f.key;
         }
         return path.empty() ? "scenario" : path;
     }
-    void Enter(bool array) { frames.push_back(Frame{array, 0, {}}); }
+    // A string the reader refused (not valid UTF-8, a lone surrogate, an unescaped control
+    // character, no closing quote), said at its place:
+    // "name: not valid text (ill-formed UTF-8 byte; line 1, column 13)". Empty for other errors.
+    std::string StringError(const std::string& tail) const {
+        const std::string kInvalid = "invalid string: ", kAt = "parse error at ";
+        const std::size_t reason = tail.find(kInvalid);
+        if (reason == std::string::npos)
+            return "";
+        const std::size_t begin = reason + kInvalid.size();
+        const std::string why = tail.substr(begin, tail.find("; last read", begin) - begin);
+        const bool inKey = !frames.empty() && !frames.back().array && frames.back().awaitsKey;
+        std::string place;
+        if (tail.compare(0, kAt.size(), kAt) == 0)
+            place = "; " + tail.substr(kAt.size(), tail.find(':') - kAt.size());
+        return Path() + ": " + (inKey ? "a field name is not valid text (" : "not valid text (") +
+               why + place + ")";
+    }
+    void Enter(bool array) { frames.push_back(Frame{array, 0, {}, true}); }
     void Leave() {
         if (!frames.empty())
             frames.pop_back();
     }
-    // A value is complete: the next one in an array has the next index.
+    // A value is complete: the next one in an array has the next index, in an object a key
+    // comes next.
     bool Value(bool ok) {
-        if (!frames.empty() && frames.back().array)
-            ++frames.back().index;
+        if (!frames.empty()) {
+            if (frames.back().array)
+                ++frames.back().index;
+            else
+                frames.back().awaitsKey = true;
+        }
         return ok;
     }
 
@@ -136,7 +167,7 @@ ParseOutcome ParseScenario(const std::string& text) {
         reader.error = std::string("not valid JSON: ") + e.what();
     }
     if (!parsed) {
-        outcome.error = reader.error.empty() ? "not valid JSON" : reader.error;
+        outcome.error = reader.error.empty() ? "not valid JSON" : Printable(reader.error);
         return outcome;
     }
     try {
@@ -144,7 +175,7 @@ ParseOutcome ParseScenario(const std::string& text) {
     } catch (const Invalid& e) {
         outcome.error = e.what();
     } catch (const Json::exception& e) {
-        outcome.error = std::string("unreadable value: ") + e.what();
+        outcome.error = Printable(std::string("unreadable value: ") + e.what());
     }
     return outcome;
 }

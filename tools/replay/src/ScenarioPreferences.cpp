@@ -13,7 +13,7 @@ PreferenceValue ReadPreference(const Json& j, const std::string& where) {
         v.text = j.get<std::string>();
         return v;
     }
-    if (j.is_number_integer()) {
+    if (j.is_number()) {
         v.kind = PreferenceValue::Integer;
         v.integer = ReadIntIn(j, where, 0, 0xFFFFFF);
         return v;

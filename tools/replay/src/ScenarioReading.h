@@ -47,7 +47,7 @@ void ReadIfPresent(const Json& j, const std::string& where, const char* key, Rea
 double ReadNumber(const Json& j, const std::string& where);
 double ReadCoordinate(const Json& j, const std::string& where);  // within +/-1e9
 float ReadFloat(const Json& j, const std::string& where);
-int ReadInt(const Json& j, const std::string& where);
+int ReadInt(const Json& j, const std::string& where);  // also a whole number written 4.0 or 4e0
 int ReadIntIn(const Json& j, const std::string& where, int lo, int hi);
 bool ReadBool(const Json& j, const std::string& where);
 std::string ReadString(const Json& j, const std::string& where);

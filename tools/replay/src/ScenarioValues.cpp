@@ -1,6 +1,7 @@
 // The values a scenario is made of: numbers, points, rotations, names, preference values, each
 // checked against its place.
 #include "ScenarioReading.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,16 @@ namespace {
 // Coordinates beyond this are refused: they only overflow the projection.
 constexpr double kCoordinateLimit = 1e9;
 constexpr double kPi = 3.14159265358979323846;
+
+// An axis is a direction of any length, but normalising it needs its squared length to be a
+// normal double: below 1e-150 the squares fall towards the subnormal range (under 2.2e-308), keep
+// too few bits, and the "unit" axis comes out short ([0, 0, 3e-162] gives rows of length 0.988).
+constexpr double kShortestAxis = 1e-150;
+// Angles beyond +/-1e9 degrees are refused: within it the double holding the angle is finer
+// (1.2e-7 degrees at 1e9) than the single-precision matrix it becomes can tell apart, beyond it
+// the written angle means less and less, and past about 1e306 its radians overflow to a NaN
+// rotation.
+constexpr double kAngleLimit = 1e9;
 
 }  // namespace
 
@@ -35,8 +46,10 @@ std::string Describe(const Json& j) {
     }
 }
 
+// Places and quoted values carry the scenario's own text (keys, ids): its control characters are
+// written as escapes, so the message stays one line and a NUL does not cut it short.
 [[noreturn]] void Fail(const std::string& where, const std::string& what) {
-    throw Invalid(where + ": " + what);
+    throw Invalid(Printable(where + ": " + what));
 }
 
 std::string Field(const std::string& where, const std::string& key) {
@@ -98,13 +111,19 @@ float ReadFloat(const Json& j, const std::string& where) {
     return static_cast<float>(v);
 }
 
+// An integer may be written with a fraction or an exponent (400.0, 4e2: some JSON writers keep
+// every number a double), as long as its value is whole.
 int ReadInt(const Json& j, const std::string& where) {
-    if (!j.is_number_integer()) {
-        if (j.is_number_float())
-            ReadNumber(j, where);  // a non-finite value gets its own message
-        Fail(where,
-             "expected an integer, got " + Describe(j) + (j.is_number() ? " with a fraction" : ""));
+    if (j.is_number_float()) {
+        const double v = ReadNumber(j, where);  // a non-finite value gets its own message
+        if (v != std::trunc(v))
+            Fail(where, "expected an integer, got a number with a fraction (" + j.dump() + ")");
+        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+            Fail(where, "out of range");
+        return static_cast<int>(v);
     }
+    if (!j.is_number_integer())
+        Fail(where, "expected an integer, got " + Describe(j));
     if (j.is_number_unsigned()
             ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())
             : (j.get<std::int64_t>() < std::numeric_limits<int>::min() ||
@@ -165,10 +184,16 @@ dg::FMat33 ReadRotation(const Json& j, const std::string& where) {
     if (j.is_object()) {
         CheckKeys(j, where, {"axis", "degrees"});
         dg::DVec3 axis = ReadVector(Require(j, where, "axis"), Field(where, "axis"));
-        if (!axis.Normalize())
+        const double length = axis.Norm();
+        if (length == 0.0)
             Fail(Field(where, "axis"), "must not be the zero vector");
-        const double a =
-            ReadNumber(Require(j, where, "degrees"), Field(where, "degrees")) * kPi / 180.0;
+        if (!(length >= kShortestAxis) || !axis.Normalize())
+            Fail(Field(where, "axis"), "too short to give a direction (length below 1e-150)");
+        const double degrees = ReadNumber(Require(j, where, "degrees"), Field(where, "degrees"));
+        if (std::fabs(degrees) > kAngleLimit)
+            Fail(Field(where, "degrees"), "out of range (beyond +/-1e9)");
+        // Whole turns taken off exactly (fmod is exact), so a large angle keeps its accuracy.
+        const double a = std::fmod(degrees, 360.0) * kPi / 180.0;
         const double c = std::cos(a), s = std::sin(a), t = 1.0 - c;
         const double x = axis.x, y = axis.y, z = axis.z;
         // Rodrigues' matrix, transposed for row vectors.
@@ -209,7 +234,7 @@ dg::Location ReadPlacement(const Json& j, const std::string& where) {
 }
 
 std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids) {
-    const std::string id = ReadString(Require(j, where, "id"), Field(where, "id"));
+    std::string id = ReadString(Require(j, where, "id"), Field(where, "id"));
     if (id.empty())
         Fail(Field(where, "id"), "must not be empty");
     if (!ids.emplace(id, kind).second)

@@ -38,7 +38,10 @@ void ReadShapeCamera(const Json& cam, const std::string& cw, ViewInput& v) {
         Fail(Field(cw, "target"), "must differ from the eye");
     dg::DVec3 up = v.up;
     if (!up.Normalize() || dg::Cross(up, sight).Norm() < 1e-9)
-        Fail(Field(cw, "up"), "must not be zero nor along the line of sight");
+        Fail(Field(cw, "up"), Optional(cam, "up")
+                                  ? "must not be zero nor along the line of sight"
+                                  : "must not be zero nor along the line of sight (the default "
+                                    "[0, 1, 0] is along it: give one)");
     const Json* fov = Optional(cam, "fieldOfView");
     const Json* width = Optional(cam, "parallelWidth");
     if ((fov != nullptr) == (width != nullptr))

@@ -10,6 +10,15 @@ namespace replay {
 
 namespace {
 
+// Window positions are written as whole pixels within +/-1e6 (a hundred times the largest window
+// a scenario may have), where rounding into an int is defined and alike on every platform; a
+// point farther out, or not finite, is said to lie far off the window.
+constexpr double kPixelLimit = 1e6;
+
+bool WithinReach(const Point2& p) {
+    return std::fabs(p.x) <= kPixelLimit && std::fabs(p.y) <= kPixelLimit;
+}
+
 std::string PickFlags(unsigned int flags) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%04X", flags);
@@ -36,7 +45,7 @@ std::string DescribePart(const Projector& proj, const PartEntry& e) {
                               (e.config.min.y + e.config.max.y) / 2,
                               (e.config.min.z + e.config.max.z) / 2);
     if (const auto at = proj.Project(centre))
-        line += "; centre at pixel " + Pixel(Point2{at->x, at->y});
+        line += "; centre " + AtPixel(Point2{at->x, at->y});
     return line;
 }
 
@@ -66,7 +75,13 @@ std::string Pixel(int x, int y) {
 }
 
 std::string Pixel(const Point2& p) {
-    return Pixel(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+    if (!WithinReach(p))
+        return "far off the window";
+    return Pixel(static_cast<int>(std::round(p.x)), static_cast<int>(std::round(p.y)));
+}
+
+std::string AtPixel(const Point2& p) {
+    return WithinReach(p) ? "at pixel " + Pixel(p) : Pixel(p);
 }
 
 std::string PickPlace(const sxk::ShapeView::PendingPick& pick) {
@@ -101,12 +116,12 @@ std::vector<std::string> DescribeScene(const SessionView& session) {
         lines.push_back(DescribePart(proj, e));
     for (const LabelEntry& e : scene.labels)
         if (const auto box = LabelBox(proj, e))
-            lines.push_back("label " + e.config.id + " " + Quote(e.config.note) + " at pixel " +
-                            Pixel(box->anchor));
+            lines.push_back("label " + e.config.id + " " + Quote(e.config.note) + " " +
+                            AtPixel(box->anchor));
     for (const CalloutEntry& e : scene.callouts)
         if (const auto box = CalloutBox(proj, e))
-            lines.push_back("callout " + e.config.id + " " + Quote(e.config.note) + " at pixel " +
-                            Pixel(box->anchor) + ", box " + Format(box->width) + "x" +
+            lines.push_back("callout " + e.config.id + " " + Quote(e.config.note) + " " +
+                            AtPixel(box->anchor) + ", box " + Format(box->width) + "x" +
                             Format(box->height));
     for (const CenterLineEntry& e : scene.centerLines)
         DescribeCenterLine(scene, e, lines);

@@ -11,9 +11,12 @@
 
 namespace replay {
 
-// A window position: "412,300" (a point in the window is rounded to whole pixels).
+// A window position: "412,300" (a point in the window is rounded to whole pixels); a point more
+// than a million pixels out, or not finite, is "far off the window".
 std::string Pixel(int x, int y);
 std::string Pixel(const Point2& p);
+// "at pixel 412,300", or "far off the window".
+std::string AtPixel(const Point2& p);
 // Where a pick was asked for, and its flags: "412,300 (flags 0x0001)".
 std::string PickPlace(const sxk::ShapeView::PendingPick& pick);
 // A preselection colour as the viewer keeps it: "0xFF8000 (integer)", "removed", ...

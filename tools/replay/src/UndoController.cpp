@@ -112,7 +112,7 @@ UndoController::Snapshot UndoController::TakeDragStart(const Target& t) {
                                     [&](const DragStart& s) { return s.state.target == t; });
     if (start == dragStarts.end())
         return Capture(t);
-    const Snapshot state = start->state;
+    Snapshot state = start->state;
     if (start->dropPending)
         dragStarts.erase(start);
     return state;
@@ -223,6 +223,7 @@ int UndoController::StopsFor(const sxk::Markup* markup) const {
 
 std::vector<std::string> UndoController::Names(const std::vector<Entry>& stack) {
     std::vector<std::string> names;
+    names.reserve(stack.size());
     for (const Entry& e : stack)
         names.push_back(e.name);
     return names;
