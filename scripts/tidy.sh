@@ -29,6 +29,8 @@ run-clang-tidy -p "$build" -j "$jobs" -quiet "$sources" >"$log" 2>&1 || {
     echo "tidy: clang-tidy failed" >&2
     exit 1
 }
+# run-clang-tidy colours its output, and the colour codes would split the text counted below.
+sed -i 's/\x1b\[[0-9;]*m//g' "$log"
 warnings=$(grep -c ': warning: ' "$log" || true)
 files=$(grep -c '^clang-tidy' "$log" || true)
 if [ "$warnings" != 0 ]; then

@@ -97,9 +97,13 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     if (m < reach || !detail::IsIndexOf(m + reach, stored) || !detail::IsIndexOf(m + reach, drawn))
         return;
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const std::size_t start = static_cast<std::size_t>(m - reach);
-    const std::size_t firstJog = static_cast<std::size_t>(m - 1);
-    const std::size_t end = static_cast<std::size_t>(m + reach);
+    // m >= reach and m + reach indexes both lists, so the sums below neither go negative nor
+    // overflow.
+    const std::size_t mid = static_cast<std::size_t>(m);
+    const std::size_t span = static_cast<std::size_t>(reach);
+    const std::size_t start = mid - span;
+    const std::size_t firstJog = mid - 1;
+    const std::size_t end = mid + span;
 
     points = drawn;  // the line before this step moves anything
     MoveNode(m - 1, delta);
