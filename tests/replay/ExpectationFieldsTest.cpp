@@ -75,6 +75,11 @@ TEST(ExpectationFields, EveryRowIsWhole) {
         if (f.changes) {
             EXPECT_NE(f.owner, FieldOwner::Session) << "a record belongs to a markup";
         }
+        // A field of the record is taken into its markup's snapshot and compared there; the
+        // snapshots hold nothing else.
+        EXPECT_EQ(bool(f.captureLine), f.changes && f.owner == FieldOwner::CenterLine);
+        EXPECT_EQ(bool(f.captureCallout), f.changes && f.owner == FieldOwner::Callout);
+        EXPECT_EQ(bool(f.sameInRecord), bool(f.changes));
         lists += f.storedList ? 1 : 0;
     }
     EXPECT_EQ(lists, 1) << "the record stores one list";

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <type_traits>
+#include <utility>
 
 namespace replay {
 
@@ -150,6 +152,7 @@ struct PointsValue {
     }
     static std::string Show(const Type& v) { return Format(v); }
     static writing::Json Write(const Type& v) { return writing::Points(v); }
+    static bool Same(const Type& a, const Type& b) { return replay::Same(a, b); }
     static bool Exportable(const Type& v, double& scale) {
         if (!std::all_of(v.begin(), v.end(), Finite))
             return false;
@@ -166,7 +169,7 @@ struct PointsValue {
             return;
         }
         for (std::size_t i = 0; i < before.size(); ++i)
-            if (!Same(before[i], after[i]))
+            if (!replay::Same(before[i], after[i]))
                 out.push_back(name + "[" + std::to_string(i) + "]: " + Format(before[i]) + " -> " +
                               Format(after[i]));
     }
@@ -261,12 +264,34 @@ constexpr FieldOwner kOwnerOf = FieldOwner::CenterLine;
 template <>
 constexpr FieldOwner kOwnerOf<CalloutState> = FieldOwner::Callout;
 
-// A field the record keeps and scenarios do not check: only its changes are logged.
-template <typename Kind, typename State, typename Value>
-ExpectationField RecordOnly(const char* key, Value State::*state) {
+// Where a snapshot's field is taken from: the markup's entry in the scene.
+void SetCapture(ExpectationField& f,
+                std::function<void(const CenterLineEntry&, CenterLineState&)> capture) {
+    f.captureLine = std::move(capture);
+}
+void SetCapture(ExpectationField& f,
+                std::function<void(const CalloutEntry&, CalloutState&)> capture) {
+    f.captureCallout = std::move(capture);
+}
+template <typename State>
+using EntryOf =
+    std::conditional_t<std::is_same_v<State, CenterLineState>, CenterLineEntry, CalloutEntry>;
+
+// A field the record keeps and scenarios do not check: it is taken into the snapshot by read
+// (from the markup's entry), compared exactly, and its changes are logged.
+template <typename Kind, typename State, typename Value, typename Read>
+ExpectationField RecordOnly(const char* key, Value State::*state, Read read) {
     ExpectationField f;
     f.key = key;
     f.owner = kOwnerOf<State>;
+    SetCapture(f, std::function<void(const EntryOf<State>&, State&)>(
+                      [state, read](const EntryOf<State>& entry, State& into) {
+                          into.*state = static_cast<Value>(read(entry));
+                      }));
+    f.sameInRecord = [state](const RecordValues& a, const RecordValues& b) {
+        return Kind::Same(static_cast<typename Kind::Type>(StateIn<State>(a).*state),
+                          static_cast<typename Kind::Type>(StateIn<State>(b).*state));
+    };
     f.changes = [key, state](const std::string& id, const RecordValues& before,
                              const RecordValues& after, std::vector<std::string>& out) {
         Kind::Changes(id + "." + key,
@@ -277,15 +302,19 @@ ExpectationField RecordOnly(const char* key, Value State::*state) {
 }
 
 // A field the record keeps and scenarios check: the value checked is the record's.
-template <typename Kind, typename State, typename Value>
-ExpectationField Recorded(const char* key, Member<Kind> member, Value State::*state,
+template <typename Kind, typename State, typename Value, typename Read>
+ExpectationField Recorded(const char* key, Member<Kind> member, Value State::*state, Read read,
                           bool storedList = false) {
     auto value = [state](const RecordValues& record) {
         return static_cast<typename Kind::Type>(StateIn<State>(record).*state);
     };
     ExpectationField f = Checked<Kind>(
         key, kOwnerOf<State>, member, [value](const CheckedSession& s) { return value(s.record); });
-    f.changes = RecordOnly<Kind>(key, state).changes;
+    const ExpectationField recordSide = RecordOnly<Kind>(key, state, read);
+    f.changes = recordSide.changes;
+    f.captureLine = recordSide.captureLine;
+    f.captureCallout = recordSide.captureCallout;
+    f.sameInRecord = recordSide.sameInRecord;
     f.fromRecord = [member, value](const RecordValues& now, Expectation& e, double& scale) {
         const typename Kind::Type v = value(now);
         if (!Kind::Exportable(v, scale))
@@ -304,6 +333,10 @@ ExpectationField Handles() {
     f.owner = FieldOwner::CenterLine;
     f.read = [](const Json& v, const std::string& where, const Ids&, Expectation& e) {
         reading::ExpectObject(v, where);
+        // An empty set would count as a check and check nothing.
+        if (v.empty())
+            reading::Fail(where, "names no handle (startPoint, endPoint, startExtension, "
+                                 "endExtension, jog)");
         for (auto it = v.begin(); it != v.end(); ++it)
             e.handles.emplace_back(ReadHandle(it.key(), reading::Field(where, it.key())),
                                    reading::ReadPoint(it.value(), reading::Field(where, it.key())));
@@ -389,20 +422,34 @@ using E = Expectation;
 std::vector<ExpectationField> CenterLineFields() {
     const FieldOwner line = FieldOwner::CenterLine;
     using L = CenterLineState;
+    using Entry = const CenterLineEntry&;
     return {
-        Recorded<PointValue>("startPoint", &E::startPoint, &L::startPoint),
-        Recorded<PointValue>("endPoint", &E::endPoint, &L::endPoint),
-        Recorded<NumberValue>("startExtension", &E::startExtension, &L::startExtension),
-        Recorded<NumberValue>("endExtension", &E::endExtension, &L::endExtension),
-        Recorded<NumberValue>("ratio", &E::ratio, &L::ratio),
-        Recorded<FlagValue>("alongAxis", &E::alongAxis, &L::alongAxis),
-        Recorded<FlagValue>("attached", &E::attached, &L::attached),
-        Recorded<PointsValue>("points", &E::points, &L::points, true),
-        Recorded<TextValue>("partID", &E::partID, &L::partID),
-        RecordOnly<PointValue>("startAxisLimit", &L::startAxisLimit),
-        RecordOnly<PointValue>("endAxisLimit", &L::endAxisLimit),
-        RecordOnly<VectorValue>("mainAxisDirection", &L::mainAxisDirection),
-        Recorded<IntValue>("midPointIndex", &E::midPointIndex, &L::midPointIndex),
+        Recorded<PointValue>("startPoint", &E::startPoint, &L::startPoint,
+                             [](Entry e) { return e.record->GetStartPoint(); }),
+        Recorded<PointValue>("endPoint", &E::endPoint, &L::endPoint,
+                             [](Entry e) { return e.record->GetEndPoint(); }),
+        Recorded<NumberValue>("startExtension", &E::startExtension, &L::startExtension,
+                              [](Entry e) { return e.record->GetStartExtention(); }),
+        Recorded<NumberValue>("endExtension", &E::endExtension, &L::endExtension,
+                              [](Entry e) { return e.record->GetEndExtention(); }),
+        Recorded<NumberValue>("ratio", &E::ratio, &L::ratio,
+                              [](Entry e) { return e.record->GetDivRation(); }),
+        Recorded<FlagValue>("alongAxis", &E::alongAxis, &L::alongAxis,
+                            [](Entry e) { return e.record->IsAlongAxis(); }),
+        Recorded<FlagValue>("attached", &E::attached, &L::attached,
+                            [](Entry e) { return e.record->IsEndPointAttached(); }),
+        Recorded<PointsValue>(
+            "points", &E::points, &L::points, [](Entry e) { return *e.record->GetPoints(); }, true),
+        Recorded<TextValue>("partID", &E::partID, &L::partID,
+                            [](Entry e) { return e.record->GetPartID().str(); }),
+        RecordOnly<PointValue>("startAxisLimit", &L::startAxisLimit,
+                               [](Entry e) { return e.record->GetStartAxisLimit(); }),
+        RecordOnly<PointValue>("endAxisLimit", &L::endAxisLimit,
+                               [](Entry e) { return e.record->GetEndAxisLimit(); }),
+        RecordOnly<VectorValue>("mainAxisDirection", &L::mainAxisDirection,
+                                [](Entry e) { return e.record->GetMainAxisDirection(); }),
+        Recorded<IntValue>("midPointIndex", &E::midPointIndex, &L::midPointIndex,
+                           [](Entry e) { return e.record->GetMidPointIndex(); }),
         Handles(),
         Checked<HandleSetValue>("shown", line, &E::shown, ShownHandles),
         Checked<TextValue>("highlighted", line, &E::highlighted, HighlightedHandles, HandleOrNone),
@@ -425,10 +472,21 @@ std::vector<ExpectationField> CenterLineFields() {
 
 std::vector<ExpectationField> CalloutFields() {
     using C = CalloutState;
+    using Entry = const CalloutEntry&;
     return {
-        Recorded<PointValue>("position", &E::position, &C::position),
-        RecordOnly<VectorValue>("dragOffset", &C::dragOffset),
-        RecordOnly<IntValue>("minimumSize", &C::minimumSize),
+        Recorded<PointValue>("position", &E::position, &C::position,
+                             [](Entry e) { return e.label->GetPos(); }),
+        RecordOnly<VectorValue>("dragOffset", &C::dragOffset,
+                                [](Entry e) {
+                                    const sxmu::ModelNoteDragger* dragger =
+                                        ReplayScene::DraggerOf(e);
+                                    return dragger ? dragger->dragDisplacement : dg::DVec3::ZERO;
+                                }),
+        RecordOnly<IntValue>("minimumSize", &C::minimumSize,
+                             [](Entry e) {
+                                 return e.label->note ? static_cast<int>(e.label->note->minimumSize)
+                                                      : 0;
+                             }),
     };
 }
 

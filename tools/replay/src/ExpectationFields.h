@@ -10,9 +10,10 @@
 // The parser (ReadExpectation), the checks (CheckExpectation), the writer (WriteAction) and the
 // equality of expectations, the record's change lines (DescribeChanges) and the live export
 // (LiveSession) go through these rows only: a new check is one row here and its member in
-// Expectation. A field of the record the snapshots do not hold yet also needs its member in
-// CenterLineState or CalloutState, taken by CaptureCenterLine or CaptureCallout and compared by
-// their operator==.
+// Expectation. The markups' snapshots (CaptureCenterLine, CaptureCallout and their operator==)
+// take and compare exactly the record fields of these rows: a field of the record is one row
+// here, with its reader, and its member in CenterLineState or CalloutState. Restoring a snapshot
+// goes through what the record lets the viewer set, and is checked against the rows.
 
 #include "Scenario.h"
 #include "ScenarioReading.h"
@@ -81,6 +82,11 @@ struct ExpectationField {
     // Sets the expectation's field to the record's value when it can be written (finite), and
     // widens scale to the size of the value; false when it was left out.
     std::function<bool(const RecordValues& now, Expectation& e, double& scale)> fromRecord;
+    // Takes the field from the markup into its snapshot (the one of the field's owner).
+    std::function<void(const CenterLineEntry& entry, CenterLineState& into)> captureLine;
+    std::function<void(const CalloutEntry& entry, CalloutState& into)> captureCallout;
+    // Whether two snapshots hold the same value, exactly (a not-a-number equals a not-a-number).
+    std::function<bool(const RecordValues& a, const RecordValues& b)> sameInRecord;
     bool storedList = false;  // the list the record stores, from which its other fields derive
 };
 

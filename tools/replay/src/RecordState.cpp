@@ -84,40 +84,6 @@ std::string Format(const std::vector<dg::DPoint3D>& points) {
     return out + "]";
 }
 
-bool CenterLineState::operator==(const CenterLineState& o) const {
-    return Same(points, o.points) && Same(startPoint, o.startPoint) && Same(endPoint, o.endPoint) &&
-           Same(startExtension, o.startExtension) && Same(endExtension, o.endExtension) &&
-           Same(ratio, o.ratio) && alongAxis == o.alongAxis && attached == o.attached &&
-           partID == o.partID && Same(startAxisLimit, o.startAxisLimit) &&
-           Same(endAxisLimit, o.endAxisLimit) && Same(mainAxisDirection, o.mainAxisDirection) &&
-           midPointIndex == o.midPointIndex;
-}
-
-bool CalloutState::operator==(const CalloutState& o) const {
-    return Same(position, o.position) && Same(dragOffset, o.dragOffset) &&
-           minimumSize == o.minimumSize;
-}
-
-CenterLineState CaptureCenterLine(const CenterLineEntry& entry) {
-    sxmk::CenterLineXYZ& r = *entry.record;
-    CenterLineState s;
-    s.points = *r.GetPoints();
-    s.startPoint = r.GetStartPoint();
-    s.endPoint = r.GetEndPoint();
-    s.startExtension = r.GetStartExtention();
-    s.endExtension = r.GetEndExtention();
-    s.ratio = r.GetDivRation();
-    s.alongAxis = r.IsAlongAxis();
-    s.attached = r.IsEndPointAttached();
-    s.partID = r.GetPartID().str();
-    s.startAxisLimit = r.GetStartAxisLimit();
-    s.endAxisLimit = r.GetEndAxisLimit();
-    s.mainAxisDirection = r.GetMainAxisDirection();
-    s.midPointIndex = r.GetMidPointIndex();
-    s.lastStored = entry.lastStored;
-    return s;
-}
-
 // The record has no setter for most of its fields; they are reached the way the viewer reaches
 // them: BuildPoints stores the mode, the extensions, the frame and the axis order; SetPoints of
 // the list stored last gives back the true ends and the along-axis data derived from that list;
@@ -139,16 +105,6 @@ void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterL
         scene.warnings.push_back(entry.config.id + ": the record could not be restored exactly");
     entry.shadow->MarkupChanged();
     scene.MapHandles(entry);
-}
-
-CalloutState CaptureCallout(const CalloutEntry& entry) {
-    CalloutState s;
-    s.position = entry.label->GetPos();
-    if (const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(entry))
-        s.dragOffset = dragger->dragDisplacement;
-    if (entry.label->note)
-        s.minimumSize = entry.label->note->minimumSize;
-    return s;
 }
 
 void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
