@@ -306,7 +306,7 @@ Result Message(const char* catalog, const char* key) {
     if (text == key)
         return Report(std::string("the catalog gave the key itself back, \"") + key +
                       "\" (the operation is named by the key)");
-    return Report("\"" + text + "\"");
+    return {Result::Holds, "\"" + text + "\""};
 }
 
 Result VectorSet() {
@@ -465,8 +465,10 @@ private:
 };
 
 Result ContainerAddHeadAndRemove() {
-    du::SmartPtr<sxmu::ModelContainer> root(new sxmu::ModelContainer);
+    // The flags outlive the container: a node it keeps is freed with it, also on a failure.
     bool deleted = false;
+    bool secondDeleted = false;
+    du::SmartPtr<sxmu::ModelContainer> root(new sxmu::ModelContainer);
     {
         du::SmartPtr<WatchedSphere> node(new WatchedSphere(deleted));
         root->AddHead(detail::Upcast<sxmu::ModelBase>(node));
@@ -474,9 +476,7 @@ Result ContainerAddHeadAndRemove() {
     if (deleted)
         return Fail("AddHead did not keep a reference: the node went when its maker let go");
     // Remove needs the node itself: the library keeps its own reference for that.
-    du::SmartPtr<WatchedSphere> again;
     {
-        bool secondDeleted = false;
         du::SmartPtr<WatchedSphere> node(new WatchedSphere(secondDeleted));
         root->AddHead(detail::Upcast<sxmu::ModelBase>(node));
         root->Remove(detail::Upcast<sxmu::ModelBase>(node));
