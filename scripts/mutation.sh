@@ -20,10 +20,10 @@
 #
 # Each mutant runs ctest with --stop-on-failure and a per-test timeout (MUTATION_TIMEOUT
 # seconds, default 60); a failed or timed-out test kills it. Not run, as they do not exercise
-# the library's behaviour: tests_host (the host stand-in alone), the interface_* checks (the
-# binary's exported and imported names, its virtual tables, the checkers' own tests; a one-line
-# mutant changes none of them), install_consumer and the sdk_* tests (packaging and
-# configuration). MUTATION_JOBS sets the build's parallel jobs (default 2).
+# the library's behaviour: tests_host and conformance (the host stand-in alone), the
+# interface_* checks (the binary's exported and imported names, its virtual tables, the
+# checkers' own tests; a one-line mutant changes none of them), install_consumer and the sdk_*
+# tests (packaging and configuration). MUTATION_JOBS sets the build's parallel jobs (default 2).
 #
 # Output: one line per mutant (killed, with the test that failed first; survived; not
 # compiled), then the survivors as "file:line old -> new" and the score,
@@ -39,7 +39,7 @@ bin=$work/bin
 timeout=${MUTATION_TIMEOUT:-60}
 jobs=${MUTATION_JOBS:-2}
 # Tests that do not run the library's code paths (see above).
-excluded='^(tests_host|interface_.*|install_consumer|sdk_.*)$'
+excluded='^(tests_host|conformance|interface_.*|install_consumer|sdk_.*)$'
 
 usage() { awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; }
 number() {

@@ -7,8 +7,10 @@
 #   build/sdk-<platform>               the library alone against that folder
 # then checks that the library's sources are compiled as in the normal build (the host's include
 # folder aside), that the library exports the names of tests/interface/exported_names.txt and
-# that it takes the host library from the SDK folder. Release, warnings as errors; assumes
-# scripts/install-deps.sh ran.
+# that it takes the host library from the SDK folder, and runs the conformance suite built with it
+# (ctest; under Wine for Windows): every check must hold. Natively it then shows the suite failing
+# against deviant SDKs made from the stand-in (scripts/sdk-deviant-check.sh). Release, warnings as
+# errors; assumes scripts/install-deps.sh ran.
 #   --no-windows   native only (quick local runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -72,9 +74,10 @@ build_against_sdk() {
 
     printf '\n== %s: the library alone against it in %s\n' "$platform" "$build"
     cmake -S . -B "$build" "${options[@]}" -DILLSXMK_VIEWER_SDK="$sdk" >/dev/null
-    cmake --build "$build" --target illsxmk
+    cmake --build "$build" --target illsxmk illsxmk_conformance
     "${check[@]}" same-flags --reference "$stand_in/compile_commands.json" \
-        --sdk-build "$build/compile_commands.json" --source-dir . --sdk "$sdk"
+        --sdk-build "$build/compile_commands.json" --source-dir . --sdk "$sdk" \
+        --also illsxmk_conformance
 
     if [ "$platform" = windows ]; then
         local objdump
@@ -98,10 +101,16 @@ build_against_sdk() {
             fail "$library does not load"
         echo "$library: loads with $host"
     fi
+
+    printf '\n== %s: the conformance suite against the SDK\n' "$platform"
+    ctest --test-dir "$build" --output-on-failure
     times+=("$platform $((SECONDS - phase_start)) s")
 }
 
 build_against_sdk native lib/libillsxmk.so "lib/libillsxmk_host.so" -DCMAKE_CXX_COMPILER=g++
+deviant_start=$SECONDS
+scripts/sdk-deviant-check.sh "$root/build/sdk-native-stand-in/sdk" -DCMAKE_CXX_COMPILER=g++
+times+=("deviant SDKs $((SECONDS - deviant_start)) s")
 if [ "$windows" = 1 ]; then
     build_against_sdk windows bin/libillsxmk.dll \
         "lib/libillsxmk_host.dll.a bin/libillsxmk_host.dll" \
@@ -109,5 +118,6 @@ if [ "$windows" = 1 ]; then
 fi
 
 printf '\nsdk-build: passed: the library built alone against the stand-in laid out as an SDK, '
-printf 'same flags and exports as the normal build (%s; total %d s)\n' \
+printf 'same flags and exports as the normal build; the conformance suite holds against it and '
+printf 'fails as expected against deviant SDKs (%s; total %d s)\n' \
     "$(IFS=,; echo "${times[*]}" | sed 's/,/, /g')" $((SECONDS - start))

@@ -38,6 +38,11 @@ void RefCounted::RemoveReference() const {
     }
     if (--refCount != 0)
         return;
+#if defined(ILLSXMK_DEVIANT_RELEASE_DELETES_AT_ONCE)
+    // Test-only deviation from the contract: deletes without asking the hook.
+    delete this;
+    return;
+#endif
     // The hook runs with the reference restored, so anything it does with the object (taking
     // and dropping references included) cannot delete it underneath us.
     ++refCount;

@@ -5,6 +5,10 @@
 
 namespace {
 
+// The release protocol and the counted pointer's assignment order are what the viewer promises:
+// the conformance suite (tests/conformance) checks them, against the stand-in and against an SDK.
+// What is left here is the stand-in's own: how it takes a caller's misuse, and its copies.
+
 // Records what the release protocol does to it.
 class Probe : public du::RefCounted {
 public:
@@ -21,39 +25,9 @@ public:
     bool allowDelete = true;
     int hookCalls = 0;
     int countSeenByHook = -1;
-    du::SmartPtr<Probe> child;
 };
 
 using ReleaseProtocol = testsupport::HostFixture;
-
-TEST_F(ReleaseProtocol, LastReleaseAsksHookWithReferenceRestoredThenDeletes) {
-    bool deleted = false;
-    auto* probe = new Probe(deleted);
-    probe->AddReference();
-    probe->AddReference();
-    probe->RemoveReference();
-    EXPECT_EQ(probe->hookCalls, 0);
-    EXPECT_FALSE(deleted);
-    probe->RemoveReference();
-    EXPECT_TRUE(deleted);
-}
-
-TEST_F(ReleaseProtocol, RefusingHookKeepsObjectAliveWithOneReference) {
-    bool deleted = false;
-    auto* probe = new Probe(deleted);
-    probe->allowDelete = false;
-    probe->AddReference();
-    probe->RemoveReference();
-    ASSERT_FALSE(deleted);
-    EXPECT_EQ(probe->hookCalls, 1);
-    EXPECT_EQ(probe->countSeenByHook, 1);
-    EXPECT_EQ(probe->GetReferenceCount(), 1);
-
-    // The next release to zero asks again; this time the hook agrees.
-    probe->allowDelete = true;
-    probe->RemoveReference();
-    EXPECT_TRUE(deleted);
-}
 
 TEST_F(ReleaseProtocol, ReleaseOfAnUnreferencedObjectIsCountedAndChangesNothing) {
     bool deleted = false;
@@ -79,30 +53,6 @@ TEST_F(ReleaseProtocol, CopyIsAnUnreferencedNewObject) {
         EXPECT_EQ(du::RefCounted::LiveObjects(), live + 1);
     }
     EXPECT_EQ(du::RefCounted::LiveObjects(), live);
-}
-
-TEST_F(ReleaseProtocol, SelfAssignmentOfOnlyHolderKeepsObject) {
-    bool deleted = false;
-    du::SmartPtr<Probe> p(new Probe(deleted));
-    du::SmartPtr<Probe>& alias = p;
-    p = alias;
-    EXPECT_FALSE(deleted);
-    EXPECT_EQ(p->GetReferenceCount(), 1);
-    p = p.get();
-    EXPECT_FALSE(deleted);
-}
-
-TEST_F(ReleaseProtocol, AssigningObjectOwnedByOldOneReferencesItFirst) {
-    bool parentDeleted = false, childDeleted = false;
-    du::SmartPtr<Probe> p(new Probe(parentDeleted));
-    p->child = new Probe(childDeleted);
-    // Releasing the parent drops the only other reference to the child.
-    p = p->child;
-    EXPECT_TRUE(parentDeleted);
-    ASSERT_FALSE(childDeleted);
-    EXPECT_EQ(p->GetReferenceCount(), 1);
-    p.reset();
-    EXPECT_TRUE(childDeleted);
 }
 
 }  // namespace

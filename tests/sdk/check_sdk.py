@@ -12,7 +12,8 @@ found below --headers; each --require file is there.
 same-flags: the library target (--target, default illsxmk) is compiled alike in the normal build
 (--reference) and in the build against the SDK: the same sources with the same flags, the host's
 include folder aside (the stand-in's <source>/host/include there, <sdk>/include here), and the
-build against the SDK compiles nothing else and reads nothing from the stand-in's sources.
+build against the SDK compiles nothing else (but the targets named by --also, the conformance
+suite) and reads nothing from the stand-in's sources.
 
 Exit status 1 with one line per problem.
 """
@@ -53,22 +54,26 @@ def layout_problems(sdk, headers, required):
     return problems
 
 
-def target_commands(path, target):
-    """Maps each source file of TARGET to its compile arguments; also returns other sources."""
+def target_commands(path, target, also=()):
+    """Maps each source file of TARGET to its compile arguments; also returns the other sources,
+    and the arguments of those of the targets ALSO."""
     with open(path, encoding="utf-8") as f:
         entries = json.load(f)
-    own, others = {}, []
+    own, others, allowed = {}, [], {}
     for entry in entries:
         args = entry.get("arguments") or shlex.split(entry["command"])
         # The resource compiler's entry names its output last, without -o.
         output = entry.get("output") or (args[args.index("-o") + 1] if "-o" in args else args[-1])
         # A generated source (the version resource) is named as in any build folder.
         source = in_build(entry["directory"], entry["file"])
-        if output.replace("\\", "/").startswith(f"CMakeFiles/{target}.dir/"):
+        output = output.replace("\\", "/")
+        if output.startswith(f"CMakeFiles/{target}.dir/"):
             own[source] = (entry["directory"], args)
+        elif any(re.match(rf"(.*/)?CMakeFiles/{re.escape(t)}\.dir/", output) for t in also):
+            allowed[source] = args
         else:
             others.append(source)
-    return own, others
+    return own, others, allowed
 
 
 def in_build(directory, text):
@@ -93,13 +98,16 @@ def normalized(directory, args, host_includes):
     return [in_build(directory, a) for a in result]
 
 
-def flag_problems(reference, sdk_build, source_dir, sdk, target="illsxmk"):
+def flag_problems(reference, sdk_build, source_dir, sdk, target="illsxmk", also=()):
     stand_in = os.path.normpath(os.path.abspath(os.path.join(source_dir, "host")))
     sdk = os.path.normpath(os.path.abspath(sdk))
     host_includes = {os.path.join(stand_in, "include"), os.path.join(sdk, "include")}
-    normal, _ = target_commands(reference, target)
-    alone, others = target_commands(sdk_build, target)
+    normal, _, _ = target_commands(reference, target)
+    alone, others, allowed = target_commands(sdk_build, target, also)
     problems = [f"compiled against the SDK but not part of {target}: {f}" for f in others]
+    problems += [f"{source}: reads the stand-in's sources against the SDK"
+                 for source, args in sorted(allowed.items())
+                 if any(stand_in + os.sep in os.path.normpath(a) for a in args)]
     problems += [f"not compiled against the SDK: {f}" for f in sorted(set(normal) - set(alone))]
     problems += [f"compiled against the SDK only: {f}" for f in sorted(set(alone) - set(normal))]
     for source in sorted(set(normal) & set(alone)):
@@ -134,6 +142,8 @@ def main():
     flags.add_argument("--source-dir", required=True)
     flags.add_argument("--sdk", required=True)
     flags.add_argument("--target", default="illsxmk")
+    flags.add_argument("--also", action="append", default=[],
+                       help="another target built against the SDK (the conformance suite)")
     args = parser.parse_args()
 
     if args.command == "layout":
@@ -141,7 +151,7 @@ def main():
         success = f"{args.sdk}: headers and binaries only, every host header"
     else:
         problems = flag_problems(args.reference, args.sdk_build, args.source_dir, args.sdk,
-                                 args.target)
+                                 args.target, args.also)
         success = f"{args.target}: compiled alike in the normal build and against the SDK"
     for problem in problems:
         print(problem)

@@ -117,6 +117,29 @@ class SameFlagsTest(unittest.TestCase):
             "not compiled against the SDK: /src/b.cpp",
             "compiled against the SDK only: /src/c.cpp"])
 
+    def test_the_conformance_suite_may_be_built_against_the_sdk_but_not_from_the_stand_in(self):
+        suite = "tests/conformance/CMakeFiles/illsxmk_conformance.dir"
+        alone = self.library(f"-isystem {self.sdk}/include")
+        alone.append(("/src/tests/conformance/Conformance.cpp", f"-isystem {self.sdk}/include",
+                      f"{suite}/Conformance.cpp.o"))
+        normal = self.library("-I/src/host/include")
+        self.assertEqual(check_sdk.flag_problems(
+            self.commands("normal", normal), self.commands("alone", alone), self.SOURCE, self.sdk,
+            also=["illsxmk_conformance"]), [])
+        # Not named: it is a source beyond the library, as before.
+        self.assertEqual(check_sdk.flag_problems(
+            self.commands("normal1", normal), self.commands("alone1", alone), self.SOURCE,
+            self.sdk), [
+            "compiled against the SDK but not part of illsxmk: "
+            "/src/tests/conformance/Conformance.cpp"])
+        # Named, but compiled with the stand-in's headers.
+        alone.append(("/src/tests/conformance/Runner.cpp", "-I/src/host/include",
+                      f"{suite}/Runner.cpp.o"))
+        self.assertEqual(check_sdk.flag_problems(
+            self.commands("normal2", normal), self.commands("alone2", alone), self.SOURCE,
+            self.sdk, also=["illsxmk_conformance"]),
+            ["/src/tests/conformance/Runner.cpp: reads the stand-in's sources against the SDK"])
+
 
 if __name__ == "__main__":
     unittest.main()

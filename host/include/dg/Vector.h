@@ -169,7 +169,12 @@ inline double Angle(const DVec3& u, const DVec3& v) {
         c = 1.0;
     if (c < -1.0)
         c = -1.0;
+#if defined(ILLSXMK_DEVIANT_ANGLE_IN_DEGREES)
+    // Test-only deviation from the contract.
+    return std::acos(c) * 180.0 / 3.14159265358979323846;
+#else
     return std::acos(c);
+#endif
 }
 
 }  // namespace dg

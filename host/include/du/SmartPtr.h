@@ -57,11 +57,20 @@ private:
             p->RemoveReference();
     }
     SmartPtr& Assign(T* object) {
+#if defined(ILLSXMK_DEVIANT_ASSIGN_RELEASES_FIRST)
+        // Test-only deviation from the contract: releases the old object first.
+        T* old = ptr;
+        Release(old);
+        ptr = object;
+        Acquire(object);
+        return *this;
+#else
         Acquire(object);
         T* old = ptr;
         ptr = object;
         Release(old);
         return *this;
+#endif
     }
 
     T* ptr = nullptr;
