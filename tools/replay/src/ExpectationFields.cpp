@@ -335,8 +335,9 @@ ExpectationField Handles() {
         reading::ExpectObject(v, where);
         // An empty set would count as a check and check nothing.
         if (v.empty())
-            reading::Fail(where, "names no handle (startPoint, endPoint, startExtension, "
-                                 "endExtension, jog)");
+            reading::Fail(where,
+                          "names no handle (startPoint, endPoint, startExtension, "
+                          "endExtension, jog)");
         for (auto it = v.begin(); it != v.end(); ++it)
             e.handles.emplace_back(ReadHandle(it.key(), reading::Field(where, it.key())),
                                    reading::ReadPoint(it.value(), reading::Field(where, it.key())));
