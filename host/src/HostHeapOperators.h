@@ -1,6 +1,8 @@
 #pragma once
 
-// The global allocation functions on the host's heap, every form.
+// The global allocation functions on the host's heap, every form. Included once per module that
+// allocates there: the host DLL itself, and in the build that models one C runtime shared with
+// the viewer, the library.
 
 #include <du/HostHeap.h>
 

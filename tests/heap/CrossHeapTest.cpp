@@ -1,7 +1,8 @@
 // Memory that crosses between the library and the viewer, in the Windows build whose host DLL
 // allocates from a heap of its own (ILLSXMK_HOST_PRIVATE_HEAP). This program plays the viewer
 // and allocates from the host's heap too; the library allocates through its own copy of the C++
-// runtime.
+// runtime, unless the build puts it on the host's heap (ILLSXMK_LIBRARY_ON_HOST_HEAP, as one C
+// runtime shared with the viewer would).
 //
 // Each test does with a piece of memory what the viewer does with it and expects it to go back
 // to the heap it came from, as it does in production with one shared C runtime. Which of them
