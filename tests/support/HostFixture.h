@@ -13,6 +13,10 @@
 
 #include <cstddef>
 
+#if defined(ILLSXMK_HOST_PRIVATE_HEAP)
+#include <du/HostHeap.h>
+#endif
+
 namespace testsupport {
 
 // With the static MinGW runtime each Windows DLL unwinds on its own, so an exception cannot pass
@@ -30,9 +34,19 @@ inline constexpr const char* kNoExceptionsAcrossModules =
 struct HostMisuse {
     long unreferencedReleases = 0;
     long absentRemovals = 0;
+#if defined(ILLSXMK_HOST_PRIVATE_HEAP)
+    // A block that the host freed and its heap did not allocate: a viewer with a C runtime of
+    // its own would corrupt its heap there.
+    long foreignFrees = 0;
+#endif
 
     static HostMisuse Now() {
+#if defined(ILLSXMK_HOST_PRIVATE_HEAP)
+        return {du::RefCounted::UnreferencedReleases(), sxmu::ModelContainer::AbsentRemovals(),
+                du::HostHeap::ForeignFrees()};
+#else
         return {du::RefCounted::UnreferencedReleases(), sxmu::ModelContainer::AbsentRemovals()};
+#endif
     }
     static void ExpectNoneSince(const HostMisuse& start) {
         const HostMisuse now = Now();
@@ -40,6 +54,9 @@ struct HostMisuse {
             << "release of an unreferenced object";
         EXPECT_EQ(now.absentRemovals, start.absentRemovals)
             << "removal of a node that is not in its container";
+#if defined(ILLSXMK_HOST_PRIVATE_HEAP)
+        EXPECT_EQ(now.foreignFrees, start.foreignFrees) << "the host freed memory of another heap";
+#endif
     }
 };
 

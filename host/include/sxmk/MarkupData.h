@@ -6,6 +6,10 @@
 #include <du/StandIn.h>
 #include <sxmu/Model.h>
 
+#if defined(ILLSXMK_HOST_NODE_ALLOCATION)
+#include <cstddef>
+#endif
+
 SXHOST_HEADER_BEGIN
 
 namespace sxmk {
@@ -23,6 +27,12 @@ public:
         return modelBase;
     }
     SXHOST_STANDIN_ONLY MarkupShadow* GetShadow() const { return shadow; }
+#if defined(ILLSXMK_HOST_NODE_ALLOCATION)
+    // The viewer frees every content into its own heap, so it allocates each one too, whoever
+    // creates it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
+#endif
 
 private:
     MarkupShadow* shadow;  // not counted: the shadow owns its content

@@ -22,6 +22,12 @@ public:
     ModelBase(const ModelBase&) = delete;
     ModelBase& operator=(const ModelBase&) = delete;
     ~ModelBase() override;
+#if defined(ILLSXMK_HOST_NODE_ALLOCATION)
+    // The viewer frees every node into its own heap, so it allocates each one too, whoever
+    // creates it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
+#endif
 
     void SetRenderAttrsVector(const du::SmartPtr<RenderAttrsVector>& attrs);
     SXHOST_STANDIN_ONLY const du::SmartPtr<RenderAttrsVector>& GetRenderAttrsVector() const {

@@ -5,6 +5,10 @@
 #include <du/RefCounted.h>
 #include <du/StandIn.h>
 
+#if defined(ILLSXMK_HOST_NODE_ALLOCATION)
+#include <cstddef>
+#endif
+
 SXHOST_HEADER_BEGIN
 
 namespace sxmu {
@@ -13,6 +17,12 @@ namespace sxmu {
 class SXHOST_API RenderAttrsVector : public du::RefCounted {
 public:
     RenderAttrsVector() = default;
+#if defined(ILLSXMK_HOST_NODE_ALLOCATION)
+    // The viewer frees every set into its own heap, so it allocates each one too, whoever
+    // creates it.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
+#endif
 
     int mode = 0;
     int renderOption1 = -1;
