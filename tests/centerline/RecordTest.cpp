@@ -1,5 +1,9 @@
 #include "CenterLineTestSupport.h"
 
+#include <sxk/HostileViewer.h>
+
+#include <cmath>
+
 namespace centerlinetest {
 namespace {
 
@@ -115,6 +119,21 @@ TEST_F(CenterLineRecord, SetAlongAxisTakesTheMainAxisFromALegWithLength) {
         EXPECT_TRUE(record->IsAlongAxis());
         EXPECT_EQ(record->GetMainAxisDirection(), c.direction);
     }
+}
+
+// Legs far shorter than 2^-21 but not exactly zero: their squared length underflows, so Norm()
+// is 0 and a viewer's Normalize sees a zero vector. The direction must stay a number.
+TEST_F(CenterLineRecord, SetAlongAxisWithLegsWhoseNormUnderflowsGivesNoNaN) {
+    sxk::HostileViewer::Set(sxk::HostileViewer::Active() |
+                            sxk::HostileViewer::NormalizeZeroGivesNaN);
+    const double tiny = 1e-170;
+    const Points list = {{-1, 0, 0}, {tiny, 0, 0}, {0, 0, 0}, {0, 4, 0},
+                         {0, 4, 2},  {tiny, 4, 2}, {2, 4, 2}};
+    record->SetPoints(list);
+    record->SetAlongAxis(0.0f);
+    const dg::DVec3 d = record->GetMainAxisDirection();
+    EXPECT_TRUE(std::isfinite(d.x) && std::isfinite(d.y) && std::isfinite(d.z))
+        << d.x << ", " << d.y << ", " << d.z;
 }
 
 TEST_F(CenterLineRecord, StoringOnAlongAxisRecordRederivesWithStoredRatio) {

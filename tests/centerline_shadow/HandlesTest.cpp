@@ -331,6 +331,26 @@ TEST_F(Handles, ZeroLengthLineLeavesZeroDirections) {
     }
 }
 
+// A line whose length is not zero but whose squared length underflows: Norm() is 0, so a
+// viewer's Normalize sees a zero vector there. The arrows' tips must stay numbers.
+TEST_F(Handles, LineWhoseNormUnderflowsLeavesNoNaNInTheArrows) {
+    sxk::HostileViewer::Set(sxk::HostileViewer::Active() |
+                            sxk::HostileViewer::NormalizeZeroGivesNaN);
+    const double tiny = 1e-170;
+    for (const auto& lineInput : {StraightLine({0, 0, 0}, {tiny, 0, 0}),
+                                  StraightLine({0, 0, 0}, {tiny, tiny, 0})}) {
+        MakeShadow(lineInput);
+        ASSERT_TRUE(shadow);
+        for (const auto& child : DrawnRoot()->GetChildren()) {
+            if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(child.get())) {
+                const dg::DPoint3D tip = arrow->points.at(1);
+                EXPECT_TRUE(std::isfinite(tip.x) && std::isfinite(tip.y) && std::isfinite(tip.z))
+                    << tip.x << ", " << tip.y << ", " << tip.z;
+            }
+        }
+    }
+}
+
 // An extension arrow points from the line's point next to its end towards the end. Where that
 // leg has no length (an along-axis line whose ends do not differ along the main axis), it takes
 // the next leg's direction, and the one after where that has none either.
