@@ -19,6 +19,7 @@
 
 #include <cassert>
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 namespace sxmk {
@@ -39,7 +40,7 @@ const detail::DraggerRow* PointRowOf(CenterLineXYZShadow::PickedDragger dragger)
 
 // The part instance that a shape shows. Its class is not named: only that a shape instance
 // answers one, and what the instance answers.
-using InstanceRef = decltype(std::declval<const sxk::ShapeInstance&>().GetInstance());
+using InstanceRef = std::decay_t<decltype(std::declval<const sxk::ShapeInstance&>().GetInstance())>;
 
 // What the pick under a dropped point found: the first result that can take the point.
 struct DropHit {

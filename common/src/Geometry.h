@@ -55,10 +55,11 @@ inline bool SamePoint(const dg::DPoint3D& a, const dg::DPoint3D& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
-// Makes v a unit vector; a zero vector stays zero. The viewer's Normalize may answer anything for
-// a zero vector (a not-a-number vector, say), so a degenerate line never reaches it.
+// Makes v a unit vector; a vector without length (zero, or so short that its norm underflows to
+// zero) stays as it is. The viewer's Normalize may answer anything for a vector without length
+// (a not-a-number vector, say), so a degenerate line never reaches it.
 inline void NormalizeUnlessZero(dg::DVec3& v) {
-    if (!SameVector(v, dg::DVec3::ZERO))
+    if (v.Norm() > 0.0)
         static_cast<void>(v.Normalize());
 }
 

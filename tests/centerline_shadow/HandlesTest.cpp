@@ -337,8 +337,8 @@ TEST_F(Handles, LineWhoseNormUnderflowsLeavesNoNaNInTheArrows) {
     sxk::HostileViewer::Set(sxk::HostileViewer::Active() |
                             sxk::HostileViewer::NormalizeZeroGivesNaN);
     const double tiny = 1e-170;
-    for (const auto& lineInput : {StraightLine({0, 0, 0}, {tiny, 0, 0}),
-                                  StraightLine({0, 0, 0}, {tiny, tiny, 0})}) {
+    for (const auto& lineInput :
+         {StraightLine({0, 0, 0}, {tiny, 0, 0}), StraightLine({0, 0, 0}, {tiny, tiny, 0})}) {
         MakeShadow(lineInput);
         ASSERT_TRUE(shadow);
         for (const auto& child : DrawnRoot()->GetChildren()) {

@@ -55,7 +55,10 @@ def read_list(path):
                 errors.append(f"listed for an unknown build {tag!r}: {name}")
         if not builds:
             errors.append(f"listed for no build: {name}")
-        entries[normalized(name.strip())] = builds
+        key = normalized(name.strip())
+        if key in entries:
+            errors.append(f"listed twice: {key}")
+        entries[key] = builds
     return entries, errors
 
 
