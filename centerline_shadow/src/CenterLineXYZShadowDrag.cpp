@@ -83,7 +83,6 @@ bool CenterLineXYZShadow::HandleDragStart() {
     pickedNode = -1;
     pickedDragger = NoDragger;
     points = lineStrip->points;
-    dragging = true;
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
     if (grabbed != nullptr && points.size() >= LineLayout::kFewestPoints) {
@@ -98,6 +97,8 @@ bool CenterLineXYZShadow::HandleDragStart() {
         }
     }
     SetOff(pickedDragger);
+    // Open only once the start has succeeded: a start that throws leaves no drag to carry.
+    dragging = true;
     return true;
 }
 
@@ -139,6 +140,12 @@ void CenterLineXYZShadow::HandleDragStep() {
 
 void CenterLineXYZShadow::HandleDragStop() {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
+    // The release ends the drag however it ends, a failure of the viewer's included; a point
+    // drag's drop stays open through pickedNode.
+    struct Ended {
+        bool& open;
+        ~Ended() { open = false; }
+    } ended{dragging};
     SetOn(pickedDragger);
     const du::SmartPtr<sxk::Scene> scene = detail::SceneOf(view);
     const du::SmartPtr<sxk::Operation> operation =
@@ -190,7 +197,6 @@ void CenterLineXYZShadow::HandleDragStop() {
         case NoDragger:
             break;
     }
-    dragging = false;
 }
 
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
