@@ -94,7 +94,8 @@ std::string Printable(const std::string& text) {
     for (std::size_t at = 0; at < text.size();) {
         const char32_t c = Next(text, at);
         if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            char escape[8];
+            // "\\u" and four digits, with room to spare: the compiler cannot see that c < 0xA0.
+            char escape[16];
             std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
             out += escape;
         } else {
