@@ -6,9 +6,9 @@
 #                                      import library), which must hold headers and binaries only
 #   build/sdk-<platform>               the library alone against that folder
 # then checks that the library's sources are compiled as in the normal build (the host's include
-# folder aside), that the library exports the names of tests/interface/exported_names.txt and
-# that it takes the host library from the SDK folder, and runs the conformance suite built with it
-# (ctest; under Wine for Windows): every check must hold. Natively it then shows the suite failing
+# folder aside) and that it takes the host library from the SDK folder, and runs the build's
+# tests (ctest): the conformance suite (under Wine for Windows) and the checks of the library's
+# exports, imports and virtual tables. Every check must hold. Natively it then shows the suite failing
 # against deviant SDKs made from the stand-in (scripts/sdk-deviant-check.sh). Release, warnings as
 # errors; assumes scripts/install-deps.sh ran.
 #   --no-windows   native only (quick local runs)
@@ -48,7 +48,6 @@ cache_value() {
     sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt"
 }
 
-names=tests/interface/exported_names.txt
 check=(python3 tests/sdk/check_sdk.py)
 
 # build_against_sdk PLATFORM LIBRARY_FILE REQUIRED_SDK_FILES CMAKE_ARGS...
@@ -79,31 +78,31 @@ build_against_sdk() {
         --sdk-build "$build/compile_commands.json" --source-dir . --sdk "$sdk" \
         --also illsxmk_conformance
 
+    # Linked against the SDK, the library takes the SDK's library (ILLSXMK_VIEWER_SDK_LIBRARIES,
+    # the stand-in's name by default) from the SDK folder.
+    local sdk_library
+    sdk_library=$(cache_value "$build" ILLSXMK_VIEWER_SDK_LIBRARIES)
     if [ "$platform" = windows ]; then
-        local objdump
-        objdump=$(cache_value "$build" CMAKE_OBJDUMP)
-        python3 tests/interface/check_exports.py --format pe --objdump "$objdump" \
-            --cxxfilt i686-w64-mingw32-c++filt --machine i386 \
-            --imports KERNEL32.dll,msvcrt.dll,libillsxmk_host.dll \
-            --library "$library" --expected "$names"
-        # The imports above may include the host DLL; linked against the SDK, they must.
-        [[ $("$objdump" -p "$library") == *"DLL Name: libillsxmk_host.dll"* ]] ||
-            fail "$library does not import libillsxmk_host.dll"
-        echo "$library: imports libillsxmk_host.dll"
+        [[ $("$(cache_value "$build" CMAKE_OBJDUMP)" -p "$library") == \
+            *"DLL Name: lib$sdk_library.dll"* ]] ||
+            fail "$library does not import lib$sdk_library.dll"
+        echo "$library: imports lib$sdk_library.dll"
     else
-        python3 tests/interface/check_exports.py --format elf \
-            --nm "$(cache_value "$build" CMAKE_NM)" --library "$library" --expected "$names"
-        # The loader finds the host library in the SDK folder, and every name resolves.
+        # The loader finds the SDK's library in the SDK folder, and every name resolves.
         local host
-        host=$(ldd "$library" | awk '$1 ~ /^libillsxmk_host\./ { print $3 }')
-        [[ $host == "$sdk/lib/"* ]] || fail "$library takes the host library from '$host'"
+        host=$(ldd "$library" | awk -v name="lib$sdk_library." 'index($1, name) == 1 { print $3 }')
+        [[ $host == "$sdk/lib/"* ]] || fail "$library takes lib$sdk_library from '$host'"
         python3 -c 'import ctypes, sys; ctypes.CDLL(sys.argv[1])' "$library" ||
             fail "$library does not load"
         echo "$library: loads with $host"
     fi
 
-    printf '\n== %s: the conformance suite against the SDK\n' "$platform"
+    # The conformance suite, and the exports, imports and virtual tables of the library.
+    printf '\n== %s: the tests of the build against the SDK\n' "$platform"
     ctest --test-dir "$build" --output-on-failure
+    local expected_tests="conformance interface_exports interface_imports interface_vtables" ran
+    ran=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p' | sort | xargs)
+    [ "$ran" = "$expected_tests" ] || fail "$build has the tests '$ran', not '$expected_tests'"
     times+=("$platform $((SECONDS - phase_start)) s")
 }
 
@@ -118,6 +117,7 @@ if [ "$windows" = 1 ]; then
 fi
 
 printf '\nsdk-build: passed: the library built alone against the stand-in laid out as an SDK, '
-printf 'same flags and exports as the normal build; the conformance suite holds against it and '
+printf 'same flags as the normal build, with the listed exports, imports and virtual tables; the '
+printf 'conformance suite holds against it and '
 printf 'fails as expected against deviant SDKs (%s; total %d s)\n' \
     "$(IFS=,; echo "${times[*]}" | sed 's/,/, /g')" $((SECONDS - start))

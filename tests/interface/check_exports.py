@@ -12,7 +12,9 @@ and normalized (symbols.py).
 
 The expected list holds one name per line; "#" starts a comment line and "!TEXT" forbids every
 exported name that contains TEXT. Fails (exit 1) when an expected name is not exported, when a
-forbidden one is, or when the library exports a name of --namespace that the list lacks.
+forbidden one is, when the library exports a name of --namespace that the list lacks, or when it
+exports a name of one of the viewer's classes other than a weak table or type information (a DLL
+none at all).
 """
 
 import argparse
@@ -34,13 +36,55 @@ def read_expectation(path):
 
 
 def elf_exports(nm, library):
+    """{name: nm's symbol type}."""
     # "ADDRESS TYPE NAME": the name may contain blanks, so split off two fields only.
-    names = set()
+    names = {}
     for line in run([nm, "-D", "-C", "--defined-only", library]).splitlines():
         fields = line.split(None, 2)
         if len(fields) == 3:
-            names.add(normalized(fields[2]))
+            names[normalized(fields[2])] = fields[1]
     return names
+
+
+VIEWER_NAMESPACES = ("du", "dg", "dom", "sxk", "sxmu", "attrs", "sxmk")
+# What the compiler makes for a class: the class is what follows.
+MADE_FOR = ("vtable for ", "typeinfo for ", "typeinfo name for ", "VTT for ",
+            "construction vtable for ", "virtual thunk to ", "non-virtual thunk to ",
+            "guard variable for ")
+TABLES = MADE_FOR[:3]
+
+
+def scope_of(name):
+    """The first two components of a qualified name ("sxmk::Label" of "sxmk::Label::Text()")."""
+    return "::".join(name.split("(", 1)[0].split("::")[:2])
+
+
+def viewer_definitions(exported, listed):
+    """Exported names of the viewer's classes that the library must not define for the viewer.
+
+    A class the library creates but whose virtual functions are all inline has its table and
+    type information made wherever it is constructed: in an ELF library they are weak and
+    exported, and the dynamic linker binds every use in the process to one copy, all alike as
+    they come from the same headers. Anything else of the viewer's, a strong definition or a
+    function, would take the viewer's place.
+    """
+    own = {scope_of(name) for name in listed}
+    problems = []
+    for name, kind in sorted(exported.items()):
+        subject, made = name, None
+        for prefix in MADE_FOR:
+            if name.startswith(prefix):
+                subject, made = name[len(prefix):], prefix
+                break
+        if made == "construction vtable for ":
+            subject = subject.rpartition("-in-")[2]  # a base's table inside the derived class's
+        namespace = subject.split("::", 1)[0]
+        if namespace not in VIEWER_NAMESPACES or scope_of(subject) in own:
+            continue
+        if made not in TABLES or kind not in ("V", "W", "v", "w"):
+            problems.append(f"defines the viewer's {name} ({kind or 'exported'}), not as a weak "
+                            "table or type information")
+    return problems
 
 
 def pe_exports(header, cxxfilt):
@@ -96,12 +140,13 @@ def main():
 
     problems = []
     if args.format == "elf":
-        exported = elf_exports(args.nm, args.library)
+        kinds = elf_exports(args.nm, args.library)
     else:
         header = run([args.objdump, "-p", args.library])
         imports = None if args.imports is None else [n for n in args.imports.split(",") if n]
         problems += pe_problems(header, args.machine, imports)
-        exported = pe_exports(header, args.cxxfilt)
+        kinds = {name: "" for name in pe_exports(header, args.cxxfilt)}
+    exported = set(kinds)
 
     if args.expected:
         expected, forbidden = read_expectation(args.expected)
@@ -118,6 +163,7 @@ def main():
         for name in sorted(exported):
             if is_own_name(name, args.namespace) and name not in listed:
                 problems.append(f"exported but not listed: {name}")
+        problems += viewer_definitions(kinds, listed)
 
     for problem in problems:
         print(f"{args.library}: {problem}")

@@ -2,10 +2,12 @@
 """Checks the symbols that a shared library imports from the host library against a list.
 
     check_imports.py --format elf --nm nm --cxxfilt c++filt --library libillsxmk.so \
-        --host libillsxmk_host.so --expected viewer_imports.txt
+        --host libillsxmk_host.so --expected viewer_imports.txt --build gcc
     check_imports.py --format pe --objdump i686-w64-mingw32-objdump \
         --cxxfilt i686-w64-mingw32-c++filt --library libillsxmk.dll \
-        --host libillsxmk_host.dll --expected viewer_imports.txt
+        --host libillsxmk_host.dll --expected viewer_imports.txt --build mingw
+
+--host names each of the viewer's libraries (the stand-in is one).
 
 The viewer's loader refuses the library when it imports a host symbol that the viewer does not
 provide, so every host import must be one that the list allows.
@@ -16,9 +18,10 @@ name. Names are compared demangled, with the standard library's ABI namespaces a
 (std::__1, std::__cxx11, [abi:cxx11]) dropped, so one list serves libstdc++ and libc++.
 
 The list holds one name per line, followed by " | " and the builds that import it ("#" starts
-a comment line): gcc-ubsan (g++ and libstdc++ with the sanitizers), libcxx-ubsan (clang and
-libc++ with the sanitizers), mingw (the 32-bit DLL), or "all" for every one of them. The
-sanitizers' type checks and libc++'s virtual thunks import names that no other build does, so a
+a comment line): gcc (g++ and libstdc++, optimised, without the sanitizers), gcc-ubsan (g++ and
+libstdc++ with the sanitizers), libcxx-ubsan (clang and libc++ with the sanitizers), mingw (the
+optimised 32-bit DLL), or "all" for every one of them. The sanitizers' type checks and libc++'s
+virtual thunks import names that no other build does, so a
 name is listed for exactly the builds that import it. Checking the library of build --build, the
 checker fails (exit 1) naming each import that the list lacks for that build and each name listed
 for that build that it does not import; a name listed for no build, or for a build it does not
@@ -34,7 +37,7 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 from symbols import demangled, list_lines, normalized, run
 
 
-BUILDS = ("gcc-ubsan", "libcxx-ubsan", "mingw")
+BUILDS = ("gcc", "gcc-ubsan", "libcxx-ubsan", "mingw")
 
 
 def read_list(path):
@@ -111,7 +114,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--format", choices=("elf", "pe"), required=True)
     parser.add_argument("--library", required=True)
-    parser.add_argument("--host", required=True, help="the host library (PE: its file name)")
+    parser.add_argument("--host", required=True, action="append",
+                        help="a viewer library (PE: its DLL's file name); repeat for each")
     parser.add_argument("--expected", required=True)
     parser.add_argument("--nm", default="nm")
     parser.add_argument("--objdump", default="objdump")
@@ -120,13 +124,19 @@ def main():
     args = parser.parse_args()
 
     problems = []
+    hosts = [os.path.basename(host) for host in args.host]
     if args.format == "elf":
-        symbols = sorted(elf_imports(args.nm, args.library, args.host))
+        symbols = set()
+        for host in args.host:
+            symbols |= elf_imports(args.nm, args.library, host)
+        symbols = sorted(symbols)
     else:
-        dll = os.path.basename(args.host)
-        symbols, ordinals = pe_imports(run([args.objdump, "-p", args.library]), dll)
-        symbols = [undecorated(symbol) for symbol in symbols]
-        problems += [f"imported from {dll} by ordinal {n}, not by name" for n in ordinals]
+        header = run([args.objdump, "-p", args.library])
+        symbols = []
+        for dll in hosts:
+            names, ordinals = pe_imports(header, dll)
+            symbols += [undecorated(symbol) for symbol in names]
+            problems += [f"imported from {dll} by ordinal {n}, not by name" for n in ordinals]
     imported = demangled(args.cxxfilt, symbols)
 
     listed, errors = read_list(args.expected)
@@ -136,7 +146,7 @@ def main():
     if not imported and not problems:
         # A library that imports nothing from the host is not what this check is for: most
         # likely the host was named wrongly, and every import would go unchecked.
-        problems.append(f"imports nothing from {os.path.basename(args.host)}")
+        problems.append(f"imports nothing from {', '.join(hosts)}")
     allowed = {name for name, builds in listed.items() if args.build in builds}
     for name in sorted(imported - allowed):
         if name in listed:

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Cases of check_imports.py that today's builds do not produce: imports of other DLLs next to
-the host's, decorated names, imports by ordinal, a library that imports nothing from the host.
+the host's, several viewer DLLs, decorated names, imports by ordinal, a library that imports
+nothing from the host; and check_exports.py's reading of the viewer's names that a library
+exports.
 
     CXXFILT=c++filt test_check_imports.py
 """
@@ -42,7 +44,7 @@ HEADER = textwrap.dedent("""\
 
 
 class PeImports(unittest.TestCase):
-    def check(self, header, listed):
+    def check(self, header, listed, hosts=("libillsxmk_host.dll",)):
         with tempfile.TemporaryDirectory() as scratch:
             objdump = os.path.join(scratch, "objdump")
             with open(objdump, "w", encoding="utf-8") as f:
@@ -54,7 +56,7 @@ class PeImports(unittest.TestCase):
             result = subprocess.run(
                 [sys.executable, CHECKER, "--format", "pe", "--objdump", objdump,
                  "--cxxfilt", CXXFILT, "--library", "lib.dll", "--expected", expected,
-                 "--host", os.path.join(scratch, "libillsxmk_host.dll"), "--build", "mingw"],
+                 "--build", "mingw"] + [a for h in hosts for a in ("--host", h)],
                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         return result.returncode, result.stdout
 
@@ -85,6 +87,16 @@ class PeImports(unittest.TestCase):
         self.assertIn("listed for mingw, not imported: sxk::Markup::SetType(int)", report)
         self.assertNotIn("sxk::Kernel::GetKernel()", report)
 
+    def test_imports_of_each_viewer_dll_are_read(self):
+        header = HEADER.replace("\t8000002a\t   42  <none>\n", "")
+        status, report = self.check(header, [
+            "sxk::Markup::NotifyContentChanged() | all",
+            "du::RefCounted::ZeroReferenceCountHook() | all",
+            "sxk::Kernel::GetKernel() | all",
+            "sxk::Markup::SetType(int) | all"], hosts=("libillsxmk_host.dll", "KERNEL32.dll"))
+        self.assertEqual(status, 0, report)
+        self.assertIn("4 host imports", report)
+
     def test_a_name_listed_for_no_known_build_is_an_error_of_the_list(self):
         header = HEADER.replace("\t8000002a\t   42  <none>\n", "")
         status, report = self.check(header, [
@@ -101,6 +113,32 @@ class PeImports(unittest.TestCase):
         status, report = self.check(header, ["sxk::Kernel::GetKernel() | all"])
         self.assertEqual(status, 1, report)
         self.assertIn("imports nothing from libillsxmk_host.dll", report)
+
+
+class ExportedViewerNames(unittest.TestCase):
+    def test_only_weak_tables_and_type_information_of_viewer_classes_pass(self):
+        sys.dont_write_bytecode = True
+        sys.path.insert(0, HERE)
+        from check_exports import viewer_definitions
+        listed = ["sxmk::CenterLineXYZ::GetPoints() const", "sxmk::MakeArrow(double)"]
+        cases = [  # (name, nm's type, refused)
+            ("vtable for sxmu::ModelSphere", "V", False),
+            ("typeinfo name for attrs::FillAttr", "V", False),
+            ("vtable for sxmk::CenterLineXYZ", "D", False),
+            ("construction vtable for sxmk::Markup-in-sxmk::CenterLineXYZ", "D", False),
+            ("sxmk::MakeArrow(double)", "T", False),
+            ("std::basic_string<char>::_M_create(unsigned long&, unsigned long)", "W", False),
+            ("vtable for sxmu::ModelSphere", "D", True),
+            ("typeinfo for sxmk::Label", "R", True),
+            ("construction vtable for sxmk::Markup-in-sxmk::Label", "V", True),
+            ("sxmu::ModelSphere::ModelSphere()", "W", True),
+            ("virtual thunk to sxk::Markup::Release()", "W", True),
+            ("vtable for dg::DVec3", "", True),  # a DLL's export: nm gives no type
+        ]
+        for name, kind, refused in cases:
+            with self.subTest(name=name, kind=kind):
+                problems = viewer_definitions({name: kind}, listed)
+                self.assertEqual(bool(problems), refused, problems)
 
 
 class StandardLibrarySpellings(unittest.TestCase):

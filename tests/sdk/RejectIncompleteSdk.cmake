@@ -1,5 +1,5 @@
 # cmake -P script: configuring the project against an SDK folder without include/, or without the
-# host library, fails with a message that names what is missing (and does not fall back to the
+# SDK's library, fails with a message that names what is missing (and does not fall back to the
 # stand-in).
 
 function(expect_refusal sdk mention)
@@ -27,5 +27,5 @@ expect_refusal(${WORK_DIR}/no-headers "${WORK_DIR}/no-headers has no include/ fo
 file(MAKE_DIRECTORY ${WORK_DIR}/no-library/include/du ${WORK_DIR}/no-library/lib)
 file(TOUCH ${WORK_DIR}/no-library/include/du/SmartPtr.h ${WORK_DIR}/no-library/lib/libillsxmk.so)
 expect_refusal(${WORK_DIR}/no-library
-    "${WORK_DIR}/no-library has no host library (lib/libillsxmk_host.so)")
+    "${WORK_DIR}/no-library has no library illsxmk_host (lib/libillsxmk_host.so)")
 message(STATUS "an incomplete SDK folder is refused")
