@@ -2,11 +2,14 @@
 # SDK's library, fails with a message that names what is missing (and does not fall back to the
 # stand-in).
 
+# LIBRARIES: the SDK's libraries that the configuration names.
+set(LIBRARIES illsxmk_host)
 function(expect_refusal sdk mention)
     set(build ${WORK_DIR}/build)
     file(REMOVE_RECURSE ${build})
     execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
             -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DILLSXMK_VIEWER_SDK=${sdk}
+            "-DILLSXMK_VIEWER_SDK_LIBRARIES=${LIBRARIES}"
         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
     if(rc EQUAL 0)
         message(FATAL_ERROR "configured against ${sdk}:\n${out}")
@@ -28,4 +31,9 @@ file(MAKE_DIRECTORY ${WORK_DIR}/no-library/include/du ${WORK_DIR}/no-library/lib
 file(TOUCH ${WORK_DIR}/no-library/include/du/SmartPtr.h ${WORK_DIR}/no-library/lib/libillsxmk.so)
 expect_refusal(${WORK_DIR}/no-library
     "${WORK_DIR}/no-library has no library illsxmk_host (lib/libillsxmk_host.so)")
+# Each of the SDK's libraries named in ILLSXMK_VIEWER_SDK_LIBRARIES must be there.
+file(TOUCH ${WORK_DIR}/no-library/lib/libillsxmk_host.so)
+set(LIBRARIES "illsxmk_host;viewer_kernel")
+expect_refusal(${WORK_DIR}/no-library
+    "${WORK_DIR}/no-library has no library viewer_kernel (lib/libviewer_kernel.so)")
 message(STATUS "an incomplete SDK folder is refused")
