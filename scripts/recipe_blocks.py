@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Reads the recipe out of a Markdown guide: the fenced blocks that follow a marker line
+"<!-- recipe: NAME -->".
+
+    recipe_blocks.py GUIDE --script NAME...   the shell blocks of these names, in the guide's order
+    recipe_blocks.py GUIDE --packages         the Debian packages that the "packages" block installs
+    recipe_blocks.py GUIDE --prints           the lines that the "prints" blocks say a program prints
+    recipe_blocks.py GUIDE --names            the names of the blocks, one per block
+
+Fails (exit 2) on a marker that no fenced block follows, on a fence that does not close, and on a
+name asked for that no block has.
+"""
+
+import argparse
+import re
+import sys
+
+MARKER = re.compile(r"^<!-- recipe: ([a-z-]+) -->$")
+FENCE = re.compile(r"^```([a-z]*)$")
+
+
+def blocks(path):
+    """[(name, language, text)] in the guide's order."""
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    found, at = [], 0
+    while at < len(lines):
+        marker = MARKER.match(lines[at])
+        at += 1
+        if not marker:
+            continue
+        name = marker.group(1)
+        fence = FENCE.match(lines[at]) if at < len(lines) else None
+        if not fence or not fence.group(1):
+            raise ValueError(f"{path}:{at}: recipe block {name!r}: no fenced block follows")
+        body = []
+        at += 1
+        while at < len(lines) and lines[at] != "```":
+            body.append(lines[at])
+            at += 1
+        if at == len(lines):
+            raise ValueError(f"{path}: recipe block {name!r} does not close")
+        at += 1
+        found.append((name, fence.group(1), "\n".join(body) + "\n"))
+    return found
+
+
+def packages(text):
+    words = text.replace("\\\n", " ").split()
+    if words[:2] != ["apt-get", "install"]:
+        raise ValueError("the packages block is not one apt-get install command")
+    return [word for word in words[2:] if not word.startswith("-")]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("guide")
+    group = parser.add_mutually_exclusive_group(required=True)
+    group.add_argument("--script", nargs="+", metavar="NAME")
+    group.add_argument("--packages", action="store_true")
+    group.add_argument("--prints", action="store_true")
+    group.add_argument("--names", action="store_true")
+    args = parser.parse_args()
+    try:
+        found = blocks(args.guide)
+        if args.names:
+            print("\n".join(name for name, _, _ in found))
+            return 0
+        wanted = args.script or (["packages"] if args.packages else ["prints"])
+        missing = sorted(set(wanted) - {name for name, _, _ in found})
+        if missing:
+            raise ValueError(f"{args.guide}: no recipe block named {', '.join(missing)}")
+        chosen = [(name, text) for name, _, text in found if name in wanted]
+        if args.packages:
+            print("\n".join(p for _, text in chosen for p in packages(text)))
+        elif args.prints:
+            sys.stdout.write("".join(text for _, text in chosen))
+        else:
+            for name, text in chosen:
+                sys.stdout.write(f"# --- recipe: {name}\n{text}")
+    except ValueError as error:
+        print(f"recipe_blocks: {error}", file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
