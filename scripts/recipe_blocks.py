@@ -46,10 +46,15 @@ def blocks(path):
 
 
 def packages(text):
-    words = text.replace("\\\n", " ").split()
-    if words[:2] != ["apt-get", "install"]:
-        raise ValueError("the packages block is not one apt-get install command")
-    return [word for word in words[2:] if not word.startswith("-")]
+    """The packages of the block's apt-get install commands."""
+    found = []
+    for command in text.replace("\\\n", " ").splitlines():
+        words = command.split()
+        if words[:2] == ["apt-get", "install"]:
+            found += [word for word in words[2:] if not word.startswith("-")]
+    if not found:
+        raise ValueError("the packages block installs nothing with apt-get install")
+    return found
 
 
 def main():
