@@ -8,7 +8,8 @@
 #             import library; running the conformance suite and checking the library's imports
 #             need the DLLs).
 # Sets ILLSXMK_VIEWER_BINARIES: the SDK's shared libraries (Linux) or DLLs (Windows) that the
-# binary interface checks read, or nothing when a DLL is missing.
+# binary interface checks and the conformance suite under Wine need, or nothing when a DLL is
+# missing.
 
 set(ILLSXMK_VIEWER_SDK_LIBRARIES illsxmk_host CACHE STRING
     "The viewer SDK's libraries, by name (a ;-list): lib/lib<name>.so, lib/lib<name>.dll.a or \
@@ -18,7 +19,10 @@ set(_sdk "${ILLSXMK_VIEWER_SDK}")
 if(NOT IS_DIRECTORY "${_sdk}/include")
     message(FATAL_ERROR "ILLSXMK_VIEWER_SDK: ${_sdk} has no include/ folder")
 endif()
-if(NOT ILLSXMK_VIEWER_SDK_LIBRARIES)
+# Names separated by blanks are taken as a list too.
+string(REGEX REPLACE "[ \t]+" ";" _names "${ILLSXMK_VIEWER_SDK_LIBRARIES}")
+list(REMOVE_ITEM _names "")
+if(NOT _names)
     message(FATAL_ERROR "ILLSXMK_VIEWER_SDK_LIBRARIES names no library")
 endif()
 
@@ -39,7 +43,8 @@ add_library(illsxmk_host INTERFACE IMPORTED)
 set_target_properties(illsxmk_host PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${_sdk}/include")
 set(ILLSXMK_VIEWER_BINARIES)
 set(_found)
-foreach(_name IN LISTS ILLSXMK_VIEWER_SDK_LIBRARIES)
+set(_missing_dlls)
+foreach(_name IN LISTS _names)
     set(_target illsxmk_viewer_sdk_${_name})
     add_library(${_target} SHARED IMPORTED)
     if(WIN32)
@@ -54,7 +59,7 @@ foreach(_name IN LISTS ILLSXMK_VIEWER_SDK_LIBRARIES)
             set_target_properties(${_target} PROPERTIES IMPORTED_LOCATION "${_dll}")
             list(APPEND ILLSXMK_VIEWER_BINARIES "${_dll}")
         else()
-            set(_missing_dll ${_name})
+            list(APPEND _missing_dlls ${_name})
         endif()
     else()
         set(_candidates lib/lib${_name}.so)
@@ -70,9 +75,11 @@ foreach(_name IN LISTS ILLSXMK_VIEWER_SDK_LIBRARIES)
     set_property(TARGET illsxmk_host APPEND PROPERTY INTERFACE_LINK_LIBRARIES ${_target})
     list(APPEND _found "${_library}")
 endforeach()
-if(_missing_dll)
-    message(STATUS "ILLSXMK_VIEWER_SDK: no DLL for ${_missing_dll}: the library's imports are "
-                   "not checked, and the conformance suite runs only where Windows finds the DLLs")
+if(_missing_dlls)
+    list(JOIN _missing_dlls ", " _missing_dlls)
+    message(WARNING "ILLSXMK_VIEWER_SDK: ${_sdk} has no DLL for ${_missing_dlls} (lib<name>.dll "
+        "or <name>.dll in bin/ or lib/): the library links, but its imports are not checked, and "
+        "the conformance suite is not run under Wine (on Windows it finds the DLLs on PATH)")
     set(ILLSXMK_VIEWER_BINARIES)
 endif()
 
@@ -84,5 +91,6 @@ unset(_target)
 unset(_candidates)
 unset(_library)
 unset(_dll)
-unset(_missing_dll)
+unset(_missing_dlls)
+unset(_names)
 unset(_found)

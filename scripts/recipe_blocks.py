@@ -2,13 +2,15 @@
 """Reads the recipe out of a Markdown guide: the fenced blocks that follow a marker line
 "<!-- recipe: NAME -->".
 
-    recipe_blocks.py GUIDE --script NAME...   the shell blocks of these names, in the guide's order
+    recipe_blocks.py GUIDE --script NAME...   the shell blocks of these names, in the guide's order,
+                                              each first printing "::recipe-block NAME"
     recipe_blocks.py GUIDE --packages         the Debian packages that the "packages" block installs
     recipe_blocks.py GUIDE --prints           the lines that the "prints" blocks say a program prints
     recipe_blocks.py GUIDE --names            the names of the blocks, one per block
 
-Fails (exit 2) on a marker that no fenced block follows, on a fence that does not close, and on a
-name asked for that no block has.
+Fails (exit 2) on a marker that no fenced block follows, on a line that looks like a marker but is
+not one, on a fence that does not close, on prints blocks without a line, and on a name asked for
+that no block has.
 """
 
 import argparse
@@ -16,7 +18,11 @@ import re
 import sys
 
 MARKER = re.compile(r"^<!-- recipe: ([a-z-]+) -->$")
+NEAR_MARKER = re.compile(r"^\s*<!--\s*recipe", re.IGNORECASE)
 FENCE = re.compile(r"^```([a-z]*)$")
+
+
+BLOCK_START = "::recipe-block "
 
 
 def blocks(path):
@@ -28,6 +34,9 @@ def blocks(path):
         marker = MARKER.match(lines[at])
         at += 1
         if not marker:
+            # A misspelt marker would drop its block from the recipe without a word.
+            if NEAR_MARKER.match(lines[at - 1]):
+                raise ValueError(f"{path}:{at}: not a recipe marker: {lines[at - 1].strip()}")
             continue
         name = marker.group(1)
         fence = FENCE.match(lines[at]) if at < len(lines) else None
@@ -79,10 +88,15 @@ def main():
         if args.packages:
             print("\n".join(p for _, text in chosen for p in packages(text)))
         elif args.prints:
-            sys.stdout.write("".join(text for _, text in chosen))
+            text = "".join(text for _, text in chosen)
+            # Without a line, the check of what the programs print would pass whatever they print.
+            if not text.strip():
+                raise ValueError(f"{args.guide}: the prints blocks hold no line")
+            sys.stdout.write(text)
         else:
+            # Each block's output starts with a line of its own, so that a check can find it.
             for name, text in chosen:
-                sys.stdout.write(f"# --- recipe: {name}\n{text}")
+                sys.stdout.write(f"echo {BLOCK_START}{name}\n{text}")
     except ValueError as error:
         print(f"recipe_blocks: {error}", file=sys.stderr)
         return 2
