@@ -178,13 +178,16 @@ TEST_F(PathBuild, AxisExtensionsRunAlongTheFirstAxisOfTheOrder) {
     const unsigned short entry65535[3] = {65535, 0, 1};
     const dg::DPoint3D s(1, 2, 3);
     const dg::DPoint3D e(11, 6, 8);
-    // X rises while Y and Z fall: only the axis of the order may decide the extensions' sides.
-    const dg::DPoint3D ms(1, 6, 8);
+    // Axes that run different ways: only the axis of the order may decide the extensions' sides.
+    const dg::DPoint3D ms(1, 6, 8);  // to me: X rises, Y and Z fall
     const dg::DPoint3D me(11, 2, 3);
+    const dg::DPoint3D ns(1, 6, 3);  // to ne: Y falls, X and Z rise
+    const dg::DPoint3D ne(11, 2, 8);
     const Case cases[] = {
         {"X, the others falling", x, ms, me, 0.5f, {0, 6, 8}, {13, 2, 3}},
         {"Y falling, X rising", y, ms, me, 0.5f, {1, 7, 8}, {11, 0, 3}},
         {"Z falling, X rising", z, ms, me, 0.5f, {1, 6, 9}, {11, 2, 1}},
+        {"Z rising, Y falling", z, ns, ne, 0.5f, {1, 6, 2}, {11, 2, 10}},
         {"X", x, s, e, 0.5f, {0, 2, 3}, {13, 6, 8}},
         {"Y", y, s, e, 0.5f, {1, 1, 3}, {11, 8, 8}},
         {"Z", z, s, e, 0.5f, {1, 2, 2}, {11, 6, 10}},
