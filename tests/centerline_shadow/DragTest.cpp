@@ -546,6 +546,18 @@ TEST_F(HandleDrag, TranslatePutsEveryVertexAtItsStoredPointPlusTheObjectDisplace
     EXPECT_EQ(shadow->contentChangedCount, notes + 1);
 }
 
+// The viewer may store a shorter list in the record and move the markup before it rebuilds the
+// shadow: only the vertices that both lists have move, and nothing is read past the stored list.
+TEST_F(HandleDrag, TranslateAfterTheRecordStoredAShorterListMovesOnlyTheVerticesBothHave) {
+    MakeShadow(StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f));
+    const std::vector<dg::DPoint3D> drawn = Drawn();
+    ASSERT_EQ(drawn.size(), 4u);
+    record->SetPoints({{0, 0, 0}, {10, 0, 0}});
+
+    sxmk::DragDriver(S()).Translate(dg::DVec3(0, 0, 5));
+    EXPECT_EQ(Drawn(), (std::vector<dg::DPoint3D>{{0, 0, 5}, {10, 0, 5}, drawn[2], drawn[3]}));
+}
+
 // The handle of the last drag follows its own node, not whichever node Translate moved last:
 // here on a straight line, whose four points put each end's slot and extension point elsewhere
 // than an along-axis line's seven.
