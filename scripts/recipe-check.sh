@@ -37,14 +37,16 @@ known="imports native package package-windows packages prints program start wind
 [ "$("${blocks[@]}" --names | sort -u | xargs)" = "$known" ] ||
     fail "$guide has recipe blocks other than: $known"
 
-names=(start program native package)
+# The first blocks run with the reader's HOME, the rest with ours.
+first=(start)
+names=(program native package)
 programs=2
 if [ "$windows" = 1 ]; then
     names+=(windows imports package-windows)
     programs=4
 fi
 if [ "$(id -u)" = 0 ]; then
-    names=(packages "${names[@]}")
+    first=(packages start)
 else
     missing=()
     for package in $("${blocks[@]}" --packages); do
@@ -63,14 +65,14 @@ ln -s "$root" "$home/libillsxmk"
     # The trace goes apart from the commands' output, which the checks below read.
     printf 'exec 9>%q\nBASH_XTRACEFD=9\nset -x\n' "$out/trace.log"
     printf 'HOME=%q\n' "$home"
-    "${blocks[@]}" --script "${names[@]}" |
-        sed "s|^echo ::recipe-block program\$|HOME=$(printf %q "$HOME")\\n&|"
+    "${blocks[@]}" --script "${first[@]}"
+    printf 'HOME=%q\n' "$HOME"
+    "${blocks[@]}" --script "${names[@]}"
 } >"$out/recipe.sh"
-grep -q "^HOME=$(printf %q "$HOME")\$" "$out/recipe.sh" || fail "no program block after start"
 # One Wine prefix for every Windows program, kept between runs (wine-run.sh makes it once).
 export ILLSXMK_WINEPREFIX=$out/wineprefix
 
-echo "recipe-check: running ${names[*]} from $guide in $home (output: $out/output.log)"
+echo "recipe-check: running ${first[*]} ${names[*]} from $guide in $home (output: $out/output.log)"
 if ! bash -euo pipefail "$out/recipe.sh" >"$out/output.log" 2>&1; then
     tail -n 30 "$out/output.log" >&2
     tail -n 5 "$out/trace.log" >&2

@@ -37,12 +37,7 @@ set(_expectFailure ${Python3_EXECUTABLE} ${_here}/expect_failure.py)
 # The viewer's DLLs by file name, as the library's import table names them.
 set(_viewerDlls)
 foreach(_binary IN LISTS ILLSXMK_VIEWER_BINARIES)
-    if(_binary MATCHES "^\\$<")
-        list(APPEND _viewerDlls "$<TARGET_FILE_NAME:illsxmk_host>")
-    else()
-        get_filename_component(_file "${_binary}" NAME)
-        list(APPEND _viewerDlls "${_file}")
-    endif()
+    list(APPEND _viewerDlls "$<PATH:GET_FILENAME,${_binary}>")
 endforeach()
 
 # Exported names: the dynamic symbol table of the .so, the export table of the DLL.
