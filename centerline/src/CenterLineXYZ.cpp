@@ -28,7 +28,8 @@ CenterLineXYZ::CenterLineXYZ()
       endPoint(dg::DPoint3D::ORIGIN),
       axisFrame(),
       axisOrder{0, 1, 2},
-      partID(du::Symbol::EMPTY) {}
+      partID(du::Symbol::EMPTY),
+      pendingDrop(nullptr) {}
 
 CenterLineXYZ::~CenterLineXYZ() = default;
 

@@ -58,8 +58,10 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       pickedDragger(NoDragger),
       pendingPick(nullptr),
       handleShown(),
-      dragging(false),
-      dropping(false) {
+      dragPhase(DragPhase::Idle),
+      dropping(false),
+      jogMoved(false),
+      jogPreview(dg::DPoint3D::ORIGIN) {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
     try {
@@ -99,10 +101,9 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
 }
 
 CenterLineXYZShadow::~CenterLineXYZShadow() {
-    // A pick still on its way must not reach this shadow once it is gone.
-    if (pendingPick)
-        pendingPick->Detach();
-    pendingPick = nullptr;
+    // A pick still on its way must not reach this shadow once it is gone, nor a drag start in
+    // another view finish its drop.
+    CenterLineXYZShadowPendingDrop::LetGo(*this);
 
     // Fields go in reverse declaration order, the markup last.
     detail::Reset(normalFillAttrs);
@@ -176,16 +177,10 @@ du::SmartPtr<sxmu::ModelSphere> CenterLineXYZShadow::SphereDraggerFactory(
 void CenterLineXYZShadow::MarkupChanged() {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     // An open drag keeps its preview through the rebuild: what it moved stands, in the drawn line
-    // only, where the drag put it (a point drag until its drop is handed on, an extension or jog
-    // drag until its release).
-    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
-    const bool open = row != nullptr && (row->isPoint ? pickedNode != -1 : dragging);
-    const bool jogOpen = open && row->handle == Handle::JogArrow;
-    const int previewIndex = jogOpen ? markup->GetMidPointIndex() : pickedNode;
-    const bool hasPreview = open && detail::IsIndexOf(previewIndex, lineStrip->points);
-    const dg::DPoint3D previewAt = hasPreview
-                                       ? lineStrip->points[static_cast<std::size_t>(previewIndex)]
-                                       : dg::DPoint3D::ORIGIN;
+    // only, where the drag put it.
+    const detail::DraggerRow* row = nullptr;
+    dg::DPoint3D previewAt;
+    const bool hasPreview = HandleSet::OpenPreview(*this, row, previewAt);
 
     // Initialize builds onto an empty line and a container holding only the line: take the
     // earlier vertices and handles out first so that a rebuild never duplicates them.
@@ -207,22 +202,46 @@ void CenterLineXYZShadow::MarkupChanged() {
         if (n >= detail::LineLayout::kFewestPoints) {
             pickedNode = detail::MovedIndex(pickedDragger, n, markup->GetMidPointIndex());
         } else {
-            if (pendingPick != nullptr)
-                pendingPick->Detach();
-            pendingPick = nullptr;
+            CenterLineXYZShadowPendingDrop::LetGo(*this);
             pickedNode = -1;
         }
     }
-    if (hasPreview && (pickedNode != -1 || jogOpen))
+    if (hasPreview)
         HandleSet::CarryPreview(*this, *row, previewAt);
-    if (dragging)
+    // Only a drag between its press and its release hides the other handles: one rebuilt while
+    // its release is handed on (the jog's broadcast, the controller) shows them all.
+    if (dragPhase == DragPhase::Pressed)
         SetOff(pickedDragger);
     NotifyContentChanged();
+}
+
+bool detail::HandleSet::OpenPreview(const CenterLineXYZShadow& s, const DraggerRow*& row,
+                                    dg::DPoint3D& at) {
+    row = RowOf(s.pickedDragger);
+    if (row == nullptr)
+        return false;
+    using Phase = CenterLineXYZShadow::DragPhase;
+    // A point drag stays open after its release, until its drop is handed on.
+    const bool open = row->isPoint
+                          ? s.pickedNode != -1 && s.dragPhase != Phase::HandedOn
+                          : s.dragPhase == Phase::Pressed || s.dragPhase == Phase::Releasing;
+    if (!open)
+        return false;
+    if (row->handle == Handle::JogArrow) {
+        at = s.jogPreview;
+        return s.jogMoved;
+    }
+    if (!IsIndexOf(s.pickedNode, s.lineStrip->points))
+        return false;
+    at = s.lineStrip->points[static_cast<std::size_t>(s.pickedNode)];
+    return true;
 }
 
 void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& row,
                                      const dg::DPoint3D& at) {
     const std::vector<dg::DPoint3D>& stored = *s.markup->GetPoints();
+    if (row.handle == Handle::JogArrow)
+        s.jogPreview = at;
     const int index = row.handle == Handle::JogArrow ? s.markup->GetMidPointIndex() : s.pickedNode;
     if (!IsIndexOf(index, stored) || !IsIndexOf(index, s.lineStrip->points))
         return;

@@ -73,15 +73,13 @@ bool CenterLineXYZShadow::HandleDragStart() {
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     const detail::DraggerRow* grabbed = HandleSet(*this).Find(draggedNode);
 
-    // The previous drop's pick has not come back: finish that drop as a pick that found nothing,
-    // so its late result cannot land on this drag and that drag's collapsed extension is not lost.
-    if (pendingPick != nullptr) {
-        pendingPick->Detach();
-        pendingPick = nullptr;
-        OnReceivePick(std::vector<sxk::PickResult>());
-    }
+    // A drop of this record whose pick has not come back, in this view or another: finish it as a
+    // pick that found nothing, so that its late result cannot land on this drag and neither drag
+    // saves an extension that the other has collapsed.
+    CenterLineXYZShadowPendingDrop::FinishAnyOf(*markup);
     pickedNode = -1;
     pickedDragger = NoDragger;
+    jogMoved = false;
     points = lineStrip->points;
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
@@ -98,7 +96,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     }
     SetOff(pickedDragger);
     // Open only once the start has succeeded: a start that throws leaves no drag to carry.
-    dragging = true;
+    dragPhase = DragPhase::Pressed;
     return true;
 }
 
@@ -143,10 +141,12 @@ void CenterLineXYZShadow::HandleDragStop() {
     // The release ends the drag however it ends, a failure of the viewer's included; a point
     // drag's drop stays open through pickedNode.
     struct Ended {
-        bool& open;
-        ~Ended() { open = false; }
-    } ended{dragging};
+        DragPhase& phase;
+        ~Ended() { phase = DragPhase::Idle; }
+    } ended{dragPhase};
     SetOn(pickedDragger);
+    if (dragPhase == DragPhase::Pressed)
+        dragPhase = DragPhase::Releasing;
     const du::SmartPtr<sxk::Scene> scene = detail::SceneOf(view);
     const du::SmartPtr<sxk::Operation> operation =
         detail::CreateDragOperation(scene, detail::kHarborAppStrings, detail::kMoveExtensionKey);
@@ -171,7 +171,7 @@ void CenterLineXYZShadow::HandleDragStop() {
                 markup->MoveEndExt(e, points);
                 SetEndExtensionDir();
             }
-            dragging = false;
+            dragPhase = DragPhase::HandedOn;
             Stop(dragVector, operation);
             break;
         }
@@ -180,7 +180,7 @@ void CenterLineXYZShadow::HandleDragStop() {
                 break;
             NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
             PinEndSlots(points, HandleSet(*this));
-            dragging = false;
+            dragPhase = DragPhase::HandedOn;
             Stop(dragVector, operation);
             SetArrowsDir();
             break;
@@ -188,7 +188,7 @@ void CenterLineXYZShadow::HandleDragStop() {
         case StartPointDragger:
         case EndPointDragger:
             // The drop point comes from a pick; the drop creates its own operation.
-            dragging = false;
+            dragPhase = DragPhase::Idle;
             if (dynamic_cast<sxk::ShapeView*>(detail::Raw(view)) != nullptr)
                 RequestPick(dragX, dragY);
             else
@@ -213,10 +213,18 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     dg::DVec3 d;
     GetDeltaInObjectSpace(d, delta);
-    points = lineStrip->points;
-    const int n = static_cast<int>(points.size());
+    // An open drag moves with the markup: its preview is carried, moved by d, as a rebuild
+    // carries it, so that a drop waiting for its pick lands where it was released, moved too.
+    const detail::DraggerRow* row = nullptr;
+    dg::DPoint3D previewAt;
+    const bool hasPreview = HandleSet::OpenPreview(*this, row, previewAt);
+    const std::vector<dg::DPoint3D> before = lineStrip->points;
+    const int n = static_cast<int>(before.size());
     for (int i = 0; i < n; ++i)
         MoveNode(i, d);
+    if (hasPreview)
+        HandleSet::CarryPreview(*this, *row, detail::Add(previewAt, d));
+    points = before;
     NotifyContentChanged();
 }
 

@@ -173,6 +173,9 @@ struct CenterLineXYZShadowPointDrag {
             record.MoveEndExt(s.savedEndExtention, s.points);
         HandleSet::Place(s, row->handle, atStart ? record.GetStartPoint() : record.GetEndPoint());
         s.lineStrip->points = *record.GetPoints();
+        // The arrows go back to the restored extended ends (a rebuild during the drag aimed them
+        // at the collapsed ones).
+        HandleSet::AimArrows(s);
         s.NotifyContentChanged();
         s.Stop(s.dragVector, du::SmartPtr<sxk::Operation>());
     }
@@ -216,7 +219,7 @@ CenterLineXYZShadowPickEvent::CenterLineXYZShadowPickEvent(CenterLineXYZShadow* 
 
 CenterLineXYZShadowPickEvent::~CenterLineXYZShadowPickEvent() {
     if (shadow != nullptr && shadow->pendingPick == this)
-        shadow->pendingPick = nullptr;
+        CenterLineXYZShadowPendingDrop::Hold(*shadow, nullptr);
 }
 
 du::Symbol CenterLineXYZShadowPickEvent::GetClassName() const {
@@ -231,7 +234,7 @@ void CenterLineXYZShadowPickEvent::OnPickComplete(int pickStatus) {
     if (target == nullptr)
         return;
     if (target->pendingPick == this)
-        target->pendingPick = nullptr;
+        CenterLineXYZShadowPendingDrop::Hold(*target, nullptr);
     // The controller may let go of the shadow while the drop is handed to it.
     const detail::KeepAlive<CenterLineXYZShadow> alive(target);
     CenterLineXYZShadowPointDrag::Complete(*target, pickStatus, results);
@@ -249,15 +252,13 @@ void CenterLineXYZShadow::RequestPick(int x, int y) {
         flags |= sxk::PICK_EXCLUDE_PHANTOM;
 
     // A newer request supersedes one that has not completed.
-    if (pendingPick != nullptr)
-        pendingPick->Detach();
-    pendingPick = nullptr;
+    CenterLineXYZShadowPendingDrop::LetGo(*this);
     // Held outside the try, so that the handler can tell a pick that was never delivered from one
     // that the viewer completed inside PickAsync.
     du::SmartPtr<CenterLineXYZShadowPickEvent> event;
     try {
         event = new CenterLineXYZShadowPickEvent(this);
-        pendingPick = detail::Raw(event);
+        CenterLineXYZShadowPendingDrop::Hold(*this, detail::Raw(event));
         kernel->ManageObject(detail::Upcast<dom::ManagedObject>(event));
         shapeView->PickAsync(x, y, flags, detail::Upcast<sxk::PickEvent>(event));
     } catch (...) {
@@ -266,13 +267,37 @@ void CenterLineXYZShadow::RequestPick(int x, int y) {
         // the failure goes on to the viewer.
         const bool delivered = detail::IsSet(event) && pendingPick != detail::Raw(event);
         if (!delivered) {
-            if (pendingPick != nullptr)
-                pendingPick->Detach();
-            pendingPick = nullptr;
+            CenterLineXYZShadowPendingDrop::LetGo(*this);
             CenterLineXYZShadowPointDrag::SpringBack(*this);
         }
         throw;
     }
+}
+
+void CenterLineXYZShadowPendingDrop::Hold(CenterLineXYZShadow& shadow,
+                                          CenterLineXYZShadowPickEvent* event) {
+    shadow.pendingPick = event;
+    CenterLineXYZShadow*& waiting = shadow.markup->pendingDrop;
+    if (event != nullptr)
+        waiting = &shadow;
+    else if (waiting == &shadow)
+        waiting = nullptr;
+}
+
+void CenterLineXYZShadowPendingDrop::LetGo(CenterLineXYZShadow& shadow) {
+    if (shadow.pendingPick != nullptr)
+        shadow.pendingPick->Detach();
+    Hold(shadow, nullptr);
+}
+
+void CenterLineXYZShadowPendingDrop::FinishAnyOf(CenterLineXYZ& record) {
+    CenterLineXYZShadow* const waiting = record.pendingDrop;
+    if (waiting == nullptr)
+        return;
+    // Finishing hands the drop to the controller, which may let go of that shadow.
+    const detail::KeepAlive<CenterLineXYZShadow> alive(waiting);
+    LetGo(*waiting);
+    waiting->OnReceivePick(std::vector<sxk::PickResult>());
 }
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {
@@ -320,9 +345,17 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     else
         MoveEndPoint(delta);
     points = lineStrip->points;
-    // A drop onto the point's own place changes nothing (NaN counts as a change).
-    if (!detail::SameVector(delta, dg::DVec3::ZERO))
+    // A drop onto the point's own place changes nothing (NaN counts as a change). Once handed on,
+    // the drop is the controller's: a rebuild meanwhile shows what the controller made of it.
+    if (!detail::SameVector(delta, dg::DVec3::ZERO)) {
+        struct HandedOn {
+            DragPhase& phase;
+            const DragPhase before;
+            ~HandedOn() { phase = before; }
+        } handedOn{dragPhase, dragPhase};
+        dragPhase = DragPhase::HandedOn;
         Stop(dragVector, operation);
+    }
     NotifyContentChanged();
     pickedNode = -1;
 }

@@ -109,6 +109,8 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     MoveNode(m - 1, delta);
     MoveNode(m, delta);
     MoveNode(m + 1, delta);
+    jogPreview = drawn[mid];
+    jogMoved = true;
 
     const dg::DVec3 a = markup->GetMainAxisDirection();
     const HandleSet handles(*this);

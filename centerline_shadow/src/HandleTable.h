@@ -137,9 +137,14 @@ public:
     // notifying the viewer (defined with the other handle operations).
     static void AimArrows(CenterLineXYZShadow& owner);
 
+    // Whether a drag is open whose result has not been handed on and has moved something: its
+    // row, and where it put the node it moves (the jog: the mid jog point).
+    static bool OpenPreview(const CenterLineXYZShadow& owner, const DraggerRow*& row,
+                            dg::DPoint3D& at);
+
     // Puts the node that an open drag of row moves back where the drag had put it (at), after a
-    // rebuild replaced the drawn line: an end point with its path, an extension point with its
-    // arrow, the jog's three points with the jog arrow.
+    // rebuild or a Translate replaced the drawn line: an end point with its path, an extension
+    // point with its arrow, the jog's three points with the jog arrow.
     static void CarryPreview(CenterLineXYZShadow& owner, const DraggerRow& row,
                              const dg::DPoint3D& at);
 

@@ -5,6 +5,7 @@
 
 namespace sxmk {
 
+class CenterLineXYZ;
 class CenterLineXYZShadow;
 
 // The asynchronous pick of a dropped end point. Not exported: only this library creates it.
@@ -31,6 +32,18 @@ public:
 
 private:
     CenterLineXYZShadow* shadow;
+};
+
+// The drop of a record that waits for its pick, in whichever view: the shadow holds the pick, the
+// record names the shadow, so that a drag start in any view of the record finishes that drop first
+// and no two drags of one record collapse and restore the same extension over each other.
+struct CenterLineXYZShadowPendingDrop {
+    // The pick that the shadow's drop now waits for (null: none).
+    static void Hold(CenterLineXYZShadow& shadow, CenterLineXYZShadowPickEvent* event);
+    // The shadow no longer wants its pick's result: the pick is detached and nothing waits.
+    static void LetGo(CenterLineXYZShadow& shadow);
+    // Finishes the record's waiting drop, if any, as a pick that found nothing.
+    static void FinishAnyOf(CenterLineXYZ& record);
 };
 
 }  // namespace sxmk

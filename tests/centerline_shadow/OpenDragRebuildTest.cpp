@@ -1,13 +1,18 @@
-// A rebuild (MarkupChanged) while a drag or a drop is open, from a polite viewer or from inside one
-// of the shadow's own notifications, keeps the drag's preview: what reaches the controller is what
-// the drag did. A pick result handed to the shadow again while its drop is applied changes nothing.
+// A rebuild (MarkupChanged) or a Translate while a drag or a drop is open, from a polite viewer or
+// from inside one of the shadow's own notifications, keeps the drag's preview: what reaches the
+// controller is what the drag did. Once the result is handed to the controller, a rebuild shows
+// what the controller made of it. A pick result handed to the shadow again while its drop is
+// applied changes nothing, and drags of one record in two views never undo each other.
 #include "DragTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include "CenterLineXYZShadowTestAccess.h"
+
 #include <sxk/HostileViewer.h>
 #include <sxmk/DragDriver.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -15,6 +20,17 @@ namespace {
 using dragtest::ExpectNear;
 using sxk::HostileViewer;
 using testsupport::AlongAxisLine;
+using Access = sxmk::CenterLineXYZShadowTestAccess;
+
+// A controller of another markup that runs a callback at each stop.
+struct CallingController : sxk::MarkupController {
+    std::function<void()> onStop;
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
+                          const du::SmartPtr<sxk::Operation>&) override {
+        onStop();
+        return true;
+    }
+};
 
 class OpenDragRebuilt : public dragtest::FlowFixture {
 protected:
@@ -105,6 +121,131 @@ TEST_F(OpenDragRebuilt, PickResultHandedAgainDuringTheDropReachesTheControllerOn
     HostileViewer::Set(0);
 
     EXPECT_EQ(controller.calls.size(), 1u);
+}
+
+// The controller snaps a drop to a grid or refuses it, and rebuilds the shadow inside its call,
+// whether the pick completed later or inside the request: the drawn line and the end sphere show
+// the record as the controller left it, never the raw drop, and the next extension drag that does
+// not move stores the extension the record had.
+TEST_F(OpenDragRebuilt, DropChangedByTheControllerShowsWhatTheControllerStored) {
+    for (const bool snaps : {true, false}) {
+        for (const bool atOnce : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << (snaps ? "snapped" : "refused") << (atOnce ? ", picked at once" : ""));
+            SetUpLine();
+            HostileViewer::Rebuild() = [this, snaps] {
+                if (snaps) {
+                    std::vector<dg::DPoint3D> snapped = controller.calls.back().shadowPoints;
+                    snapped[2] = snapped[3] = {4.0, 4.0, 0.0};
+                    record->SetPoints(snapped);
+                }
+                shadow->MarkupChanged();
+            };
+            HostileViewer::Set(HostileViewer::ControllerRebuilds |
+                               (atOnce ? HostileViewer::PickAtOnce : 0u));
+            DropEnd(endDrop, 0);
+            HostileViewer::Set(0);
+
+            ASSERT_EQ(controller.calls.size(), 1u);
+            EXPECT_EQ(Drawn(), Stored());
+            ExpectNear(Access::sphereDraggers(S())[1]->location.GetPos(), record->GetEndPoint());
+            FindNearestHandles();
+            Drag(EndArrowNode(), 0, 0);
+            EXPECT_FLOAT_EQ(record->GetEndExtention(), 0.0f);
+            ReleaseAll();
+            MakeView();
+        }
+    }
+}
+
+// A jog drag stops another selected markup whose controller rebuilds the dragged shadow during the
+// broadcast: once the drag is over, every handle is shown.
+TEST_F(OpenDragRebuilt, RebuildDuringTheJogsBroadcastShowsEveryHandle) {
+    SetUpJog(false);
+    const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
+    CallingController other;
+    other.onStop = [this] { shadow->MarkupChanged(); };
+    otherLine->SetController(&other);
+    target = ConstructFor(otherLine);
+    shadow->broadcastTargets.push_back(target);
+    Drag(JogArrowNode(), 15, 0);
+    otherLine->SetController(nullptr);
+
+    ASSERT_EQ(controller.calls.size(), 1u);
+    EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveMarkupsName());
+    EXPECT_EQ(DrawnRoot()->GetChildren().size(), 6u);
+}
+
+// After one jog step the viewer stores a straight path and rebuilds, stores the along-axis path
+// again and rebuilds, and the user releases: the jog handed on is where the drag put it, on the
+// path of the dragged ratio.
+TEST_F(OpenDragRebuilt, JogPreviewSurvivesALayoutRoundTrip) {
+    const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
+    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+    const dg::DPoint3D at = WindowOf(JogArrowNode());
+    sxmk::DragDriver driver(S());
+    ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
+    driver.Move(Round(at.x) + 15, Round(at.y));
+    for (const bool alongAxis : {false, true}) {
+        testsupport::LineInput layout = jogLine;
+        layout.alongAxis = alongAxis;
+        std::vector<dg::DPoint3D> list;
+        layout.Build(*record, list);
+        record->SetPoints(list);
+        shadow->MarkupChanged();
+    }
+    driver.Release();
+
+    ASSERT_EQ(controller.calls.size(), 1u);
+    testsupport::LineInput handedRatio = jogLine;
+    handedRatio.ratio = controller.calls[0].ratio;
+    ExpectNear(controller.calls[0].shadowPoints, Built(handedRatio), 1e-5);
+}
+
+// Two views of one record: an attached end with extension 2 is dragged in one view, its pick left
+// pending, then in the other; both picks find nothing. The second press finishes the first drop,
+// so the extension is saved and put back once, never lost.
+TEST_F(OpenDragRebuilt, EndDraggedInTwoViewsKeepsItsExtension) {
+    SetUpLine();
+    record->SetEndPointAttached(true);
+    AnswerPicksWith({});
+    du::SmartPtr<sxk::ShapeView> otherView(new sxk::ShapeView);
+    otherView->camera = view->camera;
+    const du::SmartPtr<Shadow> other(
+        static_cast<Shadow*>(record->ConstructShadow(du::SmartPtr<sxk::View>(otherView))));
+    ReleaseEndAndLeavePickPending();
+    sxmk::DragDriver second(*other);
+    const dg::DPoint3D at = WindowOf(Access::sphereDraggers(*other)[1].get());
+    second.Start(Access::sphereDraggers(*other)[1].get(), Round(at.x), Round(at.y));
+    second.Move(Round(at.x) + 20, Round(at.y) - 10);
+    second.Release();
+    CompletePicks();
+    while (otherView->CompletePick({}, 0)) {
+    }
+
+    EXPECT_FLOAT_EQ(record->GetEndExtention(), 2.0f);
+    EXPECT_EQ(controller.calls.size(), 2u);
+    EXPECT_EQ(DrawnLine(*other)->points, Stored());
+}
+
+// A free end is released with its pick pending; the framework then moves the markup (Translate),
+// by nothing or by a step; the pick finds nothing: the end lands where it was released, moved
+// with the markup.
+TEST_F(OpenDragRebuilt, TranslateUnderAPendingDropMovesTheDropWithTheMarkup) {
+    for (const dg::DVec3& moved : {dg::DVec3(0, 0, 0), dg::DVec3(1, 2, 0)}) {
+        SCOPED_TRACE(testing::Message() << "moved by " << moved.x << ", " << moved.y);
+        SetUpLine();
+        AnswerPicksWith({});
+        const dg::DPoint3D released = ReleaseEndAndLeavePickPending();
+        sxmk::DragDriver(S()).Translate(moved);
+        CompletePicks();
+
+        ASSERT_EQ(controller.calls.size(), 1u);
+        EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveEndPointName());
+        ExpectNear(controller.calls[0].shadowPoints[2], released + moved);
+        ReleaseAll();
+        MakeView();
+    }
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 namespace sxmk {
 
+struct CenterLineXYZShadowPendingDrop;
+
 // The persistent record of one centre line: start and end points, a signed extension beyond each
 // end, the path mode (straight, or along the axes of a frame with a jog placed by a division
 // ratio), and the drawn point list (4 points straight, 7 along axis):
@@ -92,7 +94,15 @@ private:
     unsigned short axisOrder[3];
     du::Symbol partID;
 
-    friend struct CenterLineXYZEndEdit;  // the drag edits, written once for either end (internal)
+    // Not persistent: the shadow, in whichever view, whose dropped end point waits for its pick.
+    // A drag start in any view finishes that drop first, so that two drags of one record never
+    // collapse and restore the same extension over each other. Not counted: the shadow clears it
+    // when the drop ends or the shadow goes.
+    class CenterLineXYZShadow* pendingDrop;
+
+    friend struct CenterLineXYZEndEdit;
+    friend struct CenterLineXYZShadowPendingDrop;  // (internal)  // the drag edits, written once
+                                                   // for either end (internal)
 };
 
 }  // namespace sxmk

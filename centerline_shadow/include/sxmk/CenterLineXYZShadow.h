@@ -128,16 +128,25 @@ private:
     // keeps what it did.
     bool handleShown[5];
 
-    // Whether a handle drag is between its press and its release (a point drag's drop stays open
-    // after that while pickedNode names its point), and whether a drop is being decided. A rebuild
-    // carries an open drag's preview into the new line; a pick result handed in again while a
-    // drop is decided changes nothing.
-    bool dragging;
+    // Where a handle drag stands: between its press and its release (the other handles hidden),
+    // inside its release (all handles shown), handed to the controller, or none of these (a point
+    // drag's drop then stays open while pickedNode names its point). A rebuild or a Translate
+    // carries an open drag's preview into the new line, never one handed on. And whether a drop
+    // is being decided: a pick result handed in again meanwhile changes nothing.
+    enum class DragPhase { Idle, Pressed, Releasing, HandedOn };
+    DragPhase dragPhase;
     bool dropping;
 
+    // Where the open jog drag has put the mid jog point, once a step moved it. Kept apart from
+    // the drawn line because a rebuild may store a path of the other mode, whose list has no jog
+    // at that index, and replaces the jog arrow: the preview must survive a round trip through it.
+    bool jogMoved;
+    dg::DPoint3D jogPreview;
+
     friend class CenterLineXYZShadowPickEvent;
-    friend class detail::HandleSet;              // the handle table (internal)
-    friend struct CenterLineXYZShadowPointDrag;  // a point drag's steps and its drop (internal)
+    friend class detail::HandleSet;                // the handle table (internal)
+    friend struct CenterLineXYZShadowPointDrag;    // a point drag's steps and its drop (internal)
+    friend struct CenterLineXYZShadowPendingDrop;  // a drop waiting for its pick (internal)
     friend class CenterLineXYZShadowTestAccess;
 };
 
