@@ -36,13 +36,29 @@
 //    cursor follows the rule above;
 //  - a release throws only when the viewer failed its pick request, and then no pick waits and
 //    no point is picked.
+// After every action that leaves no drag open and no pick pending in any view, the values
+// (CenterLineOracle.h): the record's persistent fields equal a model that only the stops with an
+// operation and the harness's own edits change (a spring-back carries nothing); every finished
+// drag handed its controller exactly one stop; a free end whose pick found nothing lands where
+// it was released; a shadow built from the record as it is draws the stored list with every
+// shown handle where the record puts it; and while the controller applies every stop as drawn,
+// the stored list is the path of the record's own fields.
 // At the end, once everything is released, the pool's live blocks and the live
 // reference-counted objects are back where they started.
+//
+// An input may also go on (after the hostile plan, if any) with the extras of
+// InteractionExtras.h: a controller that snaps or refuses a drop and may rebuild the stopped
+// shadow, a second selected centre line whose shadow a jog stops along with its own (its
+// controller may rebuild ours meanwhile), the host's edits of the record while drags and picks
+// are open, and the host's layout change (the record's own path stored in the other mode, every
+// shadow rebuilt).
 
 #include "ByteReader.h"
+#include "CenterLineOracle.h"
 #include "CenterLineXYZShadowTestAccess.h"
 #include "Check.h"
 #include "HostilePlan.h"
+#include "InteractionExtras.h"
 #include "ShadowSlot.h"
 
 #include <dg/Camera3D.h>
@@ -65,6 +81,7 @@
 #include <sxmk/Label.h>
 #include <sxmu/Model.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -107,12 +124,31 @@ private:
     Run& run;
 };
 
+// The controller of another selected centre line, whose shadow the slots' shadows stop along with
+// theirs: it applies nothing, and may rebuild the slots' shadows while it is handed the stop.
+class SecondController : public sxk::MarkupController {
+public:
+    explicit SecondController(Run& owner) : run(owner) {}
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
+                          const du::SmartPtr<sxk::Markup>& shadow,
+                          const du::SmartPtr<sxk::Operation>& operation) override;
+
+private:
+    Run& run;
+};
+
 using Slot = ShadowSlot<Shadow>;
 
 class Run {
 public:
     Run(ByteReader& bytes, Checker& checker)
-        : in(bytes), check(checker), controller(*this), hostile(bytes) {}
+        : in(bytes),
+          check(checker),
+          controller(*this),
+          secondController(*this),
+          hostile(bytes),
+          extras(bytes),
+          oracle(checker) {}
 
     int Go() {
         if (hostile.On())
@@ -125,6 +161,8 @@ public:
         for (; step < kMaxSteps && !in.Empty() && !check.Failed() && Record() != nullptr; ++step) {
             check.SetStep(step);
             hostile.Before(step, [this](ByteReader& plan) { AnswerAtOnce(plan); });
+            poolArmed = sxk::MemoryPoolAllocated::FailurePending();
+            nothingFound = false;
             Act();
             retired.clear();
             CheckAll();
@@ -135,21 +173,44 @@ public:
         return step;
     }
 
-    // Called by the controller with a shadow's finished drag.
+    // Called by the controller with a shadow's finished drag: applies the shadow's point list to
+    // the record as the viewer's controller does (snapped or refused, as the extras say), tells
+    // the oracle, then rebuilds as the mode and the extras say.
     bool Apply(const du::SmartPtr<sxk::Markup>& markup, const du::SmartPtr<sxk::Markup>& from,
-               int mode) {
+               const du::SmartPtr<sxk::Operation>& operation, int mode) {
         check.Expect(markup.get() == seen, "the controller is handed its own record");
-        const auto* shadow = dynamic_cast<const Shadow*>(from.get());
+        Shadow* const shadow = dynamic_cast<Shadow*>(from.get());
         check.Expect(shadow != nullptr, "the controller is handed a centre-line shadow");
-        if (mode == 0 || shadow == nullptr || markup.get() != seen)
+        if (mode == 0 || shadow == nullptr || markup.get() != seen) {
+            if (shadow != nullptr && markup.get() == seen)
+                Stopped(*shadow, operation, false);
             return false;
-        seen->SetPoints(shadow->GetPoints());
-        if (mode == 2) {
-            for (Slot& slot : slots)
-                if (slot.shadow)
-                    slot.shadow->MarkupChanged();
         }
-        return true;
+        // A stop without an operation (a spring-back) carries nothing to snap.
+        bool applied = false;
+        if (!extras.Has(kRefuseDrop)) {
+            std::vector<dg::DPoint3D> list = shadow->GetPoints();
+            const bool snap = extras.Has(kSnapDrop) && operation && list.size() >= 2;
+            if (snap) {
+                dg::DPoint3D& end = list[list.size() - 2];
+                end = dg::DPoint3D(std::round(end.x), std::round(end.y), std::round(end.z));
+            }
+            seen->SetPoints(list);
+            applied = !snap;
+        }
+        Stopped(*shadow, operation, applied);
+        if (mode == 2)
+            RebuildAll();
+        if (extras.Has(kRebuildStopped))
+            Rebuilt(*shadow);
+        return applied;
+    }
+
+    // The second markup's controller: the slots' shadows rebuilt while it is handed the stop
+    // that a jog broadcast.
+    void SecondStopped() {
+        if (extras.Has(kSecondRebuilds))
+            RebuildAll();
     }
 
     // Called by the controller at the end of HandleShadowStop: the hooks act on that shadow.
@@ -165,16 +226,20 @@ private:
         sxk::HostileViewer::LetGo() = [this] { LetGo(); };
         sxk::HostileViewer::Rebuild() = [this] {
             if (stopped != nullptr)
-                stopped->MarkupChanged();
+                Rebuilt(*stopped);
         };
         sxk::HostileViewer::CallBack() = [this](sxk::Markup& notifying) { CallBack(notifying); };
     }
 
     // The viewer lets go of the stopped shadow (and of the record, when the options say so).
     void LetGo() {
-        for (Slot& slot : slots)
-            if (slot.shadow && slot.shadow.get() == stopped)
-                LetGoOfSlot(slots, slot, retired);
+        for (int i = 0; i < kSlots; ++i) {
+            if (slots[i].shadow && slots[i].shadow.get() == stopped) {
+                oracle.Forget(i);
+                oracle.LoseTrack();
+                LetGoOfSlot(slots, slots[i], retired);
+            }
+        }
         if (hostile.Has(kLetGoOfMarkup))
             record = nullptr;
     }
@@ -232,6 +297,7 @@ private:
         if (!record)
             return false;
         seen = record.get();
+        oracle.SetScratch(new sxmk::CenterLineXYZ);
         Rebuild();
         du::Symbol part = IdPath(in.Below(4));
         record->SetPartID(part);
@@ -242,10 +308,17 @@ private:
         controller.mode = in.Below(4);
         if (controller.mode < 3)
             record->SetController(&controller);
+        // Modes 1 and 2 apply every stop as drawn unless the extras snap or refuse drops.
+        const bool applies = (controller.mode == 1 || controller.mode == 2) &&
+                             !extras.Has(kRefuseDrop) && !extras.Has(kSnapDrop);
+        oracle.SetController(applies, controller.mode < 3);
+        oracle.HarnessEdited(*record, false);
         foreign = new sxmu::ModelSphere;
 
         for (auto& view : views)
             view = MakeView();
+        if (extras.Has(kSecondMarkup))
+            MakeSecondMarkup();
         for (int i = 0; i < kSlots; ++i) {
             slots[i].view = in.Below(2);
             if (i == 0 || in.Bool())
@@ -254,12 +327,44 @@ private:
         return true;
     }
 
-    void Destroy(Slot& slot) { ReleaseSlot(slots, slot); }
+    // Another selected centre line, shown in the first view; reads no bytes.
+    void MakeSecondMarkup() {
+        second = new sxmk::CenterLineXYZ;
+        if (!second)
+            return;
+        const unsigned short order[3] = {0, 1, 2};
+        std::vector<dg::DPoint3D> list;
+        second->BuildPoints(dg::DPoint3D(0.0, 0.0, 0.0), dg::DPoint3D(4.0, 2.0, 1.0), true, 1.0f,
+                            1.0f, 0.5f, dg::Location(), order, list);
+        second->SetPoints(list);
+        second->SetController(&secondController);
+        secondShadow = static_cast<Shadow*>(second->ConstructShadow(views[0]));
+    }
+
+    // The second markup's shadow moves with the slot's.
+    void MovesWithSecond(Slot& slot) {
+        if (slot.shadow && secondShadow)
+            slot.shadow->broadcastTargets.push_back(du::SmartPtr<sxmk::MarkupShadow>(secondShadow));
+    }
+
+    void Destroy(Slot& slot) {
+        const int i = &slot == &slots[0] ? 0 : 1;
+        // A drag or a drop let go of midway keeps what it wrote into the record.
+        if (slot.shadow && (slot.driver->IsDragging() || Access::pendingPick(*slot.shadow)))
+            oracle.LoseTrack();
+        oracle.Forget(i);
+        ReleaseSlot(slots, slot);
+    }
 
     void Teardown() {
         for (Slot& slot : slots)
             Destroy(slot);
         retired.clear();
+        secondShadow = nullptr;
+        if (second)
+            second->SetController(nullptr);
+        second = nullptr;
+        oracle.SetScratch(nullptr);
         // The answers of picks completed at once may hold shadows, which hold their views.
         for (auto& view : views) {
             if (auto* shape = dynamic_cast<sxk::ShapeView*>(view.get()))
@@ -332,8 +437,41 @@ private:
             return;
         sxk::Markup* made = record->ConstructShadow(views[slot.view]);
         slot.shadow = static_cast<Shadow*>(made);
-        if (slot.shadow)
+        if (slot.shadow) {
             slot.driver.reset(new sxmk::DragDriver(*slot.shadow));
+            oracle.Rebuilt(SlotIndex(slot), *seen);
+            MovesWithSecond(slot);
+        }
+    }
+
+    int SlotIndex(const Slot& slot) const { return &slot == &slots[0] ? 0 : 1; }
+    int SlotOf(const Shadow* shadow) const {
+        for (int i = 0; i < kSlots; ++i)
+            if (shadow != nullptr && slots[i].shadow.get() == shadow)
+                return i;
+        return -1;
+    }
+
+    // Harness-called rebuilds: the oracle knows the shadow is drawn from the record as it is.
+    void Rebuilt(Shadow& shadow) {
+        shadow.MarkupChanged();
+        const int i = SlotOf(&shadow);
+        if (i >= 0 && slots[i].shadow)
+            oracle.Rebuilt(i, *seen);
+    }
+    void RebuildAll() {
+        for (Slot& slot : slots)
+            if (slot.shadow)
+                Rebuilt(*slot.shadow);
+    }
+
+    // Tells the oracle of a stop handed to the controller.
+    void Stopped(Shadow& shadow, const du::SmartPtr<sxk::Operation>& operation, bool applied) {
+        const int i = SlotOf(&shadow);
+        const bool own = !frameworkStop && (releasing < 0 || releasing == i);
+        const bool poolFailed = poolArmed && !sxk::MemoryPoolAllocated::FailurePending();
+        oracle.Stopped(i, shadow, *seen, operation != nullptr, applied, own, poolFailed,
+                       nothingFound);
     }
 
     // Builds and stores a new path in the record, as the host does when it edits the record.
@@ -348,10 +486,27 @@ private:
         unsigned short order[3];
         in.AxisOrder(order);
         std::vector<dg::DPoint3D> list;
-        record->BuildPoints(start, end, mode, startExt, endExt, ratio,
-                            dg::Location(rotation, dg::DPoint3D()), order, list);
+        const dg::Location frame(rotation, dg::DPoint3D());
+        record->BuildPoints(start, end, mode, startExt, endExt, ratio, frame, order, list);
         record->SetPoints(list);
         storedSize = record->GetPoints()->size();
+        oracle.SetPath(frame, order, ratio);
+    }
+
+    // Stores the path of the record's own fields in the other mode (straight or along the axes),
+    // as the host does when the user switches the layout, and rebuilds every shadow.
+    void Relayout() {
+        std::vector<dg::DPoint3D> list;
+        unsigned short order[3];
+        oracle.Order(order);
+        record->BuildPoints(record->GetStartPoint(), record->GetEndPoint(), !record->IsAlongAxis(),
+                            record->GetStartExtention(), record->GetEndExtention(),
+                            record->GetDivRation(), oracle.Frame(), order, list);
+        record->SetPoints(list);
+        storedSize = record->GetPoints()->size();
+        oracle.SetPath(oracle.Frame(), order, record->GetDivRation());
+        oracle.HarnessEdited(*record, AnyDragOrPick());
+        RebuildAll();
     }
 
     bool AnyDragOrPick() {
@@ -471,7 +626,16 @@ private:
                     break;
                 sxmu::ModelBase* node = Node(slot);
                 const int x = in.Pixel();
-                slot.driver->Start(node, x, in.Pixel());
+                const int y = in.Pixel();
+                // The press first finishes a drop still waiting for its pick, as one that found
+                // nothing.
+                const int i = SlotIndex(slot);
+                const bool fresh = oracle.Fresh(i, *seen);
+                nothingFound = Access::pendingPick(*slot.shadow) != nullptr;
+                slot.driver->Start(node, x, y);
+                nothingFound = false;
+                if (slot.shadow)
+                    oracle.Pressed(i, *slot.shadow, *seen, fresh);
                 break;
             }
             case 6:
@@ -489,15 +653,21 @@ private:
                 slot.shadow->OnApplyPreferences(MakePreferences());
                 break;
             case 12:
-                slot.shadow->MarkupChanged();
+                Rebuilt(*slot.shadow);
                 break;
             case 13:
                 if (in.Bool()) {
-                    slot.driver->Translate(in.Vec());
+                    const dg::DVec3 delta = in.Vec();
+                    slot.driver->Translate(delta);
+                    if (slot.shadow)
+                        oracle.Translated(SlotIndex(slot), *slot.shadow, delta);
                 } else {
                     const du::SmartPtr<sxk::Operation> operation(
                         in.Bool() ? new sxk::Operation("move", nullptr, true) : nullptr);
-                    slot.driver->Stop(in.Vec(), operation);
+                    const dg::DVec3 delta = in.Vec();
+                    frameworkStop = true;
+                    slot.driver->Stop(delta, operation);
+                    frameworkStop = false;
                 }
                 break;
             case 14:
@@ -505,13 +675,17 @@ private:
                 auto* shape = dynamic_cast<sxk::ShapeView*>(views[in.Below(2)].get());
                 const std::vector<sxk::PickResult> results = PickResults(in);
                 const int status = in.Below(4) == 0 ? static_cast<int>(in.U8()) - 128 : 0;
+                nothingFound = results.empty() && status == 0;
                 if (shape)
                     shape->CompletePick(results, status);
                 break;
             }
             case 16:
-                if (slot.shadow)
-                    slot.shadow->OnReceivePick(PickResults(in));
+                if (slot.shadow) {
+                    const std::vector<sxk::PickResult> results = PickResults(in);
+                    nothingFound = results.empty();
+                    slot.shadow->OnReceivePick(results);
+                }
                 break;
             case 17:
                 // The view lets go of its shadow (maybe with its pick on the way), or shows a
@@ -533,7 +707,7 @@ private:
 
     // Changes on the host's side: the kernel, the record, the shadows that move together.
     void Host() {
-        switch (in.Below(5)) {
+        switch (in.Below(extras.On() ? 6 : 5)) {
             case 0:
                 if (sxk::Kernel::GetKernel())
                     sxk::Kernel::Remove();
@@ -541,12 +715,12 @@ private:
                     sxk::Kernel::Install();
                 break;
             case 1:
-                // The host edits the record only while it holds it and no shadow is busy with it.
-                if (record && !AnyDragOrPick()) {
+                // The host edits the record only while it holds it and, unless the extras say
+                // otherwise, no shadow is busy with it.
+                if (record && (extras.Has(kEditDuringDrags) || !AnyDragOrPick())) {
                     Rebuild();
-                    for (Slot& slot : slots)
-                        if (slot.shadow)
-                            slot.shadow->MarkupChanged();
+                    oracle.HarnessEdited(*record, AnyDragOrPick());
+                    RebuildAll();
                 }
                 break;
             case 2: {
@@ -555,6 +729,7 @@ private:
                 if (record) {
                     record->SetPartID(part);
                     record->SetEndPointAttached(attached);
+                    oracle.SetAttachment(*record);
                 }
                 break;
             }
@@ -567,18 +742,31 @@ private:
                     if (in.Bool())
                         slots[i].shadow->broadcastTargets.push_back(
                             du::SmartPtr<sxmk::MarkupShadow>(slots[1 - i].shadow));
+                    MovesWithSecond(slots[i]);
                 }
                 break;
-            default:
+            case 4:
                 if (const du::SmartPtr<sxk::View>& view = views[in.Below(2)])
                     view->defaultPreferences = MakePreferences();
+                break;
+            default:
+                if (record && (extras.Has(kEditDuringDrags) || !AnyDragOrPick()))
+                    Relayout();
                 break;
         }
     }
 
     void Release(Slot& slot) {
+        // Stops of other shadows during a release are those a jog broadcast.
+        releasing = SlotIndex(slot);
+        struct Done {
+            int& releasing;
+            ~Done() { releasing = -1; }
+        } done{releasing};
         try {
             slot.driver->Release();
+            if (slot.shadow)
+                oracle.Released(releasing, *slot.shadow);
         } catch (const std::bad_alloc&) {
             check.Expect(sxk::HostileViewer::IsOn(sxk::HostileViewer::PickRequestThrows) ||
                              sxk::HostileViewer::IsOn(sxk::HostileViewer::ManageObjectThrows),
@@ -645,6 +833,11 @@ private:
         for (Slot& slot : slots)
             if (slot.shadow)
                 CheckShadow(slot);
+        if (AnyDragOrPick())
+            return;
+        sxmk::CenterLineXYZShadow* const shadows[kSlots] = {slots[0].shadow.get(),
+                                                            slots[1].shadow.get()};
+        oracle.CheckQuiet(*seen, shadows);
     }
 
     void CheckShadow(Slot& slot) {
@@ -706,7 +899,13 @@ private:
     ByteReader& in;
     Checker& check;
     Controller controller;
+    SecondController secondController;
     HostilePlan hostile;
+    InteractionExtras extras;
+    ValueOracle oracle;
+    // The second selected markup and its shadow (extras only).
+    du::SmartPtr<sxmk::CenterLineXYZ> second;
+    du::SmartPtr<Shadow> secondShadow;
     // The harness's own reference to the record (the viewer's), and the record itself, which
     // stays valid while the record or a shadow is held (see Record).
     du::SmartPtr<sxmk::CenterLineXYZ> record;
@@ -722,14 +921,28 @@ private:
     const bool tracing = std::getenv("ILLSXMK_FUZZ_TRACE") != nullptr;
     int lastAction = -1;
     int lastSlot = 0;
+    // What the current action is doing, for telling the oracle where a stop comes from: the slot
+    // being released (-1 none), the harness's own framework Stop, a pick result that finds
+    // nothing, and whether a pool failure was armed when it began.
+    int releasing = -1;
+    bool frameworkStop = false;
+    bool nothingFound = false;
+    bool poolArmed = false;
 };
 
 inline bool Controller::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
                                          const du::SmartPtr<sxk::Markup>& shadow,
-                                         const du::SmartPtr<sxk::Operation>& /*operation*/) {
-    const bool applied = run.Apply(markup, shadow, mode);
+                                         const du::SmartPtr<sxk::Operation>& operation) {
+    const bool applied = run.Apply(markup, shadow, operation, mode);
     run.AfterShadowStop(shadow);
     return applied;
+}
+
+inline bool SecondController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& /*markup*/,
+                                               const du::SmartPtr<sxk::Markup>& /*shadow*/,
+                                               const du::SmartPtr<sxk::Operation>& /*operation*/) {
+    run.SecondStopped();
+    return false;
 }
 
 }  // namespace interaction
