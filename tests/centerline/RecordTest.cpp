@@ -2,7 +2,18 @@
 
 #include <sxk/HostileViewer.h>
 
+#include <array>
 #include <cmath>
+
+namespace sxmk {
+// What the viewer reads of the record beyond its accessors (a friend of the record).
+class CenterLineXYZTestAccess {
+public:
+    static std::array<unsigned short, 3> AxisOrder(const CenterLineXYZ& line) {
+        return {line.axisOrder[0], line.axisOrder[1], line.axisOrder[2]};
+    }
+};
+}  // namespace sxmk
 
 namespace centerlinetest {
 namespace {
@@ -28,6 +39,9 @@ TEST_F(CenterLineRecord, NewRecordHasDocumentedDefaults) {
     EXPECT_EQ(record->GetStartAxisLimit(), dg::DPoint3D::ORIGIN);
     EXPECT_EQ(record->GetEndAxisLimit(), dg::DPoint3D::ORIGIN);
     EXPECT_EQ(record->GetMainAxisDirection(), dg::DVec3::ZERO);
+    // The viewer persists the axis order as the record holds it.
+    EXPECT_EQ(sxmk::CenterLineXYZTestAccess::AxisOrder(*record),
+              (std::array<unsigned short, 3>{0, 1, 2}));
 }
 
 struct NegativeRuleCase {

@@ -165,8 +165,12 @@ TEST_F(PointDragStart, CollapsesOnlyAnExtensionAboveTheThreshold) {
             SCOPED_TRACE(testing::Message() << (atStart ? "start " : "end ") << c.extension);
             MakeShadow(atStart ? StraightLine({0, 0, 0}, {10, 0, 0}, c.extension, 3.0f)
                                : StraightLine({0, 0, 0}, {10, 0, 0}, 3.0f, c.extension));
+            // Outside an extension drag no point is on an extension's inner side.
+            const dg::DPoint3D inside(5, 0, 0);
+            EXPECT_FALSE(sxmk::CenterLineXYZShadowTestAccess::IsNegativeExtention(S(), inside));
             sxmk::DragDriver driver(S());
             driver.Start(atStart ? StartSphereNode() : EndSphereNode(), 100, 100);
+            EXPECT_FALSE(sxmk::CenterLineXYZShadowTestAccess::IsNegativeExtention(S(), inside));
             EXPECT_EQ(atStart ? record->GetStartExtention() : record->GetEndExtention(),
                       c.duringDrag);
             EXPECT_EQ(atStart ? record->GetEndExtention() : record->GetStartExtention(), 3.0f);

@@ -168,6 +168,7 @@ TEST_F(Ratio, JogOnAnEndPassesItOnlyByGoingBeyond) {
         {"a hair inside the start, inwards", 1e-6f, {2}},
         {"a hair inside the start, beyond", 1e-6f, {-2}},
         {"a hair beyond the start, inwards", -1e-6f, {2}},
+        {"to just inside the start", 0.5f, {-4.95}},
         {"over the start and back, twice", 0.5f, {-7, -2, -6, -1}},
         {"onto the end, then beyond", 0.5f, {5, 7}},
         {"from the end inwards", 1.0f, {-2}},

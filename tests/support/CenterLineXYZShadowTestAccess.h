@@ -62,6 +62,9 @@ public:
     }
     static void RequestPick(Shadow& s, int x, int y) { s.RequestPick(x, y); }
     static void HandleDragStep(Shadow& s) { s.HandleDragStep(); }
+    static bool IsNegativeExtention(Shadow& s, const dg::DPoint3D& p) {
+        return s.IsNegativeExtention(p);
+    }
 };
 
 }  // namespace sxmk

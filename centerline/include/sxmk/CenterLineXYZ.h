@@ -13,6 +13,7 @@
 
 namespace sxmk {
 
+class CenterLineXYZShadow;
 struct CenterLineXYZShadowPendingDrop;
 
 // The persistent record of one centre line: start and end points, a signed extension beyond each
@@ -98,11 +99,11 @@ private:
     // A drag start in any view finishes that drop first, so that two drags of one record never
     // collapse and restore the same extension over each other. Not counted: the shadow clears it
     // when the drop ends or the shadow goes.
-    class CenterLineXYZShadow* pendingDrop;
+    CenterLineXYZShadow* pendingDrop;
 
-    friend struct CenterLineXYZEndEdit;
-    friend struct CenterLineXYZShadowPendingDrop;  // (internal)  // the drag edits, written once
-                                                   // for either end (internal)
+    friend struct CenterLineXYZEndEdit;  // the drag edits, written once for either end (internal)
+    friend struct CenterLineXYZShadowPendingDrop;  // a drop waiting for its pick (internal)
+    friend class CenterLineXYZTestAccess;
 };
 
 }  // namespace sxmk
