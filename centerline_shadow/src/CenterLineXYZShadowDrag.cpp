@@ -218,13 +218,18 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     const detail::DraggerRow* row = nullptr;
     dg::DPoint3D previewAt;
     const bool hasPreview = HandleSet::OpenPreview(*this, row, previewAt);
-    const std::vector<dg::DPoint3D> before = lineStrip->points;
-    const int n = static_cast<int>(before.size());
+    points = lineStrip->points;
+    const int n = static_cast<int>(points.size());
     for (int i = 0; i < n; ++i)
         MoveNode(i, d);
-    if (hasPreview)
+    if (hasPreview) {
+        // Carrying the preview retakes points from the line; Translate keeps the vertices from
+        // before the move there.
+        std::vector<dg::DPoint3D> before;
+        before.swap(points);
         HandleSet::CarryPreview(*this, *row, detail::Add(previewAt, d));
-    points = before;
+        points.swap(before);
+    }
     NotifyContentChanged();
 }
 
