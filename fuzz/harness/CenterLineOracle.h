@@ -117,7 +117,8 @@ public:
         bool freshAtPress = false;  // built from the record as it was when its drag began
         bool tracked = false;       // a drag of a handle is open; stops counts its stops
         int stops = 0;
-        bool landing = false;  // a free end's drop waits: where it was released
+        bool handedOn = false;  // the open drag has handed its result to the controller
+        bool landing = false;   // a free end's drop waits: where it was released
         dg::DPoint3D releasedAt;
         dg::DPoint3D translatedAt;  // ... or moved by a Translate since
         float ratioAtPress = 0.0f;
@@ -168,7 +169,8 @@ public:
 
     void Rebuilt(int slot, sxmk::CenterLineXYZ& record) {
         Watch& w = watch[slot];
-        w.built = true;
+        // A rebuild carries the preview of a drag that has not handed its result on.
+        w.built = !w.tracked || w.handedOn;
         w.builtFrom = RecordState::Of(record);
         w.freshAtPress = true;
     }
@@ -205,6 +207,7 @@ public:
         w.freshAtPress = freshBefore;
         w.tracked = Access::pickedDragger(shadow) != Shadow::NoDragger;
         w.stops = 0;
+        w.handedOn = false;
         w.ratioAtPress = record.GetDivRation();
         // What a drag draws is the record again only once a stop applied it, or a rebuild.
         if (w.tracked)
@@ -240,6 +243,7 @@ public:
         Watch& w = watch[slot];
         if (w.tracked)
             ++w.stops;
+        w.handedOn = true;
         // A pool failure may have nulled the operation of a real drop.
         if (w.landing && nothingFound && !poolFailed)
             CheckLanding(w, shadow, record, hasOperation);
