@@ -472,6 +472,11 @@ private:
         const bool poolFailed = poolArmed && !sxk::MemoryPoolAllocated::FailurePending();
         oracle.Stopped(i, shadow, *seen, operation != nullptr, applied, own, poolFailed,
                        nothingFound);
+        // Two drags pressed at once (one per view, which a single pointer cannot do): the stop
+        // carries what the other drag's press wrote, which its spring-back may take back.
+        for (int k = 0; k < kSlots; ++k)
+            if (k != i && slots[k].driver && slots[k].driver->IsDragging())
+                oracle.LoseTrack();
     }
 
     // Builds and stores a new path in the record, as the host does when it edits the record.
