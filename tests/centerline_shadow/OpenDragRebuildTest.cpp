@@ -13,6 +13,7 @@
 #include <sxmk/DragDriver.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -123,39 +124,53 @@ TEST_F(OpenDragRebuilt, PickResultHandedAgainDuringTheDropReachesTheControllerOn
     EXPECT_EQ(controller.calls.size(), 1u);
 }
 
-// The controller snaps a drop to a grid or refuses it, and rebuilds the shadow inside its call,
-// whether the pick completed later or inside the request: the drawn line and the end sphere show
-// the record as the controller left it, never the raw drop, and the next extension drag that does
-// not move stores the extension the record had.
+// The controller snaps a drop to a grid or refuses it, and the shadow is rebuilt inside the
+// controller's call or from the drop's notification that follows it, whether the pick completed
+// later or inside the request: the drawn line and the end sphere show the record as the
+// controller left it, never the raw drop, and the next extension drag that does not move stores
+// the extension the record had.
 TEST_F(OpenDragRebuilt, DropChangedByTheControllerShowsWhatTheControllerStored) {
-    for (const bool snaps : {true, false}) {
-        for (const bool atOnce : {false, true}) {
-            SCOPED_TRACE(testing::Message()
-                         << (snaps ? "snapped" : "refused") << (atOnce ? ", picked at once" : ""));
-            SetUpLine();
-            HostileViewer::Rebuild() = [this, snaps] {
-                if (snaps) {
-                    std::vector<dg::DPoint3D> snapped = controller.calls.back().shadowPoints;
-                    snapped[2] = snapped[3] = {4.0, 4.0, 0.0};
-                    record->SetPoints(snapped);
-                }
-                shadow->MarkupChanged();
-            };
-            HostileViewer::Set(HostileViewer::ControllerRebuilds |
-                               (atOnce ? HostileViewer::PickAtOnce : 0u));
-            DropEnd(endDrop, 0);
-            HostileViewer::Set(0);
+    // A viewer that rebuilds when notified does so once, at the first notification after the
+    // controller changed the record.
+    bool rebuildWhenNotified = false;
+    HostileViewer::CallBack() = [this, &rebuildWhenNotified](sxk::Markup&) {
+        if (std::exchange(rebuildWhenNotified, false))
+            shadow->MarkupChanged();
+    };
+    for (const bool snaps : {true, false})
+        for (const bool atOnce : {false, true})
+            for (const bool fromNotification : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << (snaps ? "snapped" : "refused")
+                             << (atOnce ? ", picked at once" : "")
+                             << (fromNotification ? ", rebuilt when notified" : ""));
+                SetUpLine();
+                HostileViewer::Rebuild() = [this, snaps, fromNotification, &rebuildWhenNotified] {
+                    if (snaps) {
+                        std::vector<dg::DPoint3D> snapped = controller.calls.back().shadowPoints;
+                        snapped[2] = snapped[3] = {4.0, 4.0, 0.0};
+                        record->SetPoints(snapped);
+                    }
+                    rebuildWhenNotified = fromNotification;
+                    if (!fromNotification)
+                        shadow->MarkupChanged();
+                };
+                HostileViewer::Set(HostileViewer::ControllerRebuilds |
+                                   HostileViewer::NotifyCallsBack |
+                                   (atOnce ? HostileViewer::PickAtOnce : 0u));
+                DropEnd(endDrop, 0);
+                HostileViewer::Set(0);
 
-            ASSERT_EQ(controller.calls.size(), 1u);
-            EXPECT_EQ(Drawn(), Stored());
-            ExpectNear(Access::sphereDraggers(S())[1]->location.GetPos(), record->GetEndPoint());
-            FindNearestHandles();
-            Drag(EndArrowNode(), 0, 0);
-            EXPECT_FLOAT_EQ(record->GetEndExtention(), 0.0f);
-            ReleaseAll();
-            MakeView();
-        }
-    }
+                ASSERT_EQ(controller.calls.size(), 1u);
+                EXPECT_EQ(Drawn(), Stored());
+                ExpectNear(Access::sphereDraggers(S())[1]->location.GetPos(),
+                           record->GetEndPoint());
+                FindNearestHandles();
+                Drag(EndArrowNode(), 0, 0);
+                EXPECT_FLOAT_EQ(record->GetEndExtention(), 0.0f);
+                ReleaseAll();
+                MakeView();
+            }
 }
 
 // A jog drag stops another selected markup whose controller rebuilds the dragged shadow during the
@@ -228,6 +243,20 @@ TEST_F(OpenDragRebuilt, EndDraggedInTwoViewsKeepsItsExtension) {
     EXPECT_EQ(DrawnLine(*other)->points, Stored());
 }
 
+// The view of a drop that waits for its pick goes (the viewer lets go of its shadow) before the
+// pick completes: the drag never reaches the controller, and the record keeps the extension that
+// the drag collapsed.
+TEST_F(OpenDragRebuilt, ShadowGoneUnderAPendingDropLeavesTheRecordsExtension) {
+    SetUpLine();
+    AnswerPicksWith({});
+    ReleaseEndAndLeavePickPending();
+    shadow = nullptr;
+    CompletePicks();
+
+    EXPECT_TRUE(controller.calls.empty());
+    EXPECT_FLOAT_EQ(record->GetEndExtention(), 2.0f);
+}
+
 // A free end is released with its pick pending; the framework then moves the markup (Translate),
 // by nothing or by a step; the pick finds nothing: the end lands where it was released, moved
 // with the markup.
@@ -238,6 +267,7 @@ TEST_F(OpenDragRebuilt, TranslateUnderAPendingDropMovesTheDropWithTheMarkup) {
         AnswerPicksWith({});
         const dg::DPoint3D released = ReleaseEndAndLeavePickPending();
         sxmk::DragDriver(S()).Translate(moved);
+        ExpectNear(Drawn()[1], Stored()[1] + moved);
         CompletePicks();
 
         ASSERT_EQ(controller.calls.size(), 1u);

@@ -481,6 +481,9 @@ TEST_F(PointDrop, CompletionWhoseHandlingThrowsLeavesNoEventBehind) {
         EXPECT_THROW(view->CompletePick({{part.shape, kPicked}}, status), std::runtime_error);
         EXPECT_TRUE(sxk::Kernel::GetKernel()->managed.empty());
         EXPECT_TRUE(view->pendingPicks.empty());
+        // The drop whose controller failed is over: a rebuild shows the record.
+        shadow->MarkupChanged();
+        EXPECT_EQ(Drawn(), Stored());
         record->SetController(&controller);
         ExpectNoDropPending();
     }
