@@ -13,6 +13,7 @@
 #include "ViewerAdapter.h"
 
 #include <cstddef>
+#include <new>
 
 namespace sxmk {
 
@@ -104,6 +105,20 @@ CenterLineXYZShadow::~CenterLineXYZShadow() {
     // A pick still on its way must not reach this shadow once it is gone, nor a drag start in
     // another view finish its drop.
     CenterLineXYZShadowPendingDrop::LetGo(*this);
+    // A point drag that goes with its view never reaches the controller: the record gets back
+    // the extension that the drag collapsed. The edit rebuilds into points, which has the room
+    // for the line already; should it need more and the heap fail, the extension stays collapsed
+    // rather than an exception leaving a destructor.
+    const detail::DraggerRow* row = detail::RowOf(pickedDragger);
+    if (row != nullptr && row->isPoint && pickedNode != -1 && dragPhase != DragPhase::HandedOn) {
+        try {
+            if (row->atStart)
+                markup->MoveStartExt(savedStartExtention, points);
+            else
+                markup->MoveEndExt(savedEndExtention, points);
+        } catch (const std::bad_alloc&) {
+        }
+    }
 
     // Fields go in reverse declaration order, the markup last.
     detail::Reset(normalFillAttrs);
@@ -240,8 +255,6 @@ bool detail::HandleSet::OpenPreview(const CenterLineXYZShadow& s, const DraggerR
 void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& row,
                                      const dg::DPoint3D& at) {
     const std::vector<dg::DPoint3D>& stored = *s.markup->GetPoints();
-    if (row.handle == Handle::JogArrow)
-        s.jogPreview = at;
     const int index = row.handle == Handle::JogArrow ? s.markup->GetMidPointIndex() : s.pickedNode;
     if (!IsIndexOf(index, stored) || !IsIndexOf(index, s.lineStrip->points))
         return;

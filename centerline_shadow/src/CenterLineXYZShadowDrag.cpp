@@ -213,22 +213,22 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     dg::DVec3 d;
     GetDeltaInObjectSpace(d, delta);
-    // An open drag moves with the markup: its preview is carried, moved by d, as a rebuild
-    // carries it, so that a drop waiting for its pick lands where it was released, moved too.
+    points = lineStrip->points;
+    // An open drag moves with the markup as a whole, its preview included, so that a drop waiting
+    // for its pick lands where it was released, moved too. Otherwise the drawn line is the record
+    // moved by d.
     const detail::DraggerRow* row = nullptr;
     dg::DPoint3D previewAt;
-    const bool hasPreview = HandleSet::OpenPreview(*this, row, previewAt);
-    points = lineStrip->points;
-    const int n = static_cast<int>(points.size());
-    for (int i = 0; i < n; ++i)
-        MoveNode(i, d);
-    if (hasPreview) {
-        // Carrying the preview retakes points from the line; Translate keeps the vertices from
-        // before the move there.
-        std::vector<dg::DPoint3D> before;
-        before.swap(points);
-        HandleSet::CarryPreview(*this, *row, detail::Add(previewAt, d));
-        points.swap(before);
+    if (HandleSet::OpenPreview(*this, row, previewAt)) {
+        for (dg::DPoint3D& p : lineStrip->points)
+            p = detail::Add(p, d);
+        HandleSet::Place(*this, row->handle,
+                         detail::Add(HandleSet(*this).PositionOf(row->handle), d));
+        jogPreview = detail::Add(jogPreview, d);
+    } else {
+        const int n = static_cast<int>(points.size());
+        for (int i = 0; i < n; ++i)
+            MoveNode(i, d);
     }
     NotifyContentChanged();
 }

@@ -345,19 +345,22 @@ void CenterLineXYZShadow::SetDragStopPosition(const dg::DPoint3D& pos) {
     else
         MoveEndPoint(delta);
     points = lineStrip->points;
-    // A drop onto the point's own place changes nothing (NaN counts as a change). Once handed on,
-    // the drop is the controller's: a rebuild meanwhile shows what the controller made of it.
-    if (!detail::SameVector(delta, dg::DVec3::ZERO)) {
-        struct HandedOn {
-            DragPhase& phase;
-            const DragPhase before;
-            ~HandedOn() { phase = before; }
-        } handedOn{dragPhase, dragPhase};
-        dragPhase = DragPhase::HandedOn;
+    // From here the drop is the controller's: a rebuild meanwhile, from the controller or from
+    // the notification below, shows what the controller made of it; however this ends (a
+    // controller may throw), the drop is over.
+    struct HandedOn {
+        CenterLineXYZShadow& shadow;
+        const DragPhase before;
+        ~HandedOn() {
+            shadow.dragPhase = before;
+            shadow.pickedNode = -1;
+        }
+    } handedOn{*this, dragPhase};
+    dragPhase = DragPhase::HandedOn;
+    // A drop onto the point's own place changes nothing (NaN counts as a change).
+    if (!detail::SameVector(delta, dg::DVec3::ZERO))
         Stop(dragVector, operation);
-    }
     NotifyContentChanged();
-    pickedNode = -1;
 }
 
 }  // namespace sxmk

@@ -143,7 +143,7 @@ public:
                             dg::DPoint3D& at);
 
     // Puts the node that an open drag of row moves back where the drag had put it (at), after a
-    // rebuild or a Translate replaced the drawn line: an end point with its path, an extension
+    // rebuild replaced the drawn line: an end point with its path, an extension
     // point with its arrow, the jog's three points with the jog arrow.
     static void CarryPreview(CenterLineXYZShadow& owner, const DraggerRow& row,
                              const dg::DPoint3D& at);
