@@ -146,6 +146,7 @@ public:
         pathFrame = frame;
         std::copy(order, order + 3, pathOrder);
         pathRatio = ratio;
+        pathFrameRigid = IsRigid(frame.GetRotation());
     }
 
     // The harness stored a new path in the record itself (its Rebuild or a layout change); open
@@ -371,9 +372,24 @@ private:
         check.Expect(placed, "every handle stands where the record puts it");
     }
 
+    // Whether the rows of a frame's rotation are orthonormal (to single precision). In a skewed
+    // or scaled frame the jog's ratio, measured across the main axis as the user sees it, and
+    // the path builder's, measured in the frame's coordinates, disagree: no path to compare.
+    static bool IsRigid(const dg::FMat33& r) {
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) {
+                double dot = 0.0;
+                for (int k = 0; k < 3; ++k)
+                    dot += static_cast<double>(r.m[i][k]) * static_cast<double>(r.m[j][k]);
+                if (!(std::fabs(dot - (i == j ? 1.0 : 0.0)) < 1e-5))
+                    return false;
+            }
+        return true;
+    }
+
     void CheckPath(sxmk::CenterLineXYZ& record) {
         const std::vector<dg::DPoint3D>& stored = *record.GetPoints();
-        if (!scratch)
+        if (!scratch || !pathFrameRigid)
             return;
         std::vector<dg::DPoint3D> path;
         scratch->BuildPoints(record.GetStartPoint(), record.GetEndPoint(), record.IsAlongAxis(),
@@ -404,6 +420,7 @@ private:
     dg::Location pathFrame;
     unsigned short pathOrder[3] = {0, 1, 2};
     float pathRatio = 0.5f;
+    bool pathFrameRigid = true;
 };
 
 }  // namespace interaction
