@@ -214,6 +214,11 @@ void detail::HandleSet::AimArrows(CenterLineXYZShadow& s) {
         s.jogAxisEnabled = realAxes >= 2;
     }
 
+    // A jog arrow shown for the path before (a drop put the end level with the start) would
+    // stand off the line with no jog to move: it goes. One that now belongs comes with the next
+    // release, as the other handles do.
+    if (!(s.markup->IsAlongAxis() && s.jogAxisEnabled))
+        Show(s, Handle::JogArrow, false);
     if (s.markup->IsAlongAxis() && s.jogAxisEnabled) {
         assert(detail::IsSet(s.jogAxis) && "a built shadow has its jog arrow");
         SetTip(*s.jogAxis, s.markup->GetMainAxisDirection());
