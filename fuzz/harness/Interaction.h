@@ -472,11 +472,6 @@ private:
         const bool poolFailed = poolArmed && !sxk::MemoryPoolAllocated::FailurePending();
         oracle.Stopped(i, shadow, *seen, operation != nullptr, applied, own, poolFailed,
                        nothingFound);
-        // Two drags pressed at once (one per view, which a single pointer cannot do): the stop
-        // carries what the other drag's press wrote, which its spring-back may take back.
-        for (int k = 0; k < kSlots; ++k)
-            if (k != i && slots[k].driver && slots[k].driver->IsDragging())
-                oracle.LoseTrack();
     }
 
     // Builds and stores a new path in the record, as the host does when it edits the record.
@@ -636,6 +631,12 @@ private:
                 // nothing.
                 const int i = SlotIndex(slot);
                 const bool fresh = oracle.Fresh(i, *seen);
+                // Two drags pressed at once (one per view, which a single pointer cannot do):
+                // the stops carry what the other press collapsed, which its spring-back may put
+                // back. The model follows the record once both are over.
+                const Slot& other = slots[1 - i];
+                if (other.shadow && other.driver && other.driver->IsDragging())
+                    oracle.LoseTrack();
                 nothingFound = Access::pendingPick(*slot.shadow) != nullptr;
                 slot.driver->Start(node, x, y);
                 nothingFound = false;
