@@ -76,7 +76,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     // A drop of this record whose pick has not come back, in this view or another: finish it as a
     // pick that found nothing, so that its late result cannot land on this drag and neither drag
     // saves an extension that the other has collapsed.
-    CenterLineXYZShadowPendingDrop::FinishAnyOf(*markup);
+    CenterLineXYZShadowPendingDrop::FinishBefore(*this);
     pickedNode = -1;
     pickedDragger = NoDragger;
     jogMoved = false;

@@ -290,14 +290,19 @@ void CenterLineXYZShadowPendingDrop::LetGo(CenterLineXYZShadow& shadow) {
     Hold(shadow, nullptr);
 }
 
-void CenterLineXYZShadowPendingDrop::FinishAnyOf(CenterLineXYZ& record) {
-    CenterLineXYZShadow* const waiting = record.pendingDrop;
-    if (waiting == nullptr)
-        return;
+void CenterLineXYZShadowPendingDrop::Finish(CenterLineXYZShadow& shadow) {
     // Finishing hands the drop to the controller, which may let go of that shadow.
-    const detail::KeepAlive<CenterLineXYZShadow> alive(waiting);
-    LetGo(*waiting);
-    waiting->OnReceivePick(std::vector<sxk::PickResult>());
+    const detail::KeepAlive<CenterLineXYZShadow> alive(&shadow);
+    LetGo(shadow);
+    shadow.OnReceivePick(std::vector<sxk::PickResult>());
+}
+
+void CenterLineXYZShadowPendingDrop::FinishBefore(CenterLineXYZShadow& starting) {
+    if (CenterLineXYZShadow* const waiting = starting.markup->pendingDrop)
+        Finish(*waiting);
+    // The record names the latest drop only; the starting shadow's own may be an earlier one.
+    if (starting.pendingPick != nullptr)
+        Finish(starting);
 }
 
 void CenterLineXYZShadow::MoveStartPoint(const dg::DVec3& delta) {

@@ -5,7 +5,6 @@
 
 namespace sxmk {
 
-class CenterLineXYZ;
 class CenterLineXYZShadow;
 
 // The asynchronous pick of a dropped end point. Not exported: only this library creates it.
@@ -42,8 +41,12 @@ struct CenterLineXYZShadowPendingDrop {
     static void Hold(CenterLineXYZShadow& shadow, CenterLineXYZShadowPickEvent* event);
     // The shadow no longer wants its pick's result: the pick is detached and nothing waits.
     static void LetGo(CenterLineXYZShadow& shadow);
-    // Finishes the record's waiting drop, if any, as a pick that found nothing.
-    static void FinishAnyOf(CenterLineXYZ& record);
+    // Before a drag of starting begins: finishes the record's waiting drop in any view, and
+    // starting's own, each as a pick that found nothing.
+    static void FinishBefore(CenterLineXYZShadow& starting);
+
+private:
+    static void Finish(CenterLineXYZShadow& shadow);
 };
 
 }  // namespace sxmk
