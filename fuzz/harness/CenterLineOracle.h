@@ -246,7 +246,7 @@ public:
             ++w.stops;
         w.handedOn = true;
         // A pool failure may have nulled the operation of a real drop.
-        if (w.landing && nothingFound && !poolFailed)
+        if (w.landing && nothingFound && !poolFailed && !resyncWhenQuiet)
             CheckLanding(w, shadow, record, hasOperation);
         w.landing = false;
         // Applied as drawn, a shadow built from the record as it was at the press draws the
@@ -261,9 +261,13 @@ public:
             LoseTrack();
         // A jog whose ends give no ratio (they lie on one line across the main axis) moves its
         // points and leaves the ratio: that list is no path of the record's fields.
-        const bool jogWithoutRatio = Access::pickedDragger(shadow) == Shadow::JogDragger &&
-                                     Same(record.GetDivRation(), w.ratioAtPress);
-        if (!applied || !w.freshAtPress || jogWithoutRatio)
+        // A jog that began from a ratio that is not the one its path was built with (the
+        // harness stores paths without their ratio) measures where it passes the ends from the
+        // wrong ratio: no path either.
+        const bool jog = Access::pickedDragger(shadow) == Shadow::JogDragger;
+        const bool jogWithoutRatio = jog && Same(record.GetDivRation(), w.ratioAtPress);
+        const bool jogFromAnotherRatio = jog && !Same(pathRatio, w.ratioAtPress);
+        if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio)
             pathValid = false;
         if (hasOperation)
             model = RecordFields::Of(record);
