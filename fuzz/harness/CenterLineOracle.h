@@ -122,6 +122,7 @@ public:
         dg::DPoint3D releasedAt;
         dg::DPoint3D translatedAt;  // ... or moved by a Translate since
         float ratioAtPress = 0.0f;
+        float pathRatioAtPress = 0.0f;  // the ratio the record's path was built with then
     };
     Watch watch[2];
 
@@ -210,6 +211,7 @@ public:
         w.stops = 0;
         w.handedOn = false;
         w.ratioAtPress = record.GetDivRation();
+        w.pathRatioAtPress = pathRatio;
         // What a drag draws is the record again only once a stop applied it, or a rebuild.
         if (w.tracked)
             w.built = false;
@@ -266,7 +268,7 @@ public:
         // wrong ratio: no path either.
         const bool jog = Access::pickedDragger(shadow) == Shadow::JogDragger;
         const bool jogWithoutRatio = jog && Same(record.GetDivRation(), w.ratioAtPress);
-        const bool jogFromAnotherRatio = jog && !Same(pathRatio, w.ratioAtPress);
+        const bool jogFromAnotherRatio = jog && !Same(w.pathRatioAtPress, w.ratioAtPress);
         if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio)
             pathValid = false;
         if (hasOperation)
