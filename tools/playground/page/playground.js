@@ -31,7 +31,12 @@
     return s === '-0' ? '0' : s;
   }
   const point = (p) => '(' + p.map(number).join(', ') + ')';
-  const names = (list) => (list.length ? list.map((n) => '"' + n + '"').join(', ') : 'none');
+  // The state names only the newest few of a long list, and counts them all.
+  function names(newest, count) {
+    if (count === 0) return 'none';
+    const shown = newest.map((n) => '"' + n + '"').join(', ');
+    return count > newest.length ? count.toLocaleString('en') + ', the newest: …, ' + shown : shown;
+  }
 
   function rows(table, entries) {
     table.textContent = '';
@@ -101,9 +106,9 @@
       rows($('record'), [['', 'no markup in this scenario']]);
     }
     rows($('session'), [
-      ['operations', names(state.operations)],
-      ['undo stack', names(state.undo)],
-      ['redo stack', names(state.redo)],
+      ['operations', names(state.operations, state.operationCount)],
+      ['undo stack', names(state.undo, state.undoCount)],
+      ['redo stack', names(state.redo, state.redoCount)],
       ['pending picks', state.pendingPicks.length ? state.pendingPicks.join('; ') : 'none'],
       ['actions', state.actionsPlayed + ' played, ' + state.actionsKept + ' kept for saving'],
     ]);
@@ -113,8 +118,8 @@
     $('view').innerHTML = pg.frame();
     state = pg.state();
     showRecord();
-    $('undo').disabled = playing !== null || state.undo.length === 0;
-    $('redo').disabled = playing !== null || state.redo.length === 0;
+    $('undo').disabled = playing !== null || state.undoCount === 0;
+    $('redo').disabled = playing !== null || state.redoCount === 0;
     $('step').disabled = $('playAll').disabled =
       playing !== null || scriptIndex >= state.scriptLength;
     $('colour').disabled = playing !== null;
