@@ -6,7 +6,14 @@
 'use strict';
 
 (function () {
-  const $ = (id) => document.getElementById(id);
+  // The page's own elements, taken once before any frame is in the page: the frame's elements
+  // carry a scenario's markup ids, which must not stand in for the page's.
+  const pageElements = new Map(
+    Array.from(document.querySelectorAll('[id]'), (element) => [element.id, element]),
+  );
+  const $ = (id) => pageElements.get(id);
+  // Prefixed to the frame's ids, so that ids in the document stay unique for labels and styles.
+  const kFrameIdPrefix = 'frame-';
   const kLogLines = 600; // the log pane keeps this many lines
   // Main-thread time one slice of a played script takes before the page draws and reads input.
   const kSliceMs = 12;
@@ -116,6 +123,9 @@
 
   function render() {
     $('view').innerHTML = pg.frame();
+    for (const element of $('view').querySelectorAll('[id]')) {
+      element.id = kFrameIdPrefix + element.id;
+    }
     state = pg.state();
     showRecord();
     $('undo').disabled = playing !== null || state.undoCount === 0;

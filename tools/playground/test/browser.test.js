@@ -2,8 +2,9 @@
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
 // drop; undo through the button, and a bad pasted scenario refused with its message. The page's
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
-// message and leaves the default session. A link of 100,000 actions plays while the page draws,
-// and stops when told; a touch drag that the browser cancels ends; the chooser holds examples/.
+// message and leaves the default session, and markup ids named like the page's elements change
+// nothing it finds. A link of 100,000 actions plays while the page draws, and stops when told; a
+// touch drag that the browser cancels ends; the chooser holds examples/.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page; a long play under way beside it, as -playing.png).
 'use strict';
@@ -222,6 +223,20 @@ test('a damaged link is refused with its message and the default session loads',
   await pasted(damaged);
   assert.match(await textOf(last, '#error'), cases[0][1]);
   assert.deepEqual(await stateOf(last), fresh);
+
+  // Markup ids are the frame's element ids: named like the page's own elements, they do not
+  // stand in for them.
+  await last.evaluate(() => {
+    const scenario = { ...JSON.parse(window.playground.api.defaultText()), actions: [] };
+    const ids = ['record', 'log', 'session', 'recordTitle', 'error', 'scenario'];
+    scenario.markups = ids.map((id, i) => ({ ...scenario.markups[i % 2], id }));
+    window.playground.load(JSON.stringify(scenario), 'loaded ids');
+  });
+  const end = (await stateOf(last)).centerLines[0].handles.endPoint.map(Math.round);
+  await last.mouse.move(...(await clientOf(last, end)), { steps: 3 });
+  await settled(last);
+  assert.equal(await textOf(last, '#recordTitle'), 'Centre line record');
+  assert.match(await textOf(last, '#log'), /loaded ids[^]*over record end-point sphere/);
   assert.deepEqual(last.errors, []);
 });
 
