@@ -130,8 +130,10 @@
     showRecord();
     $('undo').disabled = playing !== null || state.undoCount === 0;
     $('redo').disabled = playing !== null || state.redoCount === 0;
+    // The script waits while the user drags: its actions would land in the user's drag (a
+    // scripted press releases it), as the user's would in a playing script.
     $('step').disabled = $('playAll').disabled =
-      playing !== null || scriptIndex >= state.scriptLength;
+      playing !== null || dragging || scriptIndex >= state.scriptLength;
     $('colour').disabled = playing !== null;
     $('status').textContent = playing === null && state.busy ? 'drag open' : '';
   }
@@ -173,7 +175,7 @@
   }
 
   // While a script plays, the view takes no input: the user's actions would land between the
-  // script's.
+  // script's. Likewise no scripted action plays during the user's drag.
   function onPointerDown(ev) {
     if (ev.button !== 0 || playing) return;
     const p = pixel(ev);
@@ -284,7 +286,7 @@
   // log, the view and the progress are shown once, and the page answers input (Stop, or
   // loading another session, ends the play between two slices). Resolves when the play ends.
   async function playAll() {
-    if (playing) return;
+    if (playing || dragging) return;
     const run = { stopped: false };
     playing = run;
     $('progress').hidden = false;
@@ -430,7 +432,7 @@
       play(pg.preferences(parseInt(ev.target.value.slice(1), 16)));
     });
     $('step').addEventListener('click', () => {
-      if (scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
+      if (!dragging && scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
     });
     $('playAll').addEventListener('click', playAll);
     $('stop').addEventListener('click', () => {

@@ -97,10 +97,16 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   assert.match(await text('#log'), /over cl1 end-point sphere/);
   assert.equal((await state()).touched, 'cl1');
 
+  // Step keeps the focus through the press: Enter during the drag plays no scripted action.
+  await page.focus('#step');
   await page.mouse.down();
   const [tx, ty] = await client([625, 345]);
   await page.mouse.move(tx, ty, { steps: 12 });
   await settle();
+  const playedInDrag = (await state()).actionsPlayed;
+  await page.keyboard.press('Enter');
+  await settle();
+  assert.equal((await state()).actionsPlayed, playedInDrag);
   await page.mouse.up();
   await settle();
 
