@@ -376,12 +376,25 @@
     }
     if (text !== null) error = load(text, 'loaded the session from the link');
     if (error === null) {
+      showOrigin('session from a link');
       await playAll();
       return;
     }
     load(pg.defaultText(), 'loaded default session');
     $('chooser').value = '0';
     $('error').textContent = 'Link not loaded: ' + error;
+  }
+  // The chooser names where a session that none of its entries holds came from: an entry of its
+  // own, which cannot be chosen again (there is nothing to load from it).
+  let originOption = null;
+  function showOrigin(name) {
+    if (!originOption) {
+      originOption = new Option('', 'origin');
+      originOption.disabled = true;
+      $('chooser').add(originOption);
+    }
+    originOption.textContent = name;
+    $('chooser').value = 'origin';
   }
   function openAddress() {
     if (location.hash.length > 1) linking = openLink(location.hash);
@@ -442,7 +455,9 @@
     $('copyLink').addEventListener('click', copyLink);
     $('link').addEventListener('focus', (ev) => ev.target.select());
     const box = $('scenario');
-    $('load').addEventListener('click', () => load(box.value, 'loaded the pasted scenario'));
+    $('load').addEventListener('click', () => {
+      if (load(box.value, 'loaded the pasted scenario') === null) showOrigin('pasted scenario');
+    });
     box.addEventListener('dragover', (ev) => {
       ev.preventDefault();
       box.classList.add('dragover');
@@ -455,7 +470,7 @@
       if (file) {
         file.text().then((text) => {
           box.value = text;
-          load(text, 'loaded ' + file.name);
+          if (load(text, 'loaded ' + file.name) === null) showOrigin(file.name);
         });
       }
     });

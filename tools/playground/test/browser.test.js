@@ -148,6 +148,7 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   const exported = (p) => p.evaluate(() => window.playground.api.exportScenario());
   assert.equal(await exported(linked), await exported(page));
   assert.match(await textOf(linked, '#log'), /loaded the session from the link/);
+  assert.equal(await linked.$eval('#chooser', (e) => e.selectedOptions[0].text), 'session from a link');
   assert.equal(await textOf(linked, '#error'), '');
   // Without a clipboard the link is in the field to copy by hand; the same session makes the
   // same link.
