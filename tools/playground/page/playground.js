@@ -322,6 +322,9 @@
     $('progress').hidden = true;
   }
 
+  // Chromium opens no address longer than this many characters.
+  const kAddressMaxLength = 2 * 1024 * 1024;
+
   // The address of this session: the scenario as Save scenario writes it, in the fragment. It
   // goes to the clipboard and into the field under the buttons, where it can be copied from by
   // hand when there is no clipboard (some browsers give none to a page opened from disk).
@@ -333,11 +336,18 @@
     try {
       fragment = await encodeSessionLink(pg.exportScenario());
     } catch (e) {
+      // A session too long for a link, or a browser without CompressionStream.
       field.value = '';
-      $('linkNote').textContent = 'no link: ' + e.message; // a browser without CompressionStream
+      $('linkNote').textContent = 'no link: ' + e.message;
       return null;
     }
     const address = location.href.split('#')[0] + '#' + fragment;
+    if (address.length > kAddressMaxLength) {
+      field.value = '';
+      $('linkNote').textContent = 'no link: it would be ' + address.length.toLocaleString('en') +
+        ' characters long, more than a browser opens: Save scenario writes it to a file';
+      return null;
+    }
     field.value = address;
     let copied = false;
     try {

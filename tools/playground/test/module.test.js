@@ -352,4 +352,6 @@ test('a damaged session link is refused with what is wrong with it', async () =>
   // Up to the limit is fine.
   const largest = await decodeSessionLink(link(zlib.deflateSync(Buffer.alloc(limit, 0x20))));
   assert.equal(largest.length, limit);
+  // Nor does the page make a link over it (counted in UTF-8 bytes).
+  await assert.rejects(encodeSessionLink('é'.repeat(limit / 2 + 1)), /16\.0 MiB, more than the 16/);
 });
