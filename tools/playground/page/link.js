@@ -53,9 +53,16 @@ function fromBase64url(text) {
   return bytes;
 }
 
-// The fragment (without "#") that carries a scenario text.
+// The fragment (without "#") that carries a scenario text; throws an Error that says why when the
+// text is longer than a link may expand to, as decodeSessionLink would refuse it.
 async function encodeSessionLink(text) {
-  const stream = new Blob([text]).stream().pipeThrough(new CompressionStream(kSessionLinkFormat));
+  const blob = new Blob([text]);
+  if (blob.size > kSessionLinkMaxBytes) {
+    throw new Error('the session is ' + (blob.size / (1024 * 1024)).toFixed(1) +
+      ' MiB, more than the ' + kSessionLinkMaxBytes / (1024 * 1024) +
+      ' MiB a link may carry: Save scenario writes it to a file');
+  }
+  const stream = blob.stream().pipeThrough(new CompressionStream(kSessionLinkFormat));
   return kSessionLinkKey + toBase64url(await readSessionStream(stream, Infinity));
 }
 

@@ -6,7 +6,14 @@
 'use strict';
 
 (function () {
-  const $ = (id) => document.getElementById(id);
+  // The page's own elements, taken once before any frame is in the page: the frame's elements
+  // carry a scenario's markup ids, which must not stand in for the page's.
+  const pageElements = new Map(
+    Array.from(document.querySelectorAll('[id]'), (element) => [element.id, element]),
+  );
+  const $ = (id) => pageElements.get(id);
+  // Prefixed to the frame's ids, so that ids in the document stay unique for labels and styles.
+  const kFrameIdPrefix = 'frame-';
   const kLogLines = 600; // the log pane keeps this many lines
   // Main-thread time one slice of a played script takes before the page draws and reads input.
   const kSliceMs = 12;
@@ -31,7 +38,12 @@
     return s === '-0' ? '0' : s;
   }
   const point = (p) => '(' + p.map(number).join(', ') + ')';
-  const names = (list) => (list.length ? list.map((n) => '"' + n + '"').join(', ') : 'none');
+  // The state names only the newest few of a long list, and counts them all.
+  function names(newest, count) {
+    if (count === 0) return 'none';
+    const shown = newest.map((n) => '"' + n + '"').join(', ');
+    return count > newest.length ? count.toLocaleString('en') + ', the newest: …, ' + shown : shown;
+  }
 
   function rows(table, entries) {
     table.textContent = '';
@@ -101,9 +113,9 @@
       rows($('record'), [['', 'no markup in this scenario']]);
     }
     rows($('session'), [
-      ['operations', names(state.operations)],
-      ['undo stack', names(state.undo)],
-      ['redo stack', names(state.redo)],
+      ['operations', names(state.operations, state.operationCount)],
+      ['undo stack', names(state.undo, state.undoCount)],
+      ['redo stack', names(state.redo, state.redoCount)],
       ['pending picks', state.pendingPicks.length ? state.pendingPicks.join('; ') : 'none'],
       ['actions', state.actionsPlayed + ' played, ' + state.actionsKept + ' kept for saving'],
     ]);
@@ -111,12 +123,17 @@
 
   function render() {
     $('view').innerHTML = pg.frame();
+    for (const element of $('view').querySelectorAll('[id]')) {
+      element.id = kFrameIdPrefix + element.id;
+    }
     state = pg.state();
     showRecord();
-    $('undo').disabled = playing !== null || state.undo.length === 0;
-    $('redo').disabled = playing !== null || state.redo.length === 0;
+    $('undo').disabled = playing !== null || state.undoCount === 0;
+    $('redo').disabled = playing !== null || state.redoCount === 0;
+    // The script waits while the user drags: its actions would land in the user's drag (a
+    // scripted press releases it), as the user's would in a playing script.
     $('step').disabled = $('playAll').disabled =
-      playing !== null || scriptIndex >= state.scriptLength;
+      playing !== null || dragging || scriptIndex >= state.scriptLength;
     $('colour').disabled = playing !== null;
     $('status').textContent = playing === null && state.busy ? 'drag open' : '';
   }
@@ -158,7 +175,7 @@
   }
 
   // While a script plays, the view takes no input: the user's actions would land between the
-  // script's.
+  // script's. Likewise no scripted action plays during the user's drag.
   function onPointerDown(ev) {
     if (ev.button !== 0 || playing) return;
     const p = pixel(ev);
@@ -269,7 +286,7 @@
   // log, the view and the progress are shown once, and the page answers input (Stop, or
   // loading another session, ends the play between two slices). Resolves when the play ends.
   async function playAll() {
-    if (playing) return;
+    if (playing || dragging) return;
     const run = { stopped: false };
     playing = run;
     $('progress').hidden = false;
@@ -305,6 +322,9 @@
     $('progress').hidden = true;
   }
 
+  // Chromium opens no address longer than this many characters.
+  const kAddressMaxLength = 2 * 1024 * 1024;
+
   // The address of this session: the scenario as Save scenario writes it, in the fragment. It
   // goes to the clipboard and into the field under the buttons, where it can be copied from by
   // hand when there is no clipboard (some browsers give none to a page opened from disk).
@@ -316,11 +336,18 @@
     try {
       fragment = await encodeSessionLink(pg.exportScenario());
     } catch (e) {
+      // A session too long for a link, or a browser without CompressionStream.
       field.value = '';
-      $('linkNote').textContent = 'no link: ' + e.message; // a browser without CompressionStream
+      $('linkNote').textContent = 'no link: ' + e.message;
       return null;
     }
     const address = location.href.split('#')[0] + '#' + fragment;
+    if (address.length > kAddressMaxLength) {
+      field.value = '';
+      $('linkNote').textContent = 'no link: it would be ' + address.length.toLocaleString('en') +
+        ' characters long, more than a browser opens: Save scenario writes it to a file';
+      return null;
+    }
     field.value = address;
     let copied = false;
     try {
@@ -359,12 +386,25 @@
     }
     if (text !== null) error = load(text, 'loaded the session from the link');
     if (error === null) {
+      showOrigin('session from a link');
       await playAll();
       return;
     }
     load(pg.defaultText(), 'loaded default session');
     $('chooser').value = '0';
     $('error').textContent = 'Link not loaded: ' + error;
+  }
+  // The chooser names where a session that none of its entries holds came from: an entry of its
+  // own, which cannot be chosen again (there is nothing to load from it).
+  let originOption = null;
+  function showOrigin(name) {
+    if (!originOption) {
+      originOption = new Option('', 'origin');
+      originOption.disabled = true;
+      $('chooser').add(originOption);
+    }
+    originOption.textContent = name;
+    $('chooser').value = 'origin';
   }
   function openAddress() {
     if (location.hash.length > 1) linking = openLink(location.hash);
@@ -415,7 +455,7 @@
       play(pg.preferences(parseInt(ev.target.value.slice(1), 16)));
     });
     $('step').addEventListener('click', () => {
-      if (scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
+      if (!dragging && scriptIndex < state.scriptLength) play(pg.playScript(scriptIndex++));
     });
     $('playAll').addEventListener('click', playAll);
     $('stop').addEventListener('click', () => {
@@ -425,7 +465,9 @@
     $('copyLink').addEventListener('click', copyLink);
     $('link').addEventListener('focus', (ev) => ev.target.select());
     const box = $('scenario');
-    $('load').addEventListener('click', () => load(box.value, 'loaded the pasted scenario'));
+    $('load').addEventListener('click', () => {
+      if (load(box.value, 'loaded the pasted scenario') === null) showOrigin('pasted scenario');
+    });
     box.addEventListener('dragover', (ev) => {
       ev.preventDefault();
       box.classList.add('dragover');
@@ -438,7 +480,7 @@
       if (file) {
         file.text().then((text) => {
           box.value = text;
-          load(text, 'loaded ' + file.name);
+          if (load(text, 'loaded ' + file.name) === null) showOrigin(file.name);
         });
       }
     });

@@ -12,6 +12,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <iterator>
@@ -44,6 +45,23 @@ Json Names(const std::vector<std::string>& names) {
     for (const std::string& n : names)
         out.push_back(n);
     return out;
+}
+
+// The state names at most this many operations and entries of each stack, the newest: what it
+// costs stays the same however long the session (the page reads it after every action).
+constexpr std::size_t kNewestNames = 8;
+
+// The newest recorded operations' names, oldest first, and how many were recorded.
+std::pair<Json, std::size_t> NewestOperations() {
+    const std::vector<du::SmartPtr<sxk::Operation>>& history = sxk::RecordedOperations();
+    Json newest = Json::array();
+    for (auto it = history.rbegin(); it != history.rend() && newest.size() < kNewestNames; ++it)
+        if (*it)
+            newest.insert(newest.begin(), (*it)->GetName());
+    const auto count = static_cast<std::size_t>(std::count_if(
+        history.begin(), history.end(),
+        [](const du::SmartPtr<sxk::Operation>& op) { return static_cast<bool>(op); }));
+    return {newest, count};
 }
 
 struct Playground {
@@ -145,12 +163,15 @@ struct Playground {
                 Json::object({{"id", e.config.id}, {"position", Point(e.label->GetPos())}}));
         out["callouts"] = callouts;
         out["touched"] = session.TouchedMarkup();
-        out["operations"] = Names(session.OperationNames());
-        out["undo"] = Names(session.Controller().UndoNames());
-        out["redo"] = Names(session.Controller().RedoNames());
+        auto [operations, operationCount] = NewestOperations();
+        out["operations"] = std::move(operations);
+        out["operationCount"] = operationCount;
+        out["undo"] = Names(session.Controller().NewestUndoNames(kNewestNames));
+        out["undoCount"] = session.Controller().UndoCount();
+        out["redo"] = Names(session.Controller().NewestRedoNames(kNewestNames));
+        out["redoCount"] = session.Controller().RedoCount();
         out["pendingPicks"] = Names(session.PendingPicks());
         out["busy"] = session.Busy();
-        out["summary"] = Names(session.Summary());
         out["scene"] = Names(session.Describe());
         out["scriptLength"] = live->Script().size();
         out["actionsPlayed"] = session.ActionsPlayed();

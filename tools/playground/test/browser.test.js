@@ -2,8 +2,9 @@
 // drags cl1's end point onto the bracket, the page casts the pick, and the record shows the
 // drop; undo through the button, and a bad pasted scenario refused with its message. The page's
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
-// message and leaves the default session. A link of 100,000 actions plays while the page draws,
-// and stops when told; a touch drag that the browser cancels ends; the chooser holds examples/.
+// message and leaves the default session, and markup ids named like the page's elements change
+// nothing it finds. A link of 100,000 actions plays while the page draws, and stops when told; a
+// touch drag that the browser cancels ends; the chooser holds examples/.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page; a long play under way beside it, as -playing.png).
 'use strict';
@@ -96,10 +97,16 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   assert.match(await text('#log'), /over cl1 end-point sphere/);
   assert.equal((await state()).touched, 'cl1');
 
+  // Step keeps the focus through the press: Enter during the drag plays no scripted action.
+  await page.focus('#step');
   await page.mouse.down();
   const [tx, ty] = await client([625, 345]);
   await page.mouse.move(tx, ty, { steps: 12 });
   await settle();
+  const playedInDrag = (await state()).actionsPlayed;
+  await page.keyboard.press('Enter');
+  await settle();
+  assert.equal((await state()).actionsPlayed, playedInDrag);
   await page.mouse.up();
   await settle();
 
@@ -141,6 +148,7 @@ test('a mouse drag of a handle through the page changes the record', async () =>
   const exported = (p) => p.evaluate(() => window.playground.api.exportScenario());
   assert.equal(await exported(linked), await exported(page));
   assert.match(await textOf(linked, '#log'), /loaded the session from the link/);
+  assert.equal(await linked.$eval('#chooser', (e) => e.selectedOptions[0].text), 'session from a link');
   assert.equal(await textOf(linked, '#error'), '');
   // Without a clipboard the link is in the field to copy by hand; the same session makes the
   // same link.
@@ -222,6 +230,20 @@ test('a damaged link is refused with its message and the default session loads',
   await pasted(damaged);
   assert.match(await textOf(last, '#error'), cases[0][1]);
   assert.deepEqual(await stateOf(last), fresh);
+
+  // Markup ids are the frame's element ids: named like the page's own elements, they do not
+  // stand in for them.
+  await last.evaluate(() => {
+    const scenario = { ...JSON.parse(window.playground.api.defaultText()), actions: [] };
+    const ids = ['record', 'log', 'session', 'recordTitle', 'error', 'scenario'];
+    scenario.markups = ids.map((id, i) => ({ ...scenario.markups[i % 2], id }));
+    window.playground.load(JSON.stringify(scenario), 'loaded ids');
+  });
+  const end = (await stateOf(last)).centerLines[0].handles.endPoint.map(Math.round);
+  await last.mouse.move(...(await clientOf(last, end)), { steps: 3 });
+  await settled(last);
+  assert.equal(await textOf(last, '#recordTitle'), 'Centre line record');
+  assert.match(await textOf(last, '#log'), /loaded ids[^]*over record end-point sphere/);
   assert.deepEqual(last.errors, []);
 });
 

@@ -271,6 +271,37 @@ test('memory over many drag steps and the time per action', async () => {
   assert.ok(perStep < 120, `${perStep} bytes per step`);
 });
 
+// A session of many drags (a link brings one): what an action costs, and what the page reads
+// after it, does not grow with the undo stack and the operations recorded.
+test('an action and the state cost the same however many drags came before', async () => {
+  const pg = await open();
+  // The fastest of five batches of moves in a drag of the callout, per move.
+  const moveUs = () => {
+    pg.press(80, 55);
+    const us = [0, 1, 2, 3, 4].map(() => {
+      const start = process.hrtime.bigint();
+      for (let i = 0; i < 100; i++) pg.move(80 + (i % 2), 55);
+      return Number(process.hrtime.bigint() - start) / 1e5;
+    });
+    pg.release();
+    return Math.min(...us);
+  };
+  const fresh = Math.min(moveUs(), moveUs()); // the first warms the module up
+  const drag = (x) => [{ action: 'press', x, y: 55 }, { action: 'move', x: 161 - x, y: 55 }];
+  const scenario = { ...JSON.parse(pg.defaultText()), actions: [] };
+  for (let i = 0; i < 4000; i++) scenario.actions.push(...drag(80 + (i % 2)), { action: 'release' });
+  assert.equal(pg.load(JSON.stringify(scenario)), null);
+  const stateAfter = (end) => {
+    for (let i = pg.state().actionsPlayed; i < end; i++) pg.playScript(i);
+    return JSON.stringify(pg.state()).length;
+  };
+  const after1000 = stateAfter(3 * 1000);
+  assert.ok(stateAfter(3 * 4000) < after1000 + 10, 'the state grows with the stack');
+  assert.equal(pg.state().undoCount, 4000);
+  const deep = moveUs();
+  assert.ok(deep < 3 * fresh, `${deep} us per move after 4000 drags, ${fresh} us before`);
+});
+
 // Links are zlib's format in base64url: what the page writes zlib reads, and what zlib writes
 // the page reads, so that a link can be opened (or made) without a browser.
 test('a session link carries a scenario text in zlib format and base64url', async () => {
@@ -321,4 +352,6 @@ test('a damaged session link is refused with what is wrong with it', async () =>
   // Up to the limit is fine.
   const largest = await decodeSessionLink(link(zlib.deflateSync(Buffer.alloc(limit, 0x20))));
   assert.equal(largest.length, limit);
+  // Nor does the page make a link over it (counted in UTF-8 bytes).
+  await assert.rejects(encodeSessionLink('é'.repeat(limit / 2 + 1)), /16\.0 MiB, more than the 16/);
 });

@@ -77,15 +77,15 @@ const ActionLog& LiveSession::PlayScripted(std::size_t index) {
 }
 
 const ActionLog& LiveSession::PlayAndKeep(const Action& action, bool addExpectations) {
-    const std::size_t undoBefore = session.Controller().UndoNames().size();
-    const std::size_t redoBefore = session.Controller().RedoNames().size();
+    const std::size_t undoBefore = session.Controller().UndoCount();
+    const std::size_t redoBefore = session.Controller().RedoCount();
     const ActionLog& log = session.Play(action);
     Keep(action);
     if (action.kind == Action::Press && session.GetPointer().dragging)
         dragSinceExpect = true;
     const bool stacksMoved = (action.kind == Action::Undo || action.kind == Action::Redo) &&
-                             (session.Controller().UndoNames().size() != undoBefore ||
-                              session.Controller().RedoNames().size() != redoBefore);
+                             (session.Controller().UndoCount() != undoBefore ||
+                              session.Controller().RedoCount() != redoBefore);
     if (addExpectations && (dragSinceExpect || stacksMoved) && !session.Busy()) {
         Keep(StateExpectation());
         dragSinceExpect = false;

@@ -281,7 +281,8 @@ void Player::UndoOrRedo(bool undo, ActionLog& log) {
         log.headline += ": ignored, a drag or its pick is still open";
         return;
     }
-    const std::vector<std::string> names = undo ? controller.UndoNames() : controller.RedoNames();
+    const std::vector<std::string> names =
+        undo ? controller.NewestUndoNames(1) : controller.NewestRedoNames(1);
     const bool done = undo ? controller.Undo() : controller.Redo();
     if (!done) {
         log.headline += undo ? ": nothing to undo" : ": nothing to redo";

@@ -221,20 +221,29 @@ int UndoController::StopsFor(const sxk::Markup* markup) const {
     return static_cast<int>(std::count(stopped.begin(), stopped.end(), markup));
 }
 
-std::vector<std::string> UndoController::Names(const std::vector<Entry>& stack) {
+std::vector<std::string> UndoController::Names(const std::vector<Entry>& stack, std::size_t count) {
     std::vector<std::string> names;
-    names.reserve(stack.size());
-    for (const Entry& e : stack)
-        names.push_back(e.name);
+    const std::size_t first = stack.size() - std::min(count, stack.size());
+    names.reserve(stack.size() - first);
+    for (std::size_t i = first; i < stack.size(); ++i)
+        names.push_back(stack[i].name);
     return names;
 }
 
 std::vector<std::string> UndoController::UndoNames() const {
-    return Names(undoStack);
+    return Names(undoStack, undoStack.size());
 }
 
 std::vector<std::string> UndoController::RedoNames() const {
-    return Names(redoStack);
+    return Names(redoStack, redoStack.size());
+}
+
+std::vector<std::string> UndoController::NewestUndoNames(std::size_t count) const {
+    return Names(undoStack, count);
+}
+
+std::vector<std::string> UndoController::NewestRedoNames(std::size_t count) const {
+    return Names(redoStack, count);
 }
 
 std::vector<std::string> UndoController::TakeNotes() {

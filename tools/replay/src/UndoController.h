@@ -37,6 +37,12 @@ public:
 
     std::vector<std::string> UndoNames() const;
     std::vector<std::string> RedoNames() const;
+    // The names of the newest `count` entries (fewer when the stack holds fewer), oldest first:
+    // what a caller that acts per step reads, so that its cost does not grow with the stacks.
+    std::vector<std::string> NewestUndoNames(std::size_t count) const;
+    std::vector<std::string> NewestRedoNames(std::size_t count) const;
+    std::size_t UndoCount() const { return undoStack.size(); }
+    std::size_t RedoCount() const { return redoStack.size(); }
     int Calls() const { return calls; }
     // How many finished drags of this markup reached the controller so far.
     int StopsFor(const sxk::Markup* markup) const;
@@ -83,7 +89,7 @@ private:
     bool ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
                          const du::SmartPtr<sxk::Operation>& operation, const std::string& stop);
     bool Step(std::vector<Entry>& from, std::vector<Entry>& to, bool undo);
-    static std::vector<std::string> Names(const std::vector<Entry>& stack);
+    static std::vector<std::string> Names(const std::vector<Entry>& stack, std::size_t count);
 
     ReplayScene& scene;
     std::vector<DragStart> dragStarts;
