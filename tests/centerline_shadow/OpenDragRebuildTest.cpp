@@ -258,14 +258,15 @@ TEST_F(OpenDragRebuilt, ShadowGoneUnderAPendingDropLeavesTheRecordsExtension) {
 }
 
 // A free end is released with its pick pending; the framework then moves the markup (Translate),
-// by nothing or by a step; the pick finds nothing: the end lands where it was released, moved
-// with the markup.
+// by nothing or in two steps, each passing the displacement since its drag began; the pick finds
+// nothing: the end lands where it was released, moved with the markup once.
 TEST_F(OpenDragRebuilt, TranslateUnderAPendingDropMovesTheDropWithTheMarkup) {
     for (const dg::DVec3& moved : {dg::DVec3(0, 0, 0), dg::DVec3(1, 2, 0)}) {
         SCOPED_TRACE(testing::Message() << "moved by " << moved.x << ", " << moved.y);
         SetUpLine();
         AnswerPicksWith({});
         const dg::DPoint3D released = ReleaseEndAndLeavePickPending();
+        sxmk::DragDriver(S()).Translate(dg::DVec3(moved.x / 2, moved.y / 2, moved.z / 2));
         sxmk::DragDriver(S()).Translate(moved);
         ExpectNear(Drawn()[1], Stored()[1] + moved);
         CompletePicks();
