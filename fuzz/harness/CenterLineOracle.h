@@ -190,6 +190,13 @@ public:
         }
     }
 
+    // The framework's Stop ends a move of the whole markup: the next move's Translate counts
+    // from where this one left a waiting drop.
+    void MoveEnded(int slot) {
+        Watch& w = watch[slot];
+        w.releasedAt = w.translatedAt;
+    }
+
     // A press: the previous drag of the slot ended inside it (its drop finished as a pick that
     // found nothing), then the new one began.
     void Pressed(int slot, Shadow& shadow, sxmk::CenterLineXYZ& record, bool freshBefore) {

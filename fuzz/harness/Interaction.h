@@ -664,6 +664,11 @@ private:
             case 13:
                 if (in.Bool()) {
                     const dg::DVec3 delta = in.Vec();
+                    // A move of the whole markup while its own drag is pressed takes a second
+                    // pointer: the drag then measures from translated points (a jog reflects an
+                    // extension point through one).
+                    if (slot.driver->IsDragging())
+                        oracle.LoseTrack();
                     slot.driver->Translate(delta);
                     if (slot.shadow)
                         oracle.Translated(SlotIndex(slot), *slot.shadow, delta);
@@ -674,6 +679,8 @@ private:
                     frameworkStop = true;
                     slot.driver->Stop(delta, operation);
                     frameworkStop = false;
+                    if (slot.shadow)
+                        oracle.MoveEnded(SlotIndex(slot));
                 }
                 break;
             case 14:
