@@ -62,7 +62,8 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       dragPhase(DragPhase::Idle),
       dropping(false),
       jogMoved(false),
-      jogPreview(dg::DPoint3D::ORIGIN) {
+      jogPreview(dg::DPoint3D::ORIGIN),
+      translatedBy(dg::DVec3::ZERO) {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
     try {

@@ -80,6 +80,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     pickedNode = -1;
     pickedDragger = NoDragger;
     jogMoved = false;
+    translatedBy = dg::DVec3::ZERO;
     points = lineStrip->points;
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
@@ -202,6 +203,8 @@ void CenterLineXYZShadow::HandleDragStop() {
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
                                const du::SmartPtr<sxk::Operation>& operation) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
+    // A move of the whole markup ends here; the next starts from no displacement.
+    translatedBy = dg::DVec3::ZERO;
     sxk::MarkupController* const handler = markup->GetController();
     if (handler == nullptr)
         return;
@@ -215,16 +218,19 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     GetDeltaInObjectSpace(d, delta);
     points = lineStrip->points;
     // An open drag moves with the markup as a whole, its preview included, so that a drop waiting
-    // for its pick lands where it was released, moved too. Otherwise the drawn line is the record
-    // moved by d.
+    // for its pick lands where it was released, moved too: by what the move adds since its last
+    // step, d being the whole move's. Otherwise the drawn line is the record moved by d.
     const detail::DraggerRow* row = nullptr;
     dg::DPoint3D previewAt;
     if (HandleSet::OpenPreview(*this, row, previewAt)) {
+        const dg::DVec3 step =
+            detail::Vec(d.x - translatedBy.x, d.y - translatedBy.y, d.z - translatedBy.z);
+        translatedBy = d;
         for (dg::DPoint3D& p : lineStrip->points)
-            p = detail::Add(p, d);
+            p = detail::Add(p, step);
         HandleSet::Place(*this, row->handle,
-                         detail::Add(HandleSet(*this).PositionOf(row->handle), d));
-        jogPreview = detail::Add(jogPreview, d);
+                         detail::Add(HandleSet(*this).PositionOf(row->handle), step));
+        jogPreview = detail::Add(jogPreview, step);
     } else {
         const int n = static_cast<int>(points.size());
         for (int i = 0; i < n; ++i)

@@ -143,6 +143,10 @@ private:
     bool jogMoved;
     dg::DPoint3D jogPreview;
 
+    // How far the markup's current move (Translate, which gives the displacement since that move
+    // began) has already taken an open drag's preview; the move ends with Stop.
+    dg::DVec3 translatedBy;
+
     friend class CenterLineXYZShadowPickEvent;
     friend class detail::HandleSet;                // the handle table (internal)
     friend struct CenterLineXYZShadowPointDrag;    // a point drag's steps and its drop (internal)
