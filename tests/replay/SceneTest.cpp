@@ -295,6 +295,46 @@ TEST_F(SceneTest, OutputFolderWithFilesOfSomeoneElseIsRefused) {
     fs::remove(scenario);
 }
 
+// A link or a file put into the folder while the run plays, after the folder was checked: the
+// run writes neither through it nor over it. A frame or page whose name was taken fails (the run
+// then exits with 3), the list goes on in the file the run made.
+TEST_F(SceneTest, OutputFolderNeverWritesThroughWhatIsPutThereWhileTheRunPlays) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-planted";
+    const fs::path victim = fs::path(::testing::TempDir()) / "replay-planted-victim";
+    const struct {
+        const char* name;
+        std::string planted;
+        bool link;
+        bool written;  // frame-001.svg is written all the same
+    } cases[] = {
+        {"a link for a frame", "frame-001.svg", true, false},
+        {"a file for a frame", "frame-001.svg", false, false},
+        {"a link for the list", replay::kOutputListName, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir);
+        std::ofstream(victim, std::ios::trunc) << "victim";
+        replay::OutputFolder folder(dir);
+        std::ostringstream err;
+        ASSERT_TRUE(folder.Prepare({"frame-000.svg", "frame-001.svg", "index.html"}, err));
+        EXPECT_TRUE(folder.Write("frame-000.svg", "<svg/>"));
+        fs::remove(dir / c.planted);
+        if (c.link)
+            fs::create_symlink(victim, dir / c.planted);
+        else
+            fs::copy_file(victim, dir / c.planted);
+        EXPECT_EQ(folder.Write("frame-001.svg", "<svg>1</svg>"), c.written);
+        EXPECT_EQ(folder.Error().find("frame-001.svg") != std::string::npos, !c.written)
+            << folder.Error();
+        std::ifstream target(victim);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "victim");
+        EXPECT_TRUE(c.link || Files(dir).at(c.planted) == "victim") << "the file put there";
+    }
+    fs::remove_all(dir);
+    fs::remove(victim);
+}
+
 TEST_F(SceneTest, LongSessionsReportProgressOnStandardError) {
     std::string actions;
     for (int i = 0; i < 45; ++i)

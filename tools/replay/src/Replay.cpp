@@ -69,8 +69,8 @@ std::vector<std::string> OutputNames(const Scenario& scenario) {
 // The frames of a run, written as they come (when files are written at all), and the page.
 class FrameWriter {
 public:
-    FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r)
-        : options(o), folder(f), result(r) {}
+    FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r, std::ostream& e)
+        : options(o), folder(f), result(r), err(e) {}
 
     void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
@@ -78,7 +78,7 @@ public:
             if (folder.Write(entry.file, session.Frame(caption)))
                 ++result.framesWritten;
             else
-                failed = true;
+                Fail();
         }
         frames.push_back(std::move(entry));
     }
@@ -86,7 +86,7 @@ public:
         if (!folder.Write("index.html",
                           RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
                                       scenario.description, frames, summary)))
-            failed = true;
+            Fail();
     }
     std::size_t Count() const { return frames.size(); }
     bool Failed() const { return failed; }
@@ -95,8 +95,16 @@ private:
     const ReplayOptions& options;
     OutputFolder& folder;
     ReplayResult& result;
+    std::ostream& err;
     std::vector<FrameEntry> frames;
     bool failed = false;
+
+    // The first failure is said (a folder that fails once likely fails for every frame).
+    void Fail() {
+        if (!failed)
+            err << "illsxmk-replay: " << folder.Error() << '\n';
+        failed = true;
+    }
 };
 
 // Frame 0: the scene as set up, with where everything lies in the window.
@@ -198,7 +206,7 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
 
     const long objectsBefore = du::RefCounted::LiveObjects();
     const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
-    FrameWriter frames(options, folder, result);
+    FrameWriter frames(options, folder, result, err);
     std::vector<std::string> summary;
     try {
         summary = PlayScenario(scenario, log, frames, err, result);
