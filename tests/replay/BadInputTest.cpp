@@ -186,6 +186,10 @@ std::vector<BadCase> BadCases() {
          "actions[0].results[0].object: no part, label, callout or markup \"x\\u0007\\u000d\""},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
+        {"a key given twice, the second hiding a failing check",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "expect", "markup": "m", "endPoint": [9, 9, 9]}], "actions": [])"),
+         "actions: duplicate key"},
     };
 }
 
