@@ -1,5 +1,7 @@
 #include "OutputFolder.h"
 
+#include "Utf8Text.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
@@ -175,6 +177,12 @@ int CloseFile(int fd) {
 }
 #endif
 
+// A path as messages say it: its control characters written as escapes, so that a folder named
+// by a stranger cannot drive the terminal.
+std::string Shown(const fs::path& path) {
+    return Printable(path.string());
+}
+
 std::string ErrnoText(int code) {
     return std::error_code(code, std::generic_category()).message();
 }
@@ -200,7 +208,7 @@ bool OutputFolder::ReadList(std::map<std::string, std::string>& listed, std::ost
         return true;
     std::string text;
     if (!ReadPlain(dirFd, folder, kOutputListName, text) || text.rfind(kListHeader, 0) != 0) {
-        err << "illsxmk-replay: " << folder.string() << " holds " << kOutputListName
+        err << "illsxmk-replay: " << Shown(folder) << " holds " << kOutputListName
             << ", which this tool did not write; nothing was written: move it away or choose "
                "another folder with --out\n";
         return false;
@@ -230,7 +238,7 @@ bool OutputFolder::Prepare(const std::vector<std::string>& names, std::ostream& 
     if (!ec && (dirFd = OpenFolder(folder)) < 0)
         ec = std::error_code(errno, std::generic_category());
     if (ec) {
-        err << "illsxmk-replay: cannot create the output folder " << folder.string() << ": "
+        err << "illsxmk-replay: cannot create the output folder " << Shown(folder) << ": "
             << ec.message() << '\n';
         return false;
     }
@@ -243,7 +251,7 @@ bool OutputFolder::Prepare(const std::vector<std::string>& names, std::ostream& 
         if (EntryAt(dirFd, folder, name) != Entry::None && !Owned(name, listed))
             foreign.push_back(name);
     if (!foreign.empty()) {
-        err << "illsxmk-replay: " << folder.string() << " holds ";
+        err << "illsxmk-replay: " << Shown(folder) << " holds ";
         for (std::size_t i = 0; i < foreign.size() && i < kNamesShown; ++i)
             err << (i ? ", " : "") << foreign[i];
         if (foreign.size() > kNamesShown)
@@ -263,7 +271,7 @@ bool OutputFolder::Prepare(const std::vector<std::string>& names, std::ostream& 
                     (listFd = CreateNew(dirFd, folder, kOutputListName)) >= 0 &&
                     WriteAll(listFd, kListHeader);
     if (!ok) {
-        err << "illsxmk-replay: cannot write " << (folder / kOutputListName).string() << ": "
+        err << "illsxmk-replay: cannot write " << Shown(folder / kOutputListName) << ": "
             << ErrnoText(errno) << '\n';
         return false;
     }
@@ -274,19 +282,19 @@ bool OutputFolder::Write(const std::string& name, const std::string& text) {
     const int fd = listFd < 0 ? -1 : CreateNew(dirFd, folder, name);
     if (fd < 0) {
         const int code = listFd < 0 ? EBADF : errno;
-        error = "cannot write " + name + " into " + folder.string() + ": " + ErrnoText(code) +
+        error = "cannot write " + name + " into " + Shown(folder) + ": " + ErrnoText(code) +
                 (code == EEXIST ? " (put there while the run played; it was left as it is)" : "");
         return false;
     }
     const bool written = WriteAll(fd, text);
     const int code = errno;
     if (CloseFile(fd) != 0 || !written) {
-        error = "cannot write " + name + " into " + folder.string() + ": " +
+        error = "cannot write " + name + " into " + Shown(folder) + ": " +
                 ErrnoText(written ? errno : code);
         return false;
     }
     if (!WriteAll(listFd, Fingerprint(text) + ' ' + name + '\n')) {
-        error = "cannot add " + name + " to " + (folder / kOutputListName).string() + ": " +
+        error = "cannot add " + name + " to " + Shown(folder / kOutputListName) + ": " +
                 ErrnoText(errno);
         return false;
     }

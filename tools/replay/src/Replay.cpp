@@ -184,7 +184,7 @@ bool ScenarioText(const std::string& path, std::string& text, std::ostream& err)
     std::ifstream file(path, std::ios::binary);
     std::error_code ec;
     if (!file || fs::is_directory(path, ec)) {
-        err << "illsxmk-replay: cannot read " << path << '\n';
+        err << "illsxmk-replay: cannot read " << Printable(path) << '\n';
         return false;
     }
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -211,7 +211,7 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
     try {
         summary = PlayScenario(scenario, log, frames, err, result);
     } catch (const std::exception& e) {
-        err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
+        err << "illsxmk-replay: the replay stopped: " << Printable(e.what()) << '\n';
         result.status = kExitNoOutput;
         return result;
     }
@@ -225,7 +225,8 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
     if (options.writeFiles) {
         frames.WriteIndex(scenario, summary);
         if (frames.Failed()) {
-            err << "illsxmk-replay: could not write every file into " << dir.string() << '\n';
+            err << "illsxmk-replay: could not write every file into " << Printable(dir.string())
+                << '\n';
             result.status = kExitNoOutput;
         }
     }
@@ -266,7 +267,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            err << "illsxmk-replay: unknown option " << arg << "\n" << kUsage;
+            err << "illsxmk-replay: unknown option " << Printable(arg) << "\n" << kUsage;
             return kExitBadInput;
         }
         // An empty argument names no file; it is not a way to ask for the default session.
@@ -276,8 +277,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return kExitBadInput;
         }
         if (!scenarioPath.empty()) {
-            err << "illsxmk-replay: one scenario at a time (" << scenarioPath << ", " << arg
-                << ")\n";
+            err << "illsxmk-replay: one scenario at a time (" << Printable(scenarioPath) << ", "
+                << Printable(arg) << ")\n";
             return kExitBadInput;
         }
         scenarioPath = arg;
@@ -289,8 +290,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     // Everything is checked before anything is written.
     const ParseOutcome parsed = ParseScenario(text);
     if (!parsed.scenario) {
-        err << "illsxmk-replay: " << (scenarioPath.empty() ? "the default session" : scenarioPath)
-            << ": " << parsed.error << '\n';
+        err << "illsxmk-replay: "
+            << (scenarioPath.empty() ? "the default session" : Printable(scenarioPath)) << ": "
+            << parsed.error << '\n';
         return kExitBadInput;
     }
     return ReplayScenario(*parsed.scenario, options, out, err).status;
