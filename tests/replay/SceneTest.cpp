@@ -166,6 +166,20 @@ TEST_F(SceneTest, FarOffObjectsAreDescribedAsFarOffTheWindow) {
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 }
 
+// A handle just in front of the eye lies some 1e308 pixels out: the middle of its arrow is still
+// a number, not the overflow of adding its ends (which the playground wrote as null).
+TEST_F(SceneTest, HandlesFarOffTheWindowLieAtFinitePixels) {
+    replay::Session session(Parse(R"({
+      "view": {"viewport": [800, 600], "camera": {"eye": [0, 0, 0], "target": [0, 0, -1],
+                                                  "fieldOfView": 60, "near": 1e-305}},
+      "markups": [{"id": "m", "start": [1.73e5, 0, -1e-300], "end": [1.73e5, 0, -10]}],
+      "actions": []})"));
+    const auto handles = replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0));
+    EXPECT_EQ(handles.size(), 4u);
+    for (const auto& [handle, at] : handles)
+        EXPECT_TRUE(std::isfinite(at.x) && std::isfinite(at.y)) << replay::HandleKey(handle);
+}
+
 // A small session of the given number of hovers.
 std::string Hovers(int count) {
     std::string actions;
