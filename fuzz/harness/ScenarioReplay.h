@@ -7,7 +7,8 @@
 //    with the place of the problem: when the text is JSON, a place that is in it
 //    ("view.camera.eye", "actions[3]", "scenario"), or a member that an object of it lacks
 //    (required, or with a default that does not do); when it is not JSON, the reader's
-//    "not valid JSON: ..." or the place of the bad number or string;
+//    "not valid JSON: ..." or the place of the bad number or string (or of a key given twice
+//    before the text goes wrong);
 //  - an accepted one plays to its end, or stops with an exception from the host or the library
 //    (the replay's exit status 3). Every frame is well-formed XML, the page (index.html) holds
 //    only characters XML allows and one end of a script, every log line is valid UTF-8;
@@ -91,7 +92,8 @@ inline void CheckRefusal(const std::string& text, const std::string& message, Ch
     if (document.is_discarded()) {
         const bool syntax = message.rfind("not valid JSON: ", 0) == 0 ||
                             message.find(": not a finite number (") != std::string::npos ||
-                            message.find("not valid text (") != std::string::npos;
+                            message.find("not valid text (") != std::string::npos ||
+                            message.find(": duplicate key") != std::string::npos;
         check.Expect(syntax, "text that is not JSON refused without saying so");
     } else {
         check.Expect(message.rfind("not valid JSON", 0) != 0, "JSON refused as not JSON");
