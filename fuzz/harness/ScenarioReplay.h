@@ -13,6 +13,8 @@
 //    (the replay's exit status 3). Every frame is well-formed XML, the page (index.html) holds
 //    only characters XML allows and one end of a script, every log line is valid UTF-8;
 //  - the session written as a scenario (what the playground's Save scenario writes) reads back;
+//    played live, as a user would (the expectations Save scenario adds after each drag with it),
+//    it also replays with every check holding;
 //  - every host object is released at the end (HostSession).
 // Each input stays small in time: at most kMaxActions actions and kMaxObjects objects are played,
 // a larger scenario is only read.
@@ -114,6 +116,26 @@ inline void CheckFrame(const std::string& svg, Checker& check) {
     check.Expect(replaytest::CheckWellFormed(svg).empty(), "a frame that is not well-formed XML");
 }
 
+// The scenario's actions but its own checks played live: Save scenario adds an expectation of
+// the state after each finished drag, undo and redo, and what it writes plays back green.
+inline void CheckSavedLiveSession(const replay::Scenario& s, Checker& check) {
+    replay::LiveSession live(s);
+    for (const replay::Action& a : live.Script())
+        if (a.kind != replay::Action::Expect)
+            live.Play(a);
+    const replay::ParseOutcome saved = replay::ParseScenario(live.Export());
+    check.Expect(saved.scenario.has_value(), "the live session written as a scenario is refused");
+    if (!saved.scenario) {
+        std::fprintf(stderr, "saved live session refused: %s\n", saved.error.c_str());
+        return;
+    }
+    replay::Session again(*saved.scenario);
+    int failed = 0;
+    for (std::size_t i = 0; i < saved.scenario->actions.size(); ++i)
+        failed += again.Play(i).checksFailed;
+    check.Expect(failed == 0, "the live session written as a scenario fails its own checks");
+}
+
 // Plays the scenario as the replay does and checks what it writes.
 inline int Play(const replay::Scenario& s, Checker& check) {
     int steps = 0;
@@ -139,6 +161,8 @@ inline int Play(const replay::Scenario& s, Checker& check) {
         check.Expect(saved.scenario.has_value(), "the session written as a scenario is refused");
         if (!saved.scenario)
             std::fprintf(stderr, "saved session refused: %s\n", saved.error.c_str());
+        if (!check.Failed())
+            CheckSavedLiveSession(s, check);
     } catch (const std::exception&) {
         // The replay stops here with status 3; what was drawn so far was checked.
     }
