@@ -7,11 +7,14 @@
 //    with the place of the problem: when the text is JSON, a place that is in it
 //    ("view.camera.eye", "actions[3]", "scenario"), or a member that an object of it lacks
 //    (required, or with a default that does not do); when it is not JSON, the reader's
-//    "not valid JSON: ..." or the place of the bad number or string;
+//    "not valid JSON: ..." or the place of the bad number or string (or of a key given twice
+//    before the text goes wrong);
 //  - an accepted one plays to its end, or stops with an exception from the host or the library
 //    (the replay's exit status 3). Every frame is well-formed XML, the page (index.html) holds
 //    only characters XML allows and one end of a script, every log line is valid UTF-8;
 //  - the session written as a scenario (what the playground's Save scenario writes) reads back;
+//    played live, as a user would (the expectations Save scenario adds after each drag with it),
+//    it also replays with every check holding;
 //  - every host object is released at the end (HostSession).
 // Each input stays small in time: at most kMaxActions actions and kMaxObjects objects are played,
 // a larger scenario is only read.
@@ -91,7 +94,8 @@ inline void CheckRefusal(const std::string& text, const std::string& message, Ch
     if (document.is_discarded()) {
         const bool syntax = message.rfind("not valid JSON: ", 0) == 0 ||
                             message.find(": not a finite number (") != std::string::npos ||
-                            message.find("not valid text (") != std::string::npos;
+                            message.find("not valid text (") != std::string::npos ||
+                            message.find(": duplicate key") != std::string::npos;
         check.Expect(syntax, "text that is not JSON refused without saying so");
     } else {
         check.Expect(message.rfind("not valid JSON", 0) != 0, "JSON refused as not JSON");
@@ -110,6 +114,26 @@ inline bool AllValidUtf8(const std::vector<std::string>& lines) {
 
 inline void CheckFrame(const std::string& svg, Checker& check) {
     check.Expect(replaytest::CheckWellFormed(svg).empty(), "a frame that is not well-formed XML");
+}
+
+// The scenario's actions but its own checks played live: Save scenario adds an expectation of
+// the state after each finished drag, undo and redo, and what it writes plays back green.
+inline void CheckSavedLiveSession(const replay::Scenario& s, Checker& check) {
+    replay::LiveSession live(s);
+    for (const replay::Action& a : live.Script())
+        if (a.kind != replay::Action::Expect)
+            live.Play(a);
+    const replay::ParseOutcome saved = replay::ParseScenario(live.Export());
+    check.Expect(saved.scenario.has_value(), "the live session written as a scenario is refused");
+    if (!saved.scenario) {
+        std::fprintf(stderr, "saved live session refused: %s\n", saved.error.c_str());
+        return;
+    }
+    replay::Session again(*saved.scenario);
+    int failed = 0;
+    for (std::size_t i = 0; i < saved.scenario->actions.size(); ++i)
+        failed += again.Play(i).checksFailed;
+    check.Expect(failed == 0, "the live session written as a scenario fails its own checks");
 }
 
 // Plays the scenario as the replay does and checks what it writes.
@@ -137,6 +161,8 @@ inline int Play(const replay::Scenario& s, Checker& check) {
         check.Expect(saved.scenario.has_value(), "the session written as a scenario is refused");
         if (!saved.scenario)
             std::fprintf(stderr, "saved session refused: %s\n", saved.error.c_str());
+        if (!check.Failed())
+            CheckSavedLiveSession(s, check);
     } catch (const std::exception&) {
         // The replay stops here with status 3; what was drawn so far was checked.
     }

@@ -186,6 +186,10 @@ std::vector<BadCase> BadCases() {
          "actions[0].results[0].object: no part, label, callout or markup \"x\\u0007\\u000d\""},
         {"actions not a list", Scenario(kView, kMarkup, R"({"action": "undo"})"),
          "actions: expected an array, got an object"},
+        {"a key given twice, the second hiding a failing check",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "expect", "markup": "m", "endPoint": [9, 9, 9]}], "actions": [])"),
+         "actions: duplicate key"},
     };
 }
 
@@ -299,6 +303,31 @@ TEST(CommandLine, RefusesBadArgumentsWithStatusTwo) {
         EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput) << args[0];
         EXPECT_FALSE(err.str().empty());
     }
+}
+
+// A file or folder name from the command line is said with its control characters as escapes,
+// as the scenario's texts are: it cannot retitle the window or clear the terminal.
+TEST(CommandLine, NamesInMessagesCannotDriveTheTerminal) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-escapes";
+    const std::string name = "\x1b]0;pwned\x07\x1b[2J";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / (name + ".json")) << "{";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {{(dir / "missing" / name).string()}, replay::kExitBadInput},
+        {{(dir / (name + ".json")).string()}, replay::kExitBadInput},
+        {{"--out", (dir / (name + ".json") / name).string()}, replay::kExitNoOutput},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(replay::RunCommandLine(c.args, out, err), c.status) << err.str();
+        EXPECT_EQ(err.str().find_first_of("\x1b\x07"), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("\\u001b]0;pwned\\u0007"), std::string::npos) << err.str();
+    }
+    fs::remove_all(dir);
 }
 
 // An empty scenario argument is a mistake (an unset variable in a script, say), not a request

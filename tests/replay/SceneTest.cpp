@@ -166,6 +166,20 @@ TEST_F(SceneTest, FarOffObjectsAreDescribedAsFarOffTheWindow) {
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
 }
 
+// A handle just in front of the eye lies some 1e308 pixels out: the middle of its arrow is still
+// a number, not the overflow of adding its ends (which the playground wrote as null).
+TEST_F(SceneTest, HandlesFarOffTheWindowLieAtFinitePixels) {
+    replay::Session session(Parse(R"({
+      "view": {"viewport": [800, 600], "camera": {"eye": [0, 0, 0], "target": [0, 0, -1],
+                                                  "fieldOfView": 60, "near": 1e-305}},
+      "markups": [{"id": "m", "start": [1.73e5, 0, -1e-300], "end": [1.73e5, 0, -10]}],
+      "actions": []})"));
+    const auto handles = replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0));
+    EXPECT_EQ(handles.size(), 4u);
+    for (const auto& [handle, at] : handles)
+        EXPECT_TRUE(std::isfinite(at.x) && std::isfinite(at.y)) << replay::HandleKey(handle);
+}
+
 // A small session of the given number of hovers.
 std::string Hovers(int count) {
     std::string actions;
@@ -293,6 +307,46 @@ TEST_F(SceneTest, OutputFolderWithFilesOfSomeoneElseIsRefused) {
     EXPECT_TRUE(fs::exists(dir / "sub" / "index.html"));
     fs::remove_all(dir);
     fs::remove(scenario);
+}
+
+// A link or a file put into the folder while the run plays, after the folder was checked: the
+// run writes neither through it nor over it. A frame or page whose name was taken fails (the run
+// then exits with 3), the list goes on in the file the run made.
+TEST_F(SceneTest, OutputFolderNeverWritesThroughWhatIsPutThereWhileTheRunPlays) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-planted";
+    const fs::path victim = fs::path(::testing::TempDir()) / "replay-planted-victim";
+    const struct {
+        const char* name;
+        std::string planted;
+        bool link;
+        bool written;  // frame-001.svg is written all the same
+    } cases[] = {
+        {"a link for a frame", "frame-001.svg", true, false},
+        {"a file for a frame", "frame-001.svg", false, false},
+        {"a link for the list", replay::kOutputListName, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir);
+        std::ofstream(victim, std::ios::trunc) << "victim";
+        replay::OutputFolder folder(dir);
+        std::ostringstream err;
+        ASSERT_TRUE(folder.Prepare({"frame-000.svg", "frame-001.svg", "index.html"}, err));
+        EXPECT_TRUE(folder.Write("frame-000.svg", "<svg/>"));
+        fs::remove(dir / c.planted);
+        if (c.link)
+            fs::create_symlink(victim, dir / c.planted);
+        else
+            fs::copy_file(victim, dir / c.planted);
+        EXPECT_EQ(folder.Write("frame-001.svg", "<svg>1</svg>"), c.written);
+        EXPECT_EQ(folder.Error().find("frame-001.svg") != std::string::npos, !c.written)
+            << folder.Error();
+        std::ifstream target(victim);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "victim");
+        EXPECT_TRUE(c.link || Files(dir).at(c.planted) == "victim") << "the file put there";
+    }
+    fs::remove_all(dir);
+    fs::remove(victim);
 }
 
 TEST_F(SceneTest, LongSessionsReportProgressOnStandardError) {

@@ -57,7 +57,7 @@ struct WholeValue {
 struct PointValue : WholeValue<PointValue> {
     using Type = dg::DPoint3D;
     static Type Read(const Json& j, const std::string& where) {
-        return reading::ReadPoint(j, where);
+        return reading::ReadCheckedPoint(j, where);
     }
     static bool Holds(const Type& want, const Type& got, double tolerance) {
         return Near(want, got, tolerance);
@@ -141,7 +141,7 @@ struct PointsValue {
         reading::ReadArray(j, where);
         Type points;
         for (std::size_t i = 0; i < j.size(); ++i)
-            points.push_back(reading::ReadPoint(j[i], reading::Index(where, i)));
+            points.push_back(reading::ReadCheckedPoint(j[i], reading::Index(where, i)));
         return points;
     }
     static bool Holds(const Type& want, const Type& got, double tolerance) {
@@ -339,8 +339,9 @@ ExpectationField Handles() {
                           "names no handle (startPoint, endPoint, startExtension, "
                           "endExtension, jog)");
         for (auto it = v.begin(); it != v.end(); ++it)
-            e.handles.emplace_back(ReadHandle(it.key(), reading::Field(where, it.key())),
-                                   reading::ReadPoint(it.value(), reading::Field(where, it.key())));
+            e.handles.emplace_back(
+                ReadHandle(it.key(), reading::Field(where, it.key())),
+                reading::ReadCheckedPoint(it.value(), reading::Field(where, it.key())));
     };
     f.present = [](const Expectation& e) { return !e.handles.empty(); };
     f.check = [](const Expectation& e, const CheckedSession& session) {

@@ -69,8 +69,8 @@ std::vector<std::string> OutputNames(const Scenario& scenario) {
 // The frames of a run, written as they come (when files are written at all), and the page.
 class FrameWriter {
 public:
-    FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r)
-        : options(o), folder(f), result(r) {}
+    FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r, std::ostream& e)
+        : options(o), folder(f), result(r), err(e) {}
 
     void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
@@ -78,7 +78,7 @@ public:
             if (folder.Write(entry.file, session.Frame(caption)))
                 ++result.framesWritten;
             else
-                failed = true;
+                Fail();
         }
         frames.push_back(std::move(entry));
     }
@@ -86,7 +86,7 @@ public:
         if (!folder.Write("index.html",
                           RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
                                       scenario.description, frames, summary)))
-            failed = true;
+            Fail();
     }
     std::size_t Count() const { return frames.size(); }
     bool Failed() const { return failed; }
@@ -95,8 +95,16 @@ private:
     const ReplayOptions& options;
     OutputFolder& folder;
     ReplayResult& result;
+    std::ostream& err;
     std::vector<FrameEntry> frames;
     bool failed = false;
+
+    // The first failure is said (a folder that fails once likely fails for every frame).
+    void Fail() {
+        if (!failed)
+            err << "illsxmk-replay: " << folder.Error() << '\n';
+        failed = true;
+    }
 };
 
 // Frame 0: the scene as set up, with where everything lies in the window.
@@ -176,7 +184,7 @@ bool ScenarioText(const std::string& path, std::string& text, std::ostream& err)
     std::ifstream file(path, std::ios::binary);
     std::error_code ec;
     if (!file || fs::is_directory(path, ec)) {
-        err << "illsxmk-replay: cannot read " << path << '\n';
+        err << "illsxmk-replay: cannot read " << Printable(path) << '\n';
         return false;
     }
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -198,12 +206,12 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
 
     const long objectsBefore = du::RefCounted::LiveObjects();
     const long blocksBefore = static_cast<long>(sxk::MemoryPoolAllocated::LiveBlocks());
-    FrameWriter frames(options, folder, result);
+    FrameWriter frames(options, folder, result, err);
     std::vector<std::string> summary;
     try {
         summary = PlayScenario(scenario, log, frames, err, result);
     } catch (const std::exception& e) {
-        err << "illsxmk-replay: the replay stopped: " << e.what() << '\n';
+        err << "illsxmk-replay: the replay stopped: " << Printable(e.what()) << '\n';
         result.status = kExitNoOutput;
         return result;
     }
@@ -217,7 +225,8 @@ ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& optio
     if (options.writeFiles) {
         frames.WriteIndex(scenario, summary);
         if (frames.Failed()) {
-            err << "illsxmk-replay: could not write every file into " << dir.string() << '\n';
+            err << "illsxmk-replay: could not write every file into " << Printable(dir.string())
+                << '\n';
             result.status = kExitNoOutput;
         }
     }
@@ -258,7 +267,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            err << "illsxmk-replay: unknown option " << arg << "\n" << kUsage;
+            err << "illsxmk-replay: unknown option " << Printable(arg) << "\n" << kUsage;
             return kExitBadInput;
         }
         // An empty argument names no file; it is not a way to ask for the default session.
@@ -268,8 +277,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return kExitBadInput;
         }
         if (!scenarioPath.empty()) {
-            err << "illsxmk-replay: one scenario at a time (" << scenarioPath << ", " << arg
-                << ")\n";
+            err << "illsxmk-replay: one scenario at a time (" << Printable(scenarioPath) << ", "
+                << Printable(arg) << ")\n";
             return kExitBadInput;
         }
         scenarioPath = arg;
@@ -281,8 +290,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     // Everything is checked before anything is written.
     const ParseOutcome parsed = ParseScenario(text);
     if (!parsed.scenario) {
-        err << "illsxmk-replay: " << (scenarioPath.empty() ? "the default session" : scenarioPath)
-            << ": " << parsed.error << '\n';
+        err << "illsxmk-replay: "
+            << (scenarioPath.empty() ? "the default session" : Printable(scenarioPath)) << ": "
+            << parsed.error << '\n';
         return kExitBadInput;
     }
     return ReplayScenario(*parsed.scenario, options, out, err).status;

@@ -6,6 +6,7 @@
 #include "Utf8Text.h"
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,9 +61,16 @@ public:
         Enter(false);
         return dom.start_object(n);
     }
+    // A key given twice would silently replace the first value (a second "actions" hiding the
+    // first one's checks): refused at its place.
     bool key(Json::string_t& k) {
-        frames.back().key = k;
-        frames.back().awaitsKey = false;
+        Frame& object = frames.back();
+        object.key = k;
+        object.awaitsKey = false;
+        if (!object.keys.insert(k).second) {
+            error = Path() + ": duplicate key";
+            return false;
+        }
         return dom.key(k);
     }
     bool end_object() {
@@ -101,7 +109,8 @@ private:
         bool array = false;
         std::size_t index = 0;
         std::string key;
-        bool awaitsKey = true;  // an object between its members: the next string is a key
+        bool awaitsKey = true;       // an object between its members: the next string is a key
+        std::set<std::string> keys;  // of an object, those read so far
     };
 
     // The place of the value being read; of the object, when what is read is one of its keys.
@@ -133,7 +142,7 @@ private:
         return Path() + ": " + (inKey ? "a field name is not valid text (" : "not valid text (") +
                why + place + ")";
     }
-    void Enter(bool array) { frames.push_back(Frame{array, 0, {}, true}); }
+    void Enter(bool array) { frames.push_back(Frame{array, 0, {}, true, {}}); }
     void Leave() {
         if (!frames.empty())
             frames.pop_back();

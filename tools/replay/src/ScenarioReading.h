@@ -53,7 +53,10 @@ bool ReadBool(const Json& j, const std::string& where);
 std::string ReadString(const Json& j, const std::string& where);
 const Json& ReadArray(const Json& j, const std::string& where);
 std::vector<std::string> ReadNames(const Json& j, const std::string& where);
-dg::DPoint3D ReadPoint(const Json& j, const std::string& where);
+dg::DPoint3D ReadPoint(const Json& j, const std::string& where);  // coordinates within +/-1e9
+// A point an expect action compares a record's with: any finite numbers, since a drag may take
+// the record beyond the range a scene is written in (and a saved session checks what it reached).
+dg::DPoint3D ReadCheckedPoint(const Json& j, const std::string& where);
 dg::DVec3 ReadVector(const Json& j, const std::string& where);
 dg::FMat33 ReadRotation(const Json& j, const std::string& where);
 dg::Location ReadPlacement(const Json& j, const std::string& where);

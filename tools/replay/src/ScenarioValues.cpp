@@ -158,11 +158,23 @@ const Json& ReadArray(const Json& j, const std::string& where) {
     return j;
 }
 
-dg::DPoint3D ReadPoint(const Json& j, const std::string& where) {
+namespace {
+
+dg::DPoint3D ReadTriple(const Json& j, const std::string& where,
+                        double (*read)(const Json&, const std::string&)) {
     if (!j.is_array() || j.size() != 3)
         Fail(where, "expected an array of three numbers [x, y, z]");
-    return {ReadCoordinate(j[0], Index(where, 0)), ReadCoordinate(j[1], Index(where, 1)),
-            ReadCoordinate(j[2], Index(where, 2))};
+    return {read(j[0], Index(where, 0)), read(j[1], Index(where, 1)), read(j[2], Index(where, 2))};
+}
+
+}  // namespace
+
+dg::DPoint3D ReadPoint(const Json& j, const std::string& where) {
+    return ReadTriple(j, where, &ReadCoordinate);
+}
+
+dg::DPoint3D ReadCheckedPoint(const Json& j, const std::string& where) {
+    return ReadTriple(j, where, &ReadNumber);
 }
 
 dg::DVec3 ReadVector(const Json& j, const std::string& where) {

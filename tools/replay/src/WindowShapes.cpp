@@ -212,7 +212,9 @@ std::vector<std::pair<HandleName, Point2>> HandlePixels(const ReplayScene& scene
                 at = shape->centre;
         } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
             if (const auto shape = ArrowInWindow(scene.projector, placement, *arrow))
-                at = Point2{(shape->base.x + shape->end.x) / 2, (shape->base.y + shape->end.y) / 2};
+                // Halves first: ends beyond half the double range would overflow their sum.
+                at = Point2{shape->base.x / 2 + shape->end.x / 2,
+                            shape->base.y / 2 + shape->end.y / 2};
         }
         if (at)
             out.emplace_back(h, *at);
