@@ -121,6 +121,7 @@ public:
         bool landing = false;   // a free end's drop waits: where it was released
         dg::DPoint3D releasedAt;
         dg::DPoint3D translatedAt;  // ... or moved by a Translate since
+        double farthestMove = 0.0;  // the largest coordinate of a Translate since the release
         float ratioAtPress = 0.0f;
         float pathRatioAtPress = 0.0f;  // the ratio the record's path was built with then
     };
@@ -185,6 +186,8 @@ public:
         if (w.landing) {
             dg::DVec3 d;
             shadow.GetDeltaInObjectSpace(d, delta);
+            w.farthestMove =
+                std::max({w.farthestMove, std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
             w.translatedAt =
                 dg::DPoint3D(w.releasedAt.x + d.x, w.releasedAt.y + d.y, w.releasedAt.z + d.z);
         }
@@ -237,6 +240,7 @@ public:
             return;
         w.landing = true;
         w.releasedAt = w.translatedAt = drawn[static_cast<std::size_t>(node)];
+        w.farthestMove = 0.0;
     }
 
     // A stop handed to the controller by the slot's shadow (slot -1: a shadow of no slot), after
@@ -320,7 +324,10 @@ private:
 
     void CheckLanding(const Watch& w, Shadow& shadow, sxmk::CenterLineXYZ& record,
                       bool hasOperation) {
-        if (record.IsEndPointAttached())
+        // Each Translate adds what the move gained since the last one: after a move of far more
+        // than the line's own size the drop's place is known only to that move's precision.
+        if (record.IsEndPointAttached() ||
+            w.farthestMove > 1e9 * std::max(1.0, Magnitude(w.releasedAt)))
             return;
         if (!hasOperation) {
             // A spring-back is right only for a release where the end is stored.
