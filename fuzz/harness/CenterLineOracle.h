@@ -154,7 +154,8 @@ public:
     // The harness stored a new path in the record itself (its Rebuild or a layout change); open
     // drags keep their saved extensions, so the model follows once they are over.
     void HarnessEdited(sxmk::CenterLineXYZ& record, bool dragsOpen) {
-        pathValid = faithful;
+        // A drag the oracle lost track of (a second pointer, say) still hands on what it did.
+        pathValid = faithful && !lostTrack;
         Resync(record, dragsOpen);
     }
     void Resync(sxmk::CenterLineXYZ& record, bool later) {
@@ -166,6 +167,7 @@ public:
     // Something the oracle cannot follow changed the record: the model and the path check wait
     // for the next quiet moment and the harness's next own path.
     void LoseTrack() {
+        lostTrack = true;
         resyncWhenQuiet = true;
         pathValid = false;
     }
@@ -307,6 +309,7 @@ public:
         if (resyncWhenQuiet || !controlled)
             model = RecordFields::Of(record);
         resyncWhenQuiet = false;
+        lostTrack = false;
         if (pathValid)
             CheckPath(record);
     }
@@ -434,6 +437,7 @@ private:
     // can be armed, so that checking allocates nothing).
     du::SmartPtr<sxmk::CenterLineXYZ> scratch;
     bool resyncWhenQuiet = false;
+    bool lostTrack = false;  // since the last quiet moment
     bool controlled = false;
     bool faithful = false;
     bool pathValid = false;
