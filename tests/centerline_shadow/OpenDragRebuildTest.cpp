@@ -63,26 +63,40 @@ TEST_F(OpenDragRebuilt, FreeEndDroppedOnNothingAfterARebuildStaysWhereReleased) 
     ExpectNear(controller.calls[0].shadowPoints[2], released);
 }
 
-// A polite viewer rebuilds the shadow between the last jog step and the release. The record
-// already holds the dragged ratio (each step writes it), and the stop hands over the path of that
-// ratio, not the rebuilt line with its jog at the ratio before the drag.
-TEST_F(OpenDragRebuilt, JogReleasedAfterARebuildHandsOnThePathOfItsRatio) {
+// Between the last jog step and the release the viewer rebuilds the shadow, or stores a straight
+// path and rebuilds, then the along-axis path again and rebuilds. The record already holds the
+// dragged ratio (each step writes it), and the stop hands over the path of that ratio, with the
+// jog where the drag put it, not at the ratio before the drag nor at another list's vertex.
+TEST_F(OpenDragRebuilt, JogReleasedAfterRebuildsHandsOnThePathOfItsRatio) {
     const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
-    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
-    const dg::DPoint3D at = WindowOf(JogArrowNode());
-    sxmk::DragDriver driver(S());
-    ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
-    driver.Move(Round(at.x) + 15, Round(at.y));
-    ASSERT_NE(record->GetDivRation(), 0.5f);
+    for (const bool layoutRoundTrip : {false, true}) {
+        SCOPED_TRACE(layoutRoundTrip ? "layout round trip" : "rebuild");
+        MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+        const dg::DPoint3D at = WindowOf(JogArrowNode());
+        sxmk::DragDriver driver(S());
+        ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
+        driver.Move(Round(at.x) + 15, Round(at.y));
+        ASSERT_NE(record->GetDivRation(), 0.5f);
+        for (const bool alongAxis : {false, true}) {
+            if (layoutRoundTrip) {
+                testsupport::LineInput layout = jogLine;
+                layout.alongAxis = alongAxis;
+                std::vector<dg::DPoint3D> list;
+                layout.Build(*record, list);
+                record->SetPoints(list);
+            }
+            if (layoutRoundTrip || alongAxis)
+                shadow->MarkupChanged();
+        }
+        driver.Release();
 
-    shadow->MarkupChanged();
-    driver.Release();
-
-    ASSERT_EQ(controller.calls.size(), 1u);
-    const auto& call = controller.calls[0];
-    testsupport::LineInput handedRatio = jogLine;
-    handedRatio.ratio = call.ratio;
-    ExpectNear(call.shadowPoints, Built(handedRatio), 1e-5);
+        ASSERT_EQ(controller.calls.size(), 1u);
+        testsupport::LineInput handedRatio = jogLine;
+        handedRatio.ratio = controller.calls[0].ratio;
+        ExpectNear(controller.calls[0].shadowPoints, Built(handedRatio), 1e-5);
+        ReleaseAll();
+        MakeView();
+    }
 }
 
 // While a drop is applied, the shadow notifies the viewer (the end moves to the pick); a viewer
@@ -189,32 +203,6 @@ TEST_F(OpenDragRebuilt, RebuildDuringTheJogsBroadcastShowsEveryHandle) {
     ASSERT_EQ(controller.calls.size(), 1u);
     EXPECT_EQ(controller.calls[0].operationName, dragtest::MoveMarkupsName());
     EXPECT_EQ(DrawnRoot()->GetChildren().size(), 6u);
-}
-
-// After one jog step the viewer stores a straight path and rebuilds, stores the along-axis path
-// again and rebuilds, and the user releases: the jog handed on is where the drag put it, on the
-// path of the dragged ratio.
-TEST_F(OpenDragRebuilt, JogPreviewSurvivesALayoutRoundTrip) {
-    const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
-    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
-    const dg::DPoint3D at = WindowOf(JogArrowNode());
-    sxmk::DragDriver driver(S());
-    ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
-    driver.Move(Round(at.x) + 15, Round(at.y));
-    for (const bool alongAxis : {false, true}) {
-        testsupport::LineInput layout = jogLine;
-        layout.alongAxis = alongAxis;
-        std::vector<dg::DPoint3D> list;
-        layout.Build(*record, list);
-        record->SetPoints(list);
-        shadow->MarkupChanged();
-    }
-    driver.Release();
-
-    ASSERT_EQ(controller.calls.size(), 1u);
-    testsupport::LineInput handedRatio = jogLine;
-    handedRatio.ratio = controller.calls[0].ratio;
-    ExpectNear(controller.calls[0].shadowPoints, Built(handedRatio), 1e-5);
 }
 
 // Two views of one record: an attached end with extension 2 is dragged in one view, its pick left
