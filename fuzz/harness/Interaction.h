@@ -777,8 +777,11 @@ private:
             ~Done() { releasing = -1; }
         } done{releasing};
         try {
+            // A release with no drag open does nothing: a waiting drop keeps where it was
+            // released, moved by the Translates since.
+            const bool open = slot.driver->IsDragging();
             slot.driver->Release();
-            if (slot.shadow)
+            if (slot.shadow && open)
                 oracle.Released(releasing, *slot.shadow);
         } catch (const std::bad_alloc&) {
             check.Expect(sxk::HostileViewer::IsOn(sxk::HostileViewer::PickRequestThrows) ||
