@@ -124,6 +124,7 @@ public:
         double farthestMove = 0.0;  // the largest coordinate of a Translate since the release
         float ratioAtPress = 0.0f;
         float pathRatioAtPress = 0.0f;  // the ratio the record's path was built with then
+        bool editedWhileOpen = false;   // the harness stored a path while the drag was open
     };
     Watch watch[2];
 
@@ -156,6 +157,8 @@ public:
     void HarnessEdited(sxmk::CenterLineXYZ& record, bool dragsOpen) {
         // A drag the oracle lost track of (a second pointer, say) still hands on what it did.
         pathValid = faithful && !lostTrack;
+        for (Watch& w : watch)
+            w.editedWhileOpen = w.editedWhileOpen || w.tracked;
         Resync(record, dragsOpen);
     }
     void Resync(sxmk::CenterLineXYZ& record, bool later) {
@@ -222,6 +225,7 @@ public:
         w.tracked = Access::pickedDragger(shadow) != Shadow::NoDragger;
         w.stops = 0;
         w.handedOn = false;
+        w.editedWhileOpen = false;
         w.ratioAtPress = record.GetDivRation();
         w.pathRatioAtPress = pathRatio;
         // What a drag draws is the record again only once a stop applied it, or a rebuild.
@@ -282,7 +286,11 @@ public:
         const bool jog = Access::pickedDragger(shadow) == Shadow::JogDragger;
         const bool jogWithoutRatio = jog && Same(record.GetDivRation(), w.ratioAtPress);
         const bool jogFromAnotherRatio = jog && !Same(w.pathRatioAtPress, w.ratioAtPress);
-        if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio)
+        // A jog drag measures along the main axis and from the ratio it began with: a path stored
+        // while it was open (another layout, another axis order) is not what it moves.
+        const bool jogAcrossAnEdit = jog && w.editedWhileOpen;
+        if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio ||
+            jogAcrossAnEdit)
             pathValid = false;
         if (hasOperation)
             model = RecordFields::Of(record);
