@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the pictures of the edge-case guide (docs/edge-cases.md). For every line of
 # docs/edge-case-frames.txt ("scenario frame") it plays examples/<scenario>.json with
-# illsxmk-replay and copies that frame to docs/img/<scenario>.svg; pictures of scenarios no longer
+# illsxmk-replay and draws that frame over the run's scene.svg into docs/img/<scenario>.svg; pictures of scenarios no longer
 # listed are removed. The same scenarios always give the same pictures, so running it twice
 # changes nothing. Run it after a change to what the replay draws, then commit docs/img/:
 # tests_edge_case_pictures fails while a committed picture differs from what the replay draws.
@@ -37,7 +37,11 @@ while read -r scenario frame extra; do
         echo "edge-case-pictures: $json has no frame $frame" >&2
         exit 1
     fi
-    cp "$svg" "$img/$scenario.svg"
+    # One picture: the frame's reference to the scene replaced by the scene's drawing (its lines
+    # between the <svg> line and the closing </svg>).
+    sed -e '1,2d' -e '$d' "$work/$scenario/scene.svg" >"$work/$scenario/scene-body"
+    sed -e "/^<image class=\"scene\" /{r $work/$scenario/scene-body" -e 'd}' "$svg" \
+        >"$img/$scenario.svg"
     drawn+=("$scenario.svg")
 done <"$table"
 

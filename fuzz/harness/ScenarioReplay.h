@@ -145,7 +145,8 @@ inline int Play(const replay::Scenario& s, Checker& check) {
         replay::Session& session = live.GetSession();
         const std::vector<std::string> scene = session.Describe();
         check.Expect(AllValidUtf8(scene), "a scene description that is not valid UTF-8");
-        CheckFrame(session.Frame("[0] the scene as set up"), check);
+        CheckFrame(session.SceneLayer(), check);
+        CheckFrame(session.Frame("[0] the scene as set up", "scene.svg"), check);
         frames.push_back({"frame-000.svg", "[0] the scene as set up", scene, false});
         for (std::size_t i = 0; i < live.Script().size() && !check.Failed(); ++i) {
             check.SetStep(static_cast<int>(i));
@@ -167,7 +168,7 @@ inline int Play(const replay::Scenario& s, Checker& check) {
         // The replay stops here with status 3; what was drawn so far was checked.
     }
     const std::string page = replay::RenderIndex(s.name.empty() ? "illsxmk-replay" : s.name,
-                                                 s.description, frames, {"summary"});
+                                                 s.description, "scene.svg", frames, {"summary"});
     check.Expect(replaytest::CheckXmlChars(page).empty(), "a page with characters XML forbids");
     std::size_t scriptEnds = 0;
     for (std::size_t at = page.find("</script"); at != std::string::npos;

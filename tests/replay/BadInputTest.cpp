@@ -38,6 +38,16 @@ std::string Scenario(const std::string& view, const std::string& markup,
     return Fill(Fill(Fill(kTemplate, "VIEW", view), "MARKUP", markup), "ACTIONS", actions);
 }
 
+// The template's scene with one part more than a scene holds.
+std::string TooManyParts() {
+    std::string parts;
+    for (std::size_t i = 0; i < replay::kMaxSceneObjects; ++i)
+        parts += R"({"id": "q)" + std::to_string(i) +
+                 R"(", "min": [0, 0, 0], "max": [1, 1, 1], "instance": "/q"}, )";
+    std::string text = Scenario(kView, kMarkup, "[]");
+    return text.insert(text.find(R"({"id": "p")"), parts);
+}
+
 struct BadCase {
     const char* name;
     std::string text;
@@ -190,6 +200,8 @@ std::vector<BadCase> BadCases() {
          Scenario(kView, kMarkup,
                   R"([{"action": "expect", "markup": "m", "endPoint": [9, 9, 9]}], "actions": [])"),
          "actions: duplicate key"},
+        {"more parts and labels than a scene holds", TooManyParts(),
+         "scene: 10001 parts and labels"},
     };
 }
 
@@ -298,6 +310,10 @@ TEST(CommandLine, RefusesBadArgumentsWithStatusTwo) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--frobnicate"},
                                                  {"--out"},
                                                  {"a.json", "b.json"},
+                                                 {"--max-output"},
+                                                 {"--max-output", "0"},
+                                                 {"--max-output=1.5"},
+                                                 {"--max-output", "99999999999999"},
                                                  {"/nonexistent/scenario.json"}}) {
         std::ostringstream out, err;
         EXPECT_EQ(replay::RunCommandLine(args, out, err), replay::kExitBadInput) << args[0];

@@ -1,5 +1,7 @@
 // The edge-case guide stays true: each picture in docs/img/ is the frame that the replay draws now
-// for its scenario, and the guide names only scenarios, pictures and tests that exist.
+// for its scenario (drawn over its scene, in one picture), and the guide names only scenarios,
+// pictures and tests that exist.
+#include "Frames.h"
 #include "HostFixture.h"
 #include "Replay.h"
 #include "Scenario.h"
@@ -94,7 +96,8 @@ TEST_F(EdgeCasePictures, EachPictureIsTheFrameTheReplayDrawsNow) {
 
         char frame[32];
         std::snprintf(frame, sizeof frame, "frame-%03zu.svg", row.frame);
-        const std::string drawn = ReadFile(dir / frame);
+        const std::string drawn =
+            replay::WholePicture(ReadFile(dir / "scene.svg"), ReadFile(dir / frame));
         const fs::path picture = kRoot / "docs" / "img" / (row.scenario + ".svg");
         ASSERT_TRUE(fs::exists(picture))
             << "docs/img/" << row.scenario << ".svg is missing; " << kRedraw;

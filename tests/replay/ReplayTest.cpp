@@ -46,6 +46,8 @@ Scenario Parse(const std::string& text) {
 void ExpectWellFormedOutput(const fs::path& dir, std::size_t frames) {
     const std::string index = ReadFile(dir / "index.html");
     ASSERT_FALSE(index.empty());
+    EXPECT_EQ(replaytest::CheckWellFormed(ReadFile(dir / "scene.svg")), "");
+    EXPECT_NE(index.find("scene.svg"), std::string::npos);
     for (std::size_t i = 0; i < frames; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%03zu.svg", i);

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +21,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -362,6 +364,51 @@ TEST_F(SceneTest, LongSessionsReportProgressOnStandardError) {
     EXPECT_NE(err.str().find("20/45 actions"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("45/45 actions"), std::string::npos) << err.str();
     EXPECT_EQ(out.str().find("/45 actions"), std::string::npos) << "progress stays off the log";
+}
+
+// A scene of many parts is drawn once, not in every frame; and a run that would write more than
+// --max-output allows writes nothing past the limit, no page, and says which option raises it.
+TEST_F(SceneTest, OutputDrawsTheSceneOnceAndStaysWithinItsLimit) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "replay-bounded";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::string parts, hovers;
+    for (int i = 0; i < 1000; ++i)
+        parts += std::string(i ? "," : "") + R"({"id": "p)" + std::to_string(i) +
+                 R"(", "min": [0, 0, 0], "max": [1, 1, 1], "instance": "/p"})";
+    for (int i = 0; i < 50; ++i)
+        hovers += std::string(i ? "," : "") + R"({"action": "hover", "x": 1, "y": 1})";
+    std::ofstream(dir / "s.json")
+        << R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
+              "parallelWidth": 4}}, "scene": {"parts": [)"
+        << parts << R"(]}, "actions": [)" << hovers << "]}";
+    const auto run = [&](std::vector<std::string> extra, const fs::path& out, std::string& err) {
+        std::vector<std::string> args{(dir / "s.json").string(), "--out", out.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::ostringstream log, errors;
+        const int status = replay::RunCommandLine(args, log, errors);
+        err = errors.str();
+        return status;
+    };
+    const auto bytes = [](const fs::path& folder, const std::string& prefix) {
+        std::uintmax_t sum = 0;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                sum += entry.file_size();
+        return sum;
+    };
+    std::string err;
+    ASSERT_EQ(run({}, dir / "all", err), replay::kExitOk) << err;
+    EXPECT_GT(bytes(dir / "all", "scene.svg"), 100000u);
+    EXPECT_LT(bytes(dir / "all", "frame-"), 51u * 3000u) << "a frame holds what actions change";
+
+    ASSERT_EQ(run({"--max-output=1"}, dir / "bounded", err), replay::kExitNoOutput);
+    EXPECT_NE(err.find("scene.svg would take the output over 1 MiB"), std::string::npos) << err;
+    EXPECT_NE(err.find("--max-output MIB raises the limit"), std::string::npos) << err;
+    EXPECT_LE(bytes(dir / "bounded", ""), 1u << 20);
+    EXPECT_FALSE(fs::exists(dir / "bounded" / "index.html"));
+    EXPECT_FALSE(fs::exists(dir / "bounded" / "frame-000.svg"));
+    fs::remove_all(dir);
 }
 
 // A preference value the viewer cannot read as a colour changes nothing; a colour value is used

@@ -11,6 +11,8 @@ function wrapPlayground(Module) {
     play: call('pg_play', 'string', ['number', 'number', 'number', 'number']),
     preferences: call('pg_preferences', 'string', ['number', 'number']),
     playScript: call('pg_play_script', 'string', ['number', 'number']),
+    scene: call('pg_scene', 'string', ['number']),
+    describe: call('pg_describe', 'string', ['number']),
     frame: call('pg_frame', 'string', ['number']),
     state: call('pg_state', 'string', ['number']),
     exportText: call('pg_export', 'string', ['number']),
@@ -46,6 +48,11 @@ function wrapPlayground(Module) {
     // 0xRRGGBB, or a negative number to remove the preference.
     preferences: (rgb) => JSON.parse(c.preferences(handle, rgb)),
     playScript: (index) => JSON.parse(c.playScript(handle, index)),
+    // The scene as set up (ground, parts, labels): drawn once, under every frame; and said line
+    // by line.
+    scene: () => c.scene(handle),
+    describe: () => JSON.parse(c.describe(handle)),
+    // What actions change, over the scene.
     frame: () => c.frame(handle),
     state: () => JSON.parse(c.state(handle)),
     exportScenario: () => c.exportText(handle),

@@ -122,8 +122,8 @@
   }
 
   function render() {
-    $('view').innerHTML = pg.frame();
-    for (const element of $('view').querySelectorAll('[id]')) {
+    $('frameLayer').innerHTML = pg.frame();
+    for (const element of $('frameLayer').querySelectorAll('[id]')) {
       element.id = kFrameIdPrefix + element.id;
     }
     state = pg.state();
@@ -145,7 +145,7 @@
 
   // Window pixel of a pointer event: the SVG may be shown scaled.
   function pixel(ev) {
-    const svg = $('view').querySelector('svg');
+    const svg = $('frameLayer').querySelector('svg');
     const r = svg.getBoundingClientRect();
     const box = svg.viewBox.baseVal;
     return {
@@ -237,8 +237,10 @@
     dragPointer = null;
     lastHover = null;
     queued = null;
+    // What no action changes is drawn here once; each action draws only the frame over it.
+    $('sceneLayer').innerHTML = pg.scene();
     render();
-    appendLog({ headline: heading, details: state.scene, checksFailed: 0 });
+    appendLog({ headline: heading, details: pg.describe(), checksFailed: 0 });
   }
 
   // Loads a scenario text; a bad one leaves the session as it is and shows the parser's message.

@@ -172,7 +172,6 @@ struct Playground {
         out["redoCount"] = session.Controller().RedoCount();
         out["pendingPicks"] = Names(session.PendingPicks());
         out["busy"] = session.Busy();
-        out["scene"] = Names(session.Describe());
         out["scriptLength"] = live->Script().size();
         out["actionsPlayed"] = session.ActionsPlayed();
         out["actionsKept"] = live->KeptActions();
@@ -239,7 +238,19 @@ const char* pg_play_script(Playground* p, int index) {
     return p->Log(p->live->PlayScripted(static_cast<std::size_t>(index)));
 }
 
-// The view now as SVG, captioned with the last action.
+// What no action changes (the window's ground, parts, labels) as SVG: the page draws it once per
+// session, under every frame.
+const char* pg_scene(Playground* p) {
+    return p->Hand(p->live->GetSession().SceneLayer());
+}
+
+// The scene as set up, line by line, as JSON.
+const char* pg_describe(Playground* p) {
+    return p->Hand(Names(p->live->GetSession().Describe())
+                       .dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+// What actions change, as SVG over the scene, captioned with the last action.
 const char* pg_frame(Playground* p) {
     const replay::ActionLog& last = p->live->GetSession().LastLog();
     return p->Hand(p->live->GetSession().Frame(last.headline.empty() ? "[0] the scene as set up"

@@ -59,6 +59,32 @@ test('loads the default session with its handles and draws it', async () => {
   const svg = pg.frame();
   assert.match(svg, /^<\?xml[^]*<svg [^]*<\/svg>\s*$/);
   assert.match(svg, /the scene as set up/);
+  assert.match(pg.scene(), /<g class="part">[^]*bracket/);
+  assert.ok(pg.describe().some((l) => l.startsWith('part bracket')));
+});
+
+// The parts are drawn once per session: what a hover hands the page (its frame and the state)
+// is the same size with 5,000 parts as with none. A scene over the limit is refused.
+test('a big scene is drawn once and each action costs what it does without it', async () => {
+  const pg = await open();
+  const base = JSON.parse(pg.defaultText());
+  const withParts = (n) => {
+    const parts = Array.from({ length: n }, (_, i) => ({
+      id: 'p' + i, min: [i % 10, 20, 0], max: [i % 10 + 0.5, 21, 0.5], instance: '/p' + i,
+    }));
+    return JSON.stringify({ ...base, scene: { ...base.scene, parts }, actions: [] });
+  };
+  const hovered = () => {
+    const [x, y] = at(line(pg, 'cl1').handles.endPoint);
+    pg.hover(x, y);
+    return pg.frame().length + JSON.stringify(pg.state()).length;
+  };
+  assert.equal(pg.load(withParts(0)), null);
+  const without = hovered();
+  assert.equal(pg.load(withParts(5000)), null);
+  assert.ok(pg.scene().length > 100 * 5000);
+  assert.equal(hovered(), without);
+  assert.match(pg.load(withParts(10000)), /scene: 10001 parts and labels; a scene holds at most/);
 });
 
 test('hover highlights the handle under the pointer and leaving clears it', async () => {

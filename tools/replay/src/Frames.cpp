@@ -184,7 +184,8 @@ const char* const kIndexStyle =
     "#bar{display:flex;gap:6px;align-items:center;margin:8px 0}\n"
     "#bar button{font-size:14px;padding:3px 10px}\n#pos{min-width:90px}\n"
     "#main{display:flex;gap:16px;align-items:flex-start}\n"
-    "#frame{border:1px solid #9ca3af;background:#fff;max-width:62vw}\n"
+    "#view{display:grid;border:1px solid #9ca3af;background:#fff;max-width:62vw}\n"
+    "#view img{grid-area:1/1;max-width:100%}\n"
     "#log{background:#111827;color:#e5e7eb;padding:10px;font-size:12px;"
     "white-space:pre-wrap;min-width:280px;max-width:36vw;margin:0}\n"
     "#steps{font-size:12px;margin-top:12px;columns:2}\n#steps li{cursor:pointer}\n"
@@ -266,24 +267,50 @@ std::string XmlEscape(const std::string& text) {
     return out;
 }
 
-std::string RenderFrame(const SessionView& session, const std::string& caption) {
-    const ReplayScene& scene = session.scene;
-    const Projector& proj = scene.projector;
+namespace {
+
+// The opening of a layer's SVG document: both layers have the window's size with the caption's
+// strip underneath, so that one lies exactly over the other.
+void OpenLayer(std::ostringstream& svg, const Projector& proj) {
     const double width = proj.Camera().viewportWidth;
-    const double height = proj.Camera().viewportHeight;
-    std::ostringstream svg;
+    const double height = proj.Camera().viewportHeight + kCaptionHeight;
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(width) << "\" height=\""
-        << Num(height + kCaptionHeight) << "\" viewBox=\"0 0 " << Num(width) << " "
-        << Num(height + kCaptionHeight) << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
-    svg << "<rect width=\"" << Num(width) << "\" height=\"" << Num(height)
-        << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
+        << Num(height) << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height)
+        << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+}
 
+const char* const kSceneImage = "<image class=\"scene\" ";
+
+}  // namespace
+
+std::string RenderScene(const SessionView& session) {
+    const ReplayScene& scene = session.scene;
+    const Projector& proj = scene.projector;
+    std::ostringstream svg;
+    OpenLayer(svg, proj);
+    svg << "<rect width=\"" << Num(proj.Camera().viewportWidth) << "\" height=\""
+        << Num(proj.Camera().viewportHeight) << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
     for (const PartEntry& part : scene.parts)
         DrawPart(svg, proj, part);
     for (const LabelEntry& label : scene.labels)
         if (const auto box = LabelBox(proj, label))
             DrawNote(svg, *box, " fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#4b5563\"");
+    svg << "</svg>\n";
+    return svg.str();
+}
+
+std::string RenderFrame(const SessionView& session, const std::string& caption,
+                        const std::string& sceneFile) {
+    const ReplayScene& scene = session.scene;
+    const Projector& proj = scene.projector;
+    const double width = proj.Camera().viewportWidth;
+    const double height = proj.Camera().viewportHeight;
+    std::ostringstream svg;
+    OpenLayer(svg, proj);
+    if (!sceneFile.empty())
+        svg << kSceneImage << "href=\"" << XmlEscape(sceneFile) << "\" width=\"" << Num(width)
+            << "\" height=\"" << Num(height + kCaptionHeight) << "\"/>\n";
     for (const CenterLineEntry& line : scene.centerLines)
         DrawCenterLine(svg, proj, line);
     for (const CalloutEntry& callout : scene.callouts) {
@@ -312,8 +339,22 @@ std::string RenderFrame(const SessionView& session, const std::string& caption) 
     return svg.str();
 }
 
+std::string WholePicture(const std::string& scene, const std::string& frame) {
+    const std::size_t image = frame.find(kSceneImage);
+    const std::size_t open = scene.find("<svg ");
+    const std::size_t close = scene.rfind("</svg>");
+    if (image == std::string::npos || open == std::string::npos || close == std::string::npos)
+        return frame;
+    const std::size_t bodyStart = scene.find('\n', open) + 1;
+    const std::size_t imageEnd = frame.find('\n', image);
+    if (bodyStart == 0 || bodyStart > close || imageEnd == std::string::npos)
+        return frame;
+    return frame.substr(0, image) + scene.substr(bodyStart, close - bodyStart) +
+           frame.substr(imageEnd + 1);
+}
+
 std::string RenderIndex(const std::string& title, const std::string& description,
-                        const std::vector<FrameEntry>& frames,
+                        const std::string& sceneFile, const std::vector<FrameEntry>& frames,
                         const std::vector<std::string>& summary) {
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>"
@@ -331,8 +372,10 @@ std::string RenderIndex(const std::string& title, const std::string& description
          << "<input id=\"slider\" type=\"range\" min=\"0\" max=\""
          << (frames.empty() ? 0 : frames.size() - 1) << "\" value=\"0\">"
          << "<span id=\"pos\"></span></div>\n";
-    html << "<div id=\"main\"><img id=\"frame\" alt=\"frame\" src=\""
-         << (frames.empty() ? "" : XmlEscape(frames.front().file)) << "\">"
+    // The frame (transparent but for what changes) lies over the scene, drawn once.
+    html << "<div id=\"main\"><div id=\"view\"><img id=\"scene\" alt=\"\" src=\""
+         << XmlEscape(sceneFile) << "\"><img id=\"frame\" alt=\"frame\" src=\""
+         << (frames.empty() ? "" : XmlEscape(frames.front().file)) << "\"></div>"
          << "<pre id=\"log\"></pre></div>\n<ol id=\"steps\" start=\"0\">\n";
     for (const FrameEntry& f : frames)
         html << "<li" << (f.failed ? " class=\"failed\"" : "") << ">" << XmlEscape(f.title)

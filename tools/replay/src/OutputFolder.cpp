@@ -34,10 +34,10 @@ const char* const kListHeader =
     "# the next run into the folder replaces them and leaves every other file alone.\n";
 constexpr std::size_t kNamesShown = 3;
 
-// The names a run writes: the page and the frames. A list that names anything else (edited by
-// hand, or a path) is not followed.
+// The names a run writes: the page, the scene and the frames. A list that names anything else
+// (edited by hand, or a path) is not followed.
 bool OutputName(const std::string& name) {
-    if (name == "index.html")
+    if (name == "index.html" || name == "scene.svg")
         return true;
     const std::string prefix = "frame-", suffix = ".svg";
     if (name.size() <= prefix.size() + suffix.size() ||

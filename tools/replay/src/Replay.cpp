@@ -8,6 +8,7 @@
 #include <du/RefCounted.h>
 #include <sxk/MemoryPoolAllocated.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace replay {
@@ -27,12 +29,16 @@ constexpr std::size_t kProgressAbove = 40;
 constexpr std::size_t kProgressEvery = 20;
 
 const char* const kUsage =
-    "usage: illsxmk-replay [SCENARIO.json] [--out DIR]\n"
+    "usage: illsxmk-replay [SCENARIO.json] [--out DIR] [--max-output MIB]\n"
     "       illsxmk-replay --print-default\n"
     "Plays a scripted viewer session through the markup library and the host stand-in, prints\n"
     "what happened step by step and writes one SVG per step plus index.html into DIR\n"
-    "(default replay-out). Without a scenario it plays the built-in default session.\n"
+    "(default replay-out), at most MIB mebibytes in all (default 100). Without a scenario it\n"
+    "plays the built-in default session.\n"
     "Exit status: 0 ok, 1 an expectation failed, 2 bad input, 3 output could not be written.\n";
+
+// The drawing of what no action changes, which every frame is shown over.
+const char* const kSceneFile = "scene.svg";
 
 std::string FrameFile(std::size_t index) {
     char name[32];
@@ -59,7 +65,7 @@ private:
 // What a run of the scenario writes: a frame for the scene as set up and one per action, and the
 // page.
 std::vector<std::string> OutputNames(const Scenario& scenario) {
-    std::vector<std::string> names;
+    std::vector<std::string> names{kSceneFile};
     for (std::size_t i = 0; i <= scenario.actions.size(); ++i)
         names.push_back(FrameFile(i));
     names.emplace_back("index.html");
@@ -72,21 +78,22 @@ public:
     FrameWriter(const ReplayOptions& o, OutputFolder& f, ReplayResult& r, std::ostream& e)
         : options(o), folder(f), result(r), err(e) {}
 
+    void AddScene(const Session& session) {
+        if (options.writeFiles && !overLimit)
+            Write(kSceneFile, session.SceneLayer());
+    }
     void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
-        if (options.writeFiles) {
-            if (folder.Write(entry.file, session.Frame(caption)))
-                ++result.framesWritten;
-            else
-                Fail();
-        }
+        if (options.writeFiles && !overLimit &&
+            Write(entry.file, session.Frame(caption, kSceneFile)))
+            ++result.framesWritten;
         frames.push_back(std::move(entry));
     }
     void WriteIndex(const Scenario& scenario, const std::vector<std::string>& summary) {
-        if (!folder.Write("index.html",
-                          RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
-                                      scenario.description, frames, summary)))
-            Fail();
+        if (!overLimit)
+            Write("index.html",
+                  RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
+                              scenario.description, kSceneFile, frames, summary));
     }
     std::size_t Count() const { return frames.size(); }
     bool Failed() const { return failed; }
@@ -98,6 +105,26 @@ private:
     std::ostream& err;
     std::vector<FrameEntry> frames;
     bool failed = false;
+    bool overLimit = false;
+    std::uint64_t written = 0;
+
+    // Within the limit on the run's output; past it, nothing more is written.
+    bool Write(const std::string& name, const std::string& text) {
+        if (text.size() > options.maxOutputBytes - written) {
+            overLimit = true;
+            failed = true;
+            err << "illsxmk-replay: " << Printable(name) << " would take the output over "
+                << (options.maxOutputBytes >> 20)
+                << " MiB; nothing more is written (--max-output MIB raises the limit)\n";
+            return false;
+        }
+        if (!folder.Write(name, text)) {
+            Fail();
+            return false;
+        }
+        written += text.size();
+        return true;
+    }
 
     // The first failure is said (a folder that fails once likely fails for every frame).
     void Fail() {
@@ -111,6 +138,7 @@ private:
 void ShowScene(const Session& session, Output& log, FrameWriter& frames) {
     FrameEntry initial;
     initial.title = "[0] the scene as set up";
+    frames.AddScene(session);
     for (const std::string& line : session.Describe()) {
         log.Line("    " + line);
         initial.lines.push_back(line);
@@ -191,6 +219,20 @@ bool ScenarioText(const std::string& path, std::string& text, std::ostream& err)
     return true;
 }
 
+// The largest --max-output: a limit in bytes that still fits 64 bits, with room to spare.
+constexpr std::uint64_t kMaxOutputMiB = std::uint64_t{1} << 40;
+
+bool ParseMiB(const std::string& text, std::uint64_t& bytes) {
+    if (text.empty() || text.size() > 13 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const std::uint64_t mib = std::stoull(text);
+    if (mib < 1 || mib > kMaxOutputMiB)
+        return false;
+    bytes = mib << 20;
+    return true;
+}
+
 }  // namespace
 
 ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
@@ -262,6 +304,20 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             options.outDir = arg == "--out" ? args[++i] : arg.substr(6);
             if (options.outDir.empty()) {
                 err << "illsxmk-replay: --out needs a folder\n";
+                return kExitBadInput;
+            }
+            continue;
+        }
+        if (arg == "--max-output" || arg.rfind("--max-output=", 0) == 0) {
+            const bool joined = arg != "--max-output";
+            if (!joined && i + 1 >= args.size()) {
+                err << "illsxmk-replay: --max-output needs a number of MiB\n" << kUsage;
+                return kExitBadInput;
+            }
+            const std::string value = joined ? arg.substr(13) : args[++i];
+            if (!ParseMiB(value, options.maxOutputBytes)) {
+                err << "illsxmk-replay: --max-output takes a whole number of MiB from 1 to "
+                    << kMaxOutputMiB << ", not " << Printable(value) << '\n';
                 return kExitBadInput;
             }
             continue;

@@ -4,6 +4,7 @@
 
 #include "Scenario.h"
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,9 +17,15 @@ constexpr int kExitCheckFailed = 1;  // an expect action did not hold
 constexpr int kExitBadInput = 2;     // bad command line or scenario; nothing written
 constexpr int kExitNoOutput = 3;     // the frames could not be written, or the host failed
 
+// What a run writes at most unless --max-output raises it: far more than a session of
+// thousands of steps needs, far less than a disk.
+constexpr std::uint64_t kDefaultMaxOutputMiB = 100;
+
 struct ReplayOptions {
     std::string outDir = "replay-out";
     bool writeFiles = true;
+    // Bytes of all files written; the file that would go beyond is not written, nor any after.
+    std::uint64_t maxOutputBytes = kDefaultMaxOutputMiB << 20;
 };
 
 struct ReplayResult {
@@ -36,7 +43,7 @@ struct ReplayResult {
 ReplayResult ReplayScenario(const Scenario& scenario, const ReplayOptions& options,
                             std::ostream& out, std::ostream& err);
 
-// illsxmk-replay [SCENARIO.json] [--out DIR]; answers the exit status.
+// illsxmk-replay [SCENARIO.json] [--out DIR] [--max-output MIB]; answers the exit status.
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace replay

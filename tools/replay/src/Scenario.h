@@ -11,6 +11,7 @@
 #include <dg/Vector.h>
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -136,6 +137,10 @@ struct Action {
     std::string comment;
 };
 const char* ActionName(Action::Kind kind);
+
+// The most parts and plain labels a scene holds, together: each is drawn once per session and
+// cast against once per pick, so the page opens such a scene in about a second.
+constexpr std::size_t kMaxSceneObjects = 10000;
 
 struct Scenario {
     std::string name;

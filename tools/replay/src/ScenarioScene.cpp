@@ -55,13 +55,18 @@ void ReadScene(const Json& j, Scenario& s, Ids& ids) {
             Fail("scene.minCalloutSize", "expected none, small, medium or large");
         s.minCalloutSize = it->second;
     }
-    if (const Json* parts = Optional(j, "parts")) {
-        ReadArray(*parts, "scene.parts");
+    const Json* parts = Optional(j, "parts");
+    const Json* labels = Optional(j, "labels");
+    const std::size_t objects = (parts ? ReadArray(*parts, "scene.parts").size() : 0) +
+                                (labels ? ReadArray(*labels, "scene.labels").size() : 0);
+    if (objects > kMaxSceneObjects)
+        Fail("scene", std::to_string(objects) + " parts and labels; a scene holds at most " +
+                          std::to_string(kMaxSceneObjects));
+    if (parts) {
         for (std::size_t i = 0; i < parts->size(); ++i)
             s.parts.push_back(ReadPart((*parts)[i], Index("scene.parts", i), ids));
     }
-    if (const Json* labels = Optional(j, "labels")) {
-        ReadArray(*labels, "scene.labels");
+    if (labels) {
         for (std::size_t i = 0; i < labels->size(); ++i)
             s.labels.push_back(ReadLabel((*labels)[i], Index("scene.labels", i), false, ids));
     }

@@ -72,8 +72,12 @@ std::vector<std::string> Session::Describe() const {
     return DescribeScene(View());
 }
 
-std::string Session::Frame(const std::string& caption) const {
-    return RenderFrame(View(), caption);
+std::string Session::SceneLayer() const {
+    return RenderScene(View());
+}
+
+std::string Session::Frame(const std::string& caption, const std::string& sceneFile) const {
+    return RenderFrame(View(), caption, sceneFile);
 }
 
 std::vector<std::string> Session::Summary() const {

@@ -37,8 +37,11 @@ public:
     SessionView View() const { return {scenario, scene, controller, player.GetPointer()}; }
     // The scene as set up: markups, their handles and where they are in the window.
     std::vector<std::string> Describe() const;
-    // The view now, as an SVG picture with the caption underneath.
-    std::string Frame(const std::string& caption) const;
+    // What no action changes (the window's ground, parts, labels), as an SVG picture drawn once,
+    // and the view now over it, with the caption underneath; the frame refers to the scene's
+    // picture by sceneFile when one is given.
+    std::string SceneLayer() const;
+    std::string Frame(const std::string& caption, const std::string& sceneFile = "") const;
     // What the session did so far: operations, undo and redo stacks, controller calls, picks
     // still pending.
     std::vector<std::string> Summary() const;
