@@ -372,42 +372,36 @@ TEST_F(SceneTest, OutputDrawsTheSceneOnceAndStaysWithinItsLimit) {
     const fs::path dir = fs::path(::testing::TempDir()) / "replay-bounded";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    std::string parts, hovers;
-    for (int i = 0; i < 1000; ++i)
-        parts += std::string(i ? "," : "") + R"({"id": "p)" + std::to_string(i) +
+    std::string scene = R"("scene": {"parts": [)";
+    for (int i = 0; i < 8000; ++i)
+        scene += (i ? ", " : "") + (R"({"id": "p)" + std::to_string(i)) +
                  R"(", "min": [0, 0, 0], "max": [1, 1, 1], "instance": "/p"})";
-    for (int i = 0; i < 50; ++i)
-        hovers += std::string(i ? "," : "") + R"({"action": "hover", "x": 1, "y": 1})";
-    std::ofstream(dir / "s.json")
-        << R"({"view": {"viewport": [100, 100], "camera": {"eye": [0, 0, 9], "target": [0, 0, 0],
-              "parallelWidth": 4}}, "scene": {"parts": [)"
-        << parts << R"(]}, "actions": [)" << hovers << "]}";
-    const auto run = [&](std::vector<std::string> extra, const fs::path& out, std::string& err) {
-        std::vector<std::string> args{(dir / "s.json").string(), "--out", out.string()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::ostringstream log, errors;
-        const int status = replay::RunCommandLine(args, log, errors);
-        err = errors.str();
-        return status;
-    };
+    std::string text = Hovers(50);
+    std::ofstream(dir / "s.json") << text.insert(text.find(R"("actions")"), scene + "]}, ");
     const auto bytes = [](const fs::path& folder, const std::string& prefix) {
         std::uintmax_t sum = 0;
         for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path().filename().string().rfind(prefix, 0) == 0)
-                sum += entry.file_size();
+            sum += entry.path().filename().string().rfind(prefix, 0) == 0 ? entry.file_size() : 0;
         return sum;
     };
-    std::string err;
-    ASSERT_EQ(run({}, dir / "all", err), replay::kExitOk) << err;
-    EXPECT_GT(bytes(dir / "all", "scene.svg"), 100000u);
-    EXPECT_LT(bytes(dir / "all", "frame-"), 51u * 3000u) << "a frame holds what actions change";
+    const auto run = [&](const std::string& limit, std::ostringstream& err) {
+        std::ostringstream out;
+        return replay::RunCommandLine(
+            {(dir / "s.json").string(), "--out", (dir / limit).string(), "--max-output=" + limit},
+            out, err);
+    };
+    std::ostringstream err;
+    ASSERT_EQ(run("100", err), replay::kExitOk) << err.str();
+    EXPECT_GT(bytes(dir / "100", "scene.svg"), 1u << 20);
+    EXPECT_LT(bytes(dir / "100", "frame-"), 51u * 3000u) << "a frame holds what actions change";
 
-    ASSERT_EQ(run({"--max-output=1"}, dir / "bounded", err), replay::kExitNoOutput);
-    EXPECT_NE(err.find("scene.svg would take the output over 1 MiB"), std::string::npos) << err;
-    EXPECT_NE(err.find("--max-output MIB raises the limit"), std::string::npos) << err;
-    EXPECT_LE(bytes(dir / "bounded", ""), 1u << 20);
-    EXPECT_FALSE(fs::exists(dir / "bounded" / "index.html"));
-    EXPECT_FALSE(fs::exists(dir / "bounded" / "frame-000.svg"));
+    EXPECT_EQ(run("1", err), replay::kExitNoOutput);
+    EXPECT_NE(err.str().find("scene.svg would take the output over 1 MiB; nothing more is written "
+                             "(--max-output MIB raises the limit)"),
+              std::string::npos)
+        << err.str();
+    EXPECT_LE(bytes(dir / "1", ""), 4096u) << "only the list of what was written";
+    EXPECT_FALSE(fs::exists(dir / "1" / "index.html"));
     fs::remove_all(dir);
 }
 

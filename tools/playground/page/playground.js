@@ -393,12 +393,13 @@
       return;
     }
     load(pg.defaultText(), 'loaded default session');
-    $('chooser').value = '0';
+    $('chooser').value = chosen = '0';
     $('error').textContent = 'Link not loaded: ' + error;
   }
   // The chooser names where a session that none of its entries holds came from: an entry of its
   // own, which cannot be chosen again (there is nothing to load from it).
   let originOption = null;
+  let chosen = '0'; // the entry that names the session playing
   function showOrigin(name) {
     if (!originOption) {
       originOption = new Option('', 'origin');
@@ -406,7 +407,7 @@
       $('chooser').add(originOption);
     }
     originOption.textContent = name;
-    $('chooser').value = 'origin';
+    $('chooser').value = chosen = 'origin';
   }
   function openAddress() {
     if (location.hash.length > 1) linking = openLink(location.hash);
@@ -432,7 +433,9 @@
     sessions.forEach(([name], i) => chooser.add(new Option(name, String(i))));
     chooser.addEventListener('change', () => {
       const [name, text] = sessions[Number(chooser.value)];
-      load(text, 'loaded ' + name);
+      // A session that cannot be set up leaves the one playing, and its name.
+      if (load(text, 'loaded ' + name)) chooser.value = chosen;
+      else chosen = chooser.value;
     });
     const view = $('view');
     view.addEventListener('pointerdown', onPointerDown);

@@ -59,7 +59,7 @@ test('loads the default session with its handles and draws it', async () => {
   const svg = pg.frame();
   assert.match(svg, /^<\?xml[^]*<svg [^]*<\/svg>\s*$/);
   assert.match(svg, /the scene as set up/);
-  assert.match(pg.scene(), /<g class="part">[^]*bracket/);
+  assert.match(pg.scene(), /<g class="parts"[^]*>bracket</);
   assert.ok(pg.describe().some((l) => l.startsWith('part bracket')));
 });
 

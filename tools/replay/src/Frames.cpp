@@ -15,10 +15,39 @@ namespace replay {
 namespace {
 
 constexpr double kCaptionHeight = 46.0;
+// Beyond this many parts their names are not drawn: they would cover one another, and laying out
+// thousands of texts is most of what opening such a scene costs a browser. The scene's
+// description still names each part and where it lies.
+constexpr std::size_t kPartsNamedUpTo = 500;
 
-std::string Num(double v) {
-    if (!std::isfinite(v))
-        return "0";
+// A coordinate to two decimals, without trailing zeros, appended to out. Counted in whole
+// hundredths where they fit 64 bits: printf's floating-point path is slow where long double is
+// emulated (WebAssembly), and a scene writes a few numbers per edge.
+void AppendNum(std::string& out, double v) {
+    const double hundredths = std::isfinite(v) ? std::round(v * 100.0) : 0.0;
+    if (std::fabs(hundredths) < 9e15) {
+        const auto n = static_cast<long long>(hundredths);
+        unsigned long long size =
+            n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+        char digits[24];
+        char* at = digits + sizeof digits;
+        const unsigned long long cents = size % 100;
+        if (cents != 0) {
+            if (cents % 10 != 0)
+                *--at = static_cast<char>('0' + cents % 10);
+            *--at = static_cast<char>('0' + cents / 10);
+            *--at = '.';
+        }
+        size /= 100;
+        do {
+            *--at = static_cast<char>('0' + size % 10);
+            size /= 10;
+        } while (size != 0);
+        if (n < 0)
+            *--at = '-';
+        out.append(at, digits + sizeof digits);
+        return;
+    }
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.2f", v);
     std::string s = buffer;
@@ -26,7 +55,13 @@ std::string Num(double v) {
         s.pop_back();
     if (!s.empty() && s.back() == '.')
         s.pop_back();
-    return s == "-0" ? "0" : s;
+    out += s;
+}
+
+std::string Num(double v) {
+    std::string s;
+    AppendNum(s, v);
+    return s;
 }
 
 int Channel(float c) {
@@ -72,28 +107,65 @@ void Polyline(std::ostringstream& svg, const std::vector<std::vector<Point2>>& r
             svg << "<polyline fill=\"none\" points=\"" << Points(run) << "\"" << style << "/>\n";
 }
 
+// Runs of segments as one path, a subpath each.
+void Path(std::ostringstream& svg, const std::vector<std::vector<Point2>>& runs) {
+    std::string data;
+    for (const std::vector<Point2>& run : runs) {
+        if (run.size() < 2)
+            continue;
+        for (std::size_t i = 0; i < run.size(); ++i) {
+            data += i == 0 ? (data.empty() ? "M" : " M") : (i == 1 ? " L" : " ");
+            AppendNum(data, run[i].x);
+            data += ',';
+            AppendNum(data, run[i].y);
+        }
+    }
+    if (!data.empty())
+        svg << "<path d=\"" << data << "\"/>\n";
+}
+
 void Text(std::ostringstream& svg, double x, double y, const std::string& text,
           const std::string& style = "") {
     svg << "<text x=\"" << Num(x) << "\" y=\"" << Num(y) << "\"" << style << ">" << XmlEscape(text)
         << "</text>\n";
 }
 
-void DrawPart(std::ostringstream& svg, const Projector& proj, const PartEntry& part) {
-    const dg::DPoint3D& lo = part.config.min;
-    const dg::DPoint3D& hi = part.config.max;
-    auto corner = [&](int i) {
-        return dg::DPoint3D((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z);
-    };
-    svg << "<g class=\"part\">\n";
-    for (int i = 0; i < 8; ++i)
-        for (int bit = 1; bit < 8; bit <<= 1)
-            if (!(i & bit))
-                Polyline(svg, PolylineInWindow(proj, dg::Location(), {corner(i), corner(i | bit)}),
-                         " stroke=\"#6b7280\" stroke-width=\"1.2\"");
-    const dg::DPoint3D centre((lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2);
-    if (const auto at = proj.Project(centre))
-        Text(svg, at->x, at->y, part.config.id,
-             " fill=\"#6b7280\" font-size=\"11\" text-anchor=\"middle\"");
+// The parts outlined, a path each with the style of all, and their names in one group: a scene
+// of thousands of parts stays quick to load, and to draw, where a browser draws in tiles and
+// passes over the paths that lie outside a tile.
+void DrawParts(std::ostringstream& svg, const Projector& proj,
+               const std::vector<PartEntry>& parts) {
+    if (parts.empty())
+        return;
+    svg << "<g class=\"parts\" fill=\"none\" stroke=\"#6b7280\" stroke-width=\"1.2\">\n";
+    std::vector<std::vector<Point2>> edges;
+    for (const PartEntry& part : parts) {
+        const dg::DPoint3D& lo = part.config.min;
+        const dg::DPoint3D& hi = part.config.max;
+        auto corner = [&](int i) {
+            return dg::DPoint3D((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y,
+                                (i & 4) ? hi.z : lo.z);
+        };
+        edges.clear();
+        for (int i = 0; i < 8; ++i)
+            for (int bit = 1; bit < 8; bit <<= 1)
+                if (!(i & bit))
+                    for (std::vector<Point2>& run :
+                         PolylineInWindow(proj, dg::Location(), {corner(i), corner(i | bit)}))
+                        edges.push_back(std::move(run));
+        Path(svg, edges);
+    }
+    svg << "</g>\n";
+    if (parts.size() > kPartsNamedUpTo)
+        return;
+    svg << "<g class=\"part-names\" fill=\"#6b7280\" font-size=\"11\" text-anchor=\"middle\">\n";
+    for (const PartEntry& part : parts) {
+        const dg::DPoint3D& lo = part.config.min;
+        const dg::DPoint3D& hi = part.config.max;
+        const dg::DPoint3D centre((lo.x + hi.x) / 2, (lo.y + hi.y) / 2, (lo.z + hi.z) / 2);
+        if (const auto at = proj.Project(centre))
+            Text(svg, at->x, at->y, part.config.id);
+    }
     svg << "</g>\n";
 }
 
@@ -291,8 +363,7 @@ std::string RenderScene(const SessionView& session) {
     OpenLayer(svg, proj);
     svg << "<rect width=\"" << Num(proj.Camera().viewportWidth) << "\" height=\""
         << Num(proj.Camera().viewportHeight) << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
-    for (const PartEntry& part : scene.parts)
-        DrawPart(svg, proj, part);
+    DrawParts(svg, proj, scene.parts);
     for (const LabelEntry& label : scene.labels)
         if (const auto box = LabelBox(proj, label))
             DrawNote(svg, *box, " fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#4b5563\"");
