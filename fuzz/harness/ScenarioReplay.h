@@ -23,6 +23,7 @@
 #include "Frames.h"
 #include "LiveSession.h"
 #include "Scenario.h"
+#include "ScenarioReading.h"
 #include "Utf8Text.h"
 #include "XmlCheck.h"
 
@@ -52,8 +53,8 @@ inline void Places(const Json& j, const std::string& where, std::vector<std::str
     if (j.is_object()) {
         objects.emplace_back(where, &j);
         for (auto it = j.begin(); it != j.end(); ++it)
-            Places(it.value(), replay::Printable(where.empty() ? it.key() : where + "." + it.key()),
-                   places, objects);
+            Places(it.value(), replay::Printable(replay::reading::Field(where, it.key())), places,
+                   objects);
     } else if (j.is_array()) {
         for (std::size_t i = 0; i < j.size(); ++i)
             Places(j[i], where + "[" + std::to_string(i) + "]", places, objects);

@@ -200,6 +200,8 @@ std::vector<BadCase> BadCases() {
          Scenario(kView, kMarkup,
                   R"([{"action": "expect", "markup": "m", "endPoint": [9, 9, 9]}], "actions": [])"),
          "actions: duplicate key"},
+        {"an empty field name", Scenario(kView, kMarkup, "[]").insert(1, R"("": 1, )"),
+         "\"\": unknown field"},
         {"more parts and labels than a scene holds", TooManyParts(),
          "scene: 10001 parts and labels"},
     };

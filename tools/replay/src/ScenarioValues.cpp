@@ -53,7 +53,9 @@ std::string Describe(const Json& j) {
 }
 
 std::string Field(const std::string& where, const std::string& key) {
-    return where.empty() ? key : where + "." + key;
+    // An empty key is written as "", so that a message still names its place.
+    const std::string name = key.empty() ? "\"\"" : key;
+    return where.empty() ? name : where + "." + name;
 }
 
 std::string Index(const std::string& where, std::size_t i) {
