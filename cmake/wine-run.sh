@@ -13,7 +13,20 @@
 # ILLSXMK_WINEDEBUG overrides the default WINEDEBUG=-all (e.g. err+all).
 # The wineserver stays ILLSXMK_WINESERVER_PERSIST seconds (default 10) after
 # the last program ends, so consecutive tests start fast.
+#
+#   wine-run.sh --check   exit status 1, with the reason on stderr, when this machine's kernel
+#                         cannot run 32-bit programs at all (Wine's loader is one), so no Windows
+#                         program can run here; 0 otherwise (a Wine that fails in another way
+#                         fails where it is used, as before).
 set -euo pipefail
+
+if [[ ${1-} == --check ]]; then
+  if ! out=$(wine --version 2>&1) && [[ $out == *"Exec format error"* ]]; then
+    echo "${0##*/}: this machine's kernel cannot run 32-bit programs (Wine: \"$out\")" >&2
+    exit 1
+  fi
+  exit 0
+fi
 
 default_prefix="$PWD/.wineprefix"
 if [[ ${1-} == --default-prefix=* ]]; then

@@ -32,6 +32,12 @@ source scripts/phases.sh
 root=build/heap-variant
 prefix=$PWD/$root/.wineprefix
 
+# Every variant runs under Wine: on a machine whose kernel runs no 32-bit program, none can.
+if ! cmake/wine-run.sh --check; then
+    echo "heap-variant: NOT RUN: the Windows heap variants need 32-bit programs to run" >&2
+    exit 0
+fi
+
 # configure NAME CMAKE-OPTIONS...: the windows-i686 preset's build in build/heap-variant/NAME.
 configure() {
     local dir=$root/$1

@@ -99,7 +99,12 @@ build_against_sdk() {
 
     # The conformance suite, and the exports, imports and virtual tables of the library.
     printf '\n== %s: the tests of the build against the SDK\n' "$platform"
-    ctest --test-dir "$build" --output-on-failure
+    if [ "$platform" = windows ] && ! "$root/cmake/wine-run.sh" --check; then
+        echo "sdk-build: NOT RUN: the Windows conformance suite (this machine cannot run it)" >&2
+        ctest --test-dir "$build" --output-on-failure -E '^conformance$'
+    else
+        ctest --test-dir "$build" --output-on-failure
+    fi
     local expected_tests="conformance interface_exports interface_imports interface_vtables" ran
     ran=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p' | sort | xargs)
     [ "$ran" = "$expected_tests" ] || fail "$build has the tests '$ran', not '$expected_tests'"
