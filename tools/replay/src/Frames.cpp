@@ -93,10 +93,19 @@ std::string Fill(const attrs::FillAttr* fill, const char* fallback) {
     return " fill=\"" + Rgb(fill->color) + "\" fill-opacity=\"" + Opacity(fill->color.a) + "\"";
 }
 
+void AppendPoint(std::string& out, const Point2& p) {
+    AppendNum(out, p.x);
+    out += ',';
+    AppendNum(out, p.y);
+}
+
 std::string Points(const std::vector<Point2>& pts) {
     std::string out;
-    for (const Point2& p : pts)
-        out += (out.empty() ? "" : " ") + Num(p.x) + "," + Num(p.y);
+    for (const Point2& p : pts) {
+        if (!out.empty())
+            out += ' ';
+        AppendPoint(out, p);
+    }
     return out;
 }
 
@@ -115,9 +124,7 @@ void Path(std::ostringstream& svg, const std::vector<std::vector<Point2>>& runs)
             continue;
         for (std::size_t i = 0; i < run.size(); ++i) {
             data += i == 0 ? (data.empty() ? "M" : " M") : (i == 1 ? " L" : " ");
-            AppendNum(data, run[i].x);
-            data += ',';
-            AppendNum(data, run[i].y);
+            AppendPoint(data, run[i]);
         }
     }
     if (!data.empty())
@@ -249,6 +256,19 @@ void DrawPointer(std::ostringstream& svg, const Pointer& p) {
         << (p.pressed ? "#111827" : "#ffffff") << "\" stroke=\"#111827\" stroke-width=\"1\"/>\n";
 }
 
+// The opening of a layer's SVG document: both layers have the window's size with the caption's
+// strip underneath, so that one lies exactly over the other.
+void OpenLayer(std::ostringstream& svg, const Projector& proj) {
+    const double width = proj.Camera().viewportWidth;
+    const double height = proj.Camera().viewportHeight + kCaptionHeight;
+    svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(width) << "\" height=\""
+        << Num(height) << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height)
+        << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+}
+
+const char* const kSceneImage = "<image class=\"scene\" ";
+
 // The page's style sheet.
 const char* const kIndexStyle =
     "body{font-family:sans-serif;margin:16px;background:#f3f4f6;color:#111827}\n"
@@ -338,23 +358,6 @@ std::string XmlEscape(const std::string& text) {
     }
     return out;
 }
-
-namespace {
-
-// The opening of a layer's SVG document: both layers have the window's size with the caption's
-// strip underneath, so that one lies exactly over the other.
-void OpenLayer(std::ostringstream& svg, const Projector& proj) {
-    const double width = proj.Camera().viewportWidth;
-    const double height = proj.Camera().viewportHeight + kCaptionHeight;
-    svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(width) << "\" height=\""
-        << Num(height) << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height)
-        << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
-}
-
-const char* const kSceneImage = "<image class=\"scene\" ";
-
-}  // namespace
 
 std::string RenderScene(const SessionView& session) {
     const ReplayScene& scene = session.scene;

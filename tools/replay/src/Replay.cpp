@@ -79,18 +79,17 @@ public:
         : options(o), folder(f), result(r), err(e) {}
 
     void AddScene(const Session& session) {
-        if (options.writeFiles && !overLimit)
+        if (Writing())
             Write(kSceneFile, session.SceneLayer());
     }
     void Add(const Session& session, FrameEntry entry, const std::string& caption) {
         entry.file = FrameFile(frames.size());
-        if (options.writeFiles && !overLimit &&
-            Write(entry.file, session.Frame(caption, kSceneFile)))
+        if (Writing() && Write(entry.file, session.Frame(caption, kSceneFile)))
             ++result.framesWritten;
         frames.push_back(std::move(entry));
     }
     void WriteIndex(const Scenario& scenario, const std::vector<std::string>& summary) {
-        if (!overLimit)
+        if (Writing())
             Write("index.html",
                   RenderIndex(scenario.name.empty() ? "illsxmk-replay" : scenario.name,
                               scenario.description, kSceneFile, frames, summary));
@@ -107,6 +106,10 @@ private:
     bool failed = false;
     bool overLimit = false;
     std::uint64_t written = 0;
+
+    // Files are written, and none went past the limit yet (nothing is drawn for a file that will
+    // not be written).
+    bool Writing() const { return options.writeFiles && !overLimit; }
 
     // Within the limit on the run's output; past it, nothing more is written.
     bool Write(const std::string& name, const std::string& text) {
