@@ -47,7 +47,7 @@ void ShapeView::PickAsync(int x, int y, unsigned int flags, const du::SmartPtr<P
                 --failPickRequests;
             throw std::bad_alloc();
         }
-        if (HostileViewer::IsOn(HostileViewer::PickAtOnce)) {
+        if (pickAtOnce || HostileViewer::IsOn(HostileViewer::PickAtOnce)) {
             Deliver(event, atOnceResults, atOnceStatus);
             return;
         }

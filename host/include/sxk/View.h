@@ -76,9 +76,11 @@ public:
     SXHOST_STANDIN_ONLY int failPickRequests = 0;
     // Completions delivered to an event that its owner had cancelled (detached) before.
     SXHOST_STANDIN_ONLY int detachedCompletions = 0;
-    // What a pick completed inside PickAsync answers (HostileViewer::PickAtOnce).
+    // What a pick completed inside PickAsync answers (HostileViewer::PickAtOnce, pickAtOnce).
     SXHOST_STANDIN_ONLY std::vector<PickResult> atOnceResults;
     SXHOST_STANDIN_ONLY int atOnceStatus = 0;
+    // This view completes its picks inside PickAsync, as HostileViewer::PickAtOnce does for all.
+    SXHOST_STANDIN_ONLY bool pickAtOnce = false;
 
 private:
     // Completes event with these results and status, then lets the kernel drop it.

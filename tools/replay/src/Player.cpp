@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <deque>
+#include <exception>
 
 namespace replay {
 
@@ -21,6 +22,16 @@ Player::Player(ReplayScene& replayScene, UndoController& undoController)
     : scene(replayScene), controller(undoController) {}
 
 void Player::Play(const Action& a, ActionLog& log) {
+    // The library may let a failure of the viewer's own services go on to the viewer (a pick
+    // request that could not be made); the viewer reports it and goes on.
+    try {
+        PlayKind(a, log);
+    } catch (const std::exception& e) {
+        log.details.push_back(std::string("the call threw at the viewer: ") + e.what());
+    }
+}
+
+void Player::PlayKind(const Action& a, ActionLog& log) {
     switch (a.kind) {
         case Action::Hover:
             Hover(a, log);
@@ -46,20 +57,42 @@ void Player::Play(const Action& a, ActionLog& log) {
             break;
         case Action::Expect:
             break;  // nothing to play: the session checks it
+        case Action::Viewer:
+            Viewer(a.viewer, log);
+            break;
+        case Action::Select:
+            Select(a.selection, log);
+            break;
+        case Action::Edit:
+            Edit(a, log);
+            break;
+        case Action::Camera:
+            Camera(a.camera, log);
+            break;
     }
 }
 
 void Player::LetGo() {
-    if (driver && driver->IsDragging())
-        driver->Release();
+    ActionLog ignored;
+    try {
+        if (movingMarkups)
+            StopMarkups(ignored);
+        if (driver && driver->IsDragging())
+            driver->Release();
+    } catch (const std::exception&) {
+        // The session ends either way.
+    }
     driver.reset();
+    if (draggedShadow)
+        draggedShadow->broadcastTargets.clear();
+    draggedShadow = nullptr;
     if (scene.shapeView)
         while (scene.shapeView->CompletePick({}, kPickGivenUp)) {
         }
 }
 
 bool Player::Busy() const {
-    return (driver && driver->IsDragging()) ||
+    return movingMarkups || (driver && driver->IsDragging()) ||
            (scene.shapeView && !scene.shapeView->pendingPicks.empty());
 }
 
@@ -168,28 +201,47 @@ void Player::Press(const Action& a, ActionLog& log) {
     pointer.startY = a.y;
     pointer.pressed = true;
     pointer.dragging = false;
+    if (movingMarkups) {
+        log.details.push_back("the move still open is stopped first");
+        StopMarkups(log);
+    }
     if (driver && driver->IsDragging()) {
         log.details.push_back("the drag still open is released first");
         driver->Release();
     }
     driver.reset();
+    if (draggedShadow)
+        draggedShadow->broadcastTargets.clear();
     draggedShadow = nullptr;
     // The framework drops the preselection when the button goes down; the next hover brings it
     // back.
     ClearHover(log);
+    if (a.grabMarkup) {
+        GrabMarkup(a, log);
+        return;
+    }
     const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
     if (!hit) {
         log.headline += ": on nothing, no drag";
         return;
     }
     touched = hit->line ? hit->line->config.id : hit->callout->config.id;
+    SelectOnPress(touched, log);
     sxmk::MarkupShadow* shadow = hit->Shadow();
     controller.BeginDrag(shadow->MarkupOfShadow().get());
+    // The framework stops (and a callout also moves) the other selected markups with the drag.
+    shadow->broadcastTargets.clear();
+    for (const std::string& id : selection)
+        if (sxmk::MarkupShadow* other = id == touched ? nullptr : ShadowOf(id)) {
+            shadow->broadcastTargets.emplace_back(other);
+            controller.BeginDrag(other->MarkupOfShadow().get());
+        }
     driver = std::make_unique<sxmk::DragDriver>(*shadow);
     const bool accepted = driver->Start(hit->node, a.x, a.y);
     log.headline += ": grabbed " + hit->Describe() + (accepted ? "" : " (drag refused)");
     if (!accepted) {
         driver.reset();
+        shadow->broadcastTargets.clear();
         return;
     }
     draggedShadow = shadow;
@@ -203,6 +255,10 @@ void Player::Press(const Action& a, ActionLog& log) {
 
 void Player::Move(const Action& a, ActionLog& log) {
     PointerAt(a.x, a.y);
+    if (movingMarkups) {
+        MoveMarkups(log);
+        return;
+    }
     if (!driver || !driver->IsDragging()) {
         log.headline += ": pointer moved, no drag";
         return;
@@ -215,22 +271,58 @@ void Player::Move(const Action& a, ActionLog& log) {
 void Player::Release(ActionLog& log) {
     pointer.pressed = false;
     pointer.dragging = false;
+    if (movingMarkups) {
+        StopMarkups(log);
+        return;
+    }
     if (!driver || !driver->IsDragging()) {
         log.headline += ": no drag";
         driver.reset();
         return;
     }
-    const std::size_t picksBefore = scene.shapeView ? scene.shapeView->pendingPicks.size() : 0;
-    driver->Release();
+    sxk::ShapeView* shapeView = scene.shapeView;
+    const std::size_t picksBefore = shapeView ? shapeView->pendingPicks.size() : 0;
+    // A viewer that answers a pick inside the request answers what lies under the pointer.
+    std::vector<PickHit> atOnce;
+    if (shapeView && shapeView->pickAtOnce) {
+        atOnce = CastPick(scene, pointer.x, pointer.y);
+        shapeView->atOnceResults.clear();
+        for (const PickHit& hit : atOnce)
+            shapeView->atOnceResults.push_back(hit.result);
+    }
+    const int stopsBefore = controller.Calls();
+    // Held: the controller may let go of the viewer's last reference inside the release.
+    const du::SmartPtr<sxmk::MarkupShadow> dragged(draggedShadow);
+    const du::SmartPtr<sxk::Markup> markup = dragged->MarkupOfShadow();
+    std::string failure;
+    try {
+        driver->Release();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
     driver.reset();
-    const sxk::Markup* dragged = draggedShadow->MarkupOfShadow().get();
+    dragged->broadcastTargets.clear();
     draggedShadow = nullptr;
+    // The results hold the objects they found, a shadow among them, which holds the view.
+    if (shapeView)
+        shapeView->atOnceResults.clear();
     log.headline += ": drag stopped";
     log.details.push_back("HandleDragStop");
-    if (scene.shapeView && scene.shapeView->pendingPicks.size() > picksBefore) {
-        controller.AwaitDrop(dragged);
-        log.details.push_back("pick requested at " +
-                              PickPlace(scene.shapeView->pendingPicks.back()) +
+    if (!failure.empty())
+        log.details.push_back("the pick request was refused (" + failure +
+                              "); the library let the failure go on to the viewer");
+    if (shapeView && shapeView->pickAtOnce && controller.Calls() > stopsBefore &&
+        shapeView->pendingPicks.size() == picksBefore) {
+        log.details.push_back("pick answered inside the request at " +
+                              Pixel(pointer.x, pointer.y) + ": " +
+                              std::to_string(atOnce.size()) + " results");
+        for (std::size_t i = 0; i < atOnce.size(); ++i)
+            log.details.push_back("result " + std::to_string(i + 1) + ": " +
+                                  atOnce[i].description);
+    }
+    if (shapeView && shapeView->pendingPicks.size() > picksBefore) {
+        controller.AwaitDrop(markup.get());
+        log.details.push_back("pick requested at " + PickPlace(shapeView->pendingPicks.back()) +
                               ", waiting for a pick action");
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 // Plays a session's actions the way the viewer and its markup framework would: the pointer over
-// the handles (hover, press, move and release through sxmk::DragDriver), picks, preference
-// changes, undo and redo. After each action it also does what the viewer does then: a pick the
-// library cancelled leaves the queue, and a shadow whose drag was applied is rebuilt from its
-// record once no drag is open.
+// the handles (hover, press, move and release through sxmk::DragDriver), the framework's move of
+// the whole selection (Translate and Stop), picks, preference changes, undo and redo, the
+// viewer's own edits, its camera and its behaviour (ViewerOptions). After each action it also
+// does what the viewer does then: a pick the library cancelled leaves the queue, and a shadow
+// whose drag was applied is rebuilt from its record once no drag is open. What the library throws
+// at the viewer is caught and told.
 
 #include "HitTest.h"
 #include "ReplayScene.h"
@@ -41,6 +43,7 @@ public:
     const std::string& TouchedMarkup() const { return touched; }
 
 private:
+    void PlayKind(const Action& action, ActionLog& log);
     void Hover(const Action& a, ActionLog& log);
     void Press(const Action& a, ActionLog& log);
     void Move(const Action& a, ActionLog& log);
@@ -48,8 +51,22 @@ private:
     void Pick(const Action& a, ActionLog& log);
     void Preferences(const Action& a, ActionLog& log);
     void UndoOrRedo(bool undo, ActionLog& log);
+    // The viewer's own actions (PlayerViewerActions.cpp).
+    void Viewer(const ViewerOptions& options, ActionLog& log);
+    void Select(const std::vector<std::string>& ids, ActionLog& log);
+    void Edit(const Action& a, ActionLog& log);
+    void Camera(const CameraMove& move, ActionLog& log);
+    // The framework's move of the whole selection (PlayerViewerActions.cpp).
+    void GrabMarkup(const Action& a, ActionLog& log);
+    void MoveMarkups(ActionLog& log);
+    void StopMarkups(ActionLog& log);
+
     void ClearHover(ActionLog& log);
     void PointerAt(int x, int y);
+    // The shadow of a selected markup (centre line or callout); null for another id.
+    sxmk::MarkupShadow* ShadowOf(const std::string& id) const;
+    // A click on a markup that is not selected selects it alone.
+    void SelectOnPress(const std::string& id, ActionLog& log);
 
     ReplayScene& scene;
     UndoController& controller;
@@ -60,6 +77,13 @@ private:
     const sxmu::ModelBase* hoveredNode = nullptr;
     std::string touched;
     std::vector<bool> staleShadows;  // per centre line: record applied, shadow not rebuilt
+    std::vector<std::string> selection;
+    // The framework's move of the selection while its button is down: the moved shadows, the
+    // world point grabbed, and the displacement so far.
+    std::vector<du::SmartPtr<sxmk::MarkupShadow>> moving;
+    dg::DPoint3D moveAnchor;
+    dg::DVec3 moveDelta;
+    bool movingMarkups = false;
 };
 
 }  // namespace replay

@@ -91,9 +91,11 @@ std::string Format(const std::vector<dg::DPoint3D>& points) {
 void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterLineState& state) {
     sxmk::CenterLineXYZ& r = *entry.record;
     std::vector<dg::DPoint3D> scratch;
+    entry.config.frame = state.frame;
+    entry.config.axisOrder = state.axisOrder;
     r.BuildPoints(state.startPoint, state.endPoint, state.alongAxis, state.startExtension,
-                  state.endExtension, state.ratio, dg::Location(entry.config.frame, {}),
-                  entry.config.axisOrder.data(), scratch);
+                  state.endExtension, state.ratio, dg::Location(state.frame, {}),
+                  state.axisOrder.data(), scratch);
     r.SetPoints(state.lastStored);
     r.SetDivRation(state.ratio);
     *r.GetPoints() = state.points;

@@ -5,6 +5,7 @@
 
 #include "ReplayScene.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,14 @@ struct CenterLineState {
     dg::DPoint3D startAxisLimit, endAxisLimit;
     dg::DVec3 mainAxisDirection;
     int midPointIndex = 0;
-    // Not answered by the record, but needed to rebuild it: the list it last stored.
+    // Not answered by the record, but needed to rebuild it: the list it last stored, and the
+    // frame and axis order its path was last built in.
     std::vector<dg::DPoint3D> lastStored;
+    dg::FMat33 frame;
+    std::array<unsigned short, 3> axisOrder{0, 1, 2};
 
-    // Field by field, exactly (a not-a-number equals a not-a-number); lastStored not compared.
+    // Field by field, exactly (a not-a-number equals a not-a-number); what the record does not
+    // answer is not compared.
     bool operator==(const CenterLineState& o) const;
     bool operator!=(const CenterLineState& o) const { return !(*this == o); }
 };

@@ -27,6 +27,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 constexpr double kNearPerDistance = 1e-3;
 
+}  // namespace
+
 // The host's camera is made with a fixed near distance (0.1), meant for scenes some units across.
 // The near distance decides what lies in front of the eye (Projector) and where the projection
 // window sits (GetProjection, which the library reads as a ratio). Where a point lands in the
@@ -41,6 +43,8 @@ dg::Camera3D MakeCamera(const ViewInput& v) {
     camera.nearDistance = NearDistance(v);
     return camera;
 }
+
+namespace {
 
 // The pool answers null instead of throwing; the replay cannot go on without its objects.
 template <typename T>
@@ -187,7 +191,7 @@ dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v) {
 }
 
 ReplayScene::ReplayScene(const Scenario& s)
-    : projector(MakeCamera(s.view)), preferences(new sxk::Preferences) {
+    : viewInput(s.view), projector(MakeCamera(s.view)), preferences(new sxk::Preferences) {
     if (s.view.shapeView) {
         auto* shape = Checked(new sxk::ShapeView, "the view");
         view = shape;
@@ -228,6 +232,13 @@ ReplayScene::~ReplayScene() {
         view->defaultPreferences.reset();
         view->scene.reset();
     }
+}
+
+void ReplayScene::SetCamera(const ViewInput& input) {
+    viewInput = input;
+    projector = Projector(MakeCamera(input));
+    if (shapeView)
+        shapeView->camera = projector.Camera();
 }
 
 void ReplayScene::SetPreselectionColor(const PreferenceValue& value) {

@@ -60,6 +60,8 @@ private:
 // The camera's near distance: the scenario's, else a thousandth of the distance from the eye to
 // the target, so that a scene shows alike whatever unit its coordinates are written in.
 double NearDistance(const ViewInput& view);
+// The view's camera as the host makes it, with that near distance.
+dg::Camera3D MakeCamera(const ViewInput& view);
 
 dg::DPoint3D ToWorld(const dg::Location& placement, const dg::DPoint3D& p);
 dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v);
@@ -116,6 +118,8 @@ public:
     ReplayScene(const ReplayScene&) = delete;
     ReplayScene& operator=(const ReplayScene&) = delete;
 
+    // Moves the view's camera; the window shows the scene from there on.
+    void SetCamera(const ViewInput& input);
     // Stores the preselection colour into the view's preferences as the viewer keeps it.
     void SetPreselectionColor(const PreferenceValue& value);
     // Calls OnApplyPreferences on every markup and shadow of the view.
@@ -141,6 +145,7 @@ public:
 
     du::SmartPtr<sxk::View> view;
     sxk::ShapeView* shapeView = nullptr;  // null for a plain view
+    ViewInput viewInput;                  // the view with its camera as it is now
     Projector projector;
     du::SmartPtr<sxk::Preferences> preferences;
     std::vector<PartEntry> parts;

@@ -122,10 +122,61 @@ struct Expectation {
     std::optional<std::string> cursor;  // window cursor name, "" for the default cursor
 };
 
+// How the viewer around the library behaves: what its markup controller does with a finished
+// drag, and how its pick service answers a request. The polite viewer (the defaults) applies the
+// drag and completes a pick later, when a pick action says so.
+struct ViewerOptions {
+    enum Controller { Apply, Snap, Refuse } controller = Apply;
+    double grid = 1.0;     // Snap: dropped coordinates go to the nearest multiple of this step
+    bool rebuild = false;  // the controller rebuilds the markup's shadows inside its stop call
+    enum Picks { Later, AtOnce, RefusePicks } picks = Later;
+};
+
+// The viewer's own edit of a centre line: each field given replaces the record's, as the viewer
+// writes it (the path is built again from the fields that result).
+struct CenterLineEdit {
+    std::optional<dg::DPoint3D> start, end;
+    std::optional<bool> alongAxis;
+    std::optional<float> startExtension, endExtension, ratio;
+    std::optional<dg::FMat33> frame;
+    std::optional<std::array<unsigned short, 3>> axisOrder;
+    std::optional<std::string> partID;
+    std::optional<bool> attached;
+};
+// The line's fields with the edit's given ones in place.
+void ApplyEdit(const CenterLineEdit& edit, CenterLineInput& line);
+
+// A move of a view's camera: set (a whole camera as the view section gives it), or turned about
+// its target (degrees about the up direction, then about the window's horizontal), panned (window
+// pixels) and zoomed (the view shows `zoom` times larger). The moves apply in that order.
+struct CameraMove {
+    std::optional<ViewInput> set;
+    std::optional<std::array<double, 2>> orbit;
+    std::optional<std::array<int, 2>> pan;
+    std::optional<double> zoom;
+};
+
 struct Action {
-    enum Kind { Hover, Press, Move, Release, Pick, Preferences, Undo, Redo, Expect } kind = Hover;
+    enum Kind {
+        Hover,
+        Press,
+        Move,
+        Release,
+        Pick,
+        Preferences,
+        Undo,
+        Redo,
+        Expect,
+        Viewer,
+        Select,
+        Edit,
+        Camera
+    } kind = Hover;
     int x = 0;
     int y = 0;
+    // Press: the framework's move of the whole selection, grabbed at any node of a markup,
+    // instead of a drag of the handle under the pointer.
+    bool grabMarkup = false;
     // Pick: explicit results (when hasResults), else a ray cast at the pick's position.
     bool hasResults = false;
     std::vector<PickResultInput> results;
@@ -134,6 +185,13 @@ struct Action {
     PreferenceValue preselectionColor;
     // Expect.
     Expectation expect;
+    ViewerOptions viewer;
+    // Select: the markups selected from now on (ids of centre lines and callouts).
+    std::vector<std::string> selection;
+    // Edit: the centre line and its new fields.
+    std::string markup;
+    CenterLineEdit edit;
+    CameraMove camera;
     std::string comment;
 };
 const char* ActionName(Action::Kind kind);
@@ -179,6 +237,9 @@ bool operator==(const CenterLineInput& a, const CenterLineInput& b);
 bool operator==(const PreferenceValue& a, const PreferenceValue& b);
 bool operator==(const PickResultInput& a, const PickResultInput& b);
 bool operator==(const Expectation& a, const Expectation& b);
+bool operator==(const ViewerOptions& a, const ViewerOptions& b);
+bool operator==(const CenterLineEdit& a, const CenterLineEdit& b);
+bool operator==(const CameraMove& a, const CameraMove& b);
 bool operator==(const Action& a, const Action& b);
 bool operator==(const Scenario& a, const Scenario& b);
 

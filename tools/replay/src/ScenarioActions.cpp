@@ -1,7 +1,9 @@
-// The scenario's "actions": pointer events, picks, preference changes, undo and redo; an expect
-// action's checks are read in Expectations.cpp.
+// The scenario's "actions": pointer events, picks, preference changes, undo and redo, the
+// viewer's behaviour, the selection, the viewer's own edits and camera moves; an expect action's
+// checks are read in Expectations.cpp.
 #include "ScenarioReading.h"
 
+#include <array>
 #include <map>
 
 namespace replay {
@@ -45,6 +47,105 @@ void ReadPick(const Json& j, const std::string& where, const Ids& ids, Action& a
     }
 }
 
+ViewerOptions ReadViewer(const Json& j, const std::string& where) {
+    ViewerOptions o;
+    if (const Json* c = Optional(j, "controller")) {
+        static const std::map<std::string, ViewerOptions::Controller> kControllers{
+            {"apply", ViewerOptions::Apply},
+            {"snap", ViewerOptions::Snap},
+            {"refuse", ViewerOptions::Refuse}};
+        const std::string name = ReadString(*c, Field(where, "controller"));
+        const auto it = kControllers.find(name);
+        if (it == kControllers.end())
+            Fail(Field(where, "controller"), "expected \"apply\", \"snap\" or \"refuse\"");
+        o.controller = it->second;
+    }
+    if (const Json* g = Optional(j, "grid")) {
+        if (o.controller != ViewerOptions::Snap)
+            Fail(Field(where, "grid"), "only with \"controller\": \"snap\"");
+        o.grid = ReadCoordinate(*g, Field(where, "grid"));
+        if (!(o.grid > 0.0))
+            Fail(Field(where, "grid"), "out of range (must be above 0)");
+    }
+    ReadIfPresent(j, where, "rebuild", ReadBool, o.rebuild);
+    if (const Json* p = Optional(j, "picks")) {
+        static const std::map<std::string, ViewerOptions::Picks> kPicks{
+            {"later", ViewerOptions::Later},
+            {"at-once", ViewerOptions::AtOnce},
+            {"refuse", ViewerOptions::RefusePicks}};
+        const std::string name = ReadString(*p, Field(where, "picks"));
+        const auto it = kPicks.find(name);
+        if (it == kPicks.end())
+            Fail(Field(where, "picks"), "expected \"later\", \"at-once\" or \"refuse\"");
+        o.picks = it->second;
+    }
+    return o;
+}
+
+std::vector<std::string> ReadSelection(const Json& j, const std::string& where, const Ids& ids) {
+    const std::vector<std::string> names = ReadNames(j, where);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto id = ids.find(names[i]);
+        if (id == ids.end() || (id->second != Kind::CenterLine && id->second != Kind::Callout))
+            Fail(Index(where, i), "no centre line or callout \"" + names[i] + "\" in the scenario");
+        for (std::size_t k = 0; k < i; ++k)
+            if (names[k] == names[i])
+                Fail(Index(where, i), "\"" + names[i] + "\" is selected twice");
+    }
+    return names;
+}
+
+void ReadEdit(const Json& j, const std::string& where, const Ids& ids, Action& a) {
+    CheckKeys(j, where,
+              {"action", "markup", "start", "end", "path", "startExtension", "endExtension",
+               "ratio", "frame", "axisOrder", "partID", "attached", "comment"});
+    a.markup = ReadString(Require(j, where, "markup"), Field(where, "markup"));
+    const auto id = ids.find(a.markup);
+    if (id == ids.end() || id->second != Kind::CenterLine)
+        Fail(Field(where, "markup"), "no centre line \"" + a.markup + "\" in the scenario");
+    ReadCenterLineFields(j, where, a.edit);
+    if (a.edit == CenterLineEdit())
+        Fail(where, "an edit gives at least one field of the centre line");
+}
+
+void ReadCameraMove(const Json& j, const std::string& where, const ViewInput& view, Action& a) {
+    CheckKeys(j, where, {"action", "camera", "orbit", "pan", "zoom", "comment"});
+    CameraMove& m = a.camera;
+    if (const Json* c = Optional(j, "camera"))
+        m.set = ReadCamera(*c, Field(where, "camera"), view);
+    if (const Json* o = Optional(j, "orbit")) {
+        const std::string w = Field(where, "orbit");
+        if (!view.shapeView)
+            Fail(w, "a plain view does not turn");
+        if (!o->is_array() || o->size() != 2)
+            Fail(w, "expected [degrees about the up direction, degrees about the horizontal]");
+        std::array<double, 2> angles{};
+        for (std::size_t i = 0; i < 2; ++i) {
+            angles[i] = ReadNumber((*o)[i], Index(w, i));
+            if (!(angles[i] >= -360.0 && angles[i] <= 360.0))
+                Fail(Index(w, i), "out of range (degrees, -360 to 360)");
+        }
+        m.orbit = angles;
+    }
+    if (const Json* p = Optional(j, "pan")) {
+        const std::string w = Field(where, "pan");
+        if (!p->is_array() || p->size() != 2)
+            Fail(w, "expected [pixels right, pixels down]");
+        m.pan = std::array<int, 2>{ReadIntIn((*p)[0], Index(w, 0), -100000, 100000),
+                                   ReadIntIn((*p)[1], Index(w, 1), -100000, 100000)};
+    }
+    if (const Json* z = Optional(j, "zoom")) {
+        const std::string w = Field(where, "zoom");
+        if (!view.shapeView)
+            Fail(w, "a plain view shows one unit per pixel and does not zoom");
+        m.zoom = ReadNumber(*z, w);
+        if (!(*m.zoom >= 0.01 && *m.zoom <= 100.0))
+            Fail(w, "out of range (a factor from 0.01 to 100)");
+    }
+    if (m == CameraMove())
+        Fail(where, "a camera action gives at least one of camera, orbit, pan and zoom");
+}
+
 }  // namespace
 
 Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids) {
@@ -54,22 +155,33 @@ Action ReadAction(const Json& j, const std::string& where, const ViewInput& view
         {"move", Action::Move},    {"release", Action::Release},
         {"pick", Action::Pick},    {"preferences", Action::Preferences},
         {"undo", Action::Undo},    {"redo", Action::Redo},
-        {"expect", Action::Expect}};
+        {"expect", Action::Expect}, {"viewer", Action::Viewer},
+        {"select", Action::Select}, {"edit", Action::Edit},
+        {"camera", Action::Camera}};
     const std::string name = ReadString(Require(j, where, "action"), Field(where, "action"));
     const auto it = kinds.find(name);
     if (it == kinds.end())
         Fail(Field(where, "action"),
              "unknown action \"" + name +
                  "\" (known: hover, press, move, release, pick, preferences, undo, redo, "
-                 "expect)");
+                 "expect, viewer, select, edit, camera)");
     Action a;
     a.kind = it->second;
     switch (a.kind) {
         case Action::Hover:
-        case Action::Press:
         case Action::Move:
             CheckKeys(j, where, {"action", "x", "y", "comment"});
             ReadPointer(j, where, view, a);
+            break;
+        case Action::Press:
+            CheckKeys(j, where, {"action", "x", "y", "grab", "comment"});
+            ReadPointer(j, where, view, a);
+            if (const Json* g = Optional(j, "grab")) {
+                const std::string grab = ReadString(*g, Field(where, "grab"));
+                if (grab != "handle" && grab != "markup")
+                    Fail(Field(where, "grab"), "expected \"handle\" or \"markup\"");
+                a.grabMarkup = grab == "markup";
+            }
             break;
         case Action::Release:
         case Action::Undo:
@@ -87,6 +199,20 @@ Action ReadAction(const Json& j, const std::string& where, const ViewInput& view
             break;
         case Action::Expect:
             ReadExpectation(j, where, ids, a.expect);
+            break;
+        case Action::Viewer:
+            CheckKeys(j, where, {"action", "controller", "grid", "rebuild", "picks", "comment"});
+            a.viewer = ReadViewer(j, where);
+            break;
+        case Action::Select:
+            CheckKeys(j, where, {"action", "markups", "comment"});
+            a.selection = ReadSelection(Require(j, where, "markups"), Field(where, "markups"), ids);
+            break;
+        case Action::Edit:
+            ReadEdit(j, where, ids, a);
+            break;
+        case Action::Camera:
+            ReadCameraMove(j, where, view, a);
             break;
     }
     ReadIfPresent(j, where, "comment", ReadString, a.comment);
@@ -115,6 +241,14 @@ const char* ActionName(Action::Kind kind) {
             return "redo";
         case Action::Expect:
             return "expect";
+        case Action::Viewer:
+            return "viewer";
+        case Action::Select:
+            return "select";
+        case Action::Edit:
+            return "edit";
+        case Action::Camera:
+            return "camera";
     }
     return "?";
 }

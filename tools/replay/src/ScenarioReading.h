@@ -71,6 +71,12 @@ std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids)
 
 // The sections, in the order the scenario is read.
 ViewInput ReadView(const Json& j);
+// A camera given anew for the view (its kind and viewport stay): eye, target, up and projection
+// for a shape view, the target for a plain one.
+ViewInput ReadCamera(const Json& cam, const std::string& where, const ViewInput& view);
+// The fields of a centre line that can be given or edited: path, extensions, ratio, frame, axis
+// order and attachment (ScenarioMarkups.cpp).
+void ReadCenterLineFields(const Json& j, const std::string& where, CenterLineEdit& e);
 void ReadScene(const Json& j, Scenario& s, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);

@@ -65,6 +65,19 @@ void ReadShapeCamera(const Json& cam, const std::string& cw, ViewInput& v) {
 
 }  // namespace
 
+ViewInput ReadCamera(const Json& cam, const std::string& where, const ViewInput& view) {
+    ViewInput v = view;
+    if (view.shapeView) {
+        v.nearDistance.reset();
+        ReadShapeCamera(cam, where, v);
+        return v;
+    }
+    CheckKeys(cam, where, {"target"});
+    v.target = ReadPoint(Require(cam, where, "target"), Field(where, "target"));
+    v.eye = v.target + dg::DVec3(0.0, 0.0, 1000.0);
+    return v;
+}
+
 ViewInput ReadView(const Json& j) {
     const std::string where = "view";
     CheckKeys(j, where, {"kind", "viewport", "camera"});

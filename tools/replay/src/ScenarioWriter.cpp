@@ -55,10 +55,7 @@ Json Preference(const PreferenceValue& v) {
     return nullptr;
 }
 
-Json View(const ViewInput& v) {
-    Json out = Json::object();
-    out["kind"] = v.shapeView ? "shape" : "plain";
-    out["viewport"] = Json::array({v.width, v.height});
+Json Camera(const ViewInput& v) {
     Json camera = Json::object();
     if (!v.shapeView) {
         camera["target"] = Point(v.target);
@@ -73,7 +70,14 @@ Json View(const ViewInput& v) {
         if (v.nearDistance)
             camera["near"] = Number(*v.nearDistance);
     }
-    out["camera"] = camera;
+    return camera;
+}
+
+Json View(const ViewInput& v) {
+    Json out = Json::object();
+    out["kind"] = v.shapeView ? "shape" : "plain";
+    out["viewport"] = Json::array({v.width, v.height});
+    out["camera"] = Camera(v);
     return out;
 }
 
@@ -89,6 +93,54 @@ Json Label(const LabelInput& l) {
     if (const auto placement = Placement(l.placement))
         out["placement"] = *placement;
     return out;
+}
+
+// The fields an edit gives, named as in the markups section.
+void EditFields(const CenterLineEdit& e, Json& out) {
+    if (e.start)
+        out["start"] = Point(*e.start);
+    if (e.end)
+        out["end"] = Point(*e.end);
+    if (e.alongAxis)
+        out["path"] = *e.alongAxis ? "alongAxis" : "straight";
+    if (e.startExtension)
+        out["startExtension"] = Single(*e.startExtension);
+    if (e.endExtension)
+        out["endExtension"] = Single(*e.endExtension);
+    if (e.ratio)
+        out["ratio"] = Single(*e.ratio);
+    if (e.frame)
+        out["frame"] = Rotation(*e.frame);
+    if (e.axisOrder)
+        out["axisOrder"] = Json::array({(*e.axisOrder)[0], (*e.axisOrder)[1], (*e.axisOrder)[2]});
+    if (e.partID)
+        out["partID"] = *e.partID;
+    if (e.attached)
+        out["attached"] = *e.attached;
+}
+
+void Viewer(const ViewerOptions& o, Json& out) {
+    static const char* const kControllers[] = {"apply", "snap", "refuse"};
+    static const char* const kPicks[] = {"later", "at-once", "refuse"};
+    if (o.controller != ViewerOptions::Apply)
+        out["controller"] = kControllers[o.controller];
+    if (o.controller == ViewerOptions::Snap)
+        out["grid"] = Number(o.grid);
+    if (o.rebuild)
+        out["rebuild"] = true;
+    if (o.picks != ViewerOptions::Later)
+        out["picks"] = kPicks[o.picks];
+}
+
+void CameraFields(const CameraMove& m, Json& out) {
+    if (m.set)
+        out["camera"] = Camera(*m.set);
+    if (m.orbit)
+        out["orbit"] = Json::array({Number((*m.orbit)[0]), Number((*m.orbit)[1])});
+    if (m.pan)
+        out["pan"] = Json::array({(*m.pan)[0], (*m.pan)[1]});
+    if (m.zoom)
+        out["zoom"] = Number(*m.zoom);
 }
 
 Json CenterLine(const CenterLineInput& c) {
@@ -171,6 +223,21 @@ Json ActionJson(const Action& a) {
         case Action::Move:
             out["x"] = a.x;
             out["y"] = a.y;
+            if (a.grabMarkup)
+                out["grab"] = "markup";
+            break;
+        case Action::Viewer:
+            Viewer(a.viewer, out);
+            break;
+        case Action::Select:
+            out["markups"] = a.selection;
+            break;
+        case Action::Edit:
+            out["markup"] = a.markup;
+            EditFields(a.edit, out);
+            break;
+        case Action::Camera:
+            CameraFields(a.camera, out);
             break;
         case Action::Pick:
             if (a.hasResults) {
@@ -336,11 +403,29 @@ bool operator==(const Expectation& a, const Expectation& b) {
     return true;
 }
 
+bool operator==(const ViewerOptions& a, const ViewerOptions& b) {
+    return std::tie(a.controller, a.grid, a.rebuild, a.picks) ==
+           std::tie(b.controller, b.grid, b.rebuild, b.picks);
+}
+
+bool operator==(const CenterLineEdit& a, const CenterLineEdit& b) {
+    return std::tie(a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio,
+                    a.frame, a.axisOrder, a.partID, a.attached) ==
+           std::tie(b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio,
+                    b.frame, b.axisOrder, b.partID, b.attached);
+}
+
+bool operator==(const CameraMove& a, const CameraMove& b) {
+    return std::tie(a.set, a.orbit, a.pan, a.zoom) == std::tie(b.set, b.orbit, b.pan, b.zoom);
+}
+
 bool operator==(const Action& a, const Action& b) {
-    return std::tie(a.kind, a.x, a.y, a.hasResults, a.results, a.status, a.preselectionColor,
-                    a.expect, a.comment) == std::tie(b.kind, b.x, b.y, b.hasResults, b.results,
-                                                     b.status, b.preselectionColor, b.expect,
-                                                     b.comment);
+    return std::tie(a.kind, a.x, a.y, a.grabMarkup, a.hasResults, a.results, a.status,
+                    a.preselectionColor, a.expect, a.viewer, a.selection, a.markup, a.edit,
+                    a.camera, a.comment) ==
+           std::tie(b.kind, b.x, b.y, b.grabMarkup, b.hasResults, b.results, b.status,
+                    b.preselectionColor, b.expect, b.viewer, b.selection, b.markup, b.edit,
+                    b.camera, b.comment);
 }
 
 bool operator==(const Scenario& a, const Scenario& b) {

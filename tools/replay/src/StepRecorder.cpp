@@ -114,26 +114,29 @@ void StepRecorder::Report(ActionLog& log) const {
         log.details.push_back("warning: " + scene.warnings[i]);
 }
 
-void StepRecorder::NoteSilentChanges(ActionLog& log, bool undoing, bool busy) {
-    if (busy)
+void StepRecorder::NoteSilentChanges(ActionLog& log, bool byViewer, bool busy) {
+    // The viewer's edit during a drag is taken as settled, so that the drag's end does not
+    // mistake it for a change behind the controller's back.
+    if (busy && !byViewer)
         return;
     drawnMismatch.resize(scene.centerLines.size());
     for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
         const CenterLineEntry& e = scene.centerLines[i];
         const CenterLineState now = CaptureCenterLine(e);
         const int stops = controller.StopsFor(e.record.get());
-        if (!undoing && now != settled.lines[i] && stops == settledStops[i])
+        if (!byViewer && now != settled.lines[i] && stops == settledStops[i])
             log.details.push_back(ChangedWithoutController(e.config.id));
         settled.lines[i] = now;
         settledStops[i] = stops;
-        NoteDrawnMismatch(i, now, log);
+        if (!busy)
+            NoteDrawnMismatch(i, now, log);
     }
     for (std::size_t i = 0; i < scene.callouts.size(); ++i) {
         const CalloutEntry& e = scene.callouts[i];
         const CalloutState now = CaptureCallout(e);
         const std::size_t k = scene.centerLines.size() + i;
         const int stops = controller.StopsFor(e.label.get());
-        if (!undoing && now != settled.callouts[i] && stops == settledStops[k])
+        if (!byViewer && now != settled.callouts[i] && stops == settledStops[k])
             log.details.push_back(ChangedWithoutController(e.config.id));
         settled.callouts[i] = now;
         settledStops[k] = stops;

@@ -33,9 +33,9 @@ public:
     void Begin();
     // What the step changed since Begin, one detail line each.
     void Report(ActionLog& log) const;
-    // The notes of a settled step (none while busy: a drag or its pick is open). An undo or redo
-    // changes markups without a drag, by design.
-    void NoteSilentChanges(ActionLog& log, bool undoing, bool busy);
+    // The notes of a settled step (none while busy: a drag or its pick is open). An undo or redo,
+    // and the viewer's own edit, change markups without a drag, by design.
+    void NoteSilentChanges(ActionLog& log, bool byViewer, bool busy);
 
 private:
     struct States {

@@ -1,14 +1,19 @@
 #include "UndoController.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace replay {
 
 namespace {
 
-// Name of an undo entry whose drag came without an operation.
+// Name of an undo entry whose drag came without an operation, and of the viewer's own edits.
 const char* const kUnnamedEdit = "Edit";
+
+double SnapTo(double v, double step) {
+    return std::round(v / step) * step;
+}
 
 }  // namespace
 
@@ -82,26 +87,67 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         notes.push_back("controller: a markup the scene does not hold; nothing applied");
         return false;
     }
-    Entry entry;
-    entry.hasOperation = static_cast<bool>(operation);
-    entry.name = operation ? operation->GetName() : kUnnamedEdit;
-    entry.before = TakeDragStart(*t);
+    Change change;
+    change.before = TakeDragStart(*t);
     const std::string stop =
         "controller: " + IdOf(*t) + " HandleShadowStop(" +
         (operation ? "operation \"" + operation->GetName() + "\"" : std::string("no operation")) +
         "): ";
-    const bool changed = t->callout ? ApplyCallout(t->index, shadow, stop)
-                                    : ApplyCenterLine(t->index, shadow, operation, stop);
+    bool changed = false;
+    if (options.controller == ViewerOptions::Refuse) {
+        notes.push_back(stop + "refused, nothing applied");
+        // The viewer draws the refused markup as it is stored.
+        if (!t->callout)
+            appliedLines.push_back(t->index);
+    } else {
+        changed = t->callout ? ApplyCallout(t->index, shadow, stop)
+                             : ApplyCenterLine(t->index, shadow, operation, stop);
+    }
     // A newer drag of the markup is starting: what this drop left is where that drag begins.
     for (DragStart& s : dragStarts)
         if (s.state.target == *t && s.retakeAtStop) {
             s.state = Capture(*t);
             s.retakeAtStop = false;
-            entry.after = s.state;
-            entry.afterTaken = true;
+            change.after = s.state;
+            change.afterTaken = true;
         }
-    pending.push_back(entry);
+    if (options.rebuild && !t->callout) {
+        CenterLineEntry& e = scene.centerLines[t->index];
+        e.shadow->MarkupChanged();
+        scene.MapHandles(e);
+        notes.push_back("controller: " + e.config.id +
+                        " shadow rebuilt from its record inside HandleShadowStop");
+    }
+    if (options.controller == ViewerOptions::Refuse)
+        return false;
+    // The stops of one operation make one entry.
+    const auto joined = std::find_if(pending.begin(), pending.end(), [&](const Entry& e) {
+        return operation && e.operation == operation.get();
+    });
+    if (joined != pending.end()) {
+        joined->changes.push_back(change);
+    } else {
+        Entry entry;
+        entry.hasOperation = static_cast<bool>(operation);
+        entry.name = operation ? operation->GetName() : kUnnamedEdit;
+        entry.operation = operation.get();
+        entry.changes.push_back(change);
+        pending.push_back(entry);
+    }
     return changed;
+}
+
+void UndoController::RecordEdit(const sxk::Markup* markup, const CenterLineState& before) {
+    const std::optional<Target> t = Find(markup);
+    if (!t)
+        return;
+    Entry entry;
+    entry.name = kUnnamedEdit;
+    Change change;
+    change.before.target = *t;
+    change.before.line = before;
+    entry.changes.push_back(change);
+    pending.push_back(entry);
 }
 
 // What undo returns to: the oldest start of the markup's drags (a drop that waited for its pick
@@ -129,8 +175,16 @@ bool UndoController::ApplyCallout(std::size_t index, const du::SmartPtr<sxk::Mar
         return false;
     }
     const dg::DPoint3D before = e.label->GetPos();
-    e.label->note->location.SetPos(calloutShadow->GetPos());
-    notes.push_back(stop + "label moved to " + Format(e.label->GetPos()));
+    dg::DPoint3D to = calloutShadow->GetPos();
+    std::string snapped;
+    if (options.controller == ViewerOptions::Snap && to != before) {
+        const dg::DPoint3D from = to;
+        to = dg::DPoint3D(SnapTo(from.x, options.grid), SnapTo(from.y, options.grid),
+                          SnapTo(from.z, options.grid));
+        snapped = " (dropped at " + Format(from) + ", snapped to the grid)";
+    }
+    e.label->note->location.SetPos(to);
+    notes.push_back(stop + "label moved to " + Format(e.label->GetPos()) + snapped);
     return before != e.label->GetPos();
 }
 
@@ -141,15 +195,24 @@ bool UndoController::ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::
                                      const std::string& stop) {
     CenterLineEntry& e = scene.centerLines[index];
     auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
-    const std::vector<dg::DPoint3D> points =
-        lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
-    const bool changed = points.size() >= 2;
     std::string what;
+    std::vector<dg::DPoint3D> moved = lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
+    if (markupMove && lineShadow) {
+        dg::DVec3 d;
+        lineShadow->GetDeltaInObjectSpace(d, *markupMove);
+        moved = *e.record->GetPoints();
+        for (dg::DPoint3D& p : moved)
+            p = p + d;
+        what = " (the record's, moved by " + Format(d) + ")";
+    }
+    const std::vector<dg::DPoint3D> points = Snapped(e, moved, what);
+    const bool changed = points.size() >= 2;
     if (changed) {
         e.record->SetPoints(points);
         e.lastStored = points;
         appliedLines.push_back(index);
-        what = "stored the shadow's " + std::to_string(points.size()) + " points";
+        what = "stored " + (markupMove ? std::string() : std::string("the shadow's ")) +
+               std::to_string(points.size()) + " points" + what;
     } else {
         what = "the shadow gave " + std::to_string(points.size()) + " points, nothing applied";
     }
@@ -161,26 +224,63 @@ bool UndoController::ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::
                 (target ? (targetId ? *targetId : std::string("?")) : std::string("none"));
     }
     notes.push_back(stop + what);
-    if (operation)
-        sxk::RecordOperation(operation);
+    Record(operation);
     return changed;
+}
+
+std::vector<dg::DPoint3D> UndoController::Snapped(const CenterLineEntry& e,
+                                                  std::vector<dg::DPoint3D> points,
+                                                  std::string& note) const {
+    if (options.controller != ViewerOptions::Snap)
+        return points;
+    const std::vector<dg::DPoint3D>& stored = *e.record->GetPoints();
+    int moved = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i < stored.size() && points[i] == stored[i])
+            continue;
+        dg::DPoint3D& p = points[i];
+        p = dg::DPoint3D(SnapTo(p.x, options.grid), SnapTo(p.y, options.grid),
+                         SnapTo(p.z, options.grid));
+        ++moved;
+    }
+    if (moved > 0)
+        note += ", " + std::to_string(moved) + " of them snapped to the grid (" +
+               Format(options.grid) + ")";
+    return points;
+}
+
+// Stops of one operation (a broadcast, the move of a selection) reach the controller one by one;
+// the history gets the operation once.
+void UndoController::Record(const du::SmartPtr<sxk::Operation>& operation) {
+    if (!operation)
+        return;
+    const std::vector<du::SmartPtr<sxk::Operation>>& history = sxk::RecordedOperations();
+    if (!history.empty() && history.back() == operation)
+        return;
+    sxk::RecordOperation(operation);
 }
 
 void UndoController::SettleAction() {
     for (Entry& entry : pending) {
-        if (!entry.afterTaken)
-            entry.after = Capture(entry.before.target);
-        const std::string id = IdOf(entry.before.target);
-        const bool same = entry.before.target.callout ? entry.before.callout == entry.after.callout
-                                                      : entry.before.line == entry.after.line;
+        bool same = true;
+        std::string ids;
+        for (Change& change : entry.changes) {
+            if (!change.afterTaken)
+                change.after = Capture(change.before.target);
+            const Snapshot& a = change.before;
+            const Snapshot& b = change.after;
+            same = same && (a.target.callout ? a.callout == b.callout : a.line == b.line);
+            ids += (ids.empty() ? "" : ", ") + IdOf(a.target);
+        }
         // A drag handed over without an operation that left the markup as it was (a point that
         // sprang back) is no step to undo; one that changed it still is.
         if (!entry.hasOperation && same) {
-            notes.push_back("undo: " + id + " is as before the drag; no undo entry");
+            notes.push_back("undo: " + ids + " is as before the drag; no undo entry");
             continue;
         }
-        notes.push_back("undo entry \"" + entry.name + "\" for " + id +
+        notes.push_back("undo entry \"" + entry.name + "\" for " + ids +
                         (entry.hasOperation ? "" : " (the drag came without an operation)"));
+        entry.operation = nullptr;  // the operation may go; the entry keeps its name
         undoStack.push_back(std::move(entry));
         redoStack.clear();
     }
@@ -202,11 +302,16 @@ bool UndoController::Step(std::vector<Entry>& from, std::vector<Entry>& to, bool
         return false;
     Entry entry = std::move(from.back());
     from.pop_back();
-    const Snapshot& state = undo ? entry.before : entry.after;
-    Restore(state);
-    notes.push_back(std::string(undo ? "undo" : "redo") + " \"" + entry.name +
-                    "\": " + IdOf(state.target) + " restored to its state " +
-                    (undo ? "before" : "after") + " the drag");
+    // Undo puts the markups back newest first, redo oldest first.
+    const std::size_t n = entry.changes.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const Change& change = entry.changes[undo ? n - 1 - k : k];
+        const Snapshot& state = undo ? change.before : change.after;
+        Restore(state);
+        notes.push_back(std::string(undo ? "undo" : "redo") + " \"" + entry.name +
+                        "\": " + IdOf(state.target) + " restored to its state " +
+                        (undo ? "before" : "after") + " the drag");
+    }
     to.push_back(std::move(entry));
     return true;
 }

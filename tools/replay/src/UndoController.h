@@ -1,8 +1,10 @@
 #pragma once
 
-// The replay's markup controller: it applies each finished drag to its markup, records the
-// operation the way the viewer's controller does, and keeps undo and redo stacks by the
-// operation's name.
+// The replay's markup controller: it applies each finished drag to its markup (or, as the
+// viewer's options say, snaps it to a grid, refuses it, or rebuilds the shadows inside the call),
+// records the operation the way the viewer's controller does, and keeps undo and redo stacks by
+// the operation's name: the stops of one operation (a jog drag and the markups it stopped, a move
+// of the whole selection) are one entry.
 
 #include "RecordState.h"
 #include "ReplayScene.h"
@@ -20,6 +22,13 @@ class UndoController : public sxk::MarkupController {
 public:
     explicit UndoController(ReplayScene& scene);
 
+    void SetOptions(const ViewerOptions& viewer) { options = viewer; }
+    // The framework is stopping its move of the whole selection by this world displacement: a
+    // centre line is stored moved by it (the shadow's working points lag a move's last step),
+    // until the move is over (nullopt).
+    void SetMarkupMove(const std::optional<dg::DVec3>& delta) { markupMove = delta; }
+    const ViewerOptions& Options() const { return options; }
+
     bool HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
                           const du::SmartPtr<sxk::Markup>& shadow,
                           const du::SmartPtr<sxk::Operation>& operation) override;
@@ -30,6 +39,9 @@ public:
     // The drag of this markup ended in a drop that waits for its pick: its snapshot stays for
     // that drop, also when a new drag of the markup begins first.
     void AwaitDrop(const sxk::Markup* markup);
+    // The viewer's own edit of a centre line: one undo entry from the state before it (taken by
+    // the caller before it wrote the record) to the state it left.
+    void RecordEdit(const sxk::Markup* markup, const CenterLineState& before);
     // Closes the stops of the action just played: their undo entries get the state after it.
     void SettleAction();
     bool Undo();
@@ -63,12 +75,16 @@ private:
         CenterLineState line;
         CalloutState callout;
     };
-    struct Entry {
-        std::string name;
-        bool hasOperation = true;
+    struct Change {
         Snapshot before;
         Snapshot after;
         bool afterTaken = false;  // at the stop, since a newer drag goes on in the same action
+    };
+    struct Entry {
+        std::string name;
+        bool hasOperation = true;
+        const sxk::Operation* operation = nullptr;  // only compared: stops of one operation join
+        std::vector<Change> changes;                // one per markup, in the order they stopped
     };
     // A drag's snapshot from its press, until its stop has come.
     struct DragStart {
@@ -88,10 +104,17 @@ private:
                       const std::string& stop);
     bool ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::Markup>& shadow,
                          const du::SmartPtr<sxk::Operation>& operation, const std::string& stop);
+    // The shadow's points as the controller stores them: snapped to the grid where they differ
+    // from the record's, when the options say so.
+    std::vector<dg::DPoint3D> Snapped(const CenterLineEntry& e, std::vector<dg::DPoint3D> points,
+                                      std::string& note) const;
+    void Record(const du::SmartPtr<sxk::Operation>& operation);
     bool Step(std::vector<Entry>& from, std::vector<Entry>& to, bool undo);
     static std::vector<std::string> Names(const std::vector<Entry>& stack, std::size_t count);
 
     ReplayScene& scene;
+    ViewerOptions options;
+    std::optional<dg::DVec3> markupMove;
     std::vector<DragStart> dragStarts;
     std::vector<Entry> pending;
     std::vector<Entry> undoStack;

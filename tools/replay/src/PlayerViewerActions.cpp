@@ -1,0 +1,175 @@
+// The actions of the viewer itself rather than of the pointer on a handle: its behaviour, the
+// selection, its own edits of a centre line, its camera, and its framework's move of the whole
+// selection (Translate on every selected shadow at each step, Stop with one operation at the end).
+#include "CameraMoves.h"
+#include "Player.h"
+#include "RecordState.h"
+#include "SessionText.h"
+
+#include <sxk/Operation.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace replay {
+
+namespace {
+
+// The name under which the framework records a move of the whole selection.
+const char* const kMoveOperation = "Move";
+
+std::string ViewerText(const ViewerOptions& o) {
+    static const char* const kControllers[] = {"applies", "snaps", "refuses"};
+    static const char* const kPicks[] = {"later", "inside the request", "refused"};
+    std::string text = std::string("the controller ") + kControllers[o.controller] + " a drag";
+    if (o.controller == ViewerOptions::Snap)
+        text += " to a grid of " + Format(o.grid);
+    if (o.rebuild)
+        text += " and rebuilds the shadows inside its stop";
+    return text + "; picks are answered " + kPicks[o.picks];
+}
+
+}  // namespace
+
+sxmk::MarkupShadow* Player::ShadowOf(const std::string& id) const {
+    if (const CenterLineEntry* e = scene.FindCenterLine(id))
+        return e->shadow.get();
+    if (const CalloutEntry* e = scene.FindCallout(id))
+        return e->shadow.get();
+    return nullptr;
+}
+
+void Player::SelectOnPress(const std::string& id, ActionLog& log) {
+    if (std::find(selection.begin(), selection.end(), id) != selection.end())
+        return;
+    selection = {id};
+    log.details.push_back("selection: " + id);
+}
+
+void Player::Viewer(const ViewerOptions& options, ActionLog& log) {
+    controller.SetOptions(options);
+    if (sxk::ShapeView* view = scene.shapeView) {
+        view->pickAtOnce = options.picks == ViewerOptions::AtOnce;
+        view->failPickRequests = options.picks == ViewerOptions::RefusePicks ? INT_MAX : 0;
+    }
+    log.headline += ": " + ViewerText(options);
+}
+
+void Player::Select(const std::vector<std::string>& ids, ActionLog& log) {
+    selection = ids;
+    log.headline += ids.empty() ? ": nothing selected" : ": " + Join(ids);
+}
+
+// The viewer writes the record as it does for a new centre line (build, store, then the other
+// setters), from the record's fields with the edit's in place, and rebuilds the markup's shadows.
+void Player::Edit(const Action& a, ActionLog& log) {
+    CenterLineEntry* e = scene.FindCenterLine(a.markup);
+    if (!e) {
+        log.headline += ": no centre line " + a.markup;
+        return;
+    }
+    const CenterLineState before = CaptureCenterLine(*e);
+    CenterLineInput line = e->config;
+    line.start = before.startPoint;
+    line.end = before.endPoint;
+    line.alongAxis = before.alongAxis;
+    line.startExtension = before.startExtension;
+    line.endExtension = before.endExtension;
+    line.ratio = before.ratio;
+    line.partID = before.partID;
+    line.attached = before.attached;
+    ApplyEdit(a.edit, line);
+
+    sxmk::CenterLineXYZ& record = *e->record;
+    std::vector<dg::DPoint3D> list;
+    record.SetDivRation(line.ratio);
+    record.BuildPoints(line.start, line.end, line.alongAxis, line.startExtension,
+                       line.endExtension, line.ratio, dg::Location(line.frame, {}),
+                       line.axisOrder.data(), list);
+    record.SetPoints(list);
+    e->lastStored = list;
+    du::Symbol partID(line.partID);
+    record.SetPartID(partID);
+    record.SetEndPointAttached(line.attached);
+    e->config.frame = line.frame;
+    e->config.axisOrder = line.axisOrder;
+    log.headline += ": " + e->config.id + " written by the viewer";
+    log.details.push_back("BuildPoints, SetPoints (" + std::to_string(list.size()) +
+                          " points), SetDivRation, SetPartID, SetEndPointAttached");
+
+    e->shadow->MarkupChanged();
+    scene.MapHandles(*e);
+    if (hoveredShadow == e->shadow.get()) {
+        hoveredShadow = nullptr;
+        hoveredNode = nullptr;
+    }
+    log.details.push_back("viewer: " + e->config.id + " shadow rebuilt (MarkupChanged)");
+    if (CaptureCenterLine(*e) != before)
+        controller.RecordEdit(e->record.get(), before);
+}
+
+void Player::Camera(const CameraMove& move, ActionLog& log) {
+    scene.SetCamera(MoveCamera(scene.viewInput, move));
+    const ViewInput& v = scene.viewInput;
+    log.headline += v.shapeView ? ": eye " + Format(v.eye) + ", target " + Format(v.target)
+                                : ": target " + Format(v.target);
+    if (v.shapeView && !v.perspective)
+        log.headline += ", width " + Format(v.parallelWidth);
+}
+
+void Player::GrabMarkup(const Action& a, ActionLog& log) {
+    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    if (!hit) {
+        log.headline += ": on nothing, no move";
+        return;
+    }
+    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
+    SelectOnPress(touched, log);
+    moving.clear();
+    for (const std::string& id : selection)
+        if (sxmk::MarkupShadow* shadow = ShadowOf(id)) {
+            moving.emplace_back(shadow);
+            controller.BeginDrag(shadow->MarkupOfShadow().get());
+        }
+    moveAnchor = sxmk::DragDriver(*hit->Shadow()).WorldPositionOf(*hit->node);
+    moveDelta = dg::DVec3::ZERO;
+    movingMarkups = true;
+    pointer.dragging = true;
+    log.headline += ": grabbed the whole of " + touched + ", moving " + Join(selection);
+}
+
+void Player::MoveMarkups(ActionLog& log) {
+    moveDelta = sxmk::DragDriver::PointerDisplacement(*scene.view, moveAnchor, pointer.startX,
+                                                     pointer.startY, pointer.x, pointer.y);
+    // A copy: a shadow's answer may reach the viewer, which may change the selection meanwhile.
+    const std::vector<du::SmartPtr<sxmk::MarkupShadow>> targets = moving;
+    for (const du::SmartPtr<sxmk::MarkupShadow>& shadow : targets)
+        sxmk::DragDriver(*shadow).Translate(moveDelta);
+    log.headline += ": markups moved";
+    log.details.push_back("Translate " + Format(moveDelta) + " on " +
+                          std::to_string(targets.size()) + " shadows");
+}
+
+void Player::StopMarkups(ActionLog& log) {
+    movingMarkups = false;
+    pointer.dragging = false;
+    const std::vector<du::SmartPtr<sxmk::MarkupShadow>> targets = std::move(moving);
+    moving.clear();
+    const du::SmartPtr<sxk::Operation> operation(
+        new sxk::Operation(kMoveOperation, scene.view->GetScene(), true));
+    log.headline += ": move stopped";
+    log.details.push_back("Stop " + Format(moveDelta) + ", operation " + Quote(kMoveOperation) +
+                          ", on " + std::to_string(targets.size()) + " shadows");
+    controller.SetMarkupMove(moveDelta);
+    struct Over {
+        UndoController& controller;
+        ~Over() { controller.SetMarkupMove(std::nullopt); }
+    } over{controller};
+    for (const du::SmartPtr<sxmk::MarkupShadow>& shadow : targets)
+        sxmk::DragDriver(*shadow).Stop(moveDelta, operation);
+    const std::vector<du::SmartPtr<sxk::Operation>>& history = sxk::RecordedOperations();
+    if (history.empty() || history.back() != operation)
+        sxk::RecordOperation(operation);
+}
+
+}  // namespace replay
