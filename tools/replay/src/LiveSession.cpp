@@ -81,7 +81,10 @@ const ActionLog& LiveSession::PlayAndKeep(const Action& action, bool addExpectat
     const std::size_t redoBefore = session.Controller().RedoCount();
     const ActionLog& log = session.Play(action);
     Keep(action);
-    if (action.kind == Action::Press && session.GetPointer().dragging)
+    // A drag, a move of the selection or the viewer's own edit changes markups: the state it
+    // leaves is kept as an expectation once nothing is open.
+    if ((action.kind == Action::Press && session.GetPointer().dragging) ||
+        action.kind == Action::Edit)
         dragSinceExpect = true;
     const bool stacksMoved = (action.kind == Action::Undo || action.kind == Action::Redo) &&
                              (session.Controller().UndoCount() != undoBefore ||

@@ -20,13 +20,15 @@ const char* const kMoveOperation = "Move";
 
 std::string ViewerText(const ViewerOptions& o) {
     static const char* const kControllers[] = {"applies", "snaps", "refuses"};
-    static const char* const kPicks[] = {"later", "inside the request", "refused"};
+    static const char* const kPicks[] = {"picks are answered later",
+                                         "picks are answered inside the request",
+                                         "pick requests fail"};
     std::string text = std::string("the controller ") + kControllers[o.controller] + " a drag";
     if (o.controller == ViewerOptions::Snap)
         text += " to a grid of " + Format(o.grid);
     if (o.rebuild)
         text += " and rebuilds the shadows inside its stop";
-    return text + "; picks are answered " + kPicks[o.picks];
+    return text + "; " + kPicks[o.picks];
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         return false;
     // The stops of one operation make one entry.
     const auto joined = std::find_if(pending.begin(), pending.end(), [&](const Entry& e) {
-        return operation && e.operation == operation.get();
+        return operation && e.operation == operation;
     });
     if (joined != pending.end()) {
         joined->changes.push_back(change);
@@ -130,7 +130,7 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         Entry entry;
         entry.hasOperation = static_cast<bool>(operation);
         entry.name = operation ? operation->GetName() : kUnnamedEdit;
-        entry.operation = operation.get();
+        entry.operation = operation;
         entry.changes.push_back(change);
         pending.push_back(entry);
     }
@@ -148,6 +148,11 @@ void UndoController::RecordEdit(const sxk::Markup* markup, const CenterLineState
     change.before.line = before;
     entry.changes.push_back(change);
     pending.push_back(entry);
+    // A drag of the markup still open (or its drop) began before the edit, which is undone on its
+    // own: undoing the drag returns to the state the edit left.
+    for (DragStart& s : dragStarts)
+        if (s.state.target == *t)
+            s.state = Capture(*t);
 }
 
 // What undo returns to: the oldest start of the markup's drags (a drop that waited for its pick
@@ -262,6 +267,8 @@ void UndoController::Record(const du::SmartPtr<sxk::Operation>& operation) {
 
 void UndoController::SettleAction() {
     for (Entry& entry : pending) {
+        if (entry.operation)
+            entry.name = entry.operation->GetName();
         bool same = true;
         std::string ids;
         for (Change& change : entry.changes) {
@@ -280,7 +287,7 @@ void UndoController::SettleAction() {
         }
         notes.push_back("undo entry \"" + entry.name + "\" for " + ids +
                         (entry.hasOperation ? "" : " (the drag came without an operation)"));
-        entry.operation = nullptr;  // the operation may go; the entry keeps its name
+        entry.operation.reset();
         undoStack.push_back(std::move(entry));
         redoStack.clear();
     }

@@ -40,7 +40,8 @@ public:
     // that drop, also when a new drag of the markup begins first.
     void AwaitDrop(const sxk::Markup* markup);
     // The viewer's own edit of a centre line: one undo entry from the state before it (taken by
-    // the caller before it wrote the record) to the state it left.
+    // the caller before it wrote the record) to the state it left; a drag of the markup still
+    // open starts, for undo, from what the edit left.
     void RecordEdit(const sxk::Markup* markup, const CenterLineState& before);
     // Closes the stops of the action just played: their undo entries get the state after it.
     void SettleAction();
@@ -83,7 +84,9 @@ private:
     struct Entry {
         std::string name;
         bool hasOperation = true;
-        const sxk::Operation* operation = nullptr;  // only compared: stops of one operation join
+        // Until the action settles: stops of one operation join, and the entry takes the name
+        // the operation has then (a jog drag renames its operation after the broadcast stops).
+        du::SmartPtr<sxk::Operation> operation;
         std::vector<Change> changes;                // one per markup, in the order they stopped
     };
     // A drag's snapshot from its press, until its stop has come.
