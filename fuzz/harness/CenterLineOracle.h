@@ -289,8 +289,8 @@ public:
         // A jog drag measures along the main axis and from the ratio it began with: a path stored
         // while it was open (another layout, another axis order) is not what it moves.
         const bool jogAcrossAnEdit = jog && w.editedWhileOpen;
-        if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio ||
-            jogAcrossAnEdit)
+        (void)jogAcrossAnEdit;
+        if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio)
             pathValid = false;
         if (hasOperation)
             model = RecordFields::Of(record);

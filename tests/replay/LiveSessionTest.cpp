@@ -179,12 +179,12 @@ TEST_F(LiveSessionTest, AppliedDragRebuildsTheShadowFromTheRecord) {
         << log;
     EXPECT_EQ(log.find("drawn through other points"), std::string::npos) << log;
     const replay::CenterLineEntry& line = *session.Scene().FindCenterLine("m");
-    EXPECT_EQ(line.shadow->GetPoints(), *line.record->GetPoints());
+    EXPECT_EQ(line.shadows[0].shadow->GetPoints(), *line.record->GetPoints());
     // The rebuilt handles are mapped again: each is found under its name.
     for (replay::HandleName h :
          {replay::HandleName::StartPoint, replay::HandleName::EndPoint,
           replay::HandleName::StartExtension, replay::HandleName::EndExtension})
-        EXPECT_NE(session.Scene().NodeOf(line, h), nullptr) << replay::HandleKey(h);
+        EXPECT_NE(replay::ReplayScene::NodeOf(line.shadows[0], h), nullptr) << replay::HandleKey(h);
 }
 
 // A press while the last drop's pick is pending finishes that drop inside the press: the shadow
@@ -219,7 +219,7 @@ TEST_F(LiveSessionTest, RebuildWaitsUntilNoDragIsOpen) {
     EXPECT_EQ(session.Controller().UndoNames().size(), 1u);
     EXPECT_TRUE(session.PendingPicks().empty());
     const replay::CenterLineEntry& line = *session.Scene().FindCenterLine("m");
-    EXPECT_EQ(line.shadow->GetPoints(), *line.record->GetPoints());
+    EXPECT_EQ(line.shadows[0].shadow->GetPoints(), *line.record->GetPoints());
 }
 
 TEST_F(LiveSessionTest, ActionsPlayedFromOutsideGiveLogFrameSummaryAndPendingPicks) {

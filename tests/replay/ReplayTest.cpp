@@ -198,7 +198,7 @@ TEST_F(ReplayTest, UndoAndRedoRestoreTheCenterLineRecordExactly) {
             << replay::Format(replay::CaptureCenterLine(line).points) << " vs "
             << replay::Format(before.points);
         // The shadow is rebuilt from the restored record.
-        EXPECT_EQ(line.shadow->GetPoints(), before.points);
+        EXPECT_EQ(line.shadows[0].shadow->GetPoints(), before.points);
         EXPECT_TRUE(session.Scene().warnings.empty());
 
         session.Play(drag + 1);  // redo
@@ -256,7 +256,7 @@ TEST_F(ReplayTest, OnlyTheRequestTheLibraryCancelledLeavesThePickQueue) {
                                        line.find("cancelled by the library") != std::string::npos;
                             }),
               1);
-    EXPECT_EQ(session.Scene().shapeView->detachedCompletions, 1);
+    EXPECT_EQ(session.Scene().views[0].shapeView->detachedCompletions, 1);
 
     session.Play(7);
     session.Play(8);
@@ -267,7 +267,7 @@ TEST_F(ReplayTest, OnlyTheRequestTheLibraryCancelledLeavesThePickQueue) {
     EXPECT_TRUE(replay::Near(session.Scene().FindCenterLine("b")->record->GetEndPoint(),
                              dg::DPoint3D(8, 5, 0), 1e-9));
     EXPECT_TRUE(session.PendingPicks().empty());
-    EXPECT_EQ(session.Scene().shapeView->detachedCompletions, 1);
+    EXPECT_EQ(session.Scene().views[0].shapeView->detachedCompletions, 1);
 }
 
 // Where handles overlap, a sphere wins over an arrow and an arrow over the line; each handle is

@@ -52,7 +52,7 @@ class SceneTest : public testsupport::HostFixture {};
 
 TEST_F(SceneTest, PickFindsEverythingUnderThePointerNearestFirst) {
     replay::Session session(Parse(kPerspective));
-    const std::vector<replay::PickHit> hits = replay::CastPick(session.Scene(), 400, 300);
+    const std::vector<replay::PickHit> hits = replay::CastPick(session.Scene(), 0, 400, 300);
     std::vector<std::string> order;
     for (const replay::PickHit& hit : hits)
         order.push_back(hit.description.substr(0, hit.description.find(" at ")));
@@ -71,12 +71,12 @@ TEST_F(SceneTest, PickFindsEverythingUnderThePointerNearestFirst) {
 
 TEST_F(SceneTest, PickBesideEverythingFindsNothing) {
     replay::Session session(Parse(kPerspective));
-    EXPECT_TRUE(replay::CastPick(session.Scene(), 20, 20).empty());
+    EXPECT_TRUE(replay::CastPick(session.Scene(), 0, 20, 20).empty());
 }
 
 TEST_F(SceneTest, GeometryBehindTheEyeIsCutAwayNotMirrored) {
     replay::Session session(Parse(kPerspective));
-    const replay::Projector& projector = session.Scene().projector;
+    const replay::Projector& projector = session.Scene().views[0].projector;
     EXPECT_FALSE(projector.Project({0, 0, 25}).has_value()) << "behind the eye";
     // The line from behind the eye to the far side projects to finite points on one side of
     // the window centre only: the part behind the eye would otherwise come back mirrored.
@@ -113,10 +113,10 @@ TEST_F(SceneTest, TheNearDistanceIsDerivedFromTheTargetOrGiven) {
                   R"(}}, "actions": []})");
         replay::Session session(scenario);
         const replay::ReplayScene& scene = session.Scene();
-        EXPECT_DOUBLE_EQ(scene.shapeView->camera.nearDistance, c.nearDistance);
+        EXPECT_DOUBLE_EQ(scene.views[0].shapeView->camera.nearDistance, c.nearDistance);
         const dg::DPoint3D eye = scenario.view.eye;
-        EXPECT_TRUE(scene.projector.Project(eye - dg::DVec3(0, 0, c.shownDepth)).has_value());
-        EXPECT_FALSE(scene.projector.Project(eye - dg::DVec3(0, 0, c.hiddenDepth)).has_value());
+        EXPECT_TRUE(scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.shownDepth)).has_value());
+        EXPECT_FALSE(scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.hiddenDepth)).has_value());
         const std::string view = session.Describe().front();
         EXPECT_EQ(view.find(", near") == std::string::npos, *c.described == '\0') << view;
         EXPECT_NE(view.find(c.described), std::string::npos) << view;
@@ -176,7 +176,7 @@ TEST_F(SceneTest, HandlesFarOffTheWindowLieAtFinitePixels) {
                                                   "fieldOfView": 60, "near": 1e-305}},
       "markups": [{"id": "m", "start": [1.73e5, 0, -1e-300], "end": [1.73e5, 0, -10]}],
       "actions": []})"));
-    const auto handles = replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0));
+    const auto handles = replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0), 0);
     EXPECT_EQ(handles.size(), 4u);
     for (const auto& [handle, at] : handles)
         EXPECT_TRUE(std::isfinite(at.x) && std::isfinite(at.y)) << replay::HandleKey(handle);

@@ -144,11 +144,11 @@ TEST_F(SessionEnd, LetGoReleasesTheDragAndGivesUpItsPick) {
         player.Play(Pointer(Action::Press, 496, 348), log);
         player.Play(Pointer(Action::Move, 625, 345), log);
         ASSERT_TRUE(player.Busy());
-        ASSERT_TRUE(scene.shapeView->pendingPicks.empty());
+        ASSERT_TRUE(scene.views[0].shapeView->pendingPicks.empty());
         EXPECT_EQ(controller.Calls(), 0);
         player.LetGo();
         EXPECT_FALSE(player.Busy());
-        EXPECT_TRUE(scene.shapeView->pendingPicks.empty());
+        EXPECT_TRUE(scene.views[0].shapeView->pendingPicks.empty());
         EXPECT_EQ(controller.Calls(), 1);
     }
     for (replay::CenterLineEntry& e : scene.centerLines)

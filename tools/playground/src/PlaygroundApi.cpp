@@ -144,14 +144,14 @@ struct Playground {
             line["mode"] = r.IsAlongAxis() ? "alongAxis" : "straight";
             line["attached"] = r.IsEndPointAttached();
             line["partID"] = r.GetPartID().str();
-            line["startPointItem"] = replay::DescribeItem(e.shadow->GetStartPointItem());
-            line["endPointItem"] = replay::DescribeItem(e.shadow->GetEndPointItem());
+            line["startPointItem"] = replay::DescribeItem(e.shadows[0].shadow->GetStartPointItem());
+            line["endPointItem"] = replay::DescribeItem(e.shadows[0].shadow->GetEndPointItem());
             Json points = Json::array();
             for (const dg::DPoint3D& p : *r.GetPoints())
                 points.push_back(Point(p));
             line["points"] = points;
             Json handles = Json::object();
-            for (const auto& [h, at] : replay::HandlePixels(scene, e))
+            for (const auto& [h, at] : replay::HandlePixels(scene, e, 0))
                 handles[replay::HandleKey(h)] = Json::array({at.x, at.y});
             line["handles"] = handles;
             lines.push_back(line);

@@ -15,6 +15,10 @@
 
 namespace replay {
 
+const LineShadow& CheckedSession::Shadow() const {
+    return line->shadows[view];
+}
+
 namespace {
 
 using reading::Ids;
@@ -348,7 +352,7 @@ ExpectationField Handles() {
         std::vector<FieldCheck> checks;
         for (const auto& [handle, want] : e.handles) {
             const std::string what = e.markup + ".handles." + HandleKey(handle);
-            const sxmu::ModelBase* node = session.scene.NodeOf(*session.line, handle);
+            const sxmu::ModelBase* node = ReplayScene::NodeOf(session.Shadow(), handle);
             if (!node) {
                 checks.push_back({what, false, Format(want), "no such node"});
                 continue;
@@ -370,9 +374,9 @@ ExpectationField Handles() {
 
 std::vector<HandleName> ShownHandles(const CheckedSession& s) {
     std::vector<HandleName> shown;
-    if (const sxmu::ModelContainer* root = ReplayScene::RootOf(*s.line))
+    if (const sxmu::ModelContainer* root = ReplayScene::RootOf(s.Shadow()))
         for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
-            if (const auto h = s.scene.HandleOf(*s.line, child.get()))
+            if (const auto h = ReplayScene::HandleOf(s.Shadow(), child.get()))
                 shown.push_back(*h);
     return shown;
 }
@@ -381,7 +385,7 @@ std::vector<HandleName> ShownHandles(const CheckedSession& s) {
 std::string HighlightedHandles(const CheckedSession& s) {
     std::string got;
     for (HandleName h : kAllHandles)
-        if (s.scene.IsHighlighted(*s.line, s.scene.NodeOf(*s.line, h))) {
+        if (ReplayScene::IsHighlighted(s.Shadow(), ReplayScene::NodeOf(s.Shadow(), h))) {
             if (!got.empty())
                 got += '+';
             got += HandleKey(h);
@@ -390,7 +394,7 @@ std::string HighlightedHandles(const CheckedSession& s) {
 }
 
 std::string ConnectionTarget(const CheckedSession& s) {
-    const du::SmartPtr<sxk::Markup> target = s.line->shadow->GetConnectionTarget();
+    const du::SmartPtr<sxk::Markup> target = s.Shadow().shadow->GetConnectionTarget();
     const std::string* id = target ? s.scene.IdOf(target.get()) : nullptr;
     return target ? (id ? *id : std::string("?")) : std::string("none");
 }
@@ -456,15 +460,17 @@ std::vector<ExpectationField> CenterLineFields() {
         Checked<HandleSetValue>("shown", line, &E::shown, ShownHandles),
         Checked<TextValue>("highlighted", line, &E::highlighted, HighlightedHandles, HandleOrNone),
         Checked<IntValue>("pickedNode", line, &E::pickedNode,
-                          [](const CheckedSession& s) { return s.line->shadow->GetPickedNode(); }),
+                          [](const CheckedSession& s) { return s.Shadow().shadow->GetPickedNode(); }),
         Checked<TextValue>(
             "endPointItem", line, &E::endPointItem,
-            [](const CheckedSession& s) { return DescribeItem(s.line->shadow->GetEndPointItem()); },
+            [](const CheckedSession& s) {
+                return DescribeItem(s.Shadow().shadow->GetEndPointItem());
+            },
             ItemForm),
         Checked<TextValue>(
             "startPointItem", line, &E::startPointItem,
             [](const CheckedSession& s) {
-                return DescribeItem(s.line->shadow->GetStartPointItem());
+                return DescribeItem(s.Shadow().shadow->GetStartPointItem());
             },
             ItemForm),
         Checked<TextValue>("connectionTarget", line, &E::connectionTarget, ConnectionTarget,
@@ -479,10 +485,14 @@ std::vector<ExpectationField> CalloutFields() {
         Recorded<PointValue>("position", &E::position, &C::position,
                              [](Entry e) { return e.label->GetPos(); }),
         RecordOnly<VectorValue>("dragOffset", &C::dragOffset,
+                                // Of the view where the callout is being dragged, if any.
                                 [](Entry e) {
-                                    const sxmu::ModelNoteDragger* dragger =
-                                        ReplayScene::DraggerOf(e);
-                                    return dragger ? dragger->dragDisplacement : dg::DVec3::ZERO;
+                                    for (const auto& shadow : e.shadows)
+                                        if (const sxmu::ModelNoteDragger* dragger =
+                                                ReplayScene::DraggerOf(shadow.get()))
+                                            if (dragger->dragDisplacement != dg::DVec3::ZERO)
+                                                return dragger->dragDisplacement;
+                                    return dg::DVec3::ZERO;
                                 }),
         RecordOnly<IntValue>("minimumSize", &C::minimumSize,
                              [](Entry e) {
@@ -512,13 +522,16 @@ std::vector<ExpectationField> SessionFields() {
         Checked<IntValue>(
             "pendingPicks", session, &E::pendingPicks,
             [](const CheckedSession& s) {
-                return s.scene.shapeView ? static_cast<int>(s.scene.shapeView->pendingPicks.size())
-                                         : 0;
+                int pending = 0;
+                for (const SceneView& v : s.scene.views)
+                    if (v.shapeView)
+                        pending += static_cast<int>(v.shapeView->pendingPicks.size());
+                return pending;
             },
             nullptr, ReadCount),
         Checked<TextValue>("cursor", session, &E::cursor,
                            [](const CheckedSession& s) {
-                               const sxk::Window* window = s.scene.Window();
+                               const sxk::Window* window = s.scene.views[s.view].Window();
                                return window ? window->currentCursor.str() : std::string();
                            }),
     };

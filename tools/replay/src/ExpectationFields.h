@@ -29,6 +29,7 @@ class ReplayScene;
 class UndoController;
 struct CenterLineEntry;
 struct CalloutEntry;
+struct LineShadow;
 struct CenterLineState;
 struct CalloutState;
 
@@ -49,6 +50,9 @@ struct CheckedSession {
     const CenterLineEntry* line = nullptr;  // the markup named, when it is a centre line
     const CalloutEntry* callout = nullptr;  // or a callout
     RecordValues record;                    // its record, as CaptureCenterLine/CaptureCallout give
+    std::size_t view = 0;                   // whose shadow and window are checked
+
+    const LineShadow& Shadow() const;  // the line's shadow in that view
 };
 
 // One comparison of a check: "FAILED <what>: expected <expected>, got <got>" unless it holds.

@@ -77,7 +77,7 @@ void CheckOwner(const ExpectationField& field, std::optional<Kind> named,
 }  // namespace
 
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e) {
-    std::vector<const char*> keys{"action", "comment", "markup", "tolerance"};
+    std::vector<const char*> keys{"action", "comment", "markup", "tolerance", "view"};
     for (const ExpectationField& field : ExpectationFields())
         if (field.read)
             keys.push_back(field.key);
@@ -103,10 +103,15 @@ void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Ex
 
 }  // namespace reading
 
-void CheckExpectation(const Expectation& e, const SessionView& session, ActionLog& log) {
+void CheckExpectation(const Expectation& e, std::size_t view, const SessionView& session,
+                      ActionLog& log) {
     const ReplayScene& scene = session.scene;
-    CheckedSession checked{
-        scene, session.controller, scene.FindCenterLine(e.markup), scene.FindCallout(e.markup), {}};
+    CheckedSession checked{scene,
+                           session.controller,
+                           scene.FindCenterLine(e.markup),
+                           scene.FindCallout(e.markup),
+                           {},
+                           view};
     CenterLineState line;
     CalloutState callout;
     if (checked.line) {

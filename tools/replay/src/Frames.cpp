@@ -188,8 +188,9 @@ void DrawNote(std::ostringstream& svg, const NoteBox& box, const std::string& st
              " fill=\"#111827\"");
 }
 
-void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const CenterLineEntry& entry) {
-    const sxmu::ModelContainer* root = ReplayScene::RootOf(entry);
+void DrawCenterLine(std::ostringstream& svg, const Projector& proj, const CenterLineEntry& entry,
+                    std::size_t view) {
+    const sxmu::ModelContainer* root = ReplayScene::RootOf(entry.shadows[view]);
     if (!root)
         return;
     const dg::Location& placement = entry.record->placement;
@@ -256,15 +257,51 @@ void DrawPointer(std::ostringstream& svg, const Pointer& p) {
         << (p.pressed ? "#111827" : "#ffffff") << "\" stroke=\"#111827\" stroke-width=\"1\"/>\n";
 }
 
-// The opening of a layer's SVG document: both layers have the window's size with the caption's
-// strip underneath, so that one lies exactly over the other.
-void OpenLayer(std::ostringstream& svg, const Projector& proj) {
-    const double width = proj.Camera().viewportWidth;
-    const double height = proj.Camera().viewportHeight + kCaptionHeight;
+// The size of a layer: the views side by side with a gap between them, the caption's strip
+// underneath.
+constexpr double kViewGap = 12.0;
+
+struct LayerSize {
+    double width = 0.0;
+    double viewsHeight = 0.0;  // above the caption
+};
+
+LayerSize SizeOf(const ReplayScene& scene) {
+    LayerSize size;
+    for (const SceneView& v : scene.views) {
+        size.width += (size.width > 0.0 ? kViewGap : 0.0) + v.projector.Camera().viewportWidth;
+        size.viewsHeight = std::max<double>(size.viewsHeight, v.projector.Camera().viewportHeight);
+    }
+    return size;
+}
+
+// The opening of a layer's SVG document: both layers have the same size, so that one lies exactly
+// over the other.
+void OpenLayer(std::ostringstream& svg, const LayerSize& size) {
+    const double height = size.viewsHeight + kCaptionHeight;
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(width) << "\" height=\""
-        << Num(height) << "\" viewBox=\"0 0 " << Num(width) << " " << Num(height)
-        << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(size.width)
+        << "\" height=\"" << Num(height) << "\" viewBox=\"0 0 " << Num(size.width) << " "
+        << Num(height) << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+}
+
+// Draws each view in its own window: one view directly, two side by side, each cut to its window.
+template <typename Draw>
+void EachView(std::ostringstream& svg, const ReplayScene& scene, Draw draw) {
+    if (scene.views.size() == 1) {
+        draw(std::size_t{0});
+        return;
+    }
+    double x = 0.0;
+    for (std::size_t v = 0; v < scene.views.size(); ++v) {
+        const dg::Camera3D& camera = scene.views[v].projector.Camera();
+        svg << "<svg class=\"view\" x=\"" << Num(x) << "\" width=\""
+            << Num(camera.viewportWidth) << "\" height=\"" << Num(camera.viewportHeight)
+            << "\" overflow=\"hidden\">\n";
+        draw(v);
+        svg << "</svg>\n";
+        x += camera.viewportWidth + kViewGap;
+    }
 }
 
 const char* const kSceneImage = "<image class=\"scene\" ";
@@ -361,15 +398,17 @@ std::string XmlEscape(const std::string& text) {
 
 std::string RenderScene(const SessionView& session) {
     const ReplayScene& scene = session.scene;
-    const Projector& proj = scene.projector;
     std::ostringstream svg;
-    OpenLayer(svg, proj);
-    svg << "<rect width=\"" << Num(proj.Camera().viewportWidth) << "\" height=\""
-        << Num(proj.Camera().viewportHeight) << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
-    DrawParts(svg, proj, scene.parts);
-    for (const LabelEntry& label : scene.labels)
-        if (const auto box = LabelBox(proj, label))
-            DrawNote(svg, *box, " fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#4b5563\"");
+    OpenLayer(svg, SizeOf(scene));
+    EachView(svg, scene, [&](std::size_t v) {
+        const Projector& proj = scene.views[v].projector;
+        svg << "<rect width=\"" << Num(proj.Camera().viewportWidth) << "\" height=\""
+            << Num(proj.Camera().viewportHeight) << "\" fill=\"#fafaf7\" stroke=\"#d1d5db\"/>\n";
+        DrawParts(svg, proj, scene.parts);
+        for (const LabelEntry& label : scene.labels)
+            if (const auto box = LabelBox(proj, label))
+                DrawNote(svg, *box, " fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#4b5563\"");
+    });
     svg << "</svg>\n";
     return svg.str();
 }
@@ -377,33 +416,40 @@ std::string RenderScene(const SessionView& session) {
 std::string RenderFrame(const SessionView& session, const std::string& caption,
                         const std::string& sceneFile) {
     const ReplayScene& scene = session.scene;
-    const Projector& proj = scene.projector;
-    const double width = proj.Camera().viewportWidth;
-    const double height = proj.Camera().viewportHeight;
+    const LayerSize size = SizeOf(scene);
+    const double width = size.width;
+    const double height = size.viewsHeight;
     std::ostringstream svg;
-    OpenLayer(svg, proj);
+    OpenLayer(svg, size);
     if (!sceneFile.empty())
         svg << kSceneImage << "href=\"" << XmlEscape(sceneFile) << "\" width=\"" << Num(width)
             << "\" height=\"" << Num(height + kCaptionHeight) << "\"/>\n";
-    for (const CenterLineEntry& line : scene.centerLines)
-        DrawCenterLine(svg, proj, line);
-    for (const CalloutEntry& callout : scene.callouts) {
-        const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(callout);
-        // While dragged, the label stays where it is (dashed) and the dragger shows where it goes.
-        if (dragger && dragger->dragDisplacement != dg::DVec3::ZERO && callout.label->note)
-            if (const auto home = NoteBoxInWindow(proj, callout.label->placement,
-                                                  *callout.label->note, dragger->titleNote.get(),
-                                                  dragger->descriptionNote.get(), dg::DVec3::ZERO))
-                DrawNote(svg, *home, " fill=\"none\" stroke=\"#9ca3af\" stroke-dasharray=\"4 3\"");
-        if (const auto box = CalloutBox(proj, callout))
-            DrawNote(svg, *box, " fill=\"#fff7ed\" stroke=\"#c2410c\" stroke-width=\"1.5\"");
-    }
-    if (scene.shapeView)
-        for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks)
-            svg << "<circle cx=\"" << pick.x << "\" cy=\"" << pick.y
-                << "\" r=\"9\" fill=\"none\" stroke=\"#f59e0b\" stroke-width=\"2\" "
-                   "stroke-dasharray=\"4 2\"/>\n";
-    DrawPointer(svg, session.pointer);
+    EachView(svg, scene, [&](std::size_t v) {
+        const Projector& proj = scene.views[v].projector;
+        for (const CenterLineEntry& line : scene.centerLines)
+            DrawCenterLine(svg, proj, line, v);
+        for (const CalloutEntry& callout : scene.callouts) {
+            const sxmu::ModelNoteDragger* dragger =
+                ReplayScene::DraggerOf(callout.shadows[v].get());
+            // While dragged, the label stays where it is (dashed) and the dragger shows where it
+            // goes.
+            if (dragger && dragger->dragDisplacement != dg::DVec3::ZERO && callout.label->note)
+                if (const auto home = NoteBoxInWindow(
+                        proj, callout.label->placement, *callout.label->note,
+                        dragger->titleNote.get(), dragger->descriptionNote.get(), dg::DVec3::ZERO))
+                    DrawNote(svg, *home,
+                             " fill=\"none\" stroke=\"#9ca3af\" stroke-dasharray=\"4 3\"");
+            if (const auto box = CalloutBox(proj, callout, v))
+                DrawNote(svg, *box, " fill=\"#fff7ed\" stroke=\"#c2410c\" stroke-width=\"1.5\"");
+        }
+        if (const sxk::ShapeView* shapeView = scene.views[v].shapeView)
+            for (const sxk::ShapeView::PendingPick& pick : shapeView->pendingPicks)
+                svg << "<circle cx=\"" << pick.x << "\" cy=\"" << pick.y
+                    << "\" r=\"9\" fill=\"none\" stroke=\"#f59e0b\" stroke-width=\"2\" "
+                       "stroke-dasharray=\"4 2\"/>\n";
+        if (session.pointer.view == v)
+            DrawPointer(svg, session.pointer);
+    });
 
     svg << "<rect y=\"" << Num(height) << "\" width=\"" << Num(width) << "\" height=\""
         << Num(kCaptionHeight) << "\" fill=\"#1f2937\"/>\n";

@@ -70,8 +70,8 @@ dg::DPoint3D BoxCentre(const PartInput& p) {
 
 sxmk::MarkupShadow* NodeHit::Shadow() const {
     if (line)
-        return line->shadow.get();
-    return callout ? callout->shadow.get() : nullptr;
+        return line->shadows[view].shadow.get();
+    return callout ? callout->shadows[view].get() : nullptr;
 }
 
 std::string NodeHit::Describe() const {
@@ -84,20 +84,22 @@ std::string NodeHit::Describe() const {
     return line->config.id + " line";
 }
 
-std::optional<NodeHit> HitTest(ReplayScene& scene, int x, int y) {
+std::optional<NodeHit> HitTest(ReplayScene& scene, std::size_t view, int x, int y) {
     const Point2 p{static_cast<double>(x), static_cast<double>(y)};
-    const Projector& proj = scene.projector;
+    const Projector& proj = scene.views[view].projector;
     std::optional<NodeHit> best;
     for (CenterLineEntry& entry : scene.centerLines) {
-        const sxmu::ModelContainer* root = ReplayScene::RootOf(entry);
+        const LineShadow& shadow = entry.shadows[view];
+        const sxmu::ModelContainer* root = ReplayScene::RootOf(shadow);
         if (!root)
             continue;
         const dg::Location& placement = entry.record->placement;
         for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {
             NodeHit hit;
             hit.line = &entry;
+            hit.view = view;
             hit.node = child.get();
-            hit.handle = scene.HandleOf(entry, child.get());
+            hit.handle = ReplayScene::HandleOf(shadow, child.get());
             if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(child.get())) {
                 const auto shape = SphereInWindow(proj, placement, *sphere);
                 if (!shape)
@@ -126,21 +128,22 @@ std::optional<NodeHit> HitTest(ReplayScene& scene, int x, int y) {
         }
     }
     for (CalloutEntry& entry : scene.callouts) {
-        const auto box = CalloutBox(proj, entry);
+        const auto box = CalloutBox(proj, entry, view);
         if (!box || !box->Contains(p))
             continue;
         NodeHit hit;
         hit.kind = NodeHit::Note;
         hit.callout = &entry;
-        hit.node = ReplayScene::DraggerOf(entry);
+        hit.view = view;
+        hit.node = ReplayScene::DraggerOf(entry.shadows[view].get());
         hit.distance = std::hypot(p.x - box->anchor.x, p.y - box->anchor.y);
         Consider(best, hit);
     }
     return best;
 }
 
-std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
-    const Projector& proj = scene.projector;
+std::vector<PickHit> CastPick(ReplayScene& scene, std::size_t view, int x, int y) {
+    const Projector& proj = scene.views[view].projector;
     const dg::DRay ray = proj.Camera().WindowRay(static_cast<double>(x), static_cast<double>(y));
     const Point2 p{static_cast<double>(x), static_cast<double>(y)};
     std::vector<PickHit> hits;
@@ -164,14 +167,14 @@ std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
                 "label " + label.config.id);
     }
     for (CalloutEntry& callout : scene.callouts) {
-        const auto box = CalloutBox(proj, callout);
+        const auto box = CalloutBox(proj, callout, view);
         if (box && box->Contains(p))
             add(callout.label.get(), ToWorld(callout.label->placement, callout.label->GetPos()),
                 "callout " + callout.config.id);
     }
     // A centre line is picked where it is drawn: the viewer reports the shadow it meets.
     for (CenterLineEntry& line : scene.centerLines) {
-        const sxmu::ModelLineStrip* strip = LineStripOf(line);
+        const sxmu::ModelLineStrip* strip = LineStripOf(line.shadows[view]);
         if (!strip)
             continue;
         const dg::Location& placement = line.record->placement;
@@ -187,14 +190,16 @@ std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y) {
             }
         }
         if (bestPoint)
-            add(line.shadow.get(), *bestPoint, "centre line " + line.config.id + " (shadow)");
+            add(line.shadows[view].shadow.get(), *bestPoint,
+                "centre line " + line.config.id + " (shadow)");
     }
     std::stable_sort(hits.begin(), hits.end(),
                      [](const PickHit& a, const PickHit& b) { return a.depth < b.depth; });
     return hits;
 }
 
-std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultInput>& configs) {
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, std::size_t view,
+                                  const std::vector<PickResultInput>& configs) {
     std::vector<PickHit> hits;
     for (const PickResultInput& config : configs) {
         PickHit hit;
@@ -219,7 +224,7 @@ std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResu
         }
         if (CenterLineEntry* e = scene.FindCenterLine(config.object)) {
             if (config.asShadow)
-                hit.result.object = e->shadow.get();
+                hit.result.object = e->shadows[view].shadow.get();
             else
                 hit.result.object = e->record.get();
             reference = ToWorld(e->record->placement, e->record->GetStartPoint());

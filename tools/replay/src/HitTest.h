@@ -7,6 +7,7 @@
 
 #include <sxk/Pick.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct NodeHit {
     enum Kind { Sphere = 0, Arrow = 1, Note = 2, Line = 3 } kind = Line;
     CenterLineEntry* line = nullptr;  // the centre line whose node it is, or
     CalloutEntry* callout = nullptr;  // the callout whose dragger it is
+    std::size_t view = 0;             // the view whose shadow the node belongs to
     sxmu::ModelBase* node = nullptr;
     std::optional<HandleName> handle;
     double distance = 0.0;  // pixels from the pointer
@@ -31,7 +33,8 @@ struct NodeHit {
     std::string Describe() const;  // "cl1 end-point sphere"
 };
 
-std::optional<NodeHit> HitTest(ReplayScene& scene, int x, int y);
+// In one view, by its window position.
+std::optional<NodeHit> HitTest(ReplayScene& scene, std::size_t view, int x, int y);
 
 struct PickHit {
     sxk::PickResult result;
@@ -39,9 +42,11 @@ struct PickHit {
     std::string description;  // "part-a at (1, 2, 3)"
 };
 
-// Everything the ray through the window position meets, nearest first.
-std::vector<PickHit> CastPick(ReplayScene& scene, int x, int y);
-// The results an explicit pick names, in the given order.
-std::vector<PickHit> ExplicitPick(ReplayScene& scene, const std::vector<PickResultInput>& configs);
+// Everything the ray through the view's window position meets, nearest first; a centre line is
+// met as its shadow in that view.
+std::vector<PickHit> CastPick(ReplayScene& scene, std::size_t view, int x, int y);
+// The results an explicit pick names, in the given order (a shadow as the one in that view).
+std::vector<PickHit> ExplicitPick(ReplayScene& scene, std::size_t view,
+                                  const std::vector<PickResultInput>& configs);
 
 }  // namespace replay

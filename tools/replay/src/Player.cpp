@@ -67,9 +67,15 @@ void Player::PlayKind(const Action& a, ActionLog& log) {
             Edit(a, log);
             break;
         case Action::Camera:
-            Camera(a.camera, log);
+            Camera(ViewOf(a), a.camera, log);
             break;
     }
+}
+
+std::size_t Player::ViewOf(const Action& a) const {
+    if (a.view >= 0 && static_cast<std::size_t>(a.view) < scene.views.size())
+        return static_cast<std::size_t>(a.view);
+    return 0;
 }
 
 void Player::LetGo() {
@@ -86,14 +92,14 @@ void Player::LetGo() {
     if (draggedShadow)
         draggedShadow->broadcastTargets.clear();
     draggedShadow = nullptr;
-    if (scene.shapeView)
-        while (scene.shapeView->CompletePick({}, kPickGivenUp)) {
-        }
+    for (SceneView& v : scene.views)
+        if (v.shapeView)
+            while (v.shapeView->CompletePick({}, kPickGivenUp)) {
+            }
 }
 
 bool Player::Busy() const {
-    return movingMarkups || (driver && driver->IsDragging()) ||
-           (scene.shapeView && !scene.shapeView->pendingPicks.empty());
+    return movingMarkups || (driver && driver->IsDragging()) || scene.PicksPending();
 }
 
 // The viewer answers an applied drag by rebuilding the markup's shadows from the record
@@ -110,12 +116,8 @@ void Player::RebuildAppliedShadows(ActionLog& log) {
             continue;
         staleShadows[i] = false;
         CenterLineEntry& e = scene.centerLines[i];
-        e.shadow->MarkupChanged();
-        scene.MapHandles(e);
-        if (hoveredShadow == e.shadow.get()) {
-            hoveredShadow = nullptr;
-            hoveredNode = nullptr;
-        }
+        scene.RebuildShadows(e);
+        ForgetHoverOn(e);
         log.details.push_back("viewer: " + e.config.id +
                               " shadow rebuilt from its record (MarkupChanged)");
     }
@@ -126,9 +128,13 @@ void Player::RebuildAppliedShadows(ActionLog& log) {
 // owes that request anything: it leaves the queue at once, completed with a failure status, so the
 // next pick action completes the request of the new drop instead of the stale one.
 void Player::DropCancelledPicks(ActionLog& log) {
-    if (!scene.shapeView)
-        return;
-    std::deque<sxk::ShapeView::PendingPick>& queue = scene.shapeView->pendingPicks;
+    for (std::size_t v = 0; v < scene.views.size(); ++v)
+        if (scene.views[v].shapeView)
+            DropCancelledPicks(*scene.views[v].shapeView, ScenePrefix(v), log);
+}
+
+void Player::DropCancelledPicks(sxk::ShapeView& view, const std::string& prefix, ActionLog& log) {
+    std::deque<sxk::ShapeView::PendingPick>& queue = view.pendingPicks;
     for (std::size_t i = 0; i < queue.size();) {
         if (!queue[i].event || !queue[i].event->cancelled) {
             ++i;
@@ -139,9 +145,9 @@ void Player::DropCancelledPicks(ActionLog& log) {
         // others keep their order.
         std::rotate(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(i),
                     queue.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-        scene.shapeView->CompletePick({}, kPickGivenUp);
+        view.CompletePick({}, kPickGivenUp);
         log.details.push_back(
-            "pick at " + where +
+            prefix + "pick at " + where +
             " cancelled by the library: taken off the queue, completed with status " +
             std::to_string(kPickGivenUp));
     }
@@ -156,15 +162,31 @@ void Player::ClearHover(ActionLog& log) {
     hoveredNode = nullptr;
 }
 
-void Player::PointerAt(int x, int y) {
+void Player::ForgetHoverOn(const CenterLineEntry& e) {
+    for (const LineShadow& line : e.shadows)
+        if (hoveredShadow == line.shadow.get()) {
+            hoveredShadow = nullptr;
+            hoveredNode = nullptr;
+        }
+}
+
+std::string Player::ScenePrefix(std::size_t view) const {
+    return ViewPrefix(scene, view);
+}
+
+void Player::PointerAt(std::size_t view, int x, int y) {
+    if (pointer.view != view)
+        hoveredNode = nullptr;  // another window: what was under the pointer is not now
+    pointer.view = view;
     pointer.known = true;
     pointer.x = x;
     pointer.y = y;
 }
 
 void Player::Hover(const Action& a, ActionLog& log) {
-    PointerAt(a.x, a.y);
-    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    const std::size_t view = ViewOf(a);
+    PointerAt(view, a.x, a.y);
+    const std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
     const sxmu::ModelBase* node = hit ? hit->node : nullptr;
     if (node && node == hoveredNode) {
         log.headline += ": still over " + hit->Describe();
@@ -173,7 +195,7 @@ void Player::Hover(const Action& a, ActionLog& log) {
     ClearHover(log);
     if (!hit) {
         log.headline += ": over nothing";
-        if (sxk::Window* w = scene.Window(); w && !w->currentCursor.IsEmpty())
+        if (sxk::Window* w = scene.views[view].Window(); w && !w->currentCursor.IsEmpty())
             w->ResetCursor();
         return;
     }
@@ -191,12 +213,13 @@ void Player::Hover(const Action& a, ActionLog& log) {
     const bool shows = shadow->GetDragCursor(held, cursor);
     log.details.push_back(std::string("GetDragCursor -> ") + (shows ? "true" : "false") + ", " +
                           (cursor.IsEmpty() ? "no cursor name" : cursor.str()));
-    if (sxk::Window* w = scene.Window(); w && shows && !cursor.IsEmpty())
+    if (sxk::Window* w = scene.views[view].Window(); w && shows && !cursor.IsEmpty())
         w->SetCursor(cursor);
 }
 
 void Player::Press(const Action& a, ActionLog& log) {
-    PointerAt(a.x, a.y);
+    const std::size_t view = ViewOf(a);
+    PointerAt(view, a.x, a.y);
     pointer.startX = a.x;
     pointer.startY = a.y;
     pointer.pressed = true;
@@ -220,7 +243,7 @@ void Player::Press(const Action& a, ActionLog& log) {
         GrabMarkup(a, log);
         return;
     }
-    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    const std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
     if (!hit) {
         log.headline += ": on nothing, no drag";
         return;
@@ -232,7 +255,7 @@ void Player::Press(const Action& a, ActionLog& log) {
     // The framework stops (and a callout also moves) the other selected markups with the drag.
     shadow->broadcastTargets.clear();
     for (const std::string& id : selection)
-        if (sxmk::MarkupShadow* other = id == touched ? nullptr : ShadowOf(id)) {
+        if (sxmk::MarkupShadow* other = id == touched ? nullptr : ShadowOf(id, view)) {
             shadow->broadcastTargets.emplace_back(other);
             controller.BeginDrag(other->MarkupOfShadow().get());
         }
@@ -245,16 +268,18 @@ void Player::Press(const Action& a, ActionLog& log) {
         return;
     }
     draggedShadow = shadow;
+    dragView = view;
     pointer.dragging = true;
     if (hit->line)
         log.details.push_back("HandleDragStart -> true; picked node " +
-                              std::to_string(hit->line->shadow->GetPickedNode()));
+                              std::to_string(hit->line->shadows[view].shadow->GetPickedNode()));
     else
         log.details.push_back("HandleDragStart -> true");
 }
 
 void Player::Move(const Action& a, ActionLog& log) {
-    PointerAt(a.x, a.y);
+    // The framework keeps an open drag in the window where it began.
+    PointerAt(driver && driver->IsDragging() ? dragView : ViewOf(a), a.x, a.y);
     if (movingMarkups) {
         MoveMarkups(log);
         return;
@@ -280,12 +305,12 @@ void Player::Release(ActionLog& log) {
         driver.reset();
         return;
     }
-    sxk::ShapeView* shapeView = scene.shapeView;
+    sxk::ShapeView* shapeView = scene.views[dragView].shapeView;
     const std::size_t picksBefore = shapeView ? shapeView->pendingPicks.size() : 0;
     // A viewer that answers a pick inside the request answers what lies under the pointer.
     std::vector<PickHit> atOnce;
     if (shapeView && shapeView->pickAtOnce) {
-        atOnce = CastPick(scene, pointer.x, pointer.y);
+        atOnce = CastPick(scene, dragView, pointer.x, pointer.y);
         shapeView->atOnceResults.clear();
         for (const PickHit& hit : atOnce)
             shapeView->atOnceResults.push_back(hit.result);
@@ -327,16 +352,26 @@ void Player::Release(ActionLog& log) {
     }
 }
 
+// The pick completes the oldest request of the view named, or of the first view that has one.
 void Player::Pick(const Action& a, ActionLog& log) {
-    if (!scene.shapeView || scene.shapeView->pendingPicks.empty()) {
+    std::size_t view = ViewOf(a);
+    if (a.view < 0)
+        for (std::size_t v = 0; v < scene.views.size(); ++v)
+            if (scene.views[v].shapeView && !scene.views[v].shapeView->pendingPicks.empty()) {
+                view = v;
+                break;
+            }
+    sxk::ShapeView* shapeView = scene.views[view].shapeView;
+    if (!shapeView || shapeView->pendingPicks.empty()) {
         log.headline += ": no pick pending, nothing to complete";
         return;
     }
-    const sxk::ShapeView::PendingPick& pending = scene.shapeView->pendingPicks.front();
-    const std::vector<PickHit> hits =
-        a.hasResults ? ExplicitPick(scene, a.results) : CastPick(scene, pending.x, pending.y);
-    log.headline +=
-        a.hasResults ? ": given results" : ": ray cast at " + Pixel(pending.x, pending.y);
+    const sxk::ShapeView::PendingPick& pending = shapeView->pendingPicks.front();
+    const std::vector<PickHit> hits = a.hasResults ? ExplicitPick(scene, view, a.results)
+                                                   : CastPick(scene, view, pending.x, pending.y);
+    log.headline += a.hasResults ? ": given results"
+                                 : ": " + ScenePrefix(view) + "ray cast at " +
+                                       Pixel(pending.x, pending.y);
     log.headline += ", status " + std::to_string(a.status);
     std::vector<sxk::PickResult> results;
     for (const PickHit& hit : hits) {
@@ -345,7 +380,7 @@ void Player::Pick(const Action& a, ActionLog& log) {
     }
     if (hits.empty())
         log.details.push_back("no results");
-    scene.shapeView->CompletePick(results, a.status);
+    shapeView->CompletePick(results, a.status);
     log.details.push_back("CompletePick(" + std::to_string(results.size()) + " results, status " +
                           std::to_string(a.status) + ")");
 }

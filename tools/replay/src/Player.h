@@ -55,16 +55,21 @@ private:
     void Viewer(const ViewerOptions& options, ActionLog& log);
     void Select(const std::vector<std::string>& ids, ActionLog& log);
     void Edit(const Action& a, ActionLog& log);
-    void Camera(const CameraMove& move, ActionLog& log);
+    void Camera(std::size_t view, const CameraMove& move, ActionLog& log);
     // The framework's move of the whole selection (PlayerViewerActions.cpp).
     void GrabMarkup(const Action& a, ActionLog& log);
     void MoveMarkups(ActionLog& log);
     void StopMarkups(ActionLog& log);
 
     void ClearHover(ActionLog& log);
-    void PointerAt(int x, int y);
-    // The shadow of a selected markup (centre line or callout); null for another id.
-    sxmk::MarkupShadow* ShadowOf(const std::string& id) const;
+    void ForgetHoverOn(const CenterLineEntry& e);
+    void PointerAt(std::size_t view, int x, int y);
+    void DropCancelledPicks(sxk::ShapeView& view, const std::string& prefix, ActionLog& log);
+    // The view an action names (the first by default).
+    std::size_t ViewOf(const Action& a) const;
+    std::string ScenePrefix(std::size_t view) const;
+    // The shadow of a markup (centre line or callout) in a view; null for another id.
+    sxmk::MarkupShadow* ShadowOf(const std::string& id, std::size_t view) const;
     // A click on a markup that is not selected selects it alone.
     void SelectOnPress(const std::string& id, ActionLog& log);
 
@@ -73,6 +78,7 @@ private:
     Pointer pointer;
     std::unique_ptr<sxmk::DragDriver> driver;
     sxmk::MarkupShadow* draggedShadow = nullptr;
+    std::size_t dragView = 0;  // where the open drag or move began
     sxmk::MarkupShadow* hoveredShadow = nullptr;
     const sxmu::ModelBase* hoveredNode = nullptr;
     std::string touched;

@@ -33,11 +33,11 @@ std::string ViewerText(const ViewerOptions& o) {
 
 }  // namespace
 
-sxmk::MarkupShadow* Player::ShadowOf(const std::string& id) const {
+sxmk::MarkupShadow* Player::ShadowOf(const std::string& id, std::size_t view) const {
     if (const CenterLineEntry* e = scene.FindCenterLine(id))
-        return e->shadow.get();
+        return e->shadows[view].shadow.get();
     if (const CalloutEntry* e = scene.FindCallout(id))
-        return e->shadow.get();
+        return e->shadows[view].get();
     return nullptr;
 }
 
@@ -50,10 +50,11 @@ void Player::SelectOnPress(const std::string& id, ActionLog& log) {
 
 void Player::Viewer(const ViewerOptions& options, ActionLog& log) {
     controller.SetOptions(options);
-    if (sxk::ShapeView* view = scene.shapeView) {
-        view->pickAtOnce = options.picks == ViewerOptions::AtOnce;
-        view->failPickRequests = options.picks == ViewerOptions::RefusePicks ? INT_MAX : 0;
-    }
+    for (SceneView& v : scene.views)
+        if (sxk::ShapeView* view = v.shapeView) {
+            view->pickAtOnce = options.picks == ViewerOptions::AtOnce;
+            view->failPickRequests = options.picks == ViewerOptions::RefusePicks ? INT_MAX : 0;
+        }
     log.headline += ": " + ViewerText(options);
 }
 
@@ -99,20 +100,16 @@ void Player::Edit(const Action& a, ActionLog& log) {
     log.details.push_back("BuildPoints, SetPoints (" + std::to_string(list.size()) +
                           " points), SetDivRation, SetPartID, SetEndPointAttached");
 
-    e->shadow->MarkupChanged();
-    scene.MapHandles(*e);
-    if (hoveredShadow == e->shadow.get()) {
-        hoveredShadow = nullptr;
-        hoveredNode = nullptr;
-    }
-    log.details.push_back("viewer: " + e->config.id + " shadow rebuilt (MarkupChanged)");
+    scene.RebuildShadows(*e);
+    ForgetHoverOn(*e);
+    log.details.push_back("viewer: " + e->config.id + " shadows rebuilt (MarkupChanged)");
     if (CaptureCenterLine(*e) != before)
         controller.RecordEdit(e->record.get(), before);
 }
 
-void Player::Camera(const CameraMove& move, ActionLog& log) {
-    scene.SetCamera(MoveCamera(scene.viewInput, move));
-    const ViewInput& v = scene.viewInput;
+void Player::Camera(std::size_t view, const CameraMove& move, ActionLog& log) {
+    scene.SetCamera(view, MoveCamera(scene.views[view].input, move));
+    const ViewInput& v = scene.views[view].input;
     log.headline += v.shapeView ? ": eye " + Format(v.eye) + ", target " + Format(v.target)
                                 : ": target " + Format(v.target);
     if (v.shapeView && !v.perspective)
@@ -120,7 +117,8 @@ void Player::Camera(const CameraMove& move, ActionLog& log) {
 }
 
 void Player::GrabMarkup(const Action& a, ActionLog& log) {
-    const std::optional<NodeHit> hit = HitTest(scene, a.x, a.y);
+    const std::size_t view = ViewOf(a);
+    const std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
     if (!hit) {
         log.headline += ": on nothing, no move";
         return;
@@ -129,20 +127,22 @@ void Player::GrabMarkup(const Action& a, ActionLog& log) {
     SelectOnPress(touched, log);
     moving.clear();
     for (const std::string& id : selection)
-        if (sxmk::MarkupShadow* shadow = ShadowOf(id)) {
+        if (sxmk::MarkupShadow* shadow = ShadowOf(id, view)) {
             moving.emplace_back(shadow);
             controller.BeginDrag(shadow->MarkupOfShadow().get());
         }
     moveAnchor = sxmk::DragDriver(*hit->Shadow()).WorldPositionOf(*hit->node);
     moveDelta = dg::DVec3::ZERO;
     movingMarkups = true;
+    dragView = view;
     pointer.dragging = true;
     log.headline += ": grabbed the whole of " + touched + ", moving " + Join(selection);
 }
 
 void Player::MoveMarkups(ActionLog& log) {
-    moveDelta = sxmk::DragDriver::PointerDisplacement(*scene.view, moveAnchor, pointer.startX,
-                                                     pointer.startY, pointer.x, pointer.y);
+    moveDelta = sxmk::DragDriver::PointerDisplacement(*scene.views[dragView].view, moveAnchor,
+                                                     pointer.startX, pointer.startY, pointer.x,
+                                                     pointer.y);
     // A copy: a shadow's answer may reach the viewer, which may change the selection meanwhile.
     const std::vector<du::SmartPtr<sxmk::MarkupShadow>> targets = moving;
     for (const du::SmartPtr<sxmk::MarkupShadow>& shadow : targets)
@@ -158,7 +158,7 @@ void Player::StopMarkups(ActionLog& log) {
     const std::vector<du::SmartPtr<sxmk::MarkupShadow>> targets = std::move(moving);
     moving.clear();
     const du::SmartPtr<sxk::Operation> operation(
-        new sxk::Operation(kMoveOperation, scene.view->GetScene(), true));
+        new sxk::Operation(kMoveOperation, scene.views[dragView].view->GetScene(), true));
     log.headline += ": move stopped";
     log.details.push_back("Stop " + Format(moveDelta) + ", operation " + Quote(kMoveOperation) +
                           ", on " + std::to_string(targets.size()) + " shadows");

@@ -105,8 +105,7 @@ void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterL
     entry.lastStored = state.lastStored;
     if (CaptureCenterLine(entry) != state)
         scene.warnings.push_back(entry.config.id + ": the record could not be restored exactly");
-    entry.shadow->MarkupChanged();
-    scene.MapHandles(entry);
+    scene.RebuildShadows(entry);
 }
 
 void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
@@ -115,8 +114,10 @@ void RestoreCallout(CalloutEntry& entry, const CalloutState& state) {
         entry.label->note->minimumSize =
             static_cast<sxmu::ModelNote::MinimumSize>(state.minimumSize);
     }
-    entry.shadow->SetRefPoint(state.position);
-    entry.shadow->MoveToLabel();
+    for (const du::SmartPtr<sxmk::CalloutLabelShadow>& shadow : entry.shadows) {
+        shadow->SetRefPoint(state.position);
+        shadow->MoveToLabel();
+    }
 }
 
 }  // namespace replay

@@ -80,7 +80,7 @@ LabelEntry MakeLabel(const LabelInput& config) {
     return LabelEntry{config, label};
 }
 
-CalloutEntry MakeCallout(const LabelInput& config, const du::SmartPtr<sxk::View>& view) {
+CalloutEntry MakeCallout(const LabelInput& config, const std::vector<SceneView>& views) {
     CalloutEntry entry;
     entry.config = config;
     entry.label = Checked(new sxmk::CalloutLabel, "a callout label");
@@ -91,16 +91,18 @@ CalloutEntry MakeCallout(const LabelInput& config, const du::SmartPtr<sxk::View>
     if (config.title)
         entry.label->title = new sxmk::Title(MakeNote(*config.title, config.position));
     entry.label->placement = config.placement;
-    entry.label->SetScene(view->GetScene());
-    const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(view));
-    entry.shadow = dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get());
-    if (!entry.shadow)
-        throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
+    entry.label->SetScene(views.front().view->GetScene());
+    for (const SceneView& v : views) {
+        const du::SmartPtr<sxk::Markup> shadow(entry.label->ConstructShadow(v.view));
+        entry.shadows.emplace_back(dynamic_cast<sxmk::CalloutLabelShadow*>(shadow.get()));
+        if (!entry.shadows.back())
+            throw std::runtime_error("callout \"" + config.id + "\" gave no shadow");
+    }
     return entry;
 }
 
 // Filled as the viewer fills a new centre line: build, store, then the other setters.
-CenterLineEntry MakeCenterLine(const CenterLineInput& config, const du::SmartPtr<sxk::View>& view) {
+CenterLineEntry MakeCenterLine(const CenterLineInput& config, const std::vector<SceneView>& views) {
     CenterLineEntry entry;
     entry.config = config;
     entry.record = Checked(new sxmk::CenterLineXYZ, "a centre line");
@@ -116,11 +118,31 @@ CenterLineEntry MakeCenterLine(const CenterLineInput& config, const du::SmartPtr
     du::Symbol partID(config.partID);
     record.SetPartID(partID);
     record.SetEndPointAttached(config.attached);
-    const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(view));
-    entry.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
-    if (!entry.shadow)
-        throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
+    for (const SceneView& v : views) {
+        const du::SmartPtr<sxk::Markup> shadow(record.ConstructShadow(v.view));
+        LineShadow line;
+        line.shadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
+        if (!line.shadow)
+            throw std::runtime_error("centre line \"" + config.id + "\" gave no shadow");
+        entry.shadows.push_back(std::move(line));
+    }
     return entry;
+}
+
+SceneView MakeView(const ViewInput& input, const du::SmartPtr<sxk::Scene>& scene,
+                   const du::SmartPtr<sxk::Preferences>& preferences) {
+    SceneView v{input, nullptr, nullptr, Projector(MakeCamera(input))};
+    if (input.shapeView) {
+        auto* shape = Checked(new sxk::ShapeView, "the view");
+        v.view = shape;
+        v.shapeView = shape;
+        shape->camera = v.projector.Camera();
+    } else {
+        v.view = Checked(new sxk::View, "the view");
+    }
+    v.view->scene = scene;
+    v.view->defaultPreferences = preferences;
+    return v;
 }
 
 // The entry with that id in a list of entries (const or not); null when there is none.
@@ -190,20 +212,12 @@ dg::DVec3 ToWorld(const dg::Location& placement, const dg::DVec3& v) {
     return v * placement.GetRotation();
 }
 
-ReplayScene::ReplayScene(const Scenario& s)
-    : viewInput(s.view), projector(MakeCamera(s.view)), preferences(new sxk::Preferences) {
-    if (s.view.shapeView) {
-        auto* shape = Checked(new sxk::ShapeView, "the view");
-        view = shape;
-        shapeView = shape;
-        shape->camera = projector.Camera();
-    } else {
-        view = Checked(new sxk::View, "the view");
-    }
-    auto* scene = new sxk::illustration::Illustration3dScene;
+ReplayScene::ReplayScene(const Scenario& s) : preferences(new sxk::Preferences) {
+    du::SmartPtr<sxk::illustration::Illustration3dScene> scene(
+        new sxk::illustration::Illustration3dScene);
     scene->SetMinCalloutSize(static_cast<sxmu::ModelNote::MinimumSize>(s.minCalloutSize));
-    view->scene = scene;
-    view->defaultPreferences = preferences;
+    for (const ViewInput& input : ViewsOf(s))
+        views.push_back(MakeView(input, scene, preferences));
     SetPreselectionColor(s.preselectionColor);
 
     for (const PartInput& config : s.parts)
@@ -211,9 +225,9 @@ ReplayScene::ReplayScene(const Scenario& s)
     for (const LabelInput& config : s.labels)
         labels.push_back(MakeLabel(config));
     for (const LabelInput& config : s.callouts)
-        callouts.push_back(MakeCallout(config, view));
+        callouts.push_back(MakeCallout(config, views));
     for (const CenterLineInput& config : s.centerLines) {
-        centerLines.push_back(MakeCenterLine(config, view));
+        centerLines.push_back(MakeCenterLine(config, views));
         MapHandles(centerLines.back());
     }
 }
@@ -221,24 +235,25 @@ ReplayScene::ReplayScene(const Scenario& s)
 ReplayScene::~ReplayScene() {
     // Shadows first: each holds its markup.
     for (CenterLineEntry& e : centerLines)
-        e.shadow.reset();
+        e.shadows.clear();
     for (CalloutEntry& e : callouts)
-        e.shadow.reset();
+        e.shadows.clear();
     centerLines.clear();
     callouts.clear();
     labels.clear();
     parts.clear();
-    if (view) {
-        view->defaultPreferences.reset();
-        view->scene.reset();
+    for (SceneView& v : views) {
+        v.view->defaultPreferences.reset();
+        v.view->scene.reset();
     }
 }
 
-void ReplayScene::SetCamera(const ViewInput& input) {
-    viewInput = input;
-    projector = Projector(MakeCamera(input));
-    if (shapeView)
-        shapeView->camera = projector.Camera();
+void ReplayScene::SetCamera(std::size_t view, const ViewInput& input) {
+    SceneView& v = views.at(view);
+    v.input = input;
+    v.projector = Projector(MakeCamera(input));
+    if (v.shapeView)
+        v.shapeView->camera = v.projector.Camera();
 }
 
 void ReplayScene::SetPreselectionColor(const PreferenceValue& value) {
@@ -263,21 +278,23 @@ void ReplayScene::ApplyPreferences() {
         e.label->OnApplyPreferences(preferences);
     for (CalloutEntry& e : callouts) {
         e.label->OnApplyPreferences(preferences);
-        e.shadow->OnApplyPreferences(preferences);
+        for (const du::SmartPtr<sxmk::CalloutLabelShadow>& shadow : e.shadows)
+            shadow->OnApplyPreferences(preferences);
     }
     for (CenterLineEntry& e : centerLines) {
         e.record->OnApplyPreferences(preferences);
-        e.shadow->OnApplyPreferences(preferences);
+        for (const LineShadow& line : e.shadows)
+            line.shadow->OnApplyPreferences(preferences);
     }
 }
 
-sxmu::ModelContainer* ReplayScene::RootOf(const CenterLineEntry& entry) {
-    const sxmk::MarkupData* content = entry.shadow ? entry.shadow->GetContent() : nullptr;
+sxmu::ModelContainer* ReplayScene::RootOf(const LineShadow& line) {
+    const sxmk::MarkupData* content = line.shadow ? line.shadow->GetContent() : nullptr;
     return content ? dynamic_cast<sxmu::ModelContainer*>(content->GetModelBase().get()) : nullptr;
 }
 
-sxmu::ModelNoteDragger* ReplayScene::DraggerOf(const CalloutEntry& entry) {
-    const sxmk::MarkupData* content = entry.shadow ? entry.shadow->GetContent() : nullptr;
+sxmu::ModelNoteDragger* ReplayScene::DraggerOf(const sxmk::CalloutLabelShadow* shadow) {
+    const sxmk::MarkupData* content = shadow ? shadow->GetContent() : nullptr;
     return content ? dynamic_cast<sxmu::ModelNoteDragger*>(content->GetModelBase().get()) : nullptr;
 }
 
@@ -285,13 +302,27 @@ sxmu::ModelNoteDragger* ReplayScene::DraggerOf(const CalloutEntry& entry) {
 // sphere, the start sphere, the end extension arrow, the start extension arrow, the line. Drags
 // reorder the children later, so the mapping is read once per build and kept by identity.
 void ReplayScene::MapHandles(CenterLineEntry& entry) {
-    entry.handles.clear();
-    entry.normalAttrs.clear();
-    const sxmu::ModelContainer* root = RootOf(entry);
+    for (LineShadow& line : entry.shadows)
+        MapHandles(entry, line);
+}
+
+void ReplayScene::RebuildShadows(CenterLineEntry& entry) {
+    // By index: a rebuild may reach the viewer, which holds the list.
+    for (std::size_t v = 0; v < entry.shadows.size(); ++v) {
+        const du::SmartPtr<sxmk::CenterLineXYZShadow> shadow = entry.shadows[v].shadow;
+        shadow->MarkupChanged();
+    }
+    MapHandles(entry);
+}
+
+void ReplayScene::MapHandles(const CenterLineEntry& entry, LineShadow& line) {
+    line.handles.clear();
+    line.normalAttrs.clear();
+    const sxmu::ModelContainer* root = RootOf(line);
     if (!root)
         return;
     for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
-        entry.normalAttrs[child.get()] = child->GetRenderAttrsVector().get();
+        line.normalAttrs[child.get()] = child->GetRenderAttrsVector().get();
     std::vector<const sxmu::ModelBase*> spheres, arrows;
     for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren()) {
         if (dynamic_cast<const sxmu::ModelSphere*>(child.get()))
@@ -300,8 +331,8 @@ void ReplayScene::MapHandles(CenterLineEntry& entry) {
             arrows.push_back(child.get());
     }
     if (spheres.size() == 2) {
-        entry.handles[spheres[0]] = HandleName::EndPoint;
-        entry.handles[spheres[1]] = HandleName::StartPoint;
+        line.handles[spheres[0]] = HandleName::EndPoint;
+        line.handles[spheres[1]] = HandleName::StartPoint;
         // Cross-check with the record: the start sphere sits on its true start point.
         if (spheres[1]->location.GetPos() != entry.record->GetStartPoint() &&
             spheres[0]->location.GetPos() == entry.record->GetStartPoint())
@@ -309,17 +340,17 @@ void ReplayScene::MapHandles(CenterLineEntry& entry) {
     }
     std::size_t a = 0;
     if (arrows.size() == 3)
-        entry.handles[arrows[a++]] = HandleName::Jog;
+        line.handles[arrows[a++]] = HandleName::Jog;
     if (arrows.size() - a == 2) {
-        entry.handles[arrows[a]] = HandleName::EndExtension;
-        entry.handles[arrows[a + 1]] = HandleName::StartExtension;
+        line.handles[arrows[a]] = HandleName::EndExtension;
+        line.handles[arrows[a + 1]] = HandleName::StartExtension;
     }
 }
 
-std::optional<HandleName> ReplayScene::HandleOf(const CenterLineEntry& entry,
-                                                const sxmu::ModelBase* node) const {
-    const auto it = entry.handles.find(node);
-    if (it != entry.handles.end())
+std::optional<HandleName> ReplayScene::HandleOf(const LineShadow& line,
+                                                const sxmu::ModelBase* node) {
+    const auto it = line.handles.find(node);
+    if (it != line.handles.end())
         return it->second;
     // The jog arrow of a shadow that was built without it joins the display later.
     if (dynamic_cast<const sxmu::ModelLeaderLine*>(node))
@@ -327,25 +358,25 @@ std::optional<HandleName> ReplayScene::HandleOf(const CenterLineEntry& entry,
     return std::nullopt;
 }
 
-sxmu::ModelBase* ReplayScene::NodeOf(const CenterLineEntry& entry, HandleName handle) const {
-    for (const auto& [node, name] : entry.handles)
+sxmu::ModelBase* ReplayScene::NodeOf(const LineShadow& line, HandleName handle) {
+    for (const auto& [node, name] : line.handles)
         if (name == handle)
             return const_cast<sxmu::ModelBase*>(node);
     if (handle == HandleName::Jog) {
-        if (const sxmu::ModelContainer* root = RootOf(entry))
+        if (const sxmu::ModelContainer* root = RootOf(line))
             for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
                 if (dynamic_cast<const sxmu::ModelLeaderLine*>(child.get()) &&
-                    HandleOf(entry, child.get()) == HandleName::Jog)
+                    HandleOf(line, child.get()) == HandleName::Jog)
                     return child.get();
     }
     return nullptr;
 }
 
-bool ReplayScene::IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelBase* node) const {
+bool ReplayScene::IsHighlighted(const LineShadow& line, const sxmu::ModelBase* node) {
     if (!node)
         return false;
-    const auto it = entry.normalAttrs.find(node);
-    if (it != entry.normalAttrs.end())
+    const auto it = line.normalAttrs.find(node);
+    if (it != line.normalAttrs.end())
         return node->GetRenderAttrsVector().get() != it->second;
     // A jog arrow that joined the display later: its preselected line is the heavier one.
     const sxmu::RenderAttrsVector* attrs = node->GetRenderAttrsVector().get();
@@ -368,8 +399,15 @@ const CalloutEntry* ReplayScene::FindCallout(const std::string& id) const {
     return FindById(callouts, id);
 }
 
-sxk::Window* ReplayScene::Window() const {
+sxk::Window* SceneView::Window() const {
     return view ? view->GetWindow().get() : nullptr;
+}
+
+bool ReplayScene::PicksPending() const {
+    for (const SceneView& v : views)
+        if (v.shapeView && !v.shapeView->pendingPicks.empty())
+            return true;
+    return false;
 }
 
 const std::string* ReplayScene::IdOf(const sxk::Object* object) const {
@@ -379,12 +417,20 @@ const std::string* ReplayScene::IdOf(const sxk::Object* object) const {
     for (const LabelEntry& e : labels)
         if (e.label.get() == object)
             return &e.config.id;
-    for (const CalloutEntry& e : callouts)
-        if (e.label.get() == object || e.shadow.get() == object)
+    for (const CalloutEntry& e : callouts) {
+        if (e.label.get() == object)
             return &e.config.id;
-    for (const CenterLineEntry& e : centerLines)
-        if (e.record.get() == object || e.shadow.get() == object)
+        for (const du::SmartPtr<sxmk::CalloutLabelShadow>& shadow : e.shadows)
+            if (shadow.get() == object)
+                return &e.config.id;
+    }
+    for (const CenterLineEntry& e : centerLines) {
+        if (e.record.get() == object)
             return &e.config.id;
+        for (const LineShadow& line : e.shadows)
+            if (line.shadow.get() == object)
+                return &e.config.id;
+    }
     return nullptr;
 }
 

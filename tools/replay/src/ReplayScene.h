@@ -1,7 +1,8 @@
 #pragma once
 
-// The replay's stand-in for the viewer around the library: one view with its camera, window,
-// scene and preferences, the parts and labels of the scene, and the markups with their shadows.
+// The replay's stand-in for the viewer around the library: one or two views, each with its camera
+// and window, over one scene with its preferences, the parts and labels of the scene, and the
+// markups with a shadow in every view.
 
 #include "Scenario.h"
 
@@ -76,20 +77,36 @@ struct LabelEntry {
     du::SmartPtr<sxmk::Label> label;
 };
 
+// One view of the scene, as the viewer has one per window: its kind, camera and window.
+struct SceneView {
+    ViewInput input;  // the view with its camera as it is now
+    du::SmartPtr<sxk::View> view;
+    sxk::ShapeView* shapeView = nullptr;  // null for a plain view
+    Projector projector;
+
+    // The view's window (its cursor); null before the view has one.
+    sxk::Window* Window() const;
+};
+
 struct CalloutEntry {
     LabelInput config;
     du::SmartPtr<sxmk::CalloutLabel> label;
-    du::SmartPtr<sxmk::CalloutLabelShadow> shadow;
+    std::vector<du::SmartPtr<sxmk::CalloutLabelShadow>> shadows;  // one per view
 };
 
-struct CenterLineEntry {
-    CenterLineInput config;
-    du::SmartPtr<sxmk::CenterLineXYZ> record;
+// A centre line's shadow in one view, and which of its display nodes is which handle.
+struct LineShadow {
     du::SmartPtr<sxmk::CenterLineXYZShadow> shadow;
     // The handle each display node stands for; rebuilt whenever the shadow rebuilds.
     std::map<const sxmu::ModelBase*, HandleName> handles;
     // The render set each handle showed when it was built: another one means preselected.
     std::map<const sxmu::ModelBase*, const sxmu::RenderAttrsVector*> normalAttrs;
+};
+
+struct CenterLineEntry {
+    CenterLineInput config;
+    du::SmartPtr<sxmk::CenterLineXYZ> record;
+    std::vector<LineShadow> shadows;  // one per view
     // The list last stored with SetPoints (the record's along-axis data derive from it).
     std::vector<dg::DPoint3D> lastStored;
 };
@@ -118,35 +135,36 @@ public:
     ReplayScene(const ReplayScene&) = delete;
     ReplayScene& operator=(const ReplayScene&) = delete;
 
-    // Moves the view's camera; the window shows the scene from there on.
-    void SetCamera(const ViewInput& input);
+    // Moves a view's camera; its window shows the scene from there on.
+    void SetCamera(std::size_t view, const ViewInput& input);
     // Stores the preselection colour into the view's preferences as the viewer keeps it.
     void SetPreselectionColor(const PreferenceValue& value);
-    // Calls OnApplyPreferences on every markup and shadow of the view.
+    // Calls OnApplyPreferences on every markup and shadow.
     void ApplyPreferences();
 
-    // Reads which display node is which handle from a freshly built shadow.
+    // Reads which display node is which handle from the line's freshly built shadows.
     void MapHandles(CenterLineEntry& entry);
-    std::optional<HandleName> HandleOf(const CenterLineEntry& entry,
-                                       const sxmu::ModelBase* node) const;
-    sxmu::ModelBase* NodeOf(const CenterLineEntry& entry, HandleName handle) const;
+    // What the viewer does when a record changed: every shadow of the line rebuilt from it
+    // (MarkupChanged), its handles read again.
+    void RebuildShadows(CenterLineEntry& entry);
+    void MapHandles(const CenterLineEntry& entry, LineShadow& line);
+    static std::optional<HandleName> HandleOf(const LineShadow& shadow,
+                                              const sxmu::ModelBase* node);
+    static sxmu::ModelBase* NodeOf(const LineShadow& shadow, HandleName handle);
     // True when the node shows its preselected appearance.
-    bool IsHighlighted(const CenterLineEntry& entry, const sxmu::ModelBase* node) const;
-    static sxmu::ModelContainer* RootOf(const CenterLineEntry& entry);
-    static sxmu::ModelNoteDragger* DraggerOf(const CalloutEntry& entry);
+    static bool IsHighlighted(const LineShadow& shadow, const sxmu::ModelBase* node);
+    static sxmu::ModelContainer* RootOf(const LineShadow& shadow);
+    static sxmu::ModelNoteDragger* DraggerOf(const sxmk::CalloutLabelShadow* shadow);
 
     CenterLineEntry* FindCenterLine(const std::string& id);
     const CenterLineEntry* FindCenterLine(const std::string& id) const;
     CalloutEntry* FindCallout(const std::string& id);
     const CalloutEntry* FindCallout(const std::string& id) const;
     const std::string* IdOf(const sxk::Object* object) const;
-    // The view's window (its cursor); null before the view has one.
-    sxk::Window* Window() const;
+    // The views' pick queues: any pick still waiting, in any view.
+    bool PicksPending() const;
 
-    du::SmartPtr<sxk::View> view;
-    sxk::ShapeView* shapeView = nullptr;  // null for a plain view
-    ViewInput viewInput;                  // the view with its camera as it is now
-    Projector projector;
+    std::vector<SceneView> views;  // one or two, sharing the scene and the preferences
     du::SmartPtr<sxk::Preferences> preferences;
     std::vector<PartEntry> parts;
     std::vector<LabelEntry> labels;

@@ -174,6 +174,9 @@ struct Action {
     } kind = Hover;
     int x = 0;
     int y = 0;
+    // The view a pointer, camera or expect action is about (0 the first, 1 the second); -1 for
+    // the default: the first view, and for a pick the first view with a pick pending.
+    int view = -1;
     // Press: the framework's move of the whole selection, grabbed at any node of a markup,
     // instead of a drag of the handle under the pointer.
     bool grabMarkup = false;
@@ -200,10 +203,16 @@ const char* ActionName(Action::Kind kind);
 // cast against once per pick, so the page opens such a scene in about a second.
 constexpr std::size_t kMaxSceneObjects = 10000;
 
+struct Scenario;
+// The views of a scenario, the first first.
+std::vector<ViewInput> ViewsOf(const Scenario& scenario);
+
 struct Scenario {
     std::string name;
     std::string description;
     ViewInput view;
+    // A second view of the same scene, shown beside the first: every markup has a shadow in each.
+    std::optional<ViewInput> secondView;
     int minCalloutSize = 1;  // sxmu::ModelNote::MinimumSize
     std::vector<PartInput> parts;
     std::vector<LabelInput> labels;

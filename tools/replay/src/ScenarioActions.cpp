@@ -109,7 +109,7 @@ void ReadEdit(const Json& j, const std::string& where, const Ids& ids, Action& a
 }
 
 void ReadCameraMove(const Json& j, const std::string& where, const ViewInput& view, Action& a) {
-    CheckKeys(j, where, {"action", "camera", "orbit", "pan", "zoom", "comment"});
+    CheckKeys(j, where, {"action", "camera", "orbit", "pan", "zoom", "view", "comment"});
     CameraMove& m = a.camera;
     if (const Json* c = Optional(j, "camera"))
         m.set = ReadCamera(*c, Field(where, "camera"), view);
@@ -148,7 +148,8 @@ void ReadCameraMove(const Json& j, const std::string& where, const ViewInput& vi
 
 }  // namespace
 
-Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids) {
+Action ReadAction(const Json& j, const std::string& where, const std::vector<ViewInput>& views,
+                  const Ids& ids) {
     ExpectObject(j, where);
     static const std::map<std::string, Action::Kind> kinds{
         {"hover", Action::Hover},  {"press", Action::Press},
@@ -167,14 +168,20 @@ Action ReadAction(const Json& j, const std::string& where, const ViewInput& view
                  "expect, viewer, select, edit, camera)");
     Action a;
     a.kind = it->second;
+    const bool namesView = a.kind == Action::Hover || a.kind == Action::Press ||
+                           a.kind == Action::Move || a.kind == Action::Pick ||
+                           a.kind == Action::Camera || a.kind == Action::Expect;
+    if (const Json* v = namesView ? Optional(j, "view") : nullptr)
+        a.view = ReadIntIn(*v, Field(where, "view"), 0, static_cast<int>(views.size()) - 1);
+    const ViewInput& view = views[a.view < 0 ? 0 : static_cast<std::size_t>(a.view)];
     switch (a.kind) {
         case Action::Hover:
         case Action::Move:
-            CheckKeys(j, where, {"action", "x", "y", "comment"});
+            CheckKeys(j, where, {"action", "x", "y", "view", "comment"});
             ReadPointer(j, where, view, a);
             break;
         case Action::Press:
-            CheckKeys(j, where, {"action", "x", "y", "grab", "comment"});
+            CheckKeys(j, where, {"action", "x", "y", "view", "grab", "comment"});
             ReadPointer(j, where, view, a);
             if (const Json* g = Optional(j, "grab")) {
                 const std::string grab = ReadString(*g, Field(where, "grab"));
@@ -189,7 +196,7 @@ Action ReadAction(const Json& j, const std::string& where, const ViewInput& view
             CheckKeys(j, where, {"action", "comment"});
             break;
         case Action::Pick:
-            CheckKeys(j, where, {"action", "results", "status", "comment"});
+            CheckKeys(j, where, {"action", "results", "status", "view", "comment"});
             ReadPick(j, where, ids, a);
             break;
         case Action::Preferences:

@@ -18,14 +18,27 @@ using namespace reading;
 
 Scenario ReadSections(const Json& root) {
     CheckKeys(root, "",
-              {"name", "description", "view", "scene", "markups", "preferences", "actions"});
+              {"name", "description", "view", "views", "scene", "markups", "preferences",
+               "actions"});
     Scenario s;
     Ids ids;
     if (const Json* n = Optional(root, "name"))
         s.name = ReadString(*n, "name");
     if (const Json* d = Optional(root, "description"))
         s.description = ReadString(*d, "description");
-    s.view = ReadView(Require(root, "", "view"));
+    const Json* both = Optional(root, "views");
+    if (both && Optional(root, "view"))
+        Fail("views", "give either view or views, not both");
+    if (!both) {
+        s.view = ReadView(Require(root, "", "view"), "view");
+    } else {
+        ReadArray(*both, "views");
+        if (both->empty() || both->size() > 2)
+            Fail("views", "one or two views");
+        s.view = ReadView((*both)[0], Index("views", 0));
+        if (both->size() == 2)
+            s.secondView = ReadView((*both)[1], Index("views", 1));
+    }
     if (const Json* scene = Optional(root, "scene"))
         ReadScene(*scene, s, ids);
     if (const Json* markups = Optional(root, "markups"))
@@ -33,8 +46,9 @@ Scenario ReadSections(const Json& root) {
     if (const Json* prefs = Optional(root, "preferences"))
         ReadPreferences(*prefs, s);
     const Json& actions = ReadArray(Require(root, "", "actions"), "actions");
+    const std::vector<ViewInput> views = ViewsOf(s);
     for (std::size_t i = 0; i < actions.size(); ++i)
-        s.actions.push_back(ReadAction(actions[i], Index("actions", i), s.view, ids));
+        s.actions.push_back(ReadAction(actions[i], Index("actions", i), views, ids));
     return s;
 }
 

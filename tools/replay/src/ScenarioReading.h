@@ -70,7 +70,7 @@ using Ids = std::map<std::string, Kind>;
 std::string ReadId(const Json& j, const std::string& where, Kind kind, Ids& ids);
 
 // The sections, in the order the scenario is read.
-ViewInput ReadView(const Json& j);
+ViewInput ReadView(const Json& j, const std::string& where);
 // A camera given anew for the view (its kind and viewport stay): eye, target, up and projection
 // for a shape view, the target for a plain one.
 ViewInput ReadCamera(const Json& cam, const std::string& where, const ViewInput& view);
@@ -80,7 +80,8 @@ void ReadCenterLineFields(const Json& j, const std::string& where, CenterLineEdi
 void ReadScene(const Json& j, Scenario& s, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);
-Action ReadAction(const Json& j, const std::string& where, const ViewInput& view, const Ids& ids);
+Action ReadAction(const Json& j, const std::string& where, const std::vector<ViewInput>& views,
+                  const Ids& ids);
 // The checks of an expect action (Expectations.cpp, through the fields' table).
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
 

@@ -1,4 +1,5 @@
-// The scenario's "view": the window's size, and for a shape view the camera.
+// The scenario's "view" (or its "views", one or two): the window's size, and for a shape view the
+// camera.
 #include "ScenarioReading.h"
 
 #include <cstdio>
@@ -78,8 +79,7 @@ ViewInput ReadCamera(const Json& cam, const std::string& where, const ViewInput&
     return v;
 }
 
-ViewInput ReadView(const Json& j) {
-    const std::string where = "view";
+ViewInput ReadView(const Json& j, const std::string& where) {
     CheckKeys(j, where, {"kind", "viewport", "camera"});
     ViewInput v;
     if (const Json* k = Optional(j, "kind")) {
@@ -115,4 +115,12 @@ ViewInput ReadView(const Json& j) {
 }
 
 }  // namespace reading
+
+std::vector<ViewInput> ViewsOf(const Scenario& scenario) {
+    std::vector<ViewInput> views{scenario.view};
+    if (scenario.secondView)
+        views.push_back(*scenario.secondView);
+    return views;
+}
+
 }  // namespace replay

@@ -217,6 +217,8 @@ Json Expect(const Expectation& e) {
 Json ActionJson(const Action& a) {
     Json out = Json::object();
     out["action"] = ActionName(a.kind);
+    if (a.view >= 0)
+        out["view"] = a.view;
     switch (a.kind) {
         case Action::Hover:
         case Action::Press:
@@ -317,7 +319,10 @@ std::string WriteScenario(const Scenario& s, const std::vector<std::string>& wri
         root["name"] = s.name;
     if (!s.description.empty())
         root["description"] = s.description;
-    root["view"] = View(s.view);
+    if (s.secondView)
+        root["views"] = Json::array({View(s.view), View(*s.secondView)});
+    else
+        root["view"] = View(s.view);
     if (const Json scene = Scene(s); !scene.empty())
         root["scene"] = scene;
     if (!s.centerLines.empty()) {
@@ -420,18 +425,18 @@ bool operator==(const CameraMove& a, const CameraMove& b) {
 }
 
 bool operator==(const Action& a, const Action& b) {
-    return std::tie(a.kind, a.x, a.y, a.grabMarkup, a.hasResults, a.results, a.status,
+    return std::tie(a.kind, a.x, a.y, a.view, a.grabMarkup, a.hasResults, a.results, a.status,
                     a.preselectionColor, a.expect, a.viewer, a.selection, a.markup, a.edit,
                     a.camera, a.comment) ==
-           std::tie(b.kind, b.x, b.y, b.grabMarkup, b.hasResults, b.results, b.status,
+           std::tie(b.kind, b.x, b.y, b.view, b.grabMarkup, b.hasResults, b.results, b.status,
                     b.preselectionColor, b.expect, b.viewer, b.selection, b.markup, b.edit,
                     b.camera, b.comment);
 }
 
 bool operator==(const Scenario& a, const Scenario& b) {
-    return std::tie(a.name, a.description, a.view, a.minCalloutSize, a.parts, a.labels, a.callouts,
+    return std::tie(a.name, a.description, a.view, a.secondView, a.minCalloutSize, a.parts, a.labels, a.callouts,
                     a.centerLines, a.preselectionColor, a.actions) ==
-           std::tie(b.name, b.description, b.view, b.minCalloutSize, b.parts, b.labels, b.callouts,
+           std::tie(b.name, b.description, b.view, b.secondView, b.minCalloutSize, b.parts, b.labels, b.callouts,
                     b.centerLines, b.preselectionColor, b.actions);
 }
 

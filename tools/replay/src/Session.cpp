@@ -49,12 +49,16 @@ ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
     log.headline = "[" + std::to_string(number) + "] " + ActionName(a.kind);
     if (a.kind == Action::Hover || a.kind == Action::Press || a.kind == Action::Move)
         log.headline += " " + Pixel(a.x, a.y);
+    // With two views, the line says which one an action is about.
+    if (scene.views.size() > 1 && a.view >= 0)
+        log.headline += " in view " + std::to_string(a.view + 1);
     if (!a.comment.empty())
         log.details.push_back("# " + a.comment);
 
     recorder.Begin();
     if (a.kind == Action::Expect)
-        CheckExpectation(a.expect, View(), log);
+        CheckExpectation(a.expect, a.view < 0 ? 0 : static_cast<std::size_t>(a.view), View(),
+                         log);
     else
         player.Play(a, log);
     controller.SettleAction();

@@ -49,19 +49,21 @@ std::string DescribePart(const Projector& proj, const PartEntry& e) {
     return line;
 }
 
-// The record's fields, then where each handle shows in the window.
-void DescribeCenterLine(const ReplayScene& scene, const CenterLineEntry& e,
-                        std::vector<std::string>& lines) {
+// The record's fields, then where each handle shows in the window (the view's lines begin with
+// their prefix).
+void DescribeCenterLine(const ReplayScene& scene, const CenterLineEntry& e, std::size_t view,
+                        const std::string& prefix, std::vector<std::string>& lines) {
     sxmk::CenterLineXYZ& r = *e.record;
-    lines.push_back("centre line " + e.config.id + (r.IsAlongAxis() ? " along axis" : " straight") +
-                    ", " + std::to_string(r.GetPoints()->size()) + " points " +
-                    Format(*r.GetPoints()) + ", extensions " + Format(r.GetStartExtention()) +
-                    " / " + Format(r.GetEndExtention()) + ", ratio " + Format(r.GetDivRation()) +
+    lines.push_back(prefix + "centre line " + e.config.id +
+                    (r.IsAlongAxis() ? " along axis" : " straight") + ", " +
+                    std::to_string(r.GetPoints()->size()) + " points " + Format(*r.GetPoints()) +
+                    ", extensions " + Format(r.GetStartExtention()) + " / " +
+                    Format(r.GetEndExtention()) + ", ratio " + Format(r.GetDivRation()) +
                     ", part " + Quote(r.GetPartID().str()) +
                     (r.IsEndPointAttached() ? ", end attached" : ""));
-    std::string handles = "  handles of " + e.config.id + ":";
+    std::string handles = prefix + "  handles of " + e.config.id + ":";
     bool any = false;
-    for (const auto& [h, at] : HandlePixels(scene, e)) {
+    for (const auto& [h, at] : HandlePixels(scene, e, view)) {
         handles += std::string(any ? "," : "") + " " + HandleKey(h) + " " + Pixel(at);
         any = true;
     }
@@ -108,23 +110,31 @@ std::string PreferenceText(const PreferenceValue& v) {
     return "?";
 }
 
+std::string ViewPrefix(const ReplayScene& scene, std::size_t view) {
+    return scene.views.size() > 1 ? "[view " + std::to_string(view + 1) + "] " : "";
+}
+
 std::vector<std::string> DescribeScene(const SessionView& session) {
     const ReplayScene& scene = session.scene;
-    const Projector& proj = scene.projector;
-    std::vector<std::string> lines{DescribeView(session.scenario.view)};
-    for (const PartEntry& e : scene.parts)
-        lines.push_back(DescribePart(proj, e));
-    for (const LabelEntry& e : scene.labels)
-        if (const auto box = LabelBox(proj, e))
-            lines.push_back("label " + e.config.id + " " + Quote(e.config.note) + " " +
-                            AtPixel(box->anchor));
-    for (const CalloutEntry& e : scene.callouts)
-        if (const auto box = CalloutBox(proj, e))
-            lines.push_back("callout " + e.config.id + " " + Quote(e.config.note) + " " +
-                            AtPixel(box->anchor) + ", box " + Format(box->width) + "x" +
-                            Format(box->height));
-    for (const CenterLineEntry& e : scene.centerLines)
-        DescribeCenterLine(scene, e, lines);
+    std::vector<std::string> lines;
+    for (std::size_t v = 0; v < scene.views.size(); ++v) {
+        const Projector& proj = scene.views[v].projector;
+        const std::string prefix = ViewPrefix(scene, v);
+        lines.push_back(prefix + DescribeView(scene.views[v].input));
+        for (const PartEntry& e : scene.parts)
+            lines.push_back(prefix + DescribePart(proj, e));
+        for (const LabelEntry& e : scene.labels)
+            if (const auto box = LabelBox(proj, e))
+                lines.push_back(prefix + "label " + e.config.id + " " + Quote(e.config.note) +
+                                " " + AtPixel(box->anchor));
+        for (const CalloutEntry& e : scene.callouts)
+            if (const auto box = CalloutBox(proj, e, v))
+                lines.push_back(prefix + "callout " + e.config.id + " " + Quote(e.config.note) +
+                                " " + AtPixel(box->anchor) + ", box " + Format(box->width) + "x" +
+                                Format(box->height));
+        for (const CenterLineEntry& e : scene.centerLines)
+            DescribeCenterLine(scene, e, v, prefix, lines);
+    }
     for (const std::string& w : scene.warnings)
         lines.push_back("warning: " + w);
     return lines;
@@ -132,10 +142,10 @@ std::vector<std::string> DescribeScene(const SessionView& session) {
 
 std::vector<std::string> PendingPicks(const ReplayScene& scene) {
     std::vector<std::string> out;
-    if (!scene.shapeView)
-        return out;
-    for (const sxk::ShapeView::PendingPick& pick : scene.shapeView->pendingPicks)
-        out.push_back("at " + PickPlace(pick));
+    for (std::size_t v = 0; v < scene.views.size(); ++v)
+        if (const sxk::ShapeView* shapeView = scene.views[v].shapeView)
+            for (const sxk::ShapeView::PendingPick& pick : shapeView->pendingPicks)
+                out.push_back(ViewPrefix(scene, v) + "at " + PickPlace(pick));
     return out;
 }
 

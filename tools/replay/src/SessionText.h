@@ -22,6 +22,8 @@ std::string PickPlace(const sxk::ShapeView::PendingPick& pick);
 // A preselection colour as the viewer keeps it: "0xFF8000 (integer)", "removed", ...
 std::string PreferenceText(const PreferenceValue& value);
 
+// "[view 2] " before what a line says about one view, when there are two; "" otherwise.
+std::string ViewPrefix(const ReplayScene& scene, std::size_t view);
 // The scene as set up: markups, their handles and where they are in the window.
 std::vector<std::string> DescribeScene(const SessionView& session);
 // Each pick still waiting for its results: "at 412,300 (flags 0x0001)".

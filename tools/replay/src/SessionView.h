@@ -7,6 +7,7 @@
 #include "ReplayScene.h"
 #include "Scenario.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct ActionLog {
 
 struct Pointer {
     bool known = false;
+    std::size_t view = 0;  // the view whose window it is in
     int x = 0;
     int y = 0;
     bool pressed = false;

@@ -1,6 +1,7 @@
 #include "StepRecorder.h"
 
 #include "ExpectationFields.h"
+#include "SessionText.h"
 #include "WindowShapes.h"
 
 #include <sxk/Operation.h>
@@ -12,25 +13,36 @@ namespace replay {
 
 namespace {
 
+std::string ShadowName(std::size_t view) {
+    return view == 0 ? " shadow" : " shadow in view " + std::to_string(view + 1);
+}
+
 // Notification counts of every markup and shadow, by a readable name.
 std::map<std::string, int> Notifications(const ReplayScene& scene) {
     std::map<std::string, int> counts;
     for (const CenterLineEntry& e : scene.centerLines) {
         counts[e.config.id + " record"] = e.record->contentChangedCount;
-        counts[e.config.id + " shadow"] = e.shadow->contentChangedCount;
+        for (std::size_t v = 0; v < e.shadows.size(); ++v)
+            counts[e.config.id + ShadowName(v)] = e.shadows[v].shadow->contentChangedCount;
     }
     for (const CalloutEntry& e : scene.callouts) {
         counts[e.config.id + " label"] = e.label->contentChangedCount;
-        counts[e.config.id + " shadow"] = e.shadow->contentChangedCount;
+        for (std::size_t v = 0; v < e.shadows.size(); ++v)
+            counts[e.config.id + ShadowName(v)] = e.shadows[v]->contentChangedCount;
     }
     for (const LabelEntry& e : scene.labels)
         counts[e.config.id + " label"] = e.label->contentChangedCount;
     return counts;
 }
 
+// The cursor of each window: "move", or "move | " with two views.
 std::string Cursor(const ReplayScene& scene) {
-    const sxk::Window* window = scene.Window();
-    return window ? window->currentCursor.str() : "";
+    std::string cursors;
+    for (std::size_t v = 0; v < scene.views.size(); ++v) {
+        const sxk::Window* window = scene.views[v].Window();
+        cursors += (v > 0 ? " | " : "") + (window ? window->currentCursor.str() : std::string());
+    }
+    return cursors;
 }
 
 std::string ChangedWithoutController(const std::string& id) {
@@ -119,7 +131,6 @@ void StepRecorder::NoteSilentChanges(ActionLog& log, bool byViewer, bool busy) {
     // mistake it for a change behind the controller's back.
     if (busy && !byViewer)
         return;
-    drawnMismatch.resize(scene.centerLines.size());
     for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
         const CenterLineEntry& e = scene.centerLines[i];
         const CenterLineState now = CaptureCenterLine(e);
@@ -146,24 +157,29 @@ void StepRecorder::NoteSilentChanges(ActionLog& log, bool byViewer, bool busy) {
 // Said once per new mismatch: a line drawn the same wrong way step after step is one note.
 void StepRecorder::NoteDrawnMismatch(std::size_t line, const CenterLineState& now, ActionLog& log) {
     const CenterLineEntry& e = scene.centerLines[line];
-    // Single-precision extensions make a rebuilt point differ in its last digits.
-    const sxmu::ModelLineStrip* strip = LineStripOf(e);
-    std::string where;
-    const std::size_t drawn = strip ? strip->points.size() : 0;
-    for (std::size_t k = 0; k < std::max(drawn, now.points.size()); ++k)
-        if (k >= drawn || k >= now.points.size() ||
-            !Near(strip->points[k], now.points[k],
-                  1e-6 * (1.0 + std::fabs(now.points[k].x) + std::fabs(now.points[k].y) +
-                          std::fabs(now.points[k].z))))
-            where += (where.empty() ? "" : ", ") + std::to_string(k);
-    const std::string note =
-        where.empty()
-            ? std::string()
-            : "note: " + e.config.id +
-                  " is drawn through other points than its record stores (index " + where + ")";
-    if (!note.empty() && note != drawnMismatch[line])
-        log.details.push_back(note);
-    drawnMismatch[line] = note;
+    const std::size_t views = e.shadows.size();
+    drawnMismatch.resize(scene.centerLines.size() * views);
+    for (std::size_t v = 0; v < views; ++v) {
+        // Single-precision extensions make a rebuilt point differ in its last digits.
+        const sxmu::ModelLineStrip* strip = LineStripOf(e.shadows[v]);
+        std::string where;
+        const std::size_t drawn = strip ? strip->points.size() : 0;
+        for (std::size_t k = 0; k < std::max(drawn, now.points.size()); ++k)
+            if (k >= drawn || k >= now.points.size() ||
+                !Near(strip->points[k], now.points[k],
+                      1e-6 * (1.0 + std::fabs(now.points[k].x) + std::fabs(now.points[k].y) +
+                              std::fabs(now.points[k].z))))
+                where += (where.empty() ? "" : ", ") + std::to_string(k);
+        const std::string note =
+            where.empty() ? std::string()
+                          : "note: " + ViewPrefix(scene, v) + e.config.id +
+                                " is drawn through other points than its record stores (index " +
+                                where + ")";
+        std::string& said = drawnMismatch[line * views + v];
+        if (!note.empty() && note != said)
+            log.details.push_back(note);
+        said = note;
+    }
 }
 
 }  // namespace replay

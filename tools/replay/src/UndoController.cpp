@@ -113,10 +113,9 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         }
     if (options.rebuild && !t->callout) {
         CenterLineEntry& e = scene.centerLines[t->index];
-        e.shadow->MarkupChanged();
-        scene.MapHandles(e);
+        scene.RebuildShadows(e);
         notes.push_back("controller: " + e.config.id +
-                        " shadow rebuilt from its record inside HandleShadowStop");
+                        " shadows rebuilt from its record inside HandleShadowStop");
     }
     if (options.controller == ViewerOptions::Refuse)
         return false;

@@ -180,8 +180,9 @@ std::optional<NoteBox> LabelBox(const Projector& projector, const LabelEntry& en
                            dg::DVec3::ZERO);
 }
 
-std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry& entry) {
-    const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(entry);
+std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry& entry,
+                                  std::size_t view) {
+    const sxmu::ModelNoteDragger* dragger = ReplayScene::DraggerOf(entry.shadows[view].get());
     if (!dragger || !dragger->note)
         return std::nullopt;
     return NoteBoxInWindow(projector, entry.label->placement, *dragger->note,
@@ -189,8 +190,8 @@ std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry
                            dragger->dragDisplacement);
 }
 
-const sxmu::ModelLineStrip* LineStripOf(const CenterLineEntry& entry) {
-    if (const sxmu::ModelContainer* root = ReplayScene::RootOf(entry))
+const sxmu::ModelLineStrip* LineStripOf(const LineShadow& line) {
+    if (const sxmu::ModelContainer* root = ReplayScene::RootOf(line))
         for (const du::SmartPtr<sxmu::ModelBase>& child : root->GetChildren())
             if (const auto* strip = dynamic_cast<const sxmu::ModelLineStrip*>(child.get()))
                 return strip;
@@ -198,20 +199,23 @@ const sxmu::ModelLineStrip* LineStripOf(const CenterLineEntry& entry) {
 }
 
 std::vector<std::pair<HandleName, Point2>> HandlePixels(const ReplayScene& scene,
-                                                        const CenterLineEntry& entry) {
+                                                        const CenterLineEntry& entry,
+                                                        std::size_t view) {
     std::vector<std::pair<HandleName, Point2>> out;
-    const sxmu::ModelContainer* root = ReplayScene::RootOf(entry);
+    const LineShadow& line = entry.shadows[view];
+    const Projector& projector = scene.views[view].projector;
+    const sxmu::ModelContainer* root = ReplayScene::RootOf(line);
     const dg::Location& placement = entry.record->placement;
     for (HandleName h : kAllHandles) {
-        const sxmu::ModelBase* node = scene.NodeOf(entry, h);
+        const sxmu::ModelBase* node = ReplayScene::NodeOf(line, h);
         if (!node || !root || !root->Contains(node))
             continue;
         std::optional<Point2> at;
         if (const auto* sphere = dynamic_cast<const sxmu::ModelSphere*>(node)) {
-            if (const auto shape = SphereInWindow(scene.projector, placement, *sphere))
+            if (const auto shape = SphereInWindow(projector, placement, *sphere))
                 at = shape->centre;
         } else if (const auto* arrow = dynamic_cast<const sxmu::ModelLeaderLine*>(node)) {
-            if (const auto shape = ArrowInWindow(scene.projector, placement, *arrow))
+            if (const auto shape = ArrowInWindow(projector, placement, *arrow))
                 // Halves first: ends beyond half the double range would overflow their sum.
                 at = Point2{shape->base.x / 2 + shape->end.x / 2,
                             shape->base.y / 2 + shape->end.y / 2};

@@ -5,6 +5,7 @@
 
 #include "ReplayScene.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -61,14 +62,17 @@ std::optional<NoteBox> NoteBoxInWindow(const Projector& projector, const dg::Loc
                                        const sxmu::ModelNote* description,
                                        const dg::DVec3& displacement);
 std::optional<NoteBox> LabelBox(const Projector& projector, const LabelEntry& entry);
-std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry& entry);
+// The callout as its shadow in that view draws it.
+std::optional<NoteBox> CalloutBox(const Projector& projector, const CalloutEntry& entry,
+                                  std::size_t view);
 
 // The line strip of a centre-line shadow's display (null when it has none).
-const sxmu::ModelLineStrip* LineStripOf(const CenterLineEntry& entry);
+const sxmu::ModelLineStrip* LineStripOf(const LineShadow& line);
 
-// Where each handle the centre line shows lies in the window, in handle order: a sphere's
-// centre, the middle of an arrow.
+// Where each handle the centre line shows in that view lies in its window, in handle order: a
+// sphere's centre, the middle of an arrow.
 std::vector<std::pair<HandleName, Point2>> HandlePixels(const ReplayScene& scene,
-                                                        const CenterLineEntry& entry);
+                                                        const CenterLineEntry& entry,
+                                                        std::size_t view);
 
 }  // namespace replay
