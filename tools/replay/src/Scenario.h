@@ -231,6 +231,14 @@ struct ParseOutcome {
 // Reads and validates a whole scenario; nothing is partially accepted.
 ParseOutcome ParseScenario(const std::string& text);
 
+// One action given as the JSON text of an element of a scenario's "actions", read against the
+// scenario's views and ids: the action, or the message naming what is wrong ("action.x: ...").
+struct ActionOutcome {
+    std::optional<Action> action;
+    std::string error;
+};
+ActionOutcome ParseAction(const Scenario& scenario, const std::string& text);
+
 // Writes a scenario in the format ParseScenario reads: reading the text back gives the scenario
 // field by field. writtenActions (each from WriteAction) follow the scenario's own actions.
 std::string WriteScenario(const Scenario& scenario);

@@ -203,4 +203,26 @@ ParseOutcome ParseScenario(const std::string& text) {
     return outcome;
 }
 
+ActionOutcome ParseAction(const Scenario& scenario, const std::string& text) {
+    ActionOutcome outcome;
+    try {
+        const Json j = Json::parse(text);
+        Ids ids;
+        for (const PartInput& p : scenario.parts)
+            ids.emplace(p.id, Kind::Part);
+        for (const LabelInput& l : scenario.labels)
+            ids.emplace(l.id, Kind::Label);
+        for (const LabelInput& c : scenario.callouts)
+            ids.emplace(c.id, Kind::Callout);
+        for (const CenterLineInput& c : scenario.centerLines)
+            ids.emplace(c.id, Kind::CenterLine);
+        outcome.action = ReadAction(j, "action", ViewsOf(scenario), ids);
+    } catch (const Invalid& e) {
+        outcome.error = e.what();
+    } catch (const Json::exception& e) {
+        outcome.error = Printable(std::string("not valid JSON: ") + e.what());
+    }
+    return outcome;
+}
+
 }  // namespace replay
