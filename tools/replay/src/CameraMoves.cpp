@@ -26,7 +26,8 @@ void Orbit(ViewInput& v, double yawDegrees, double pitchDegrees) {
     dg::DVec3 offset = v.eye - v.target;
     dg::DVec3 up = Unit(v.up);
     offset = Turned(offset, up, yawDegrees * kPi / 180.0);
-    const dg::DVec3 right = Unit(dg::Cross(up, offset));
+    // A positive pitch raises the eye over the target.
+    const dg::DVec3 right = Unit(dg::Cross(offset, up));
     offset = Turned(offset, right, pitchDegrees * kPi / 180.0);
     up = Turned(up, right, pitchDegrees * kPi / 180.0);
     v.eye = v.target + offset;

@@ -5,6 +5,7 @@
 #include "Player.h"
 #include "RecordState.h"
 #include "SessionText.h"
+#include "WindowShapes.h"
 
 #include <sxk/Operation.h>
 
@@ -114,6 +115,13 @@ void Player::Camera(std::size_t view, const CameraMove& move, ActionLog& log) {
                                 : ": target " + Format(v.target);
     if (v.shapeView && !v.perspective)
         log.headline += ", width " + Format(v.parallelWidth);
+    // Where the handles now lie, for whoever writes the next pointer actions.
+    for (const CenterLineEntry& e : scene.centerLines) {
+        std::string line = "handles of " + e.config.id + ":";
+        for (const auto& [h, at] : HandlePixels(scene, e, view))
+            line += " " + std::string(HandleKey(h)) + " " + Pixel(at);
+        log.details.push_back(line);
+    }
 }
 
 void Player::GrabMarkup(const Action& a, ActionLog& log) {

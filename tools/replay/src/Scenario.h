@@ -147,8 +147,9 @@ struct CenterLineEdit {
 void ApplyEdit(const CenterLineEdit& edit, CenterLineInput& line);
 
 // A move of a view's camera: set (a whole camera as the view section gives it), or turned about
-// its target (degrees about the up direction, then about the window's horizontal), panned (window
-// pixels) and zoomed (the view shows `zoom` times larger). The moves apply in that order.
+// its target (degrees about the up direction, counter-clockwise seen from above; then degrees
+// that raise the eye over the target), panned (window pixels: the scene follows the pointer) and
+// zoomed (the view shows `zoom` times larger). The moves apply in that order.
 struct CameraMove {
     std::optional<ViewInput> set;
     std::optional<std::array<double, 2>> orbit;
