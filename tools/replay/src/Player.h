@@ -41,6 +41,8 @@ public:
     const Pointer& GetPointer() const { return pointer; }
     // The markup whose handle the pointer last hovered or pressed ("" before any).
     const std::string& TouchedMarkup() const { return touched; }
+    // The markups selected now (ids), in the order they were selected.
+    const std::vector<std::string>& Selection() const { return selection; }
 
 private:
     void PlayKind(const Action& action, ActionLog& log);

@@ -52,6 +52,7 @@ public:
     bool Busy() const { return player.Busy(); }
     // The markup whose handle the pointer last hovered or pressed ("" before any).
     const std::string& TouchedMarkup() const { return player.TouchedMarkup(); }
+    const std::vector<std::string>& Selection() const { return player.Selection(); }
 
     const Scenario& GetScenario() const { return scenario; }
     ReplayScene& Scene() { return scene; }
