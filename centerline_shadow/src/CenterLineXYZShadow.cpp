@@ -63,6 +63,8 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       dropping(false),
       jogMoved(false),
       jogPreview(dg::DPoint3D::ORIGIN),
+      jogAnchored(false),
+      jogOrigin(dg::DPoint3D::ORIGIN),
       translatedBy(dg::DVec3::ZERO) {
     markup->AddReference();
     // The destructor does not run for a constructor that throws: give the reference back here.
@@ -267,12 +269,9 @@ void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& r
         else
             s.MoveEndPoint(d);
     } else if (row.handle == Handle::JogArrow) {
-        // The jog's three points, where the drag put them; a path without a jog has none.
-        if (s.markup->IsAlongAxis() && IsIndexOf(index - 1, stored) &&
-            IsIndexOf(index + 1, stored) && IsIndexOf(index + 1, s.lineStrip->points)) {
-            for (int k = index - 1; k <= index + 1; ++k)
-                s.MoveNode(k, d);
-        }
+        // The jog where the drag put it, slid along the main axis of the path as stored now, with
+        // the record's ratio that of that jog; a path without a jog has none.
+        s.MoveJog(at, dg::DVec3::ZERO);
     } else {
         s.MoveNode(index, d);
     }

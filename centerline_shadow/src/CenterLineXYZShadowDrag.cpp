@@ -82,6 +82,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     jogMoved = false;
     translatedBy = dg::DVec3::ZERO;
     points = lineStrip->points;
+    jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
 
     // A line without its full layout has no nodes to move: nothing is grabbed.
     if (grabbed != nullptr && points.size() >= LineLayout::kFewestPoints) {

@@ -86,17 +86,21 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
 }
 
 void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
-    if (!markup->IsAlongAxis())
-        return;
-    const int m = markup->GetMidPointIndex();
+    // A drag pressed on a path without a jog starts from the first jog that a step finds.
+    if (!jogAnchored)
+        jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
+    if (jogAnchored && MoveJog(jogOrigin, delta))
+        NotifyContentChanged();
+}
+
+bool CenterLineXYZShadow::MoveJog(const dg::DPoint3D& from, const dg::DVec3& delta) {
     const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
     const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
-    // The extension points lie as far from the mid jog point as it lies from the list's start; the
-    // jog and both extension points must lie inside the stored and the drawn list.
-    const int reach = detail::LineLayout::kMidJog;
-    if (m < reach || !detail::IsIndexOf(m + reach, stored) || !detail::IsIndexOf(m + reach, drawn))
-        return;
+    if (!detail::HasJogIn(*markup, stored) || !detail::HasJogIn(*markup, drawn))
+        return false;
     assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const int m = markup->GetMidPointIndex();
+    const int reach = detail::LineLayout::kMidJog;
     // m >= reach and m + reach indexes both lists, so the sums below neither go negative nor
     // overflow.
     const std::size_t mid = static_cast<std::size_t>(m);
@@ -104,15 +108,27 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     const std::size_t start = mid - span;
     const std::size_t firstJog = mid - 1;
     const std::size_t end = mid + span;
+    const dg::DVec3 a = markup->GetMainAxisDirection();
+
+    // The jog's points move from where the record holds them now. When the viewer has rewritten
+    // the record since the drag began, they first slide along the main axis to where from lies
+    // on it, so the jog ends at from + delta whatever the record held meanwhile; the other
+    // coordinates stay those of the path as stored now, whose legs then keep to the axes.
+    dg::DVec3 shift = delta;
+    if (!detail::SamePoint(from, stored[mid])) {
+        const double along = detail::Dot(detail::Diff(from, stored[mid]), a);
+        if (std::isfinite(along))
+            shift =
+                detail::Vec(delta.x + a.x * along, delta.y + a.y * along, delta.z + a.z * along);
+    }
 
     points = drawn;  // the line before this step moves anything
-    MoveNode(m - 1, delta);
-    MoveNode(m, delta);
-    MoveNode(m + 1, delta);
+    MoveNode(m - 1, shift);
+    MoveNode(m, shift);
+    MoveNode(m + 1, shift);
     jogPreview = drawn[mid];
     jogMoved = true;
 
-    const dg::DVec3 a = markup->GetMainAxisDirection();
     const HandleSet handles(*this);
     const dg::DPoint3D c0 = handles.PositionOf(Handle::StartSphere);
     const dg::DPoint3D c1 = handles.PositionOf(Handle::EndSphere);
@@ -120,7 +136,7 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
 
     // The ratio belongs to the jog as this step placed it, so that at release the record's
     // ratio and the path handed on are those of the jog the user sees.
-    const dg::DVec3 toJog = detail::Diff(detail::Add(stored[firstJog], delta), c0);
+    const dg::DVec3 toJog = detail::Diff(detail::Add(stored[firstJog], shift), c0);
     const dg::DVec3 toFoot = detail::Diff(foot, c0);
     float d1 = static_cast<float>(toJog.Norm());
     const float d2 = static_cast<float>(toFoot.Norm());
@@ -145,7 +161,7 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
         markup->SetDivRation(r);
     }
     points = drawn;
-    NotifyContentChanged();
+    return true;
 }
 
 double CenterLineXYZShadow::PointToSegmentDistance(const dg::DPoint3D& p,

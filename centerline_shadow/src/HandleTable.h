@@ -11,6 +11,7 @@
 #include "ViewerAdapter.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace sxmk {
 namespace detail {
@@ -64,6 +65,23 @@ inline int MovedIndex(CenterLineXYZShadow::PickedDragger dragger, std::size_t n,
         return mid;
     return static_cast<int>(row->isPoint ? LineLayout::SlotIndex(row->atStart, n)
                                          : LineLayout::ExtensionIndex(row->atStart, n));
+}
+
+// Whether a list of the record has its jog: the record lays out along the axes, and the list holds
+// the mid jog point and the extension points three away from it on either side.
+inline bool HasJogIn(const CenterLineXYZ& record, const std::vector<dg::DPoint3D>& list) {
+    const int m = record.GetMidPointIndex();
+    return record.IsAlongAxis() && m >= LineLayout::kMidJog &&
+           IsIndexOf(m + LineLayout::kMidJog, list);
+}
+
+// The mid jog point of the record's stored list, when that list has its jog.
+inline bool StoredJogOf(CenterLineXYZ& record, dg::DPoint3D& at) {
+    const std::vector<dg::DPoint3D>& stored = *record.GetPoints();
+    if (!HasJogIn(record, stored))
+        return false;
+    at = stored[static_cast<std::size_t>(record.GetMidPointIndex())];
+    return true;
 }
 
 // The shadow's handles by name (a friend of the shadow). A built shadow has all five; a lookup

@@ -114,9 +114,9 @@ TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
         bool stepAfter;
     };
     float unrewritten = 0.0f;
-    for (const Row& row : {Row{"none", 0, 0, true}, Row{"rebuild", 1, 0, true},
-                           Row{"round trip", 2, 0, true}, Row{"other order", 2, 1, true},
-                           Row{"other order, released", 2, 1, false}}) {
+    for (const Row& row :
+         {Row{"none", 0, 0, true}, Row{"rebuild", 1, 0, true}, Row{"round trip", 2, 0, true},
+          Row{"other order", 2, 1, true}, Row{"other order, released", 2, 1, false}}) {
         SCOPED_TRACE(row.name);
         testsupport::LineInput layout = jogLine;
         layout.axisOrder[0] = row.mainAxis;

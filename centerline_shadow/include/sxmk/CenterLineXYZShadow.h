@@ -86,6 +86,7 @@ private:
 
     void SetupConstrainedDragParameters(const dg::FVec3& direction);
     void ChangeRatio(const dg::DVec3& delta);
+    bool MoveJog(const dg::DPoint3D& from, const dg::DVec3& delta);
     double PointToSegmentDistance(const dg::DPoint3D& p,
                                   const dg::Segment<double, 3>& segment) const;
 
@@ -142,6 +143,13 @@ private:
     // at that index, and replaces the jog arrow: the preview must survive a round trip through it.
     bool jogMoved;
     dg::DPoint3D jogPreview;
+
+    // Where the mid jog point stood in the record when the open jog drag began (or, for a drag
+    // pressed on a path without a jog, when its first step found one). Each step puts the jog at
+    // this point plus the pointer's displacement since the press, so a record that the viewer
+    // rewrites during the drag neither adds to the displacement nor takes from it.
+    bool jogAnchored;
+    dg::DPoint3D jogOrigin;
 
     // How far the markup's current move (Translate, which gives the displacement since that move
     // began) has already taken an open drag's preview; the move ends with Stop.
