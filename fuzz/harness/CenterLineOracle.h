@@ -123,8 +123,8 @@ public:
         dg::DPoint3D translatedAt;  // ... or moved by a Translate since
         double farthestMove = 0.0;  // the largest coordinate of a Translate since the release
         float ratioAtPress = 0.0f;
-        float pathRatioAtPress = 0.0f;  // the ratio the record's path was built with then
-        bool editedWhileOpen = false;   // the harness stored a path while the drag was open
+        float pathRatioAtPress = 0.0f;        // the ratio the record's path was built with then
+        bool editedFromAnotherRatio = false;  // ... or with which the harness stored one since
     };
     Watch watch[2];
 
@@ -158,7 +158,8 @@ public:
         // A drag the oracle lost track of (a second pointer, say) still hands on what it did.
         pathValid = faithful && !lostTrack;
         for (Watch& w : watch)
-            w.editedWhileOpen = w.editedWhileOpen || w.tracked;
+            w.editedFromAnotherRatio =
+                w.editedFromAnotherRatio || (w.tracked && !Same(pathRatio, record.GetDivRation()));
         Resync(record, dragsOpen);
     }
     void Resync(sxmk::CenterLineXYZ& record, bool later) {
@@ -225,7 +226,7 @@ public:
         w.tracked = Access::pickedDragger(shadow) != Shadow::NoDragger;
         w.stops = 0;
         w.handedOn = false;
-        w.editedWhileOpen = false;
+        w.editedFromAnotherRatio = false;
         w.ratioAtPress = record.GetDivRation();
         w.pathRatioAtPress = pathRatio;
         // What a drag draws is the record again only once a stop applied it, or a rebuild.
@@ -280,16 +281,15 @@ public:
             LoseTrack();
         // A jog whose ends give no ratio (they lie on one line across the main axis) moves its
         // points and leaves the ratio: that list is no path of the record's fields.
-        // A jog that began from a ratio that is not the one its path was built with (the
-        // harness stores paths without their ratio) measures where it passes the ends from the
-        // wrong ratio: no path either.
+        // A jog that moved a path built with another ratio than the record's, stored before the
+        // press or while the drag was open (the harness stores paths without their ratio),
+        // measures where it passes the ends from the wrong ratio: no path either. A path stored
+        // while the drag was open with the record's ratio (another layout, another main axis)
+        // is checked: the jog goes on along the new path's main axis.
         const bool jog = Access::pickedDragger(shadow) == Shadow::JogDragger;
         const bool jogWithoutRatio = jog && Same(record.GetDivRation(), w.ratioAtPress);
-        const bool jogFromAnotherRatio = jog && !Same(w.pathRatioAtPress, w.ratioAtPress);
-        // A jog drag measures along the main axis and from the ratio it began with: a path stored
-        // while it was open (another layout, another axis order) is not what it moves.
-        const bool jogAcrossAnEdit = jog && w.editedWhileOpen;
-        (void)jogAcrossAnEdit;
+        const bool jogFromAnotherRatio =
+            jog && (!Same(w.pathRatioAtPress, w.ratioAtPress) || w.editedFromAnotherRatio);
         if (!applied || !w.freshAtPress || jogWithoutRatio || jogFromAnotherRatio)
             pathValid = false;
         if (hasOperation)

@@ -833,14 +833,8 @@ private:
                          slots[i].driver->IsDragging() ? " dragging" : "",
                          Access::pendingPick(shadow) ? " pick pending" : "");
         }
-        if (sxmk::CenterLineXYZ* line = Record()) {
+        if (sxmk::CenterLineXYZ* line = Record())
             std::fprintf(stderr, " ratio %g", static_cast<double>(line->GetDivRation()));
-            const dg::DVec3 a = line->GetMainAxisDirection(); unsigned short po[3]; oracle.Order(po);
-            std::fprintf(stderr, " axis (%g %g %g) order %d%d%d\n  stored:", a.x, a.y, a.z, po[0],po[1],po[2]);
-            for (const auto& p : *line->GetPoints()) std::fprintf(stderr, " (%g %g %g)", p.x, p.y, p.z);
-            if (slots[0].shadow) { std::fprintf(stderr, "\n  drawn:"); for (const auto& p : Access::lineStrip(*slots[0].shadow)->points) std::fprintf(stderr, " (%g %g %g)", p.x, p.y, p.z);
-              const auto& j = Access::jogAxis(*slots[0].shadow)->arrow->location.GetPos(); std::fprintf(stderr, " jogarrow (%g %g %g)", j.x, j.y, j.z); }
-        }
         std::fprintf(stderr, "%s\n", record ? "" : " record let go");
     }
 
