@@ -8,7 +8,9 @@ function wrapPlayground(Module) {
     create: call('pg_create', 'number', []),
     load: call('pg_load', 'number', ['number', 'number']),
     error: call('pg_error', 'string', ['number']),
-    play: call('pg_play', 'string', ['number', 'number', 'number', 'number']),
+    play: call('pg_play', 'string', ['number', 'number', 'number', 'number', 'number']),
+    action: call('pg_action', 'string', ['number', 'number']),
+    hit: call('pg_hit', 'string', ['number', 'number', 'number', 'number']),
     preferences: call('pg_preferences', 'string', ['number', 'number']),
     playScript: call('pg_play_script', 'string', ['number', 'number']),
     scene: call('pg_scene', 'string', ['number']),
@@ -33,18 +35,28 @@ function wrapPlayground(Module) {
     }
   };
   const kinds = { hover: 0, press: 1, move: 2, release: 3, pick: 4, undo: 5, redo: 6 };
-  const play = (kind, x, y) => JSON.parse(c.play(handle, kinds[kind], x | 0, y | 0));
+  const play = (kind, x, y, view) =>
+    JSON.parse(c.play(handle, kinds[kind], x | 0, y | 0, view | 0));
   return {
     // Replaces the session with the scenario; answers null, or the parser's message (and the
     // current session stays).
     load: (text) => (withText(text, (at) => c.load(handle, at)) ? null : c.error(handle)),
-    hover: (x, y) => play('hover', x, y),
-    press: (x, y) => play('press', x, y),
-    move: (x, y) => play('move', x, y),
+    // Pointer events in a view (0, the default, is the first).
+    hover: (x, y, view) => play('hover', x, y, view),
+    press: (x, y, view) => play('press', x, y, view),
+    move: (x, y, view) => play('move', x, y, view),
     release: () => play('release', 0, 0),
     pick: () => play('pick', 0, 0),
     undo: () => play('undo', 0, 0),
     redo: () => play('redo', 0, 0),
+    // Any action, as an object (or the JSON text) of a scenario's action: its log, or {error}
+    // with the parser's message when it is refused (nothing is played then).
+    action: (action) =>
+      JSON.parse(withText(typeof action === 'string' ? action : JSON.stringify(action),
+        (at) => c.action(handle, at))),
+    // What lies under a window position of a view: null or {markup, kind, handle?}, kind one of
+    // sphere, arrow, note, line.
+    hit: (x, y, view) => JSON.parse(c.hit(handle, view | 0, x | 0, y | 0)),
     // 0xRRGGBB, or a negative number to remove the preference.
     preferences: (rgb) => JSON.parse(c.preferences(handle, rgb)),
     playScript: (index) => JSON.parse(c.playScript(handle, index)),

@@ -1,5 +1,6 @@
 // The playground's module: a live session of the replay behind a small C interface that the page
 // calls. Texts handed out stay valid until the next call on the same playground.
+#include "HitTest.h"
 #include "LiveSession.h"
 #include "RecordState.h"
 #include "Scenario.h"
@@ -18,6 +19,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +64,58 @@ std::pair<Json, std::size_t> NewestOperations() {
         history.begin(), history.end(),
         [](const du::SmartPtr<sxk::Operation>& op) { return static_cast<bool>(op); }));
     return {newest, count};
+}
+
+// A view's camera as a scenario's view section writes it, so that the page can put it into one.
+Json Camera(const replay::ViewInput& v) {
+    Json camera = Json::object();
+    if (v.shapeView)
+        camera["eye"] = Point(v.eye);
+    camera["target"] = Point(v.target);
+    if (!v.shapeView)
+        return camera;
+    camera["up"] = Json::array({v.up.x, v.up.y, v.up.z});
+    if (v.perspective)
+        camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
+    else
+        camera["parallelWidth"] = Number(v.parallelWidth);
+    if (v.nearDistance)
+        camera["near"] = Number(*v.nearDistance);
+    return camera;
+}
+
+Json Views(const replay::ReplayScene& scene) {
+    Json views = Json::array();
+    for (const replay::SceneView& v : scene.views) {
+        Json view = Json::object();
+        view["kind"] = v.input.shapeView ? "shape" : "plain";
+        view["viewport"] = Json::array({v.input.width, v.input.height});
+        if (v.input.shapeView)
+            view["projection"] = v.input.perspective ? "perspective" : "parallel";
+        view["camera"] = Camera(v.input);
+        views.push_back(std::move(view));
+    }
+    return views;
+}
+
+// The viewer's behaviour in the words of a viewer action.
+Json Viewer(const replay::ViewerOptions& o) {
+    static const char* const kControllers[] = {"apply", "snap", "refuse"};
+    static const char* const kPicks[] = {"later", "at-once", "refuse"};
+    Json out = Json::object();
+    out["controller"] = kControllers[o.controller];
+    out["grid"] = Number(o.grid);
+    out["rebuild"] = o.rebuild;
+    out["picks"] = kPicks[o.picks];
+    return out;
+}
+
+Json HandlesIn(const replay::ReplayScene& scene, const replay::CenterLineEntry& e,
+               std::size_t view) {
+    Json handles = Json::object();
+    for (const auto& [h, at] : replay::HandlePixels(scene, e, view))
+        handles[replay::HandleKey(h)] = Json::array({at.x, at.y});
+    return handles;
 }
 
 struct Playground {
@@ -131,6 +185,7 @@ struct Playground {
         out["name"] = scenario.name;
         out["description"] = scenario.description;
         out["viewport"] = Json::array({scenario.view.width, scenario.view.height});
+        out["views"] = Views(scene);
         Json lines = Json::array();
         for (const replay::CenterLineEntry& e : scene.centerLines) {
             sxmk::CenterLineXYZ& r = *e.record;
@@ -150,10 +205,12 @@ struct Playground {
             for (const dg::DPoint3D& p : *r.GetPoints())
                 points.push_back(Point(p));
             line["points"] = points;
-            Json handles = Json::object();
-            for (const auto& [h, at] : replay::HandlePixels(scene, e, 0))
-                handles[replay::HandleKey(h)] = Json::array({at.x, at.y});
-            line["handles"] = handles;
+            // The first view's also as "handles", which the page and its tests read.
+            Json byView = Json::array();
+            for (std::size_t v = 0; v < scene.views.size(); ++v)
+                byView.push_back(HandlesIn(scene, e, v));
+            line["handles"] = byView[0];
+            line["handlesByView"] = std::move(byView);
             lines.push_back(line);
         }
         out["centerLines"] = lines;
@@ -163,6 +220,8 @@ struct Playground {
                 Json::object({{"id", e.config.id}, {"position", Point(e.label->GetPos())}}));
         out["callouts"] = callouts;
         out["touched"] = session.TouchedMarkup();
+        out["selection"] = Names(session.Selection());
+        out["viewer"] = Viewer(session.Controller().Options());
         auto [operations, operationCount] = NewestOperations();
         out["operations"] = std::move(operations);
         out["operationCount"] = operationCount;
@@ -175,6 +234,33 @@ struct Playground {
         out["scriptLength"] = live->Script().size();
         out["actionsPlayed"] = session.ActionsPlayed();
         out["actionsKept"] = live->KeptActions();
+        return Hand(out.dump(-1, ' ', false, Json::error_handler_t::replace));
+    }
+
+    // Any action, as the JSON text of a scenario's action, read against this session's views and
+    // ids: its log, or {"error": the parser's message} and nothing played.
+    const char* PlayText(const std::string& actionText) {
+        const replay::ActionOutcome parsed =
+            replay::ParseAction(live->GetSession().GetScenario(), actionText);
+        if (!parsed.action)
+            return Hand(Json::object({{"error", parsed.error}})
+                            .dump(-1, ' ', false, Json::error_handler_t::replace));
+        return Log(live->Play(*parsed.action));
+    }
+
+    // What lies under a window position of a view, as hit testing finds it for a press: null, or
+    // the markup, the kind of node ("sphere", "arrow", "note", "line") and the handle, if any.
+    const char* Hit(std::size_t view, int x, int y) {
+        static const char* const kKinds[] = {"sphere", "arrow", "note", "line"};
+        const std::optional<replay::NodeHit> hit =
+            replay::HitTest(live->GetSession().Scene(), view, x, y);
+        if (!hit)
+            return Hand("null");
+        Json out = Json::object();
+        out["markup"] = hit->line ? hit->line->config.id : hit->callout->config.id;
+        out["kind"] = kKinds[hit->kind];
+        if (hit->handle)
+            out["handle"] = replay::HandleKey(*hit->handle);
         return Hand(out.dump(-1, ' ', false, Json::error_handler_t::replace));
     }
 };
@@ -207,16 +293,38 @@ const char* pg_error(Playground* p) {
     return p->error.c_str();
 }
 
-// Plays one pointer or history event: 0 hover, 1 press, 2 move, 3 release, 4 pick (cast along
-// the pointer's ray at the pending pick's position), 5 undo, 6 redo. The position is held inside
-// the window, as a scenario requires. Answers the action's log as JSON.
-const char* pg_play(Playground* p, int kind, int x, int y) {
+// Plays one pointer or history event in a view (0 the first, 1 the second): 0 hover, 1 press,
+// 2 move, 3 release, 4 pick (cast along the pointer's ray at the pending pick's position, in the
+// first view with one pending), 5 undo, 6 redo. The view is held to those there are and the
+// position inside its window, as a scenario requires. Answers the action's log as JSON. The
+// page's pointer events come this way, without a text to read.
+const char* pg_play(Playground* p, int kind, int x, int y, int view) {
     Action a;
     a.kind = kKinds[Clamp(kind, 0, static_cast<int>(std::size(kKinds)) - 1)];
-    const replay::ViewInput& view = p->live->GetSession().GetScenario().view;
-    a.x = Clamp(x, 0, view.width - 1);
-    a.y = Clamp(y, 0, view.height - 1);
+    const std::vector<replay::SceneView>& views = p->live->GetSession().Scene().views;
+    const int v = Clamp(view, 0, static_cast<int>(views.size()) - 1);
+    // The first view is the default: its actions are written without a view, as before.
+    a.view = v > 0 && a.kind != Action::Pick ? v : -1;
+    a.x = Clamp(x, 0, views[static_cast<std::size_t>(v)].input.width - 1);
+    a.y = Clamp(y, 0, views[static_cast<std::size_t>(v)].input.height - 1);
     return p->Log(p->live->Play(a));
+}
+
+// Plays any action given as the JSON text of a scenario's action (camera, select, edit, viewer,
+// a press that grabs the whole markup, ...): its log, or {"error": message} and nothing played.
+const char* pg_action(Playground* p, const char* actionText) {
+    return p->PlayText(actionText ? actionText : "");
+}
+
+// What lies under the window position (x, y) of a view: null or {markup, kind, handle?}.
+const char* pg_hit(Playground* p, int view, int x, int y) {
+    const replay::ViewInput* input = nullptr;
+    const std::vector<replay::SceneView>& views = p->live->GetSession().Scene().views;
+    if (view >= 0 && static_cast<std::size_t>(view) < views.size())
+        input = &views[static_cast<std::size_t>(view)].input;
+    if (!input || x < 0 || y < 0 || x >= input->width || y >= input->height)
+        return p->Hand("null");
+    return p->Hit(static_cast<std::size_t>(view), x, y);
 }
 
 // Sets the preselection colour 0xRRGGBB (a negative value removes it) and applies preferences.

@@ -26,6 +26,22 @@ async function open() {
 }
 
 const line = (pg, id) => pg.state().centerLines.find((l) => l.id === id);
+
+// The native illsxmk-replay, when given, plays an exported session with every check holding
+// (it exits 1 on a failed check).
+function replayNatively(exported) {
+  if (!process.env.ILLSXMK_REPLAY) return;
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-'));
+  const file = path.join(dir, 'session.json');
+  fs.writeFileSync(file, exported);
+  try {
+    execFileSync(process.env.ILLSXMK_REPLAY, [file, '--out', path.join(dir, 'out')], {
+      stdio: 'ignore',
+    });
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
 const at = (p) => [Math.round(p[0]), Math.round(p[1])];
 
 // cl1's end point, dropped over the bracket of the default session.
@@ -238,15 +254,82 @@ test('an exported session reads back, and replays with every expectation holding
   // Played again, the session exports the same text.
   assert.equal(pg.exportScenario(), exported);
 
-  if (process.env.ILLSXMK_REPLAY) {
-    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'playground-'));
-    const file = path.join(dir, 'session.json');
-    fs.writeFileSync(file, exported);
-    execFileSync(process.env.ILLSXMK_REPLAY, [file, '--out', path.join(dir, 'out')], {
-      stdio: 'ignore',
-    });
-    fs.rmSync(dir, { recursive: true, force: true });
+  replayNatively(exported);
+});
+
+// Any action goes in as a scenario's action: the parser reads it against the session (its
+// message when it refuses, and nothing played), and the state shows what it changed.
+test('any action plays from its JSON, a bad one gives the parser message', async () => {
+  const pg = await open();
+  const camera = pg.state().views[0].camera;
+  assert.match(pg.action({ action: 'camera', orbit: [90, 0] }).headline, /camera: eye/);
+  const turned = pg.state().views[0];
+  assert.notDeepEqual(turned.camera.eye, camera.eye);
+  assert.deepEqual(turned.camera.target, camera.target);
+  assert.equal(turned.projection, 'perspective');
+  // The state's camera is a scenario's: set again, it is the view as loaded.
+  pg.action({ action: 'camera', camera });
+  assert.deepEqual(pg.state().views[0].camera, camera);
+
+  const refused = [
+    ['{"action": "camera", "orbit": [0, 400]}', 'action.orbit[1]: out of range'],
+    ['{"action": "hover", "x": 1, "y": 1, "view": 1}', 'action.view: out of range'],
+    ['{"action": "edit", "markup": "c1", "ratio": 0.2}', 'action.markup: no centre line "c1"'],
+    ['{"action": "select"', 'not valid JSON'],
+  ];
+  const before = pg.state();
+  for (const [text, message] of refused) {
+    const log = pg.action(text);
+    assert.ok(log.error && log.error.includes(message), `${log.error} should name ${message}`);
   }
+  assert.deepEqual(pg.state(), before);
+
+  pg.action({ action: 'select', markups: ['cl2', 'c1'] });
+  pg.action({ action: 'viewer', controller: 'snap', grid: 0.5, picks: 'at-once' });
+  pg.action({ action: 'edit', markup: 'cl2', ratio: 0.25 });
+  const state = pg.state();
+  assert.deepEqual(state.selection, ['cl2', 'c1']);
+  assert.deepEqual(state.viewer, { controller: 'snap', grid: 0.5, rebuild: false, picks: 'at-once' });
+  assert.equal(line(pg, 'cl2').ratio, 0.25);
+  assert.deepEqual(state.undo, ['Edit']);
+
+  // What lies under the pointer, as a press finds it.
+  const [sx, sy] = at(line(pg, 'cl1').handles.startPoint);
+  const [ex] = at(line(pg, 'cl1').handles.endPoint);
+  assert.deepEqual(pg.hit(sx, sy), { markup: 'cl1', kind: 'sphere', handle: 'startPoint' });
+  assert.deepEqual(pg.hit((sx + ex) >> 1, sy), { markup: 'cl1', kind: 'line' });
+  assert.equal(pg.hit(5, 595), null);
+  assert.equal(pg.hit(sx, sy, 1), null); // no second view
+});
+
+// Two views of one scene: each has its camera and its handle pixels, a drag in the second view
+// changes the record, and the export plays back green, also in the native replay.
+test('a second view takes input, and its session replays', async () => {
+  const pg = await open();
+  const { view, ...scenario } = JSON.parse(pg.defaultText());
+  const side = { ...view, camera: { ...view.camera, eye: [18, 3, 14] } };
+  assert.equal(pg.load(JSON.stringify({ ...scenario, views: [view, side], actions: [] })), null);
+  const state = pg.state();
+  assert.equal(state.views.length, 2);
+  assert.deepEqual(state.views[1].camera.eye, [18, 3, 14]);
+  const cl1 = line(pg, 'cl1');
+  assert.equal(cl1.handlesByView.length, 2);
+  assert.deepEqual(cl1.handlesByView[0], cl1.handles);
+  assert.notDeepEqual(cl1.handlesByView[1].endPoint, cl1.handles.endPoint);
+
+  const [x, y] = at(cl1.handlesByView[1].endExtension);
+  assert.match(pg.press(x, y, 1).headline, /grabbed cl1 end-extension arrow/);
+  pg.move(x, y - 40, 1);
+  pg.release();
+  assert.notEqual(line(pg, 'cl1').endExtension, cl1.endExtension);
+  assert.deepEqual(pg.state().undo, ['Move Extension']);
+  const exported = pg.exportScenario();
+  assert.match(exported, /"action":"press","view":1/);
+  assert.equal(pg.load(exported), null);
+  let failed = 0;
+  for (let i = 0; i < pg.state().scriptLength; i++) failed += pg.playScript(i).checksFailed;
+  assert.equal(failed, 0);
+  replayNatively(exported);
 });
 
 // Heap and time over 20,000 drag steps. The session holds nothing per step; the export keeps
