@@ -1,6 +1,10 @@
 // The playground page: pointer events on the view become the replay's actions (hover, press,
 // move, release, and the pick cast along the pointer's ray after a drop), played live through
 // the library; the view, the selected markup's record, the session and the log follow each one.
+// Everything else the user does (turning, panning and zooming a view's camera, the selection, a
+// move of the whole selection, edits of the record, the viewer's behaviour) is sent as the
+// scenario action it is (pg_action), so that it is kept for Save scenario like a pointer event.
+// A second view is switched on or off by loading the session again with it (or without it).
 // The session also travels as a link: its scenario in the address's fragment (link.js). A
 // scenario's own actions are played in slices, so that a long one leaves the page responsive.
 'use strict';
@@ -18,6 +22,9 @@
   // Main-thread time one slice of a played script takes before the page draws and reads input.
   const kSliceMs = 12;
   const kLargeText = 256 * 1024; // a scenario text that takes the module a moment to read
+  const kOrbitDegreesPerPixel = 0.4;
+  const kZoomPerWheelPixel = Math.pow(1.2, 1 / 100); // a wheel notch (100 px) zooms 1.2 times
+  const kClickSlop = 3; // pixels a Shift-press may move and still be a click
   let pg = null;
   let state = null;
   let scriptIndex = 0;
@@ -26,7 +33,14 @@
   let playing = null; // the script being played: {stopped}
   let pendingLog = []; // lines of the log not shown yet: [text, failed]
   let lastHover = null;
-  let queued = null; // the latest pointer position not played yet: {kind, x, y}
+  let dragView = 0; // the view where the open drag began
+  let gesture = null; // a camera gesture under way: {kind: orbit|pan, pointerId, view, ...}
+  let queued = null; // the latest pointer position not played yet: {kind, x, y, view}
+  let pendingCamera = null; // camera steps not sent yet, summed: {view, kind, a, b}
+  let views = []; // where each view lies in the frame: {x, width, height}
+  let sceneKey = null; // the cameras the scene layer was drawn with
+  let loadedText = ''; // the scenario text of the session, for the rest of its script
+  let switching = Promise.resolve(); // the latest switch of the second view
   let frameRequested = false;
   let linking = Promise.resolve(); // the latest link being opened
   let linkCount = 0;
@@ -86,33 +100,93 @@
     showLog();
   }
 
-  // The selected markup: the one last hovered or grabbed, else the first centre line.
+  // The record's fields that the viewer's edit writes, by the edit's field names: the cell shows
+  // the value and can be edited; a changed text is sent as an edit action when committed.
+  const kEditable = {
+    start: (l) => point(l.start),
+    end: (l) => point(l.end),
+    startExtension: (l) => number(l.startExtension),
+    endExtension: (l) => number(l.endExtension),
+    ratio: (l) => number(l.ratio),
+  };
+  // A typed number as a number; anything else goes as text, and the parser says what is wrong.
+  const typed = (t) => (t !== '' && Number.isFinite(Number(t)) ? Number(t) : t);
+  function editedValue(field, text) {
+    if (field !== 'start' && field !== 'end') return typed(text.trim());
+    return text.replace(/[()]/g, ' ').split(/[\s,]+/).filter((t) => t !== '').map(typed);
+  }
+  function editCell(td, id, field, shown) {
+    td.textContent = shown;
+    td.contentEditable = 'plaintext-only';
+    td.spellcheck = false;
+    td.className = 'editable';
+    td.dataset.field = field;
+    td.title = 'Edit, then Enter';
+    td.addEventListener('keydown', (ev) => {
+      if (ev.key === 'Enter' || ev.key === 'Escape') {
+        if (ev.key === 'Escape') td.textContent = shown;
+        ev.preventDefault();
+        td.blur();
+      }
+    });
+    td.addEventListener('blur', () => {
+      if (td.textContent !== shown) {
+        sendAction({ action: 'edit', markup: id, [field]: editedValue(field, td.textContent) });
+      }
+      render();
+    });
+  }
+  function pathCell(td, id, mode) {
+    const select = document.createElement('select');
+    for (const m of ['straight', 'alongAxis']) select.add(new Option(m, m, false, m === mode));
+    select.addEventListener('change', () => {
+      select.blur(); // the record shows the result, which it does not while being edited
+      sendAction({ action: 'edit', markup: id, path: select.value });
+    });
+    td.appendChild(select);
+  }
+  function lineRows(line) {
+    const table = $('record');
+    table.textContent = '';
+    const add = (key, fill) => {
+      const tr = table.insertRow();
+      tr.insertCell().textContent = key;
+      fill(tr.insertCell());
+    };
+    const labels = { start: 'start', end: 'end', startExtension: 'start extension',
+      endExtension: 'end extension', ratio: 'ratio' };
+    for (const [field, show] of Object.entries(kEditable)) {
+      add(labels[field], (td) => editCell(td, line.id, field, show(line)));
+    }
+    add('mode', (td) => pathCell(td, line.id, line.mode));
+    for (const [key, value] of [
+      ['attached', String(line.attached)],
+      ['part ID', '"' + line.partID + '"'],
+      ['start item', line.startPointItem],
+      ['end item', line.endPointItem],
+      ['points', line.points.map(point).join(' ')],
+    ]) add(key, (td) => (td.textContent = value));
+  }
+
+  // The selected markup: the one last hovered or grabbed, else the first centre line. While one
+  // of its fields is being edited, the record stays as it is.
   function showRecord() {
     const line = state.centerLines.find((l) => l.id === state.touched) || state.centerLines[0];
     const callout = state.callouts.find((c) => c.id === state.touched);
-    if (callout) {
+    if ($('record').contains(document.activeElement)) {
+      // being edited
+    } else if (callout) {
       $('recordTitle').textContent = 'Callout ' + callout.id;
       rows($('record'), [['position', point(callout.position)]]);
     } else if (line) {
       $('recordTitle').textContent = 'Centre line ' + line.id;
-      rows($('record'), [
-        ['start', point(line.start)],
-        ['end', point(line.end)],
-        ['start extension', number(line.startExtension)],
-        ['end extension', number(line.endExtension)],
-        ['ratio', number(line.ratio)],
-        ['mode', line.mode],
-        ['attached', String(line.attached)],
-        ['part ID', '"' + line.partID + '"'],
-        ['start item', line.startPointItem],
-        ['end item', line.endPointItem],
-        ['points', line.points.map(point).join(' ')],
-      ]);
+      lineRows(line);
     } else {
       $('recordTitle').textContent = 'Record';
       rows($('record'), [['', 'no markup in this scenario']]);
     }
     rows($('session'), [
+      ['selection', state.selection.length ? state.selection.join(', ') : 'none'],
       ['operations', names(state.operations, state.operationCount)],
       ['undo stack', names(state.undo, state.undoCount)],
       ['redo stack', names(state.redo, state.redoCount)],
@@ -121,14 +195,54 @@
     ]);
   }
 
+  // The viewer's controls show its behaviour as it is (a scenario's viewer action changes it).
+  function showViewer() {
+    const v = state.viewer;
+    for (const [id, value] of [['controller', v.controller], ['picks', v.picks]]) {
+      if (document.activeElement !== $(id)) $(id).value = value;
+    }
+    if (document.activeElement !== $('grid')) $('grid').value = String(v.grid);
+    $('rebuild').checked = v.rebuild;
+    $('secondView').checked = state.views.length > 1;
+    for (const id of ['controller', 'grid', 'rebuild', 'picks', 'secondView']) {
+      $(id).disabled = playing !== null || (id === 'grid' && v.controller !== 'snap');
+    }
+  }
+
+  // Where each view lies in the frame, as the frame draws them: two views are each an SVG of
+  // class "view" placed in it, one view is the whole frame.
+  function viewPlaces() {
+    const svg = $('frameLayer').querySelector('svg');
+    const placed = svg ? svg.querySelectorAll(':scope > svg.view') : [];
+    if (placed.length === 0) {
+      const [width, height] = state.views[0].viewport;
+      return [{ x: 0, width, height }];
+    }
+    return Array.from(placed, (v) => ({
+      x: v.x.baseVal.value,
+      width: v.width.baseVal.value,
+      height: v.height.baseVal.value,
+    }));
+  }
+
   function render() {
     $('frameLayer').innerHTML = pg.frame();
     for (const element of $('frameLayer').querySelectorAll('[id]')) {
       element.id = kFrameIdPrefix + element.id;
     }
     state = pg.state();
+    // What no action but a camera move changes is drawn again only then.
+    const cameras = JSON.stringify(state.views.map((v) => v.camera));
+    if (cameras !== sceneKey) {
+      $('sceneLayer').innerHTML = pg.scene();
+      sceneKey = cameras;
+    }
+    views = viewPlaces();
     showRecord();
+    showViewer();
     $('undo').disabled = playing !== null || state.undoCount === 0;
+    $('undo').title = (state.undoCount ? 'Undo "' + state.undo[state.undo.length - 1] + '" ' : '') +
+      '(Ctrl+Z)';
     $('redo').disabled = playing !== null || state.redoCount === 0;
     // The script waits while the user drags: its actions would land in the user's drag (a
     // scripted press releases it), as the user's would in a playing script.
@@ -143,7 +257,19 @@
     render();
   }
 
-  // Window pixel of a pointer event: the SVG may be shown scaled.
+  // Plays an action given as a scenario's action; one the module refuses is not played, and its
+  // message shows under the record.
+  function sendAction(action) {
+    const log = pg.action(action);
+    $('actionError').textContent = log.error ? 'Not played: ' + log.error : '';
+    if (log.error) return false;
+    play(log);
+    return true;
+  }
+  // The first view is the default: its actions name no view.
+  const inView = (action, view) => (view > 0 ? { ...action, view } : action);
+
+  // Pixel of the frame under a pointer event: the SVG may be shown scaled.
   function pixel(ev) {
     const svg = $('frameLayer').querySelector('svg');
     const r = svg.getBoundingClientRect();
@@ -153,18 +279,39 @@
       y: Math.floor(((ev.clientY - r.top) * box.height) / r.height),
     };
   }
-  const inWindow = (p) =>
-    p.x >= 0 && p.y >= 0 && p.x < state.viewport[0] && p.y < state.viewport[1];
-
-  // Pointer moves are played once per animation frame, with the latest position.
-  function flush() {
-    if (!queued) return;
-    const q = queued;
-    queued = null;
-    play(q.kind === 'move' ? pg.move(q.x, q.y) : pg.hover(q.x, q.y));
+  // The view under a frame pixel and the pixel in its window; null between or below the views.
+  function locate(p) {
+    for (let view = 0; view < views.length; view++) {
+      const v = views[view];
+      const x = p.x - v.x;
+      if (x >= 0 && x < v.width && p.y >= 0 && p.y < v.height) return { view, x, y: p.y };
+    }
+    return null;
   }
-  function queue(kind, p) {
-    queued = { kind, x: p.x, y: p.y };
+  // A frame pixel in a given view's window, however far outside it (the module holds it inside).
+  const inViewOf = (p, view) => ({ view, x: p.x - views[view].x, y: p.y });
+
+  // Pointer moves and camera steps are played once per animation frame: the latest position,
+  // the steps summed.
+  function flush() {
+    if (queued) {
+      const q = queued;
+      queued = null;
+      play(q.kind === 'move' ? pg.move(q.x, q.y, q.view) : pg.hover(q.x, q.y, q.view));
+    }
+    if (pendingCamera) {
+      const { view, kind, a, b } = pendingCamera;
+      pendingCamera = null;
+      // Short numbers in the saved scenario, within the ranges a camera action takes.
+      const round = (v, lo, hi) => Math.min(hi, Math.max(lo, Math.round(v * 1e4) / 1e4));
+      const move =
+        kind === 'orbit' ? { orbit: [round(a, -360, 360), round(b, -360, 360)] }
+        : kind === 'pan' ? { pan: [a, b] }
+        : { zoom: round(a, 0.01, 100) };
+      sendAction(inView({ action: 'camera', ...move }, view));
+    }
+  }
+  function requestFlush() {
     if (!frameRequested) {
       frameRequested = true;
       requestAnimationFrame(() => {
@@ -173,32 +320,114 @@
       });
     }
   }
+  function queue(kind, at) {
+    queued = { kind, x: at.x, y: at.y, view: at.view };
+    requestFlush();
+  }
+  // Adds a camera step of a view (orbit and pan add up, zoom factors multiply).
+  function queueCamera(view, kind, a, b) {
+    if (pendingCamera && (pendingCamera.view !== view || pendingCamera.kind !== kind)) flush();
+    if (!pendingCamera) pendingCamera = { view, kind, a: kind === 'zoom' ? 1 : 0, b: 0 };
+    if (kind === 'zoom') pendingCamera.a *= a;
+    else {
+      pendingCamera.a += a;
+      pendingCamera.b += b;
+    }
+    requestFlush();
+  }
 
   // While a script plays, the view takes no input: the user's actions would land between the
   // script's. Likewise no scripted action plays during the user's drag.
+  //
+  // The left button drags the handle under the pointer, or, on a markup's line, moves the whole
+  // selection (the framework's move). The right button or Alt with the left turns the camera of
+  // the view under the pointer, Shift with the left pans it; a Shift-press that does not move is
+  // a click, which adds the markup under it to the selection (or takes it out).
   function onPointerDown(ev) {
-    if (ev.button !== 0 || playing) return;
-    const p = pixel(ev);
-    if (!inWindow(p)) return;
+    if (playing || dragging || gesture) return;
+    const orbit = ev.button === 2 || (ev.button === 0 && ev.altKey);
+    if (ev.button !== 0 && !orbit) return;
+    const at = locate(pixel(ev));
+    if (!at) return;
     flush();
     $('view').setPointerCapture(ev.pointerId);
+    lastHover = null;
+    ev.preventDefault();
+    if (orbit || ev.shiftKey) {
+      gesture = { kind: orbit ? 'orbit' : 'pan', pointerId: ev.pointerId, view: at.view,
+        start: at, last: at, moved: false, hit: orbit ? null : pg.hit(at.x, at.y, at.view) };
+      return;
+    }
     dragging = true;
     dragPointer = ev.pointerId;
-    lastHover = null;
-    play(pg.press(p.x, p.y));
-    ev.preventDefault();
+    dragView = at.view;
+    const hit = pg.hit(at.x, at.y, at.view);
+    if (hit && hit.kind === 'line') {
+      sendAction(inView({ action: 'press', x: at.x, y: at.y, grab: 'markup' }, at.view));
+    } else {
+      play(pg.press(at.x, at.y, at.view));
+    }
+  }
+
+  // A camera gesture's step: the pointer's move since the last one, in pixels.
+  function navigate(p) {
+    const g = gesture;
+    const at = inViewOf(p, g.view);
+    if (!g.moved && Math.hypot(at.x - g.start.x, at.y - g.start.y) < kClickSlop) return;
+    g.moved = true;
+    const dx = at.x - g.last.x;
+    const dy = at.y - g.last.y;
+    g.last = at;
+    if (dx === 0 && dy === 0) return;
+    // Turning follows the pointer: dragging right turns the scene to the right (the eye goes
+    // left about the target), dragging down shows it from higher up.
+    if (g.kind === 'orbit' && state.views[g.view].kind === 'shape') {
+      queueCamera(g.view, 'orbit', -dx * kOrbitDegreesPerPixel, dy * kOrbitDegreesPerPixel);
+    } else if (g.kind === 'pan') {
+      queueCamera(g.view, 'pan', dx, dy);
+    }
   }
 
   function onPointerMove(ev) {
     const p = pixel(ev);
-    if (dragging) {
-      if (ev.pointerId === dragPointer) queue('move', p);
+    if (gesture) {
+      if (ev.pointerId === gesture.pointerId) navigate(p);
       return;
     }
-    if (playing || !inWindow(p)) return;
-    if (lastHover && lastHover.x === p.x && lastHover.y === p.y) return;
-    lastHover = p;
-    queue('hover', p);
+    if (dragging) {
+      if (ev.pointerId === dragPointer) queue('move', inViewOf(p, dragView));
+      return;
+    }
+    if (playing) return;
+    const at = locate(p);
+    if (!at) return;
+    if (lastHover && lastHover.view === at.view && lastHover.x === at.x && lastHover.y === at.y) {
+      return;
+    }
+    lastHover = at;
+    queue('hover', at);
+  }
+
+  // The wheel zooms the shape view under the pointer.
+  function onWheel(ev) {
+    if (playing || dragging || gesture) return;
+    const at = locate(pixel(ev));
+    if (!at || state.views[at.view].kind !== 'shape') return;
+    ev.preventDefault();
+    const pixels = ev.deltaY * (ev.deltaMode === 1 ? 16 : ev.deltaMode === 2 ? 400 : 1);
+    queueCamera(at.view, 'zoom', Math.pow(kZoomPerWheelPixel, -pixels), 0);
+  }
+
+  function endGesture(ev) {
+    flush();
+    const g = gesture;
+    gesture = null;
+    if (ev.type === 'pointerup' && g.kind === 'pan' && !g.moved && g.hit) {
+      const id = g.hit.markup;
+      const selected = state.selection.includes(id);
+      sendAction({ action: 'select',
+        markups: selected ? state.selection.filter((s) => s !== id) : state.selection.concat([id]) });
+    }
   }
 
   // The drag ends when its pointer has no button down any more (pointerup), whichever button that
@@ -212,6 +441,10 @@
   // showed when the pointer went is what stays, and Undo takes it back; the saved scenario holds
   // an ordinary release, which the replay plays the same.
   function onPointerUp(ev) {
+    if (gesture && ev.pointerId === gesture.pointerId) {
+      endGesture(ev);
+      return;
+    }
     if (!dragging || ev.pointerId !== dragPointer) return;
     flush();
     dragging = false;
@@ -223,7 +456,7 @@
   }
 
   function history(undo) {
-    if (dragging || playing) return;
+    if (dragging || gesture || playing) return;
     flush();
     play(undo ? pg.undo() : pg.redo());
   }
@@ -235,10 +468,14 @@
     scriptIndex = 0;
     dragging = false;
     dragPointer = null;
+    gesture = null;
     lastHover = null;
     queued = null;
-    // What no action changes is drawn here once; each action draws only the frame over it.
-    $('sceneLayer').innerHTML = pg.scene();
+    pendingCamera = null;
+    $('actionError').textContent = '';
+    // What no action changes is drawn once per session and camera; each action draws only the
+    // frame over it.
+    sceneKey = null;
     render();
     appendLog({ headline: heading, details: pg.describe(), checksFailed: 0 });
   }
@@ -247,7 +484,10 @@
   function load(text, heading) {
     const error = pg.load(text);
     $('error').textContent = error ? 'Not loaded: ' + error : '';
-    if (!error) startSession(heading);
+    if (!error) {
+      loadedText = text;
+      startSession(heading);
+    }
     return error;
   }
 
@@ -287,18 +527,19 @@
   // Plays the scenario's own actions from the next one on, in slices of kSliceMs: after each the
   // log, the view and the progress are shown once, and the page answers input (Stop, or
   // loading another session, ends the play between two slices). Resolves when the play ends.
-  async function playAll() {
-    if (playing || dragging) return;
+  async function playAll(end = Infinity) {
+    if (playing || dragging || gesture) return;
     const run = { stopped: false };
     playing = run;
     $('progress').hidden = false;
     render();
     showProgress();
-    while (!run.stopped && scriptIndex < state.scriptLength) {
+    const last = Math.min(end, state.scriptLength);
+    while (!run.stopped && scriptIndex < last) {
       const until = performance.now() + kSliceMs;
       do {
         queueLog(pg.playScript(scriptIndex++));
-      } while (scriptIndex < state.scriptLength && performance.now() < until);
+      } while (scriptIndex < last && performance.now() < until);
       showLog();
       render();
       showProgress();
@@ -307,7 +548,7 @@
     if (playing !== run) return; // another session was loaded meanwhile
     playing = null;
     $('progress').hidden = true;
-    if (scriptIndex < state.scriptLength) {
+    if (run.stopped && scriptIndex < state.scriptLength) {
       appendLog({
         headline: 'stopped before action ' + (scriptIndex + 1) + ' of ' + state.scriptLength +
           ': Step or Play all goes on from there',
@@ -414,6 +655,72 @@
     return linking;
   }
 
+  // Kinds of actions that concern only the view they name: without that view they are dropped.
+  const kViewOnly = ['hover', 'camera', 'expect'];
+
+  // The session again with a second view beside the first, or without it: the scenario Save
+  // scenario writes, with the views changed, is loaded and its actions played, then the rest of
+  // the scenario's own script stays to be stepped. The new second view is the first one's camera
+  // as it is now, turned a quarter about its up direction (a camera action of its own, kept like
+  // the others). Without the second view, actions there of other kinds (a drag) cannot be played:
+  // the session then starts from the markups as they stand, without its history.
+  async function setSecondView(on) {
+    if (playing || dragging || gesture || on === (state.views.length > 1)) {
+      showViewer(); // the box shows what is
+      return;
+    }
+    flush();
+    const scenario = JSON.parse(pg.exportScenario());
+    const played = scenario.actions;
+    let rest = [];
+    if (scriptIndex < state.scriptLength) rest = JSON.parse(loadedText).actions.slice(scriptIndex);
+    const first = scenario.view || scenario.views[0];
+    delete scenario.view;
+    let heading;
+    if (on) {
+      const now = state.views[0];
+      scenario.views = [first, { kind: now.kind, viewport: now.viewport, camera: now.camera }];
+      if (now.kind === 'shape') played.push({ action: 'camera', view: 1, orbit: [90, 0] });
+      heading = 'the session again, with a second view';
+    } else {
+      scenario.views = [first];
+      const elsewhere = (a) => a.view === 1;
+      if (played.some((a) => elsewhere(a) && !kViewOnly.includes(a.action))) {
+        standingMarkups(scenario);
+        scenario.actions = played.filter((a) => !elsewhere(a) &&
+          ['preferences', 'viewer', 'select', 'camera'].includes(a.action));
+        heading = 'the session again, without the second view, from the markups as they stand ' +
+          '(the second view had drags of its own, which the first cannot play)';
+      } else {
+        scenario.actions = played.filter((a) => !elsewhere(a));
+        heading = 'the session again, without the second view';
+      }
+    }
+    const count = scenario.actions.length;
+    scenario.actions = scenario.actions.concat(rest);
+    if (load(JSON.stringify(scenario), heading) !== null) {
+      showViewer();
+      return;
+    }
+    await playAll(count);
+  }
+
+  // The scenario's markups and callouts as they stand now, as written by the viewer.
+  function standingMarkups(scenario) {
+    for (const m of scenario.markups || []) {
+      const line = state.centerLines.find((l) => l.id === m.id);
+      Object.assign(m, { start: line.start, end: line.end, path: line.mode,
+        startExtension: line.startExtension, endExtension: line.endExtension, ratio: line.ratio });
+      if (line.partID) m.partID = line.partID;
+      else delete m.partID;
+      if (line.attached) m.attached = true;
+      else delete m.attached;
+    }
+    for (const c of (scenario.scene && scenario.scene.callouts) || []) {
+      c.position = state.callouts.find((k) => k.id === c.id).position;
+    }
+  }
+
   function save() {
     const text = pg.exportScenario();
     const blob = new Blob([text], { type: 'application/json' });
@@ -442,6 +749,22 @@
     view.addEventListener('pointermove', onPointerMove);
     view.addEventListener('pointerup', onPointerUp);
     view.addEventListener('pointercancel', onPointerUp);
+    view.addEventListener('wheel', onWheel, { passive: false });
+    view.addEventListener('contextmenu', (ev) => ev.preventDefault());
+    // The viewer's behaviour: one viewer action with every field the controls give.
+    const sendViewer = () => {
+      const controller = $('controller').value;
+      const action = { action: 'viewer', controller, rebuild: $('rebuild').checked,
+        picks: $('picks').value };
+      if (controller === 'snap') action.grid = typed($('grid').value.trim());
+      if (!sendAction(action)) showViewer();
+    };
+    for (const id of ['controller', 'grid', 'rebuild', 'picks']) {
+      $(id).addEventListener('change', sendViewer);
+    }
+    $('secondView').addEventListener('change', (ev) => {
+      switching = setSecondView(ev.target.checked);
+    });
     $('undo').addEventListener('click', () => history(true));
     $('redo').addEventListener('click', () => history(false));
     document.addEventListener('keydown', (ev) => {
@@ -449,7 +772,10 @@
         playing.stopped = true;
         return;
       }
-      if (!(ev.ctrlKey || ev.metaKey) || ev.target === $('scenario')) return;
+      // Text being typed keeps its own undo.
+      const typing = ev.target === $('scenario') || ev.target.isContentEditable ||
+        ev.target.tagName === 'INPUT';
+      if (!(ev.ctrlKey || ev.metaKey) || typing) return;
       const key = ev.key.toLowerCase();
       if (key === 'z' || key === 'y') {
         history(key === 'z' && !ev.shiftKey);
@@ -489,6 +815,7 @@
         });
       }
     });
+    loadedText = pg.defaultText();
     startSession('loaded default session');
     // A link pasted over the address of the open page changes only its fragment.
     window.addEventListener('hashchange', openAddress);
@@ -497,6 +824,7 @@
       state: () => state,
       load,
       linked: () => linking,
+      switched: () => switching,
       ready: false,
     };
     await openAddress();

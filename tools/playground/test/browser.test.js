@@ -4,7 +4,9 @@
 // Copy link, opened in a fresh page, gives the same session; a damaged link is refused with its
 // message and leaves the default session, and markup ids named like the page's elements change
 // nothing it finds. A link of 100,000 actions plays while the page draws, and stops when told; a
-// touch drag that the browser cancels ends; the chooser holds examples/.
+// touch drag that the browser cancels ends; the chooser holds examples/. A right-button or Alt
+// drag turns the camera; a second view switched on takes input; a record field edited is the
+// viewer's edit; Shift-clicked lines move together when one is grabbed.
 // PLAYGROUND_PAGE names the built page, CHROMIUM the browser, SCREENSHOT where the picture of the
 // playground goes (default: next to the page; a long play under way beside it, as -playing.png).
 'use strict';
@@ -65,13 +67,19 @@ const stateOf = (page) => page.evaluate(() => window.playground.state());
 const textOf = (page, selector) => page.$eval(selector, (e) => e.textContent);
 const settled = (page) =>
   page.evaluate(() => new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))));
-// Where a window pixel of the view lies on the page.
-const clientOf = (page, [x, y]) =>
-  page.evaluate(([x, y]) => {
+// Where a window pixel of a view (the first by default) lies on the page: two views are placed
+// side by side in the frame, each an SVG of class "view".
+const clientOf = (page, [x, y], view = 0) =>
+  page.evaluate(([x, y, view]) => {
     const svg = document.querySelector('#view svg');
+    const placed = svg.querySelectorAll(':scope > svg.view')[view];
+    const left = placed ? placed.x.baseVal.value : 0;
     const [r, box] = [svg.getBoundingClientRect(), svg.viewBox.baseVal];
-    return [r.left + ((x + 0.5) * r.width) / box.width, r.top + ((y + 0.5) * r.height) / box.height];
-  }, [x, y]);
+    return [
+      r.left + ((left + x + 0.5) * r.width) / box.width,
+      r.top + ((y + 0.5) * r.height) / box.height,
+    ];
+  }, [x, y, view]);
 // What a session is, without its script (a link's is the actions played) and the count of actions
 // played (a session played from a link has fewer: hovers in a row are kept as the last one).
 const sessionOf = async (page) => {
@@ -335,5 +343,121 @@ test('the chooser offers every scenario of examples/', async () => {
   await page.select('#chooser', '1');
   assert.match(await textOf(page, '#error'), /could not be set up/);
   assert.equal(await page.$eval('#chooser', (c) => c.value), '0');
+  await page.close();
+});
+
+// A drag with the right button, or with Alt and the left, turns the camera of the view: the
+// parts are drawn again from there, no handle is dragged, and the turns are kept for Save.
+test('a right-button or Alt drag turns the camera', async () => {
+  const page = await open(pageAddress);
+  const eyeOf = async () => (await stateOf(page)).views[0].camera.eye;
+  const scene = () => page.$eval('#sceneLayer', (e) => e.innerHTML);
+  const [eye, drawn] = [await eyeOf(), await scene()];
+  const [x, y] = await clientOf(page, [400, 300]);
+  const drag = async (button) => {
+    await page.mouse.move(x, y);
+    await page.mouse.down({ button });
+    await page.mouse.move(x + 60, y + 20, { steps: 4 });
+    await page.mouse.up({ button });
+    await settled(page);
+  };
+  await drag('right');
+  const turned = await eyeOf();
+  assert.notDeepEqual(turned, eye);
+  assert.notEqual(await scene(), drawn);
+  await page.keyboard.down('Alt');
+  await drag('left');
+  await page.keyboard.up('Alt');
+  assert.notDeepEqual(await eyeOf(), turned);
+  assert.deepEqual((await stateOf(page)).undo, []);
+  const saved = await page.evaluate(() => window.playground.api.exportScenario());
+  assert.match(saved, /"action":"camera","orbit":\[-/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// The second view is the first one turned a quarter: both are drawn, a drag in the second
+// reaches its shadow, and switching it off keeps the markups as they stand.
+test('a second view is drawn beside the first and takes input', async () => {
+  const page = await open(pageAddress);
+  await page.click('#secondView');
+  await page.evaluate(() => window.playground.switched());
+  const drag = async ([x, y], button) => {
+    await page.mouse.move(x, y);
+    await page.mouse.down({ button });
+    await page.mouse.move(x + 100, y, { steps: 4 });
+    await page.mouse.up({ button });
+    await settled(page);
+  };
+  const state = await stateOf(page);
+  assert.equal(state.views.length, 2);
+  assert.equal(await page.$$eval('#frameLayer svg.view', (v) => v.length), 2);
+  // Seen from the side, cl2's jog moves along the line of sight: the view is turned first.
+  await drag(await clientOf(page, [400, 300], 1), 'right');
+  const turned = await stateOf(page);
+  assert.deepEqual(turned.views[0].camera, state.views[0].camera);
+  assert.notDeepEqual(turned.views[1].camera, state.views[1].camera);
+  await drag(await clientOf(page, turned.centerLines[1].handlesByView[1].jog.map(Math.round), 1));
+  assert.match(await textOf(page, '#log'), /press \d+,\d+ in view 2: grabbed cl2 jog arrow/);
+  const moved = (await stateOf(page)).centerLines[1];
+  assert.notEqual(moved.ratio, state.centerLines[1].ratio);
+  assert.deepEqual((await stateOf(page)).undo, ['Move Jog']);
+
+  await page.click('#secondView');
+  await page.evaluate(() => window.playground.switched());
+  const single = await stateOf(page);
+  assert.equal(single.views.length, 1);
+  assert.equal(single.centerLines[1].ratio, moved.ratio);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// A field of the record edited in the panel is the viewer's own edit of the line: one undo step,
+// "Edit"; a value the parser refuses is said under the record.
+test('an edited record field is the viewer edit, undone as Edit', async () => {
+  const page = await open(pageAddress);
+  const edit = async (field, text) => {
+    await page.click(`#record td[data-field=${field}]`, { clickCount: 3 });
+    await page.keyboard.type(text);
+    await page.keyboard.press('Enter');
+  };
+  await edit('startExtension', '2.5');
+  const cl1 = (await stateOf(page)).centerLines[0];
+  assert.equal(cl1.startExtension, 2.5);
+  assert.deepEqual(cl1.points[0], [-2.5, 0, 0]);
+  assert.deepEqual((await stateOf(page)).undo, ['Edit']);
+  assert.equal(await page.$eval('#undo', (e) => e.title), 'Undo "Edit" (Ctrl+Z)');
+  assert.equal(await textOf(page, '#record td[data-field=startExtension]'), '2.5');
+  await edit('ratio', 'half');
+  assert.match(await textOf(page, '#actionError'), /^Not played: action\.ratio: expected a number/);
+  await page.click('#undo');
+  assert.equal((await stateOf(page)).centerLines[0].startExtension, 1);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// Shift-clicks select two lines; grabbing one of them by its line moves both, as one "Move".
+test('a line grabbed moves the whole selection as one undo step', async () => {
+  const page = await open(pageAddress);
+  const [cl1, cl2] = (await stateOf(page)).centerLines;
+  const onLine = (l, dx) => [Math.round(l.handles.startPoint[0] + dx), Math.round(l.handles.startPoint[1])];
+  await page.keyboard.down('Shift');
+  for (const p of [onLine(cl1, 100), onLine(cl2, 30)]) await page.mouse.click(...(await clientOf(page, p)));
+  await page.keyboard.up('Shift');
+  assert.deepEqual((await stateOf(page)).selection, ['cl1', 'cl2']);
+  const [x, y] = await clientOf(page, onLine(cl1, 100));
+  await page.mouse.move(x, y);
+  await page.mouse.down();
+  await page.mouse.move(x + 30, y + 30, { steps: 3 });
+  await page.mouse.up();
+  await settled(page);
+  const state = await stateOf(page);
+  const shift = (a, b) => a.start.map((v, i) => v - b.start[i]);
+  const moved = shift(state.centerLines[0], cl1);
+  assert.ok(Math.hypot(...moved) > 0.1, String(moved));
+  shift(state.centerLines[1], cl2).forEach((v, i) => assert.ok(Math.abs(v - moved[i]) < 1e-9));
+  assert.deepEqual(state.undo, ['Move']);
+  assert.deepEqual(state.operations, ['Move']);
+  assert.deepEqual(page.errors, []);
   await page.close();
 });

@@ -1,5 +1,6 @@
 // The playground module under node: load, hover, a point drag with its pick, undo and redo, a bad
-// scenario refused with its message, the export round trip, and memory and time over many steps.
+// scenario refused with its message, the export round trip, and memory and time over many steps;
+// any action played from its JSON, what lies under the pointer, and a second view.
 // Also the page's session links (link.js), which need only node's own streams.
 // PLAYGROUND_MODULE names the built module; ILLSXMK_REPLAY, when set, names a native
 // illsxmk-replay that must play the exported session green as well.
