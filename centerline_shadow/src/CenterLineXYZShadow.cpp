@@ -271,7 +271,7 @@ void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& r
     } else if (row.handle == Handle::JogArrow) {
         // The jog where the drag put it, slid along the main axis of the path as stored now, with
         // the record's ratio that of that jog; a path without a jog has none.
-        s.MoveJog(at, dg::DVec3::ZERO);
+        MoveJog(s, at, dg::DVec3::ZERO);
     } else {
         s.MoveNode(index, d);
     }

@@ -89,17 +89,19 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     // A drag pressed on a path without a jog starts from the first jog that a step finds.
     if (!jogAnchored)
         jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
-    if (jogAnchored && MoveJog(jogOrigin, delta))
+    if (jogAnchored && HandleSet::MoveJog(*this, jogOrigin, delta))
         NotifyContentChanged();
 }
 
-bool CenterLineXYZShadow::MoveJog(const dg::DPoint3D& from, const dg::DVec3& delta) {
-    const std::vector<dg::DPoint3D>& stored = *markup->GetPoints();
-    const std::vector<dg::DPoint3D>& drawn = lineStrip->points;
-    if (!detail::HasJogIn(*markup, stored) || !detail::HasJogIn(*markup, drawn))
+bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s, const dg::DPoint3D& from,
+                                const dg::DVec3& delta) {
+    CenterLineXYZ& record = *s.markup;
+    const std::vector<dg::DPoint3D>& stored = *record.GetPoints();
+    const std::vector<dg::DPoint3D>& drawn = s.lineStrip->points;
+    if (!detail::HasJogIn(record, stored) || !detail::HasJogIn(record, drawn))
         return false;
-    assert(sphereDraggers.size() == 2 && "a built shadow has both end spheres");
-    const int m = markup->GetMidPointIndex();
+    assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    const int m = record.GetMidPointIndex();
     const int reach = detail::LineLayout::kMidJog;
     // m >= reach and m + reach indexes both lists, so the sums below neither go negative nor
     // overflow.
@@ -108,7 +110,7 @@ bool CenterLineXYZShadow::MoveJog(const dg::DPoint3D& from, const dg::DVec3& del
     const std::size_t start = mid - span;
     const std::size_t firstJog = mid - 1;
     const std::size_t end = mid + span;
-    const dg::DVec3 a = markup->GetMainAxisDirection();
+    const dg::DVec3 a = record.GetMainAxisDirection();
 
     // The jog's points move from where the record holds them now. When the viewer has rewritten
     // the record since the drag began, they first slide along the main axis to where from lies
@@ -122,14 +124,14 @@ bool CenterLineXYZShadow::MoveJog(const dg::DPoint3D& from, const dg::DVec3& del
                 detail::Vec(delta.x + a.x * along, delta.y + a.y * along, delta.z + a.z * along);
     }
 
-    points = drawn;  // the line before this step moves anything
-    MoveNode(m - 1, shift);
-    MoveNode(m, shift);
-    MoveNode(m + 1, shift);
-    jogPreview = drawn[mid];
-    jogMoved = true;
+    s.points = drawn;  // the line before this step moves anything
+    s.MoveNode(m - 1, shift);
+    s.MoveNode(m, shift);
+    s.MoveNode(m + 1, shift);
+    s.jogPreview = drawn[mid];
+    s.jogMoved = true;
 
-    const HandleSet handles(*this);
+    const HandleSet handles(s);
     const dg::DPoint3D c0 = handles.PositionOf(Handle::StartSphere);
     const dg::DPoint3D c1 = handles.PositionOf(Handle::EndSphere);
     const dg::DPoint3D foot = detail::MakeRay(c0, detail::Negated(a)).NearestPoint(c1);
@@ -151,16 +153,16 @@ bool CenterLineXYZShadow::MoveJog(const dg::DPoint3D& from, const dg::DVec3& del
     // Ends on one line across the main axis (d2 zero) give no ratio: the jog follows the
     // pointer, but the record keeps its ratio and extension points.
     if (d2 != 0.0f && std::isfinite(r)) {
-        const double old = markup->GetDivRation();
+        const double old = record.GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
         if (PassesEnd(old, r, 0.0, false))
-            MoveExternalNode(m - reach, detail::Scale(detail::Diff(c0, points[start]), 2.0));
+            s.MoveExternalNode(m - reach, detail::Scale(detail::Diff(c0, s.points[start]), 2.0));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
         if (PassesEnd(old, r, 1.0, true))
-            MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, points[end]), 2.0));
-        markup->SetDivRation(r);
+            s.MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, s.points[end]), 2.0));
+        record.SetDivRation(r);
     }
-    points = drawn;
+    s.points = drawn;
     return true;
 }
 

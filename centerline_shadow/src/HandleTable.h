@@ -160,6 +160,13 @@ public:
     static bool OpenPreview(const CenterLineXYZShadow& owner, const DraggerRow*& row,
                             dg::DPoint3D& at);
 
+    // Moves the three jog points of an along-axis path by delta from where the stored list holds
+    // them, after sliding them along its main axis to from when the record holds its jog
+    // elsewhere; reflects an extension point that the jog passes and writes the record's ratio
+    // for the jog, without notifying the viewer. False for a path without a jog.
+    static bool MoveJog(CenterLineXYZShadow& owner, const dg::DPoint3D& from,
+                        const dg::DVec3& delta);
+
     // Puts the node that an open drag of row moves back where the drag had put it (at), after a
     // rebuild replaced the drawn line: an end point with its path, an extension
     // point with its arrow, the jog's three points with the jog arrow.

@@ -86,7 +86,6 @@ private:
 
     void SetupConstrainedDragParameters(const dg::FVec3& direction);
     void ChangeRatio(const dg::DVec3& delta);
-    bool MoveJog(const dg::DPoint3D& from, const dg::DVec3& delta);
     double PointToSegmentDistance(const dg::DPoint3D& p,
                                   const dg::Segment<double, 3>& segment) const;
 
