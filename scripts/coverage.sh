@@ -7,6 +7,8 @@
 #
 #   scripts/coverage.sh            build, test and report
 #   scripts/coverage.sh --report   report on the last run only
+#   scripts/coverage.sh --replay   the lines that playing examples/ and the default session with
+#                                  illsxmk-replay reaches, nothing else run (floor: 97 % of lines)
 set -euo pipefail
 
 # gcovr runs gcov through this script (--gcov ARGS...). A class with a virtual base gets two
@@ -57,7 +59,21 @@ branch_floor=85
 build=build/coverage
 tests_failed=0
 
-if [[ ${1-} != --report ]]; then
+if [[ ${1-} == --replay ]]; then
+    line_floor=97
+    branch_floor=0
+    cmake --preset coverage >/dev/null
+    cmake --build --preset coverage --target illsxmk-replay
+    find "$build" -name '*.gcda' -delete
+    out=$(mktemp -d)
+    trap 'rm -rf "$out"' EXIT
+    for scenario in examples/*.json ""; do
+        args=("${scenario:-}")
+        [[ -z $scenario ]] && args=()
+        "$build/bin/illsxmk-replay" "${args[@]}" --out "$out/run" >/dev/null ||
+            { echo "coverage: ${scenario:-the default session} did not replay cleanly" >&2; tests_failed=1; }
+    done
+elif [[ ${1-} != --report ]]; then
     cmake --preset coverage >/dev/null
     cmake --build --preset coverage
     # Counts of an earlier run would add up with this one.

@@ -15,6 +15,8 @@ namespace {
 
 // The status a pick request is completed with when nobody waits for its results any more.
 constexpr int kPickGivenUp = -1;
+// The progress a pick reports halfway.
+constexpr int kPickHalfDone = 50;
 
 }  // namespace
 
@@ -364,6 +366,17 @@ void Player::Pick(const Action& a, ActionLog& log) {
     sxk::ShapeView* shapeView = scene.views[view].shapeView;
     if (!shapeView || shapeView->pendingPicks.empty()) {
         log.headline += ": no pick pending, nothing to complete";
+        return;
+    }
+    // The pick service reports its progress to the waiting event before it completes it (held:
+    // the event's answer may change the queue).
+    if (const du::SmartPtr<sxk::PickEvent> event = shapeView->pendingPicks.front().event) {
+        event->OnPickUpdate(kPickHalfDone);
+        log.details.push_back("OnPickUpdate(" + std::to_string(kPickHalfDone) + ") to the " +
+                              event->GetClassName().str() + " waiting");
+    }
+    if (shapeView->pendingPicks.empty()) {
+        log.headline += ": the pick left the queue while it was under way";
         return;
     }
     const sxk::ShapeView::PendingPick& pending = shapeView->pendingPicks.front();

@@ -182,9 +182,12 @@ bool UndoController::ApplyCallout(std::size_t index, const du::SmartPtr<sxk::Mar
     dg::DPoint3D to = calloutShadow->GetPos();
     std::string snapped;
     if (options.controller == ViewerOptions::Snap && to != before) {
+        // A drop lands on the grid; a move of the whole selection moves by a step of it.
         const dg::DPoint3D from = to;
-        to = dg::DPoint3D(SnapTo(from.x, options.grid), SnapTo(from.y, options.grid),
-                          SnapTo(from.z, options.grid));
+        const dg::DPoint3D base = markupMove ? before : dg::DPoint3D::ORIGIN;
+        to = dg::DPoint3D(base.x + SnapTo(from.x - base.x, options.grid),
+                          base.y + SnapTo(from.y - base.y, options.grid),
+                          base.z + SnapTo(from.z - base.z, options.grid));
         snapped = " (dropped at " + Format(from) + ", snapped to the grid)";
     }
     e.label->note->location.SetPos(to);
@@ -200,16 +203,21 @@ bool UndoController::ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::
     CenterLineEntry& e = scene.centerLines[index];
     auto* lineShadow = dynamic_cast<sxmk::CenterLineXYZShadow*>(shadow.get());
     std::string what;
-    std::vector<dg::DPoint3D> moved = lineShadow ? lineShadow->GetPoints() : std::vector<dg::DPoint3D>();
+    std::vector<dg::DPoint3D> points;
     if (markupMove && lineShadow) {
+        // The whole line moves: a snapping controller snaps the displacement, keeping its shape.
         dg::DVec3 d;
         lineShadow->GetDeltaInObjectSpace(d, *markupMove);
-        moved = *e.record->GetPoints();
-        for (dg::DPoint3D& p : moved)
+        if (options.controller == ViewerOptions::Snap)
+            d = dg::DVec3(SnapTo(d.x, options.grid), SnapTo(d.y, options.grid),
+                          SnapTo(d.z, options.grid));
+        points = *e.record->GetPoints();
+        for (dg::DPoint3D& p : points)
             p = p + d;
         what = " (the record's, moved by " + Format(d) + ")";
+    } else if (lineShadow) {
+        points = Snapped(e, lineShadow->GetPoints(), what);
     }
-    const std::vector<dg::DPoint3D> points = Snapped(e, moved, what);
     const bool changed = points.size() >= 2;
     if (changed) {
         e.record->SetPoints(points);
