@@ -114,6 +114,11 @@ void CheckExpectation(const Expectation& e, std::size_t view, const SessionView&
                            view};
     CenterLineState line;
     CalloutState callout;
+    // A markup removed from the scene meanwhile: its checks cannot hold.
+    if (!e.markup.empty() && !checked.line && !checked.callout) {
+        ++log.checksFailed;
+        log.details.push_back("FAILED " + e.markup + ": not in the scene");
+    }
     if (checked.line) {
         line = CaptureCenterLine(*checked.line);
         checked.record.line = &line;

@@ -84,7 +84,8 @@ const ActionLog& LiveSession::PlayAndKeep(const Action& action, bool addExpectat
     // A drag, a move of the selection or the viewer's own edit changes markups: the state it
     // leaves is kept as an expectation once nothing is open.
     if ((action.kind == Action::Press && session.GetPointer().dragging) ||
-        action.kind == Action::Edit)
+        action.kind == Action::Edit || action.kind == Action::Add ||
+        action.kind == Action::Remove)
         dragSinceExpect = true;
     const bool stacksMoved = (action.kind == Action::Undo || action.kind == Action::Redo) &&
                              (session.Controller().UndoCount() != undoBefore ||
@@ -119,6 +120,9 @@ void LiveSession::KeepWritten(const std::string& action) {
 Action LiveSession::StateExpectation() {
     std::vector<Expectation> changed;
     const ReplayScene& s = session.Scene();
+    // A line added or removed since: every line is compared with its state when it came.
+    if (linesAtExpect.size() != s.centerLines.size())
+        linesAtExpect.assign(s.centerLines.size(), CenterLineState());
     AddChanged(s.centerLines, linesAtExpect, &CaptureCenterLine, FieldOwner::CenterLine, changed);
     AddChanged(s.callouts, calloutsAtExpect, &CaptureCallout, FieldOwner::Callout, changed);
     // The checks of one expect action name one markup: the first changed markup's go into this

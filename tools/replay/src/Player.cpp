@@ -71,6 +71,13 @@ void Player::PlayKind(const Action& a, ActionLog& log) {
         case Action::Camera:
             Camera(ViewOf(a), a.camera, log);
             break;
+        case Action::Add:
+            if (a.added)
+                Add(*a.added, log);
+            break;
+        case Action::Remove:
+            Remove(a.markup, log);
+            break;
     }
 }
 

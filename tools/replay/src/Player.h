@@ -58,6 +58,8 @@ private:
     void Select(const std::vector<std::string>& ids, ActionLog& log);
     void Edit(const Action& a, ActionLog& log);
     void Camera(std::size_t view, const CameraMove& move, ActionLog& log);
+    void Add(const CenterLineInput& line, ActionLog& log);
+    void Remove(const std::string& id, ActionLog& log);
     // The framework's move of the whole selection (PlayerViewerActions.cpp).
     void GrabMarkup(const Action& a, ActionLog& log);
     void MoveMarkups(ActionLog& log);

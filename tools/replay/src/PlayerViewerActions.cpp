@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
+#include <cstddef>
 
 namespace replay {
 
@@ -122,6 +124,69 @@ void Player::Camera(std::size_t view, const CameraMove& move, ActionLog& log) {
             line += " " + std::string(HandleKey(h)) + " " + Pixel(at);
         log.details.push_back(line);
     }
+}
+
+void Player::Add(const CenterLineInput& line, ActionLog& log) {
+    if (scene.FindCenterLine(line.id)) {
+        log.headline += ": " + line.id + " is in the scene already";
+        return;
+    }
+    CenterLineEntry& e = scene.AddCenterLine(line);
+    e.record->SetController(&controller);
+    staleShadows.resize(scene.centerLines.size(), false);
+    log.headline += ": " + line.id + " added, with a shadow in every view";
+}
+
+// The viewer ends what it is doing with the line (a drag of it is released, a move of the
+// selection goes on without it) before the line leaves the scene.
+void Player::Remove(const std::string& id, ActionLog& log) {
+    const CenterLineEntry* e = scene.FindCenterLine(id);
+    if (!e) {
+        log.headline += ": no centre line " + id;
+        return;
+    }
+    const std::size_t index = static_cast<std::size_t>(e - scene.centerLines.data());
+    const auto holds = [e](const sxmk::MarkupShadow* shadow) {
+        for (const LineShadow& line : e->shadows)
+            if (line.shadow.get() == shadow)
+                return true;
+        return false;
+    };
+    if (driver && driver->IsDragging() && holds(draggedShadow)) {
+        log.details.push_back("the drag of " + id + " is released first");
+        try {
+            driver->Release();
+        } catch (const std::exception& failure) {
+            log.details.push_back(std::string("the release threw at the viewer: ") +
+                                  failure.what());
+        }
+        driver.reset();
+        draggedShadow->broadcastTargets.clear();
+        draggedShadow = nullptr;
+        pointer.dragging = false;
+    }
+    if (draggedShadow)
+        draggedShadow->broadcastTargets.erase(
+            std::remove_if(draggedShadow->broadcastTargets.begin(),
+                           draggedShadow->broadcastTargets.end(),
+                           [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
+            draggedShadow->broadcastTargets.end());
+    moving.erase(std::remove_if(moving.begin(), moving.end(),
+                                [&](const du::SmartPtr<sxmk::MarkupShadow>& s) {
+                                    return holds(s.get());
+                                }),
+                 moving.end());
+    if (holds(hoveredShadow)) {
+        hoveredShadow = nullptr;
+        hoveredNode = nullptr;
+    }
+    selection.erase(std::remove(selection.begin(), selection.end(), id), selection.end());
+    controller.ForgetCenterLine(index);
+    if (index < staleShadows.size())
+        staleShadows.erase(staleShadows.begin() + static_cast<std::ptrdiff_t>(index));
+    e->record->SetController(nullptr);
+    scene.RemoveCenterLine(index);
+    log.headline += ": " + id + " removed (OnRemovedFromHolder), its shadows let go";
 }
 
 void Player::GrabMarkup(const Action& a, ActionLog& log) {

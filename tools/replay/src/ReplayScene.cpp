@@ -7,6 +7,7 @@
 #include <sxmk/MarkupData.h>
 
 #include <cmath>
+#include <cstddef>
 #include <stdexcept>
 
 namespace replay {
@@ -246,6 +247,20 @@ ReplayScene::~ReplayScene() {
         v.view->defaultPreferences.reset();
         v.view->scene.reset();
     }
+}
+
+CenterLineEntry& ReplayScene::AddCenterLine(const CenterLineInput& config) {
+    centerLines.push_back(MakeCenterLine(config, views));
+    MapHandles(centerLines.back());
+    return centerLines.back();
+}
+
+void ReplayScene::RemoveCenterLine(std::size_t index) {
+    // Held until it is out of the list: the record may call back while it is told.
+    const du::SmartPtr<sxmk::CenterLineXYZ> record = centerLines.at(index).record;
+    record->OnRemovedFromHolder();
+    centerLines[index].shadows.clear();
+    centerLines.erase(centerLines.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void ReplayScene::SetCamera(std::size_t view, const ViewInput& input) {

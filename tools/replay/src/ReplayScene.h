@@ -135,6 +135,10 @@ public:
     ReplayScene(const ReplayScene&) = delete;
     ReplayScene& operator=(const ReplayScene&) = delete;
 
+    // The viewer adds a centre line to the scene (a shadow in every view), or removes one: it
+    // tells the record it left its holder, lets go of its shadows, then of the record.
+    CenterLineEntry& AddCenterLine(const CenterLineInput& config);
+    void RemoveCenterLine(std::size_t index);
     // Moves a view's camera; its window shows the scene from there on.
     void SetCamera(std::size_t view, const ViewInput& input);
     // Stores the preselection colour into the view's preferences as the viewer keeps it.

@@ -171,7 +171,9 @@ struct Action {
         Viewer,
         Select,
         Edit,
-        Camera
+        Camera,
+        Add,
+        Remove
     } kind = Hover;
     int x = 0;
     int y = 0;
@@ -192,9 +194,11 @@ struct Action {
     ViewerOptions viewer;
     // Select: the markups selected from now on (ids of centre lines and callouts).
     std::vector<std::string> selection;
-    // Edit: the centre line and its new fields.
+    // Edit and remove: the centre line; edit: its new fields.
     std::string markup;
     CenterLineEdit edit;
+    // Add: the centre line the viewer adds to the scene.
+    std::optional<CenterLineInput> added;
     CameraMove camera;
     std::string comment;
 };

@@ -149,7 +149,7 @@ void ReadCameraMove(const Json& j, const std::string& where, const ViewInput& vi
 }  // namespace
 
 Action ReadAction(const Json& j, const std::string& where, const std::vector<ViewInput>& views,
-                  const Ids& ids) {
+                  Ids& ids) {
     ExpectObject(j, where);
     static const std::map<std::string, Action::Kind> kinds{
         {"hover", Action::Hover},  {"press", Action::Press},
@@ -158,14 +158,15 @@ Action ReadAction(const Json& j, const std::string& where, const std::vector<Vie
         {"undo", Action::Undo},    {"redo", Action::Redo},
         {"expect", Action::Expect}, {"viewer", Action::Viewer},
         {"select", Action::Select}, {"edit", Action::Edit},
-        {"camera", Action::Camera}};
+        {"camera", Action::Camera}, {"add", Action::Add},
+        {"remove", Action::Remove}};
     const std::string name = ReadString(Require(j, where, "action"), Field(where, "action"));
     const auto it = kinds.find(name);
     if (it == kinds.end())
         Fail(Field(where, "action"),
              "unknown action \"" + name +
                  "\" (known: hover, press, move, release, pick, preferences, undo, redo, "
-                 "expect, viewer, select, edit, camera)");
+                 "expect, viewer, select, edit, camera, add, remove)");
     Action a;
     a.kind = it->second;
     const bool namesView = a.kind == Action::Hover || a.kind == Action::Press ||
@@ -221,6 +222,19 @@ Action ReadAction(const Json& j, const std::string& where, const std::vector<Vie
         case Action::Camera:
             ReadCameraMove(j, where, view, a);
             break;
+        case Action::Add:
+            CheckKeys(j, where, {"action", "markup", "comment"});
+            ExpectObject(Require(j, where, "markup"), Field(where, "markup"));
+            a.added = ReadCenterLine(j.at("markup"), Field(where, "markup"), ids);
+            break;
+        case Action::Remove: {
+            CheckKeys(j, where, {"action", "markup", "comment"});
+            a.markup = ReadString(Require(j, where, "markup"), Field(where, "markup"));
+            const auto id = ids.find(a.markup);
+            if (id == ids.end() || id->second != Kind::CenterLine)
+                Fail(Field(where, "markup"), "no centre line \"" + a.markup + "\" in the scenario");
+            break;
+        }
     }
     ReadIfPresent(j, where, "comment", ReadString, a.comment);
     return a;
@@ -256,6 +270,10 @@ const char* ActionName(Action::Kind kind) {
             return "edit";
         case Action::Camera:
             return "camera";
+        case Action::Add:
+            return "add";
+        case Action::Remove:
+            return "remove";
     }
     return "?";
 }

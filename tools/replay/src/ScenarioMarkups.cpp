@@ -8,8 +8,6 @@
 namespace replay {
 namespace reading {
 
-namespace {
-
 CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids) {
     CheckKeys(j, where,
               {"id", "start", "end", "path", "startExtension", "endExtension", "ratio", "frame",
@@ -24,8 +22,6 @@ CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids
     ReadIfPresent(j, where, "placement", ReadPlacement, c.placement);
     return c;
 }
-
-}  // namespace
 
 void ReadCenterLineFields(const Json& j, const std::string& where, CenterLineEdit& e) {
     ReadIfPresent(j, where, "start", ReadPoint, e.start);

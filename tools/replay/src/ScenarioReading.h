@@ -80,8 +80,11 @@ void ReadCenterLineFields(const Json& j, const std::string& where, CenterLineEdi
 void ReadScene(const Json& j, Scenario& s, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);
+// An action that adds a markup records its id in ids.
 Action ReadAction(const Json& j, const std::string& where, const std::vector<ViewInput>& views,
-                  const Ids& ids);
+                  Ids& ids);
+// A centre line as the markups section gives it (ScenarioMarkups.cpp); its id is recorded.
+CenterLineInput ReadCenterLine(const Json& j, const std::string& where, Ids& ids);
 // The checks of an expect action (Expectations.cpp, through the fields' table).
 void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Expectation& e);
 

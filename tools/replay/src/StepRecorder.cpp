@@ -103,7 +103,8 @@ void StepRecorder::Report(ActionLog& log) const {
         log.details.push_back("operation recorded: " +
                               Quote(history[i] ? history[i]->GetName() : std::string("(null)")));
     const States after = CaptureAll(scene);
-    for (std::size_t i = 0; i < after.lines.size(); ++i)
+    // A line added or removed: the headline says so, the others are not compared by place.
+    for (std::size_t i = 0; before.lines.size() == after.lines.size() && i < after.lines.size(); ++i)
         for (std::string& line :
              DescribeChanges(scene.centerLines[i].config.id, before.lines[i], after.lines[i]))
             log.details.push_back(std::move(line));
@@ -113,7 +114,8 @@ void StepRecorder::Report(ActionLog& log) const {
             log.details.push_back(std::move(line));
     std::string notified;
     for (const auto& [name, count] : Notifications(scene)) {
-        const int delta = count - notifiedBefore.at(name);
+        const auto was = notifiedBefore.find(name);  // a shadow added meanwhile: none before
+        const int delta = was == notifiedBefore.end() ? 0 : count - was->second;
         if (delta != 0)
             notified += (notified.empty() ? "" : ", ") + name + " +" + std::to_string(delta);
     }
@@ -131,6 +133,17 @@ void StepRecorder::NoteSilentChanges(ActionLog& log, bool byViewer, bool busy) {
     // mistake it for a change behind the controller's back.
     if (busy && !byViewer)
         return;
+    // A line added or removed: what was settled is taken again as it stands.
+    if (settled.lines.size() != scene.centerLines.size()) {
+        settled = CaptureAll(scene);
+        settledStops.clear();
+        for (const CenterLineEntry& e : scene.centerLines)
+            settledStops.push_back(controller.StopsFor(e.record.get()));
+        for (const CalloutEntry& e : scene.callouts)
+            settledStops.push_back(controller.StopsFor(e.label.get()));
+        drawnMismatch.clear();
+        return;
+    }
     for (std::size_t i = 0; i < scene.centerLines.size(); ++i) {
         const CenterLineEntry& e = scene.centerLines[i];
         const CenterLineState now = CaptureCenterLine(e);

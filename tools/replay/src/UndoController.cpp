@@ -154,6 +154,38 @@ void UndoController::RecordEdit(const sxk::Markup* markup, const CenterLineState
             s.state = Capture(*t);
 }
 
+void UndoController::ForgetCenterLine(std::size_t index) {
+    // True when the target was the line; a later line's index moves up.
+    const auto gone = [index](Target& t) {
+        if (t.callout || t.index < index)
+            return false;
+        if (t.index == index)
+            return true;
+        --t.index;
+        return false;
+    };
+    dragStarts.erase(std::remove_if(dragStarts.begin(), dragStarts.end(),
+                                    [&](DragStart& s) { return gone(s.state.target); }),
+                     dragStarts.end());
+    for (std::vector<Entry>* stack : {&pending, &undoStack, &redoStack}) {
+        for (Entry& entry : *stack)
+            entry.changes.erase(std::remove_if(entry.changes.begin(), entry.changes.end(),
+                                               [&](Change& c) {
+                                                   gone(c.after.target);
+                                                   return gone(c.before.target);
+                                               }),
+                                entry.changes.end());
+        stack->erase(std::remove_if(stack->begin(), stack->end(),
+                                    [](const Entry& e) { return e.changes.empty(); }),
+                     stack->end());
+    }
+    std::vector<std::size_t> kept;
+    for (const std::size_t i : appliedLines)
+        if (i != index)
+            kept.push_back(i > index ? i - 1 : i);
+    appliedLines.swap(kept);
+}
+
 // What undo returns to: the oldest start of the markup's drags (a drop that waited for its pick
 // before a newer drag), or, for a stop without a drag of ours (a broadcast, say), the state found
 // now. The start of a drop is used up by its stop.

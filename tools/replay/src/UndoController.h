@@ -43,6 +43,9 @@ public:
     // the caller before it wrote the record) to the state it left; a drag of the markup still
     // open starts, for undo, from what the edit left.
     void RecordEdit(const sxk::Markup* markup, const CenterLineState& before);
+    // The centre line at this index leaves the scene: what would undo or redo it goes (an entry
+    // left with nothing to restore goes too), the lines after it move up one place.
+    void ForgetCenterLine(std::size_t index);
     // Closes the stops of the action just played: their undo entries get the state after it.
     void SettleAction();
     bool Undo();
