@@ -115,8 +115,10 @@ TEST_F(SceneTest, TheNearDistanceIsDerivedFromTheTargetOrGiven) {
         const replay::ReplayScene& scene = session.Scene();
         EXPECT_DOUBLE_EQ(scene.views[0].shapeView->camera.nearDistance, c.nearDistance);
         const dg::DPoint3D eye = scenario.view.eye;
-        EXPECT_TRUE(scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.shownDepth)).has_value());
-        EXPECT_FALSE(scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.hiddenDepth)).has_value());
+        EXPECT_TRUE(
+            scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.shownDepth)).has_value());
+        EXPECT_FALSE(
+            scene.views[0].projector.Project(eye - dg::DVec3(0, 0, c.hiddenDepth)).has_value());
         const std::string view = session.Describe().front();
         EXPECT_EQ(view.find(", near") == std::string::npos, *c.described == '\0') << view;
         EXPECT_NE(view.find(c.described), std::string::npos) << view;
@@ -176,7 +178,8 @@ TEST_F(SceneTest, HandlesFarOffTheWindowLieAtFinitePixels) {
                                                   "fieldOfView": 60, "near": 1e-305}},
       "markups": [{"id": "m", "start": [1.73e5, 0, -1e-300], "end": [1.73e5, 0, -10]}],
       "actions": []})"));
-    const auto handles = replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0), 0);
+    const auto handles =
+        replay::HandlePixels(session.Scene(), session.Scene().centerLines.at(0), 0);
     EXPECT_EQ(handles.size(), 4u);
     for (const auto& [handle, at] : handles)
         EXPECT_TRUE(std::isfinite(at.x) && std::isfinite(at.y)) << replay::HandleKey(handle);

@@ -459,8 +459,9 @@ std::vector<ExpectationField> CenterLineFields() {
         Handles(),
         Checked<HandleSetValue>("shown", line, &E::shown, ShownHandles),
         Checked<TextValue>("highlighted", line, &E::highlighted, HighlightedHandles, HandleOrNone),
-        Checked<IntValue>("pickedNode", line, &E::pickedNode,
-                          [](const CheckedSession& s) { return s.Shadow().shadow->GetPickedNode(); }),
+        Checked<IntValue>(
+            "pickedNode", line, &E::pickedNode,
+            [](const CheckedSession& s) { return s.Shadow().shadow->GetPickedNode(); }),
         Checked<TextValue>(
             "endPointItem", line, &E::endPointItem,
             [](const CheckedSession& s) {

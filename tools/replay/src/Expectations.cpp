@@ -106,12 +106,9 @@ void ReadExpectation(const Json& j, const std::string& where, const Ids& ids, Ex
 void CheckExpectation(const Expectation& e, std::size_t view, const SessionView& session,
                       ActionLog& log) {
     const ReplayScene& scene = session.scene;
-    CheckedSession checked{scene,
-                           session.controller,
-                           scene.FindCenterLine(e.markup),
-                           scene.FindCallout(e.markup),
-                           {},
-                           view};
+    CheckedSession checked{
+        scene, session.controller, scene.FindCenterLine(e.markup), scene.FindCallout(e.markup), {},
+        view};
     CenterLineState line;
     CalloutState callout;
     // A markup removed from the scene meanwhile: its checks cannot hold.

@@ -280,9 +280,9 @@ LayerSize SizeOf(const ReplayScene& scene) {
 void OpenLayer(std::ostringstream& svg, const LayerSize& size) {
     const double height = size.viewsHeight + kCaptionHeight;
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(size.width)
-        << "\" height=\"" << Num(height) << "\" viewBox=\"0 0 " << Num(size.width) << " "
-        << Num(height) << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(size.width) << "\" height=\""
+        << Num(height) << "\" viewBox=\"0 0 " << Num(size.width) << " " << Num(height)
+        << "\" font-family=\"sans-serif\" font-size=\"12\">\n";
 }
 
 // Draws each view in its own window: one view directly, two side by side, each cut to its window.
@@ -295,9 +295,8 @@ void EachView(std::ostringstream& svg, const ReplayScene& scene, Draw draw) {
     double x = 0.0;
     for (std::size_t v = 0; v < scene.views.size(); ++v) {
         const dg::Camera3D& camera = scene.views[v].projector.Camera();
-        svg << "<svg class=\"view\" x=\"" << Num(x) << "\" width=\""
-            << Num(camera.viewportWidth) << "\" height=\"" << Num(camera.viewportHeight)
-            << "\" overflow=\"hidden\">\n";
+        svg << "<svg class=\"view\" x=\"" << Num(x) << "\" width=\"" << Num(camera.viewportWidth)
+            << "\" height=\"" << Num(camera.viewportHeight) << "\" overflow=\"hidden\">\n";
         draw(v);
         svg << "</svg>\n";
         x += camera.viewportWidth + kViewGap;

@@ -84,8 +84,7 @@ const ActionLog& LiveSession::PlayAndKeep(const Action& action, bool addExpectat
     // A drag, a move of the selection or the viewer's own edit changes markups: the state it
     // leaves is kept as an expectation once nothing is open.
     if ((action.kind == Action::Press && session.GetPointer().dragging) ||
-        action.kind == Action::Edit || action.kind == Action::Add ||
-        action.kind == Action::Remove)
+        action.kind == Action::Edit || action.kind == Action::Add || action.kind == Action::Remove)
         dragSinceExpect = true;
     const bool stacksMoved = (action.kind == Action::Undo || action.kind == Action::Redo) &&
                              (session.Controller().UndoCount() != undoBefore ||

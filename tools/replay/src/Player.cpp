@@ -347,12 +347,10 @@ void Player::Release(ActionLog& log) {
                               "); the library let the failure go on to the viewer");
     if (shapeView && shapeView->pickAtOnce && controller.Calls() > stopsBefore &&
         shapeView->pendingPicks.size() == picksBefore) {
-        log.details.push_back("pick answered inside the request at " +
-                              Pixel(pointer.x, pointer.y) + ": " +
-                              std::to_string(atOnce.size()) + " results");
+        log.details.push_back("pick answered inside the request at " + Pixel(pointer.x, pointer.y) +
+                              ": " + std::to_string(atOnce.size()) + " results");
         for (std::size_t i = 0; i < atOnce.size(); ++i)
-            log.details.push_back("result " + std::to_string(i + 1) + ": " +
-                                  atOnce[i].description);
+            log.details.push_back("result " + std::to_string(i + 1) + ": " + atOnce[i].description);
     }
     if (shapeView && shapeView->pendingPicks.size() > picksBefore) {
         controller.AwaitDrop(markup.get());
@@ -389,9 +387,9 @@ void Player::Pick(const Action& a, ActionLog& log) {
     const sxk::ShapeView::PendingPick& pending = shapeView->pendingPicks.front();
     const std::vector<PickHit> hits = a.hasResults ? ExplicitPick(scene, view, a.results)
                                                    : CastPick(scene, view, pending.x, pending.y);
-    log.headline += a.hasResults ? ": given results"
-                                 : ": " + ScenePrefix(view) + "ray cast at " +
-                                       Pixel(pending.x, pending.y);
+    log.headline += a.hasResults
+                        ? ": given results"
+                        : ": " + ScenePrefix(view) + "ray cast at " + Pixel(pending.x, pending.y);
     log.headline += ", status " + std::to_string(a.status);
     std::vector<sxk::PickResult> results;
     for (const PickHit& hit : hits) {

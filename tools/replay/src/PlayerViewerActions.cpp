@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 #include <cstddef>
+#include <exception>
 
 namespace replay {
 
@@ -23,9 +23,8 @@ const char* const kMoveOperation = "Move";
 
 std::string ViewerText(const ViewerOptions& o) {
     static const char* const kControllers[] = {"applies", "snaps", "refuses"};
-    static const char* const kPicks[] = {"picks are answered later",
-                                         "picks are answered inside the request",
-                                         "pick requests fail"};
+    static const char* const kPicks[] = {
+        "picks are answered later", "picks are answered inside the request", "pick requests fail"};
     std::string text = std::string("the controller ") + kControllers[o.controller] + " a drag";
     if (o.controller == ViewerOptions::Snap)
         text += " to a grid of " + Format(o.grid);
@@ -89,9 +88,8 @@ void Player::Edit(const Action& a, ActionLog& log) {
     sxmk::CenterLineXYZ& record = *e->record;
     std::vector<dg::DPoint3D> list;
     record.SetDivRation(line.ratio);
-    record.BuildPoints(line.start, line.end, line.alongAxis, line.startExtension,
-                       line.endExtension, line.ratio, dg::Location(line.frame, {}),
-                       line.axisOrder.data(), list);
+    record.BuildPoints(line.start, line.end, line.alongAxis, line.startExtension, line.endExtension,
+                       line.ratio, dg::Location(line.frame, {}), line.axisOrder.data(), list);
     record.SetPoints(list);
     e->lastStored = list;
     du::Symbol partID(line.partID);
@@ -167,15 +165,14 @@ void Player::Remove(const std::string& id, ActionLog& log) {
     }
     if (draggedShadow)
         draggedShadow->broadcastTargets.erase(
-            std::remove_if(draggedShadow->broadcastTargets.begin(),
-                           draggedShadow->broadcastTargets.end(),
-                           [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
+            std::remove_if(
+                draggedShadow->broadcastTargets.begin(), draggedShadow->broadcastTargets.end(),
+                [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
             draggedShadow->broadcastTargets.end());
-    moving.erase(std::remove_if(moving.begin(), moving.end(),
-                                [&](const du::SmartPtr<sxmk::MarkupShadow>& s) {
-                                    return holds(s.get());
-                                }),
-                 moving.end());
+    moving.erase(
+        std::remove_if(moving.begin(), moving.end(),
+                       [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
+        moving.end());
     if (holds(hoveredShadow)) {
         hoveredShadow = nullptr;
         hoveredNode = nullptr;
@@ -213,9 +210,9 @@ void Player::GrabMarkup(const Action& a, ActionLog& log) {
 }
 
 void Player::MoveMarkups(ActionLog& log) {
-    moveDelta = sxmk::DragDriver::PointerDisplacement(*scene.views[dragView].view, moveAnchor,
-                                                     pointer.startX, pointer.startY, pointer.x,
-                                                     pointer.y);
+    moveDelta =
+        sxmk::DragDriver::PointerDisplacement(*scene.views[dragView].view, moveAnchor,
+                                              pointer.startX, pointer.startY, pointer.x, pointer.y);
     // A copy: a shadow's answer may reach the viewer, which may change the selection meanwhile.
     const std::vector<du::SmartPtr<sxmk::MarkupShadow>> targets = moving;
     for (const du::SmartPtr<sxmk::MarkupShadow>& shadow : targets)

@@ -152,10 +152,10 @@ Action ReadAction(const Json& j, const std::string& where, const std::vector<Vie
                   Ids& ids) {
     ExpectObject(j, where);
     static const std::map<std::string, Action::Kind> kinds{
-        {"hover", Action::Hover},  {"press", Action::Press},
-        {"move", Action::Move},    {"release", Action::Release},
-        {"pick", Action::Pick},    {"preferences", Action::Preferences},
-        {"undo", Action::Undo},    {"redo", Action::Redo},
+        {"hover", Action::Hover},   {"press", Action::Press},
+        {"move", Action::Move},     {"release", Action::Release},
+        {"pick", Action::Pick},     {"preferences", Action::Preferences},
+        {"undo", Action::Undo},     {"redo", Action::Redo},
         {"expect", Action::Expect}, {"viewer", Action::Viewer},
         {"select", Action::Select}, {"edit", Action::Edit},
         {"camera", Action::Camera}, {"add", Action::Add},

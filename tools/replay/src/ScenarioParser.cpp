@@ -17,9 +17,9 @@ namespace {
 using namespace reading;
 
 Scenario ReadSections(const Json& root) {
-    CheckKeys(root, "",
-              {"name", "description", "view", "views", "scene", "markups", "preferences",
-               "actions"});
+    CheckKeys(
+        root, "",
+        {"name", "description", "view", "views", "scene", "markups", "preferences", "actions"});
     Scenario s;
     Ids ids;
     if (const Json* n = Optional(root, "name"))

@@ -421,10 +421,10 @@ bool operator==(const ViewerOptions& a, const ViewerOptions& b) {
 }
 
 bool operator==(const CenterLineEdit& a, const CenterLineEdit& b) {
-    return std::tie(a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio,
-                    a.frame, a.axisOrder, a.partID, a.attached) ==
-           std::tie(b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio,
-                    b.frame, b.axisOrder, b.partID, b.attached);
+    return std::tie(a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio, a.frame,
+                    a.axisOrder, a.partID, a.attached) ==
+           std::tie(b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio, b.frame,
+                    b.axisOrder, b.partID, b.attached);
 }
 
 bool operator==(const CameraMove& a, const CameraMove& b) {
@@ -441,10 +441,10 @@ bool operator==(const Action& a, const Action& b) {
 }
 
 bool operator==(const Scenario& a, const Scenario& b) {
-    return std::tie(a.name, a.description, a.view, a.secondView, a.minCalloutSize, a.parts, a.labels, a.callouts,
-                    a.centerLines, a.preselectionColor, a.actions) ==
-           std::tie(b.name, b.description, b.view, b.secondView, b.minCalloutSize, b.parts, b.labels, b.callouts,
-                    b.centerLines, b.preselectionColor, b.actions);
+    return std::tie(a.name, a.description, a.view, a.secondView, a.minCalloutSize, a.parts,
+                    a.labels, a.callouts, a.centerLines, a.preselectionColor, a.actions) ==
+           std::tie(b.name, b.description, b.view, b.secondView, b.minCalloutSize, b.parts,
+                    b.labels, b.callouts, b.centerLines, b.preselectionColor, b.actions);
 }
 
 }  // namespace replay

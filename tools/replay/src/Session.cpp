@@ -57,8 +57,7 @@ ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
 
     recorder.Begin();
     if (a.kind == Action::Expect)
-        CheckExpectation(a.expect, a.view < 0 ? 0 : static_cast<std::size_t>(a.view), View(),
-                         log);
+        CheckExpectation(a.expect, a.view < 0 ? 0 : static_cast<std::size_t>(a.view), View(), log);
     else
         player.Play(a, log);
     controller.SettleAction();

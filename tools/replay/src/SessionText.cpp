@@ -54,13 +54,12 @@ std::string DescribePart(const Projector& proj, const PartEntry& e) {
 void DescribeCenterLine(const ReplayScene& scene, const CenterLineEntry& e, std::size_t view,
                         const std::string& prefix, std::vector<std::string>& lines) {
     sxmk::CenterLineXYZ& r = *e.record;
-    lines.push_back(prefix + "centre line " + e.config.id +
-                    (r.IsAlongAxis() ? " along axis" : " straight") + ", " +
-                    std::to_string(r.GetPoints()->size()) + " points " + Format(*r.GetPoints()) +
-                    ", extensions " + Format(r.GetStartExtention()) + " / " +
-                    Format(r.GetEndExtention()) + ", ratio " + Format(r.GetDivRation()) +
-                    ", part " + Quote(r.GetPartID().str()) +
-                    (r.IsEndPointAttached() ? ", end attached" : ""));
+    lines.push_back(
+        prefix + "centre line " + e.config.id + (r.IsAlongAxis() ? " along axis" : " straight") +
+        ", " + std::to_string(r.GetPoints()->size()) + " points " + Format(*r.GetPoints()) +
+        ", extensions " + Format(r.GetStartExtention()) + " / " + Format(r.GetEndExtention()) +
+        ", ratio " + Format(r.GetDivRation()) + ", part " + Quote(r.GetPartID().str()) +
+        (r.IsEndPointAttached() ? ", end attached" : ""));
     std::string handles = prefix + "  handles of " + e.config.id + ":";
     bool any = false;
     for (const auto& [h, at] : HandlePixels(scene, e, view)) {
@@ -125,8 +124,8 @@ std::vector<std::string> DescribeScene(const SessionView& session) {
             lines.push_back(prefix + DescribePart(proj, e));
         for (const LabelEntry& e : scene.labels)
             if (const auto box = LabelBox(proj, e))
-                lines.push_back(prefix + "label " + e.config.id + " " + Quote(e.config.note) +
-                                " " + AtPixel(box->anchor));
+                lines.push_back(prefix + "label " + e.config.id + " " + Quote(e.config.note) + " " +
+                                AtPixel(box->anchor));
         for (const CalloutEntry& e : scene.callouts)
             if (const auto box = CalloutBox(proj, e, v))
                 lines.push_back(prefix + "callout " + e.config.id + " " + Quote(e.config.note) +

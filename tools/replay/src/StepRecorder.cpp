@@ -104,7 +104,8 @@ void StepRecorder::Report(ActionLog& log) const {
                               Quote(history[i] ? history[i]->GetName() : std::string("(null)")));
     const States after = CaptureAll(scene);
     // A line added or removed: the headline says so, the others are not compared by place.
-    for (std::size_t i = 0; before.lines.size() == after.lines.size() && i < after.lines.size(); ++i)
+    for (std::size_t i = 0; before.lines.size() == after.lines.size() && i < after.lines.size();
+         ++i)
         for (std::string& line :
              DescribeChanges(scene.centerLines[i].config.id, before.lines[i], after.lines[i]))
             log.details.push_back(std::move(line));
@@ -184,10 +185,10 @@ void StepRecorder::NoteDrawnMismatch(std::size_t line, const CenterLineState& no
                               std::fabs(now.points[k].z))))
                 where += (where.empty() ? "" : ", ") + std::to_string(k);
         const std::string note =
-            where.empty() ? std::string()
-                          : "note: " + ViewPrefix(scene, v) + e.config.id +
-                                " is drawn through other points than its record stores (index " +
-                                where + ")";
+            where.empty()
+                ? std::string()
+                : "note: " + ViewPrefix(scene, v) + e.config.id +
+                      " is drawn through other points than its record stores (index " + where + ")";
         std::string& said = drawnMismatch[line * views + v];
         if (!note.empty() && note != said)
             log.details.push_back(note);

@@ -289,7 +289,7 @@ std::vector<dg::DPoint3D> UndoController::Snapped(const CenterLineEntry& e,
     }
     if (moved > 0)
         note += ", " + std::to_string(moved) + " of them snapped to the grid (" +
-               Format(options.grid) + ")";
+                Format(options.grid) + ")";
     return points;
 }
 

@@ -90,7 +90,7 @@ private:
         // Until the action settles: stops of one operation join, and the entry takes the name
         // the operation has then (a jog drag renames its operation after the broadcast stops).
         du::SmartPtr<sxk::Operation> operation;
-        std::vector<Change> changes;                // one per markup, in the order they stopped
+        std::vector<Change> changes;  // one per markup, in the order they stopped
     };
     // A drag's snapshot from its press, until its stop has come.
     struct DragStart {
