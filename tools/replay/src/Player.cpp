@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <deque>
 #include <exception>
+#include <utility>
 
 namespace replay {
 
@@ -155,10 +156,11 @@ void Player::DropCancelledPicks(sxk::ShapeView& view, const std::string& prefix,
         std::rotate(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(i),
                     queue.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         view.CompletePick({}, kPickGivenUp);
-        log.details.push_back(
-            prefix + "pick at " + where +
-            " cancelled by the library: taken off the queue, completed with status " +
-            std::to_string(kPickGivenUp));
+        std::string note = prefix;
+        note += "pick at " + where +
+                " cancelled by the library: taken off the queue, completed with status " +
+                std::to_string(kPickGivenUp);
+        log.details.push_back(std::move(note));
     }
 }
 

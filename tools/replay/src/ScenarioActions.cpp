@@ -83,7 +83,7 @@ ViewerOptions ReadViewer(const Json& j, const std::string& where) {
 }
 
 std::vector<std::string> ReadSelection(const Json& j, const std::string& where, const Ids& ids) {
-    const std::vector<std::string> names = ReadNames(j, where);
+    std::vector<std::string> names = ReadNames(j, where);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const auto id = ids.find(names[i]);
         if (id == ids.end() || (id->second != Kind::CenterLine && id->second != Kind::Callout))
