@@ -4,6 +4,7 @@
 #include "LiveSession.h"
 #include "RecordState.h"
 #include "Scenario.h"
+#include "ScenarioWriting.h"
 #include "WindowShapes.h"
 
 #include <sxk/MemoryPoolAllocated.h>
@@ -67,23 +68,6 @@ std::pair<Json, std::size_t> NewestOperations() {
 }
 
 // A view's camera as a scenario's view section writes it, so that the page can put it into one.
-Json Camera(const replay::ViewInput& v) {
-    Json camera = Json::object();
-    if (v.shapeView)
-        camera["eye"] = Point(v.eye);
-    camera["target"] = Point(v.target);
-    if (!v.shapeView)
-        return camera;
-    camera["up"] = Json::array({v.up.x, v.up.y, v.up.z});
-    if (v.perspective)
-        camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
-    else
-        camera["parallelWidth"] = Number(v.parallelWidth);
-    if (v.nearDistance)
-        camera["near"] = Number(*v.nearDistance);
-    return camera;
-}
-
 Json Views(const replay::ReplayScene& scene) {
     Json views = Json::array();
     for (const replay::SceneView& v : scene.views) {
@@ -92,7 +76,7 @@ Json Views(const replay::ReplayScene& scene) {
         view["viewport"] = Json::array({v.input.width, v.input.height});
         if (v.input.shapeView)
             view["projection"] = v.input.perspective ? "perspective" : "parallel";
-        view["camera"] = Camera(v.input);
+        view["camera"] = replay::writing::Camera(v.input);
         views.push_back(std::move(view));
     }
     return views;

@@ -55,24 +55,6 @@ Json Preference(const PreferenceValue& v) {
     return nullptr;
 }
 
-Json Camera(const ViewInput& v) {
-    Json camera = Json::object();
-    if (!v.shapeView) {
-        camera["target"] = Point(v.target);
-    } else {
-        camera["eye"] = Point(v.eye);
-        camera["target"] = Point(v.target);
-        camera["up"] = Vector(v.up);
-        if (v.perspective)
-            camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
-        else
-            camera["parallelWidth"] = Number(v.parallelWidth);
-        if (v.nearDistance)
-            camera["near"] = Number(*v.nearDistance);
-    }
-    return camera;
-}
-
 Json View(const ViewInput& v) {
     Json out = Json::object();
     out["kind"] = v.shapeView ? "shape" : "plain";
@@ -315,6 +297,28 @@ std::string Layout(const Json& j, int depth) {
 }
 
 }  // namespace
+
+namespace writing {
+
+Json Camera(const ViewInput& v) {
+    Json camera = Json::object();
+    if (!v.shapeView) {
+        camera["target"] = Point(v.target);
+    } else {
+        camera["eye"] = Point(v.eye);
+        camera["target"] = Point(v.target);
+        camera["up"] = Vector(v.up);
+        if (v.perspective)
+            camera["fieldOfView"] = Number(v.fieldOfViewDegrees);
+        else
+            camera["parallelWidth"] = Number(v.parallelWidth);
+        if (v.nearDistance)
+            camera["near"] = Number(*v.nearDistance);
+    }
+    return camera;
+}
+
+}  // namespace writing
 
 std::string WriteAction(const Action& action) {
     return Dump(ActionJson(action), -1);

@@ -23,6 +23,8 @@ Json Single(float v);
 Json Point(const dg::DPoint3D& p);
 Json Points(const std::vector<dg::DPoint3D>& points);
 Json Names(const std::vector<std::string>& names);
+// A view's camera as a scenario writes it: eye, target, up and projection (a plain view: target).
+Json Camera(const ViewInput& v);
 
 }  // namespace writing
 }  // namespace replay
