@@ -62,7 +62,7 @@ CenterLineXYZShadow::CenterLineXYZShadow(const du::SmartPtr<sxk::View>& shadowVi
       dragPhase(DragPhase::Idle),
       dropping(false),
       jogMoved(false),
-      jogPreview(dg::DPoint3D::ORIGIN),
+      jogDisplacement(dg::DVec3::ZERO),
       jogAnchored(false),
       jogOrigin(dg::DPoint3D::ORIGIN),
       translatedBy(dg::DVec3::ZERO) {
@@ -246,7 +246,7 @@ bool detail::HandleSet::OpenPreview(const CenterLineXYZShadow& s, const DraggerR
     if (!open)
         return false;
     if (row->handle == Handle::JogArrow) {
-        at = s.jogPreview;
+        at = Add(s.jogOrigin, s.jogDisplacement);
         return s.jogMoved;
     }
     if (!IsIndexOf(s.pickedNode, s.lineStrip->points))
@@ -269,9 +269,9 @@ void detail::HandleSet::CarryPreview(CenterLineXYZShadow& s, const DraggerRow& r
         else
             s.MoveEndPoint(d);
     } else if (row.handle == Handle::JogArrow) {
-        // The jog where the drag put it, slid along the main axis of the path as stored now, with
-        // the record's ratio that of that jog; a path without a jog has none.
-        MoveJog(s, at, dg::DVec3::ZERO);
+        // The jog where the pointer holds it, placed as a step places it, on the path as stored
+        // now and with the record's ratio that of that jog; a path without a jog has none.
+        MoveJog(s);
     } else {
         s.MoveNode(index, d);
     }

@@ -80,6 +80,7 @@ bool CenterLineXYZShadow::HandleDragStart() {
     pickedNode = -1;
     pickedDragger = NoDragger;
     jogMoved = false;
+    jogDisplacement = dg::DVec3::ZERO;
     translatedBy = dg::DVec3::ZERO;
     points = lineStrip->points;
     jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
@@ -218,20 +219,24 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     dg::DVec3 d;
     GetDeltaInObjectSpace(d, delta);
     points = lineStrip->points;
+    // What the move adds since its last Translate, d being the whole move's.
+    const dg::DVec3 step =
+        detail::Vec(d.x - translatedBy.x, d.y - translatedBy.y, d.z - translatedBy.z);
+    translatedBy = d;
+    // A jog drag's press anchor moves with the markup, so that its next step or rebuild puts the
+    // jog under the pointer on the moved line, also once the viewer stores the moved path. (It is
+    // set again at each press, so moving it outside a jog drag does nothing.)
+    jogOrigin = detail::Add(jogOrigin, step);
     // An open drag moves with the markup as a whole, its preview included, so that a drop waiting
-    // for its pick lands where it was released, moved too: by what the move adds since its last
-    // step, d being the whole move's. Otherwise the drawn line is the record moved by d.
+    // for its pick lands where it was released, moved too. Otherwise the drawn line is the record
+    // moved by d.
     const detail::DraggerRow* row = nullptr;
     dg::DPoint3D previewAt;
     if (HandleSet::OpenPreview(*this, row, previewAt)) {
-        const dg::DVec3 step =
-            detail::Vec(d.x - translatedBy.x, d.y - translatedBy.y, d.z - translatedBy.z);
-        translatedBy = d;
         for (dg::DPoint3D& p : lineStrip->points)
             p = detail::Add(p, step);
         HandleSet::Place(*this, row->handle,
                          detail::Add(HandleSet(*this).PositionOf(row->handle), step));
-        jogPreview = detail::Add(jogPreview, step);
     } else {
         const int n = static_cast<int>(points.size());
         for (int i = 0; i < n; ++i)

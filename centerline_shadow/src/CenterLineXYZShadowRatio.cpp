@@ -89,12 +89,14 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
     // A drag pressed on a path without a jog starts from the first jog that a step finds.
     if (!jogAnchored)
         jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
-    if (jogAnchored && HandleSet::MoveJog(*this, jogOrigin, delta))
+    jogDisplacement = delta;
+    if (jogAnchored && HandleSet::MoveJog(*this))
         NotifyContentChanged();
 }
 
-bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s, const dg::DPoint3D& from,
-                                const dg::DVec3& delta) {
+bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
+    const dg::DPoint3D& from = s.jogOrigin;
+    const dg::DVec3& delta = s.jogDisplacement;
     CenterLineXYZ& record = *s.markup;
     const std::vector<dg::DPoint3D>& stored = *record.GetPoints();
     const std::vector<dg::DPoint3D>& drawn = s.lineStrip->points;
@@ -112,23 +114,23 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s, const dg::DPoint3D& from
     const std::size_t end = mid + span;
     const dg::DVec3 a = record.GetMainAxisDirection();
 
-    // The jog's points move from where the record holds them now. When the viewer has rewritten
-    // the record since the drag began, they first slide along the main axis to where from lies
-    // on it, so the jog ends at from + delta whatever the record held meanwhile; the other
-    // coordinates stay those of the path as stored now, whose legs then keep to the axes.
+    // The jog's points move from where the record holds them now: by delta while it holds the
+    // jog where the drag began. When the viewer has rewritten the record or the markup has moved
+    // since, they slide along the main axis to where from + delta lies on it, whatever the record
+    // held meanwhile; the other coordinates stay those of the path as stored now, whose legs then
+    // keep to the axes (a displacement measured along an earlier main axis moves nothing across
+    // this one). A main axis without length gives nowhere to slide to: the jog stays.
     dg::DVec3 shift = delta;
     if (!detail::SamePoint(from, stored[mid])) {
-        const double along = detail::Dot(detail::Diff(from, stored[mid]), a);
+        const double along = detail::Dot(detail::Diff(detail::Add(from, delta), stored[mid]), a);
         if (std::isfinite(along))
-            shift =
-                detail::Vec(delta.x + a.x * along, delta.y + a.y * along, delta.z + a.z * along);
+            shift = detail::Scale(a, along);
     }
 
     s.points = drawn;  // the line before this step moves anything
     s.MoveNode(m - 1, shift);
     s.MoveNode(m, shift);
     s.MoveNode(m + 1, shift);
-    s.jogPreview = drawn[mid];
     s.jogMoved = true;
 
     const HandleSet handles(s);

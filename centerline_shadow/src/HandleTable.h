@@ -156,16 +156,17 @@ public:
     static void AimArrows(CenterLineXYZShadow& owner);
 
     // Whether a drag is open whose result has not been handed on and has moved something: its
-    // row, and where it put the node it moves (the jog: the mid jog point).
+    // row, and where it put the node it moves (the jog: where the pointer holds the mid jog
+    // point).
     static bool OpenPreview(const CenterLineXYZShadow& owner, const DraggerRow*& row,
                             dg::DPoint3D& at);
 
-    // Moves the three jog points of an along-axis path by delta from where the stored list holds
-    // them, after sliding them along its main axis to from when the record holds its jog
-    // elsewhere; reflects an extension point that the jog passes and writes the record's ratio
-    // for the jog, without notifying the viewer. False for a path without a jog.
-    static bool MoveJog(CenterLineXYZShadow& owner, const dg::DPoint3D& from,
-                        const dg::DVec3& delta);
+    // Puts the three jog points of an along-axis path where the open jog drag holds the jog: its
+    // press anchor plus the pointer's displacement since the press, slid along the main axis of
+    // the path as stored now. Reflects an extension point that the jog passes and writes the
+    // record's ratio for the jog, without notifying the viewer. The step and the rebuild both
+    // place the jog here. False for a path without a jog.
+    static bool MoveJog(CenterLineXYZShadow& owner);
 
     // Puts the node that an open drag of row moves back where the drag had put it (at), after a
     // rebuild replaced the drawn line: an end point with its path, an extension

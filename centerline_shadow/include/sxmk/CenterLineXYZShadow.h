@@ -137,21 +137,24 @@ private:
     DragPhase dragPhase;
     bool dropping;
 
-    // Where the open jog drag has put the mid jog point, once a step moved it. Kept apart from
-    // the drawn line because a rebuild may store a path of the other mode, whose list has no jog
-    // at that index, and replaces the jog arrow: the preview must survive a round trip through it.
+    // Whether a step of the open jog drag has moved the jog, and the pointer's constrained
+    // displacement since the press at its last step. Kept apart from the drawn line because a
+    // rebuild may store a path of the other mode, whose list has no jog at that index, and
+    // replaces the jog arrow: the preview must survive a round trip through it.
     bool jogMoved;
-    dg::DPoint3D jogPreview;
+    dg::DVec3 jogDisplacement;
 
     // Where the mid jog point stood in the record when the open jog drag began (or, for a drag
-    // pressed on a path without a jog, when its first step found one). Each step puts the jog at
-    // this point plus the pointer's displacement since the press, so a record that the viewer
-    // rewrites during the drag neither adds to the displacement nor takes from it.
+    // pressed on a path without a jog, when its first step found one), moved since with the whole
+    // markup (Translate). Each step and each rebuild put the jog at this point plus
+    // jogDisplacement, so a record that the viewer rewrites during the drag neither adds to the
+    // displacement nor takes from it, and a jog that one rewrite put elsewhere does not stay there
+    // at the next.
     bool jogAnchored;
     dg::DPoint3D jogOrigin;
 
     // How far the markup's current move (Translate, which gives the displacement since that move
-    // began) has already taken an open drag's preview; the move ends with Stop.
+    // began) has already taken the shadow; the move ends with Stop.
     dg::DVec3 translatedBy;
 
     friend class CenterLineXYZShadowPickEvent;
