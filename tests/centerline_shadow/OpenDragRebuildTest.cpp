@@ -12,6 +12,7 @@
 #include <sxk/HostileViewer.h>
 #include <sxmk/DragDriver.h>
 
+#include <cmath>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@ using dragtest::ExpectNear;
 using sxk::HostileViewer;
 using testsupport::AlongAxisLine;
 using Access = sxmk::CenterLineXYZShadowTestAccess;
+using Call = dragtest::RecordingController::Call;
 
 // A controller of another markup that runs a callback at each stop.
 struct CallingController : sxk::MarkupController {
@@ -42,6 +44,44 @@ protected:
         EXPECT_EQ(view->pendingPicks.size(), 1u);
         return Drawn()[2];
     }
+
+    // Stores the path of layout, as the viewer does when it edits the record (a ratio that is
+    // not a number goes into the record too), and rebuilds the shadow.
+    void Store(const testsupport::LineInput& layout) {
+        std::vector<dg::DPoint3D> list;
+        layout.Build(*record, list);
+        record->SetPoints(list);
+        if (std::isnan(layout.ratio))
+            record->SetDivRation(layout.ratio);
+        shadow->MarkupChanged();
+    }
+
+    // Presses the jog arrow of jogLine, moves the pointer along the main axis to each of before
+    // (pixels from the press), lets edit run, moves it to each of after and releases: the
+    // controller's last call.
+    Call DragJog(const std::vector<int>& before, const std::function<void()>& edit,
+                 const std::vector<int>& after) {
+        MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+        const dg::DPoint3D at = WindowOf(JogArrowNode());
+        sxmk::DragDriver driver(S());
+        EXPECT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
+        for (const int dx : before)
+            driver.Move(Round(at.x) + dx, Round(at.y));
+        edit();
+        for (const int dx : after)
+            driver.Move(Round(at.x) + dx, Round(at.y));
+        driver.Release();
+        EXPECT_FALSE(controller.calls.empty());
+        Call call{};
+        if (!controller.calls.empty())
+            call = controller.calls.back();
+        ReleaseAll();
+        MakeView();
+        return call;
+    }
+
+    // Main axis X, ratio 0.5: 15 pixels take the jog to 0.65.
+    const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
 };
 
 // A polite viewer rebuilds the shadow while a free end's pick is pending; the pick then finds
@@ -68,74 +108,97 @@ TEST_F(OpenDragRebuilt, FreeEndDroppedOnNothingAfterARebuildStaysWhereReleased) 
 // dragged ratio (each step writes it), and the stop hands over the path of that ratio, with the
 // jog where the drag put it, not at the ratio before the drag nor at another list's vertex.
 TEST_F(OpenDragRebuilt, JogReleasedAfterRebuildsHandsOnThePathOfItsRatio) {
-    const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
     for (const bool layoutRoundTrip : {false, true}) {
         SCOPED_TRACE(layoutRoundTrip ? "layout round trip" : "rebuild");
-        MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
-        const dg::DPoint3D at = WindowOf(JogArrowNode());
-        sxmk::DragDriver driver(S());
-        ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
-        driver.Move(Round(at.x) + 15, Round(at.y));
-        ASSERT_NE(record->GetDivRation(), 0.5f);
-        for (const bool alongAxis : {false, true}) {
-            if (layoutRoundTrip) {
+        const auto edit = [this, layoutRoundTrip] {
+            EXPECT_NE(record->GetDivRation(), 0.5f);
+            for (const bool alongAxis : {false, true}) {
                 testsupport::LineInput layout = jogLine;
                 layout.alongAxis = alongAxis;
-                std::vector<dg::DPoint3D> list;
-                layout.Build(*record, list);
-                record->SetPoints(list);
+                if (layoutRoundTrip)
+                    Store(layout);
+                else if (alongAxis)
+                    shadow->MarkupChanged();
             }
-            if (layoutRoundTrip || alongAxis)
-                shadow->MarkupChanged();
-        }
-        driver.Release();
-
-        ASSERT_EQ(controller.calls.size(), 1u);
+        };
+        const Call call = DragJog({15}, edit, {});
         testsupport::LineInput handedRatio = jogLine;
-        handedRatio.ratio = controller.calls[0].ratio;
-        ExpectNear(controller.calls[0].shadowPoints, Built(handedRatio), 1e-5);
-        ReleaseAll();
-        MakeView();
+        handedRatio.ratio = call.ratio;
+        ExpectNear(call.shadowPoints, Built(handedRatio), 1e-5);
     }
 }
 
-// After a first jog step of 15 pixels the viewer stores a straight path and the along-axis path
-// again, of the ratio the step wrote, rebuilding each time; a second step goes to 30 pixels. The
-// jog goes on from where it was pressed, not from the rebuilt jog (which would count the first
-// step twice): the release hands on what a drag without the rewrites hands on.
+// While a jog drag is open the viewer stores other paths and then the jog line again, rebuilding
+// each time, or the framework moves the whole markup by 2 along the main axis and the controller
+// stores the moved path when the move stops. Released at once, stepped with the pointer where it
+// was or stepped on, the drag hands on the ratio and the path of the same drag without the edit,
+// moved as the markup moved: the jog goes on from where it was pressed, neither counting a step
+// twice nor staying where another path or the markup's old place put it.
 TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
-    const testsupport::LineInput layout = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
-    float unrewrittenRatio = 0.0f;
-    std::vector<dg::DPoint3D> unrewritten;
-    for (const bool rewrites : {false, true}) {
-        MakeDragShadow(layout, dragtest::kViewSetups[1]);
-        const dg::DPoint3D at = WindowOf(JogArrowNode());
-        sxmk::DragDriver driver(S());
-        ASSERT_TRUE(driver.Start(JogArrowNode(), Round(at.x), Round(at.y)));
-        driver.Move(Round(at.x) + 15, Round(at.y));
-        for (const bool alongAxis : {false, true}) {
-            if (!rewrites)
-                break;
-            testsupport::LineInput rewritten = layout;
-            rewritten.alongAxis = alongAxis;
-            rewritten.ratio = record->GetDivRation();
-            std::vector<dg::DPoint3D> list;
-            rewritten.Build(*record, list);
-            record->SetPoints(list);
-            shadow->MarkupChanged();
+    const std::function<void()> nothing = [] {};
+    const dg::DVec3 moved(2, 0, 0);
+    HostileViewer::Rebuild() = [this, moved] {
+        std::vector<dg::DPoint3D> list = *record->GetPoints();
+        for (dg::DPoint3D& p : list)
+            p = p + moved;
+        record->SetPoints(list);
+        shadow->MarkupChanged();
+    };
+    const auto moveMarkup = [this, moved] {
+        sxmk::DragDriver framework(S());
+        framework.Translate(moved);
+        const unsigned was = HostileViewer::Active();
+        HostileViewer::Set(was | HostileViewer::ControllerRebuilds);
+        framework.Stop(moved, du::SmartPtr<sxk::Operation>());
+        HostileViewer::Set(was);
+    };
+    // Stores the jog line changed by change, then the jog line, rebuilding each time; both with
+    // the ratio the drag wrote when withDraggedRatio.
+    using Change = std::function<void(testsupport::LineInput&)>;
+    const auto storeAndBack = [this](const Change& change, bool withDraggedRatio) {
+        return [this, change, withDraggedRatio] {
+            for (const bool changed : {true, false}) {
+                testsupport::LineInput layout = jogLine;
+                if (withDraggedRatio)
+                    layout.ratio = record->GetDivRation();
+                if (changed)
+                    change(layout);
+                Store(layout);
+            }
+        };
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> edit;
+        std::vector<int> before{15};     // the pointer's positions before the edit
+        dg::DVec3 by = dg::DVec3::ZERO;  // how far the edit moved the markup
+    };
+    const Row rows[] = {
+        {"straight", storeAndBack([](auto& l) { l.alongAxis = false; }, true)},
+        {"main axis Y", storeAndBack(
+                            [](auto& l) {
+                                l.axisOrder[0] = 1;
+                                l.axisOrder[1] = 0;
+                            },
+                            true)},
+        {"ratio not a number", storeAndBack([](auto& l) { l.ratio = std::nanf(""); }, false)},
+        {"main axis without length",
+         storeAndBack([](auto& l) { l.end = dg::DPoint3D(0, 4, 2); }, false)},
+        {"markup moved", moveMarkup, {15}, moved},
+        {"markup moved before the first step", moveMarkup, {}, moved},
+    };
+    for (const Row& row : rows) {
+        for (const std::vector<int>& after : {std::vector<int>{}, {15}, {30}}) {
+            SCOPED_TRACE(testing::Message() << row.name << ", pointer afterwards at "
+                                            << testing::PrintToString(after));
+            const Call unedited = DragJog(row.before, nothing, after);
+            const Call call = DragJog(row.before, row.edit, after);
+            EXPECT_NEAR(call.ratio, unedited.ratio, 1e-6);
+            std::vector<dg::DPoint3D> expected = unedited.shadowPoints;
+            for (dg::DPoint3D& p : expected)
+                p = p + row.by;
+            ExpectNear(call.shadowPoints, expected, 1e-5);
         }
-        driver.Move(Round(at.x) + 30, Round(at.y));
-        driver.Release();
-
-        ASSERT_EQ(controller.calls.size(), 1u);
-        if (!rewrites) {
-            unrewrittenRatio = controller.calls[0].ratio;
-            unrewritten = controller.calls[0].shadowPoints;
-        }
-        EXPECT_NEAR(controller.calls[0].ratio, unrewrittenRatio, 1e-6);
-        ExpectNear(controller.calls[0].shadowPoints, unrewritten, 1e-5);
-        ReleaseAll();
-        MakeView();
     }
 }
 
