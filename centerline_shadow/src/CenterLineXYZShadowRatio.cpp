@@ -157,11 +157,13 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
     if (d2 != 0.0f && std::isfinite(r)) {
         const double old = record.GetDivRation();
         // Jog passing the start (ratio changing sign): reflect the extended start through it.
+        // The displacement is added to the stored point, so it is measured from the stored
+        // point: another view may have moved it without this shadow being rebuilt.
         if (PassesEnd(old, r, 0.0, false))
-            s.MoveExternalNode(m - reach, detail::Scale(detail::Diff(c0, s.points[start]), 2.0));
+            s.MoveExternalNode(m - reach, detail::Scale(detail::Diff(c0, stored[start]), 2.0));
         // Jog passing the end (ratio passing 1): reflect the extended end through it.
         if (PassesEnd(old, r, 1.0, true))
-            s.MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, s.points[end]), 2.0));
+            s.MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, stored[end]), 2.0));
         record.SetDivRation(r);
     }
     s.points = drawn;
