@@ -12,7 +12,7 @@ namespace {
 using dragtest::ExpectNear;
 using testsupport::AlongAxisLine;
 
-class JogReview2 : public dragtest::FlowFixture {
+class JogInTwoViews : public dragtest::FlowFixture {
 protected:
     // Main axis X (stored jog at x = 5), ratio 0.5, start extension 1: extended start (-1, 0, 0).
     const testsupport::LineInput jogLine = AlongAxisLine({0, 0, 0}, {10, 4, 2}, 1.0f, 2.0f);
@@ -22,7 +22,7 @@ protected:
 // jog past the start (which reflects the extended start) and is released, then the first steps
 // again inside the line. The record's extended start goes back to where the path of its ratio
 // puts it, one extension before the start.
-TEST_F(JogReview2, JogDraggedInTurnInTwoViewsKeepsTheExtendedStartOnItsPath) {
+TEST_F(JogInTwoViews, JogDraggedInTurnInTwoViewsKeepsTheExtendedStartOnItsPath) {
     MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
     du::SmartPtr<sxk::ShapeView> otherView(new sxk::ShapeView);
     otherView->camera = view->camera;
