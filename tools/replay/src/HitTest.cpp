@@ -74,6 +74,10 @@ sxmk::MarkupShadow* NodeHit::Shadow() const {
     return callout ? callout->shadows[view].get() : nullptr;
 }
 
+const std::string& NodeHit::Id() const {
+    return line ? line->config.id : callout->config.id;
+}
+
 std::string NodeHit::Describe() const {
     if (callout)
         return callout->config.id + " callout note";

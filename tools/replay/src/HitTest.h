@@ -30,7 +30,8 @@ struct NodeHit {
     double distance = 0.0;  // pixels from the pointer
 
     sxmk::MarkupShadow* Shadow() const;
-    std::string Describe() const;  // "cl1 end-point sphere"
+    const std::string& Id() const;  // of the centre line or callout
+    std::string Describe() const;   // "cl1 end-point sphere"
 };
 
 // In one view, by its window position.

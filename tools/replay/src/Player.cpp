@@ -213,7 +213,7 @@ void Player::Hover(const Action& a, ActionLog& log) {
     char distance[32];
     std::snprintf(distance, sizeof distance, "%.1f", hit->distance);
     log.headline += ": over " + hit->Describe() + " (" + distance + " px)";
-    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
+    touched = hit->Id();
     sxmk::MarkupShadow* shadow = hit->Shadow();
     const du::SmartPtr<sxmu::ModelBase> held(hit->node);
     shadow->PreselectHighlight(held);
@@ -254,13 +254,9 @@ void Player::Press(const Action& a, ActionLog& log) {
         GrabMarkup(a, log);
         return;
     }
-    const std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
-    if (!hit) {
-        log.headline += ": on nothing, no drag";
+    const std::optional<NodeHit> hit = PressOn(view, a, ": on nothing, no drag", log);
+    if (!hit)
         return;
-    }
-    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
-    SelectOnPress(touched, log);
     sxmk::MarkupShadow* shadow = hit->Shadow();
     controller.BeginDrag(shadow->MarkupOfShadow().get());
     // The framework stops (and a callout also moves) the other selected markups with the drag.

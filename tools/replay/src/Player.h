@@ -16,6 +16,7 @@
 #include <sxmk/DragDriver.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,10 @@ private:
     sxmk::MarkupShadow* ShadowOf(const std::string& id, std::size_t view) const;
     // A click on a markup that is not selected selects it alone.
     void SelectOnPress(const std::string& id, ActionLog& log);
+    // What a press in the view grabs: the markup under the pointer, touched and selected as a
+    // click selects; nothing (the headline says onNothing) when the press misses.
+    std::optional<NodeHit> PressOn(std::size_t view, const Action& a, const char* onNothing,
+                                   ActionLog& log);
 
     ReplayScene& scene;
     UndoController& controller;

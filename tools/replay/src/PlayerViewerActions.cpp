@@ -43,6 +43,18 @@ sxmk::MarkupShadow* Player::ShadowOf(const std::string& id, std::size_t view) co
     return nullptr;
 }
 
+std::optional<NodeHit> Player::PressOn(std::size_t view, const Action& a, const char* onNothing,
+                                       ActionLog& log) {
+    std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
+    if (!hit) {
+        log.headline += onNothing;
+        return hit;
+    }
+    touched = hit->Id();
+    SelectOnPress(touched, log);
+    return hit;
+}
+
 void Player::SelectOnPress(const std::string& id, ActionLog& log) {
     if (std::find(selection.begin(), selection.end(), id) != selection.end())
         return;
@@ -188,13 +200,9 @@ void Player::Remove(const std::string& id, ActionLog& log) {
 
 void Player::GrabMarkup(const Action& a, ActionLog& log) {
     const std::size_t view = ViewOf(a);
-    const std::optional<NodeHit> hit = HitTest(scene, view, a.x, a.y);
-    if (!hit) {
-        log.headline += ": on nothing, no move";
+    const std::optional<NodeHit> hit = PressOn(view, a, ": on nothing, no move", log);
+    if (!hit)
         return;
-    }
-    touched = hit->line ? hit->line->config.id : hit->callout->config.id;
-    SelectOnPress(touched, log);
     moving.clear();
     for (const std::string& id : selection)
         if (sxmk::MarkupShadow* shadow = ShadowOf(id, view)) {
