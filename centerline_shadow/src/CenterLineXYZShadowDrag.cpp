@@ -182,6 +182,10 @@ void CenterLineXYZShadow::HandleDragStop() {
             if (draggedNode == detail::Raw(markup->anchorNode))
                 break;
             NameJogOperation(operation, BroadcastStop(dragVector, operation) > 0);
+            // The line as drawn, less the whole markup's move that the framework has not stopped
+            // yet: that move's own Stop hands it on.
+            points = lineStrip->points;
+            detail::MoveAll(points, detail::Negated(translatedBy));
             PinEndSlots(points, HandleSet(*this));
             dragPhase = DragPhase::HandedOn;
             Stop(dragVector, operation);

@@ -95,14 +95,19 @@ void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
 }
 
 bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
-    const dg::DPoint3D& from = s.jogOrigin;
-    const dg::DVec3& delta = s.jogDisplacement;
     CenterLineXYZ& record = *s.markup;
     const std::vector<dg::DPoint3D>& stored = *record.GetPoints();
     const std::vector<dg::DPoint3D>& drawn = s.lineStrip->points;
     if (!detail::HasJogIn(record, stored) || !detail::HasJogIn(record, drawn))
         return false;
     assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
+    // A move of the whole markup that the framework has not stopped yet is drawn but not stored,
+    // and its own Stop hands it on: the jog is placed on the path as stored, which points keeps,
+    // and the whole path is drawn moved by it. The end spheres stay where the record holds the
+    // ends, so the ratio does not depend on the move.
+    const dg::DVec3& moving = s.translatedBy;
+    const dg::DPoint3D from = detail::Add(s.jogOrigin, detail::Negated(moving));
+    const dg::DVec3& delta = s.jogDisplacement;
     const int m = record.GetMidPointIndex();
     const int reach = detail::LineLayout::kMidJog;
     // m >= reach and m + reach indexes both lists, so the sums below neither go negative nor
@@ -126,11 +131,6 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
         if (std::isfinite(along))
             shift = detail::Scale(a, along);
     }
-
-    s.points = drawn;  // the line before this step moves anything
-    s.MoveNode(m - 1, shift);
-    s.MoveNode(m, shift);
-    s.MoveNode(m + 1, shift);
     s.jogMoved = true;
 
     const HandleSet handles(s);
@@ -166,7 +166,14 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
             s.MoveExternalNode(m + reach, detail::Scale(detail::Diff(c1, stored[end]), 2.0));
         record.SetDivRation(r);
     }
+
+    // The path drawn: the stored one moved by the whole markup's move, its jog by the step too.
+    const dg::DVec3 jogMoving =
+        detail::Vec(shift.x + moving.x, shift.y + moving.y, shift.z + moving.z);
+    for (int i = 0; i < static_cast<int>(drawn.size()); ++i)
+        s.MoveNode(i, i >= m - 1 && i <= m + 1 ? jogMoving : moving);
     s.points = drawn;
+    detail::MoveAll(s.points, detail::Negated(moving));
     return true;
 }
 

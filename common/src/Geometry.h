@@ -7,6 +7,8 @@
 #include <dg/Matrix.h>
 #include <dg/Vector.h>
 
+#include <vector>
+
 namespace sxmk {
 namespace detail {
 
@@ -33,6 +35,12 @@ inline dg::DVec3 Diff(const dg::DPoint3D& a, const dg::DPoint3D& b) {
 
 inline dg::DPoint3D Add(const dg::DPoint3D& p, const dg::DVec3& v) {
     return Point(p.x + v.x, p.y + v.y, p.z + v.z);
+}
+
+// Moves every point of line by v.
+inline void MoveAll(std::vector<dg::DPoint3D>& line, const dg::DVec3& v) {
+    for (dg::DPoint3D& p : line)
+        p = Add(p, v);
 }
 
 inline dg::DVec3 Scale(const dg::DVec3& v, double s) {

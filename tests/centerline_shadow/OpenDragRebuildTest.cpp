@@ -133,7 +133,8 @@ TEST_F(OpenDragRebuilt, JogReleasedAfterRebuildsHandsOnThePathOfItsRatio) {
 // stores the moved path when the move stops. Released at once, stepped with the pointer where it
 // was or stepped on, the drag hands on the ratio and the path of the same drag without the edit,
 // moved as the markup moved: the jog goes on from where it was pressed, neither counting a step
-// twice nor staying where another path or the markup's old place put it.
+// twice nor staying where another path or the markup's old place put it. A move that has not
+// stopped yet is the move's to hand on: the jog's path is handed on where the record holds it.
 TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
     const std::function<void()> nothing = [] {};
     const dg::DVec3 moved(2, 0, 0);
@@ -152,6 +153,11 @@ TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
         framework.Stop(moved, du::SmartPtr<sxk::Operation>());
         HostileViewer::Set(was);
     };
+    // The framework moves the whole markup and has not stopped the move when the jog is released.
+    const auto moving = [this](const dg::DVec3& by) {
+        return [this, by] { sxmk::DragDriver(S()).Translate(by); };
+    };
+    const dg::DVec3 across(0, 3, 0);
     // Stores the jog line changed by change, then the jog line, rebuilding each time; both with
     // the ratio the drag wrote when withDraggedRatio.
     using Change = std::function<void(testsupport::LineInput&)>;
@@ -186,6 +192,9 @@ TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
          storeAndBack([](auto& l) { l.end = dg::DPoint3D(0, 4, 2); }, false)},
         {"markup moved", moveMarkup, {15}, moved},
         {"markup moved before the first step", moveMarkup, {}, moved},
+        {"markup moving along the main axis", moving(moved)},
+        {"markup moving across it", moving(across)},
+        {"markup moving before the first step", moving(across), {}},
     };
     for (const Row& row : rows) {
         for (const std::vector<int>& after : {std::vector<int>{}, {15}, {30}}) {
