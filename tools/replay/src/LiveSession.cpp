@@ -119,9 +119,12 @@ void LiveSession::KeepWritten(const std::string& action) {
 Action LiveSession::StateExpectation() {
     std::vector<Expectation> changed;
     const ReplayScene& s = session.Scene();
-    // A line added or removed since: every line is compared with its state when it came.
+    // A markup added or removed since: every markup of its kind is compared with its state when
+    // it came.
     if (linesAtExpect.size() != s.centerLines.size())
         linesAtExpect.assign(s.centerLines.size(), CenterLineState());
+    if (calloutsAtExpect.size() != s.callouts.size())
+        calloutsAtExpect.assign(s.callouts.size(), CalloutState());
     AddChanged(s.centerLines, linesAtExpect, &CaptureCenterLine, FieldOwner::CenterLine, changed);
     AddChanged(s.callouts, calloutsAtExpect, &CaptureCallout, FieldOwner::Callout, changed);
     // The checks of one expect action name one markup: the first changed markup's go into this

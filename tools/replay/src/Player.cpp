@@ -75,6 +75,8 @@ void Player::PlayKind(const Action& a, ActionLog& log) {
         case Action::Add:
             if (a.added)
                 Add(*a.added, log);
+            if (a.addedCallout)
+                AddCallout(*a.addedCallout, log);
             break;
         case Action::Remove:
             Remove(a.markup, log);

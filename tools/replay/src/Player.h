@@ -60,7 +60,13 @@ private:
     void Edit(const Action& a, ActionLog& log);
     void Camera(std::size_t view, const CameraMove& move, ActionLog& log);
     void Add(const CenterLineInput& line, ActionLog& log);
+    void AddCallout(const LabelInput& callout, ActionLog& log);
     void Remove(const std::string& id, ActionLog& log);
+    // Before a markup leaves the scene: an open drag of one of its shadows is released, the
+    // shadows leave the other drag's broadcast, the move of the selection and the hover, and the
+    // markup leaves the selection.
+    void LetGoOf(const std::string& id, const std::vector<const sxmk::MarkupShadow*>& shadows,
+                 ActionLog& log);
     // The framework's move of the whole selection (PlayerViewerActions.cpp).
     void GrabMarkup(const Action& a, ActionLog& log);
     void MoveMarkups(ActionLog& log);

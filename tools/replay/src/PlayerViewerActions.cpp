@@ -1,6 +1,7 @@
 // The actions of the viewer itself rather than of the pointer on a handle: its behaviour, the
-// selection, its own edits of a centre line, its camera, and its framework's move of the whole
-// selection (Translate on every selected shadow at each step, Stop with one operation at the end).
+// selection, its own edits of a centre line, its camera, the markups it adds and removes, and its
+// framework's move of the whole selection (Translate on every selected shadow at each step, Stop
+// with one operation at the end).
 #include "CameraMoves.h"
 #include "Player.h"
 #include "RecordState.h"
@@ -147,20 +148,60 @@ void Player::Add(const CenterLineInput& line, ActionLog& log) {
     log.headline += ": " + line.id + " added, with a shadow in every view";
 }
 
-// The viewer ends what it is doing with the line (a drag of it is released, a move of the
-// selection goes on without it) before the line leaves the scene.
-void Player::Remove(const std::string& id, ActionLog& log) {
-    const CenterLineEntry* e = scene.FindCenterLine(id);
-    if (!e) {
-        log.headline += ": no centre line " + id;
+void Player::AddCallout(const LabelInput& callout, ActionLog& log) {
+    if (scene.FindCallout(callout.id)) {
+        log.headline += ": " + callout.id + " is in the scene already";
         return;
     }
-    const std::size_t index = static_cast<std::size_t>(e - scene.centerLines.data());
-    const auto holds = [e](const sxmk::MarkupShadow* shadow) {
+    CalloutEntry& e = scene.AddCallout(callout);
+    e.label->SetController(&controller);
+    log.headline += ": callout " + callout.id + " added, with a shadow in every view";
+    // Where its note lies, for whoever writes the next pointer actions.
+    for (std::size_t v = 0; v < scene.views.size(); ++v)
+        if (const auto box = CalloutBox(scene.views[v].projector, e, v))
+            log.details.push_back(ViewPrefix(scene, v) + "callout " + callout.id + " " +
+                                  AtPixel(box->anchor));
+}
+
+// The viewer ends what it is doing with the markup (a drag of it is released, a move of the
+// selection goes on without it) before the markup leaves the scene.
+void Player::Remove(const std::string& id, ActionLog& log) {
+    if (const CenterLineEntry* e = scene.FindCenterLine(id)) {
+        const std::size_t index = static_cast<std::size_t>(e - scene.centerLines.data());
+        std::vector<const sxmk::MarkupShadow*> shadows;
         for (const LineShadow& line : e->shadows)
-            if (line.shadow.get() == shadow)
-                return true;
-        return false;
+            shadows.push_back(line.shadow.get());
+        LetGoOf(id, shadows, log);
+        controller.ForgetCenterLine(index);
+        if (index < staleShadows.size())
+            staleShadows.erase(staleShadows.begin() + static_cast<std::ptrdiff_t>(index));
+        e->record->SetController(nullptr);
+        scene.RemoveCenterLine(index);
+        log.headline += ": " + id + " removed (OnRemovedFromHolder), its shadows let go";
+        return;
+    }
+    if (const CalloutEntry* e = scene.FindCallout(id)) {
+        const std::size_t index = static_cast<std::size_t>(e - scene.callouts.data());
+        std::vector<const sxmk::MarkupShadow*> shadows;
+        for (const du::SmartPtr<sxmk::CalloutLabelShadow>& shadow : e->shadows)
+            shadows.push_back(shadow.get());
+        LetGoOf(id, shadows, log);
+        controller.ForgetCallout(index);
+        e->label->SetController(nullptr);
+        scene.RemoveCallout(index);
+        log.headline += ": callout " + id + " removed (OnRemovedFromHolder), its shadows let go";
+        return;
+    }
+    log.headline += ": no centre line or callout " + id;
+}
+
+void Player::LetGoOf(const std::string& id, const std::vector<const sxmk::MarkupShadow*>& shadows,
+                     ActionLog& log) {
+    const auto holds = [&shadows](const sxmk::MarkupShadow* shadow) {
+        return std::find(shadows.begin(), shadows.end(), shadow) != shadows.end();
+    };
+    const auto held = [&holds](const du::SmartPtr<sxmk::MarkupShadow>& s) {
+        return holds(s.get());
     };
     if (driver && driver->IsDragging() && holds(draggedShadow)) {
         log.details.push_back("the drag of " + id + " is released first");
@@ -175,27 +216,16 @@ void Player::Remove(const std::string& id, ActionLog& log) {
         draggedShadow = nullptr;
         pointer.dragging = false;
     }
-    if (draggedShadow)
-        draggedShadow->broadcastTargets.erase(
-            std::remove_if(
-                draggedShadow->broadcastTargets.begin(), draggedShadow->broadcastTargets.end(),
-                [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
-            draggedShadow->broadcastTargets.end());
-    moving.erase(
-        std::remove_if(moving.begin(), moving.end(),
-                       [&](const du::SmartPtr<sxmk::MarkupShadow>& s) { return holds(s.get()); }),
-        moving.end());
+    if (draggedShadow) {
+        std::vector<du::SmartPtr<sxmk::MarkupShadow>>& targets = draggedShadow->broadcastTargets;
+        targets.erase(std::remove_if(targets.begin(), targets.end(), held), targets.end());
+    }
+    moving.erase(std::remove_if(moving.begin(), moving.end(), held), moving.end());
     if (holds(hoveredShadow)) {
         hoveredShadow = nullptr;
         hoveredNode = nullptr;
     }
     selection.erase(std::remove(selection.begin(), selection.end(), id), selection.end());
-    controller.ForgetCenterLine(index);
-    if (index < staleShadows.size())
-        staleShadows.erase(staleShadows.begin() + static_cast<std::ptrdiff_t>(index));
-    e->record->SetController(nullptr);
-    scene.RemoveCenterLine(index);
-    log.headline += ": " + id + " removed (OnRemovedFromHolder), its shadows let go";
 }
 
 void Player::GrabMarkup(const Action& a, ActionLog& log) {

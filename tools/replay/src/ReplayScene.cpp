@@ -263,6 +263,19 @@ void ReplayScene::RemoveCenterLine(std::size_t index) {
     centerLines.erase(centerLines.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+CalloutEntry& ReplayScene::AddCallout(const LabelInput& config) {
+    callouts.push_back(MakeCallout(config, views));
+    return callouts.back();
+}
+
+void ReplayScene::RemoveCallout(std::size_t index) {
+    // Held until it is out of the list: the label may call back while it is told.
+    const du::SmartPtr<sxmk::CalloutLabel> label = callouts.at(index).label;
+    label->OnRemovedFromHolder();
+    callouts[index].shadows.clear();
+    callouts.erase(callouts.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 void ReplayScene::SetCamera(std::size_t view, const ViewInput& input) {
     SceneView& v = views.at(view);
     v.input = input;

@@ -139,6 +139,10 @@ public:
     // tells the record it left its holder, lets go of its shadows, then of the record.
     CenterLineEntry& AddCenterLine(const CenterLineInput& config);
     void RemoveCenterLine(std::size_t index);
+    // Likewise a callout: its label set into the scene, a shadow in every view; removed, the
+    // label is told it left its holder, its shadows are let go, then the label.
+    CalloutEntry& AddCallout(const LabelInput& config);
+    void RemoveCallout(std::size_t index);
     // Moves a view's camera; its window shows the scene from there on.
     void SetCamera(std::size_t view, const ViewInput& input);
     // Stores the preselection colour into the view's preferences as the viewer keeps it.

@@ -194,11 +194,13 @@ struct Action {
     ViewerOptions viewer;
     // Select: the markups selected from now on (ids of centre lines and callouts).
     std::vector<std::string> selection;
-    // Edit and remove: the centre line; edit: its new fields.
+    // Edit: the centre line, and its new fields; remove: the centre line or callout.
     std::string markup;
     CenterLineEdit edit;
-    // Add: the centre line the viewer adds to the scene.
+    // Add: the centre line or (addedCallout) the callout the viewer adds to the scene; one of
+    // the two is set.
     std::optional<CenterLineInput> added;
+    std::optional<LabelInput> addedCallout;
     CameraMove camera;
     std::string comment;
 };

@@ -108,6 +108,24 @@ void ReadEdit(const Json& j, const std::string& where, const Ids& ids, Action& a
         Fail(where, "an edit gives at least one field of the centre line");
 }
 
+// A centre line as the markups section gives it ("markup"), or a callout as the scene's callouts
+// give it ("callout"): one of the two.
+void ReadAdded(const Json& j, const std::string& where, Ids& ids, Action& a) {
+    const Json* line = Optional(j, "markup");
+    const Json* callout = Optional(j, "callout");
+    if (line && callout)
+        Fail(Field(where, "callout"), "an add gives either markup or callout, not both");
+    if (!line && !callout)
+        Fail(Field(where, "markup"), "missing (or give callout to add a callout)");
+    if (callout) {
+        ExpectObject(*callout, Field(where, "callout"));
+        a.addedCallout = ReadCallout(*callout, Field(where, "callout"), ids);
+    } else {
+        ExpectObject(*line, Field(where, "markup"));
+        a.added = ReadCenterLine(*line, Field(where, "markup"), ids);
+    }
+}
+
 void ReadCameraMove(const Json& j, const std::string& where, const ViewInput& view, Action& a) {
     CheckKeys(j, where, {"action", "camera", "orbit", "pan", "zoom", "view", "comment"});
     CameraMove& m = a.camera;
@@ -223,16 +241,16 @@ Action ReadAction(const Json& j, const std::string& where, const std::vector<Vie
             ReadCameraMove(j, where, view, a);
             break;
         case Action::Add:
-            CheckKeys(j, where, {"action", "markup", "comment"});
-            ExpectObject(Require(j, where, "markup"), Field(where, "markup"));
-            a.added = ReadCenterLine(j.at("markup"), Field(where, "markup"), ids);
+            CheckKeys(j, where, {"action", "markup", "callout", "comment"});
+            ReadAdded(j, where, ids, a);
             break;
         case Action::Remove: {
             CheckKeys(j, where, {"action", "markup", "comment"});
             a.markup = ReadString(Require(j, where, "markup"), Field(where, "markup"));
             const auto id = ids.find(a.markup);
-            if (id == ids.end() || id->second != Kind::CenterLine)
-                Fail(Field(where, "markup"), "no centre line \"" + a.markup + "\" in the scenario");
+            if (id == ids.end() || (id->second != Kind::CenterLine && id->second != Kind::Callout))
+                Fail(Field(where, "markup"),
+                     "no centre line or callout \"" + a.markup + "\" in the scenario");
             break;
         }
     }

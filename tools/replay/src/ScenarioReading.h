@@ -78,6 +78,8 @@ ViewInput ReadCamera(const Json& cam, const std::string& where, const ViewInput&
 // order and attachment (ScenarioMarkups.cpp).
 void ReadCenterLineFields(const Json& j, const std::string& where, CenterLineEdit& e);
 void ReadScene(const Json& j, Scenario& s, Ids& ids);
+// A callout as the scene's callouts give it (ScenarioScene.cpp); its id is recorded.
+LabelInput ReadCallout(const Json& j, const std::string& where, Ids& ids);
 void ReadMarkups(const Json& j, Scenario& s, Ids& ids);
 void ReadPreferences(const Json& j, Scenario& s);
 // An action that adds a markup records its id in ids.

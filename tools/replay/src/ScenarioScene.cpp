@@ -44,6 +44,10 @@ LabelInput ReadLabel(const Json& j, const std::string& where, bool callout, Ids&
 
 }  // namespace
 
+LabelInput ReadCallout(const Json& j, const std::string& where, Ids& ids) {
+    return ReadLabel(j, where, true, ids);
+}
+
 void ReadScene(const Json& j, Scenario& s, Ids& ids) {
     CheckKeys(j, "scene", {"parts", "labels", "callouts", "minCalloutSize"});
     if (const Json* m = Optional(j, "minCalloutSize")) {
@@ -73,7 +77,7 @@ void ReadScene(const Json& j, Scenario& s, Ids& ids) {
     if (const Json* callouts = Optional(j, "callouts")) {
         ReadArray(*callouts, "scene.callouts");
         for (std::size_t i = 0; i < callouts->size(); ++i)
-            s.callouts.push_back(ReadLabel((*callouts)[i], Index("scene.callouts", i), true, ids));
+            s.callouts.push_back(ReadCallout((*callouts)[i], Index("scene.callouts", i), ids));
     }
 }
 

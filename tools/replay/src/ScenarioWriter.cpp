@@ -226,6 +226,8 @@ Json ActionJson(const Action& a) {
         case Action::Add:
             if (a.added)
                 out["markup"] = CenterLine(*a.added);
+            if (a.addedCallout)
+                out["callout"] = Label(*a.addedCallout);
             break;
         case Action::Remove:
             out["markup"] = a.markup;
@@ -438,10 +440,10 @@ bool operator==(const CameraMove& a, const CameraMove& b) {
 bool operator==(const Action& a, const Action& b) {
     return std::tie(a.kind, a.x, a.y, a.view, a.grabMarkup, a.hasResults, a.results, a.status,
                     a.preselectionColor, a.expect, a.viewer, a.selection, a.markup, a.edit,
-                    a.camera, a.added, a.comment) ==
+                    a.camera, a.added, a.addedCallout, a.comment) ==
            std::tie(b.kind, b.x, b.y, b.view, b.grabMarkup, b.hasResults, b.results, b.status,
                     b.preselectionColor, b.expect, b.viewer, b.selection, b.markup, b.edit,
-                    b.camera, b.added, b.comment);
+                    b.camera, b.added, b.addedCallout, b.comment);
 }
 
 bool operator==(const Scenario& a, const Scenario& b) {

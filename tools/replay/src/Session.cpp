@@ -66,9 +66,11 @@ ActionLog Session::PlayNumbered(const Action& a, std::size_t number) {
     player.DropCancelledPicks(log);
     player.RebuildAppliedShadows(log);
     recorder.Report(log);
-    recorder.NoteSilentChanges(
-        log, a.kind == Action::Undo || a.kind == Action::Redo || a.kind == Action::Edit,
-        player.Busy());
+    recorder.NoteSilentChanges(log,
+                               a.kind == Action::Undo || a.kind == Action::Redo ||
+                                   a.kind == Action::Edit || a.kind == Action::Add ||
+                                   a.kind == Action::Remove,
+                               player.Busy());
     return log;
 }
 

@@ -103,13 +103,15 @@ void StepRecorder::Report(ActionLog& log) const {
         log.details.push_back("operation recorded: " +
                               Quote(history[i] ? history[i]->GetName() : std::string("(null)")));
     const States after = CaptureAll(scene);
-    // A line added or removed: the headline says so, the others are not compared by place.
+    // A markup added or removed: the headline says so, the others of its kind are not compared
+    // by place.
     for (std::size_t i = 0; before.lines.size() == after.lines.size() && i < after.lines.size();
          ++i)
         for (std::string& line :
              DescribeChanges(scene.centerLines[i].config.id, before.lines[i], after.lines[i]))
             log.details.push_back(std::move(line));
-    for (std::size_t i = 0; i < after.callouts.size(); ++i)
+    for (std::size_t i = 0;
+         before.callouts.size() == after.callouts.size() && i < after.callouts.size(); ++i)
         for (std::string& line :
              DescribeChanges(scene.callouts[i].config.id, before.callouts[i], after.callouts[i]))
             log.details.push_back(std::move(line));
@@ -134,8 +136,9 @@ void StepRecorder::NoteSilentChanges(ActionLog& log, bool byViewer, bool busy) {
     // mistake it for a change behind the controller's back.
     if (busy && !byViewer)
         return;
-    // A line added or removed: what was settled is taken again as it stands.
-    if (settled.lines.size() != scene.centerLines.size()) {
+    // A markup added or removed: what was settled is taken again as it stands.
+    if (settled.lines.size() != scene.centerLines.size() ||
+        settled.callouts.size() != scene.callouts.size()) {
         settled = CaptureAll(scene);
         settledStops.clear();
         for (const CenterLineEntry& e : scene.centerLines)

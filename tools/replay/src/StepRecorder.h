@@ -34,7 +34,9 @@ public:
     // What the step changed since Begin, one detail line each.
     void Report(ActionLog& log) const;
     // The notes of a settled step (none while busy: a drag or its pick is open). An undo or redo,
-    // and the viewer's own edit, change markups without a drag, by design.
+    // and the viewer's own edit, change markups without a drag, by design; so do the markups the
+    // viewer adds and removes, after which every markup is taken again as it stands, also while
+    // busy.
     void NoteSilentChanges(ActionLog& log, bool byViewer, bool busy);
 
 private:

@@ -155,11 +155,19 @@ void UndoController::RecordEdit(const sxk::Markup* markup, const CenterLineState
 }
 
 void UndoController::ForgetCenterLine(std::size_t index) {
-    // True when the target was the line; a later line's index moves up.
-    const auto gone = [index](Target& t) {
-        if (t.callout || t.index < index)
+    Forget(Target{false, index});
+}
+
+void UndoController::ForgetCallout(std::size_t index) {
+    Forget(Target{true, index});
+}
+
+void UndoController::Forget(const Target& removed) {
+    // True when the target was the removed markup; a later one of its kind moves up.
+    const auto gone = [&removed](Target& t) {
+        if (t.callout != removed.callout || t.index < removed.index)
             return false;
-        if (t.index == index)
+        if (t.index == removed.index)
             return true;
         --t.index;
         return false;
@@ -179,10 +187,12 @@ void UndoController::ForgetCenterLine(std::size_t index) {
                                     [](const Entry& e) { return e.changes.empty(); }),
                      stack->end());
     }
+    if (removed.callout)
+        return;
     std::vector<std::size_t> kept;
     for (const std::size_t i : appliedLines)
-        if (i != index)
-            kept.push_back(i > index ? i - 1 : i);
+        if (i != removed.index)
+            kept.push_back(i > removed.index ? i - 1 : i);
     appliedLines.swap(kept);
 }
 

@@ -46,6 +46,8 @@ public:
     // The centre line at this index leaves the scene: what would undo or redo it goes (an entry
     // left with nothing to restore goes too), the lines after it move up one place.
     void ForgetCenterLine(std::size_t index);
+    // Likewise the callout at this index.
+    void ForgetCallout(std::size_t index);
     // Closes the stops of the action just played: their undo entries get the state after it.
     void SettleAction();
     bool Undo();
@@ -101,6 +103,7 @@ private:
     };
 
     std::optional<Target> Find(const sxk::Markup* markup) const;
+    void Forget(const Target& removed);
     Snapshot Capture(const Target& target) const;
     void Restore(const Snapshot& snapshot);
     std::string IdOf(const Target& target) const;
