@@ -224,6 +224,11 @@ void CenterLineXYZShadow::MarkupChanged() {
             pickedNode = -1;
         }
     }
+    // While a drag of this shadow is pressed, its preview shows the whole markup's move not
+    // stopped yet, as Translate drew it. Once the drag is handed on, a rebuild shows the record.
+    if (dragPhase == DragPhase::Pressed && !detail::SameVector(translatedBy, dg::DVec3::ZERO))
+        for (int i = 0; i < static_cast<int>(n); ++i)
+            MoveNode(i, translatedBy);
     if (hasPreview)
         HandleSet::CarryPreview(*this, *row, previewAt);
     // Only a drag between its press and its release hides the other handles: one rebuilt while

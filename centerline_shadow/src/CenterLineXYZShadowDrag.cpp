@@ -163,7 +163,10 @@ void CenterLineXYZShadow::HandleDragStop() {
             // The extension is the released arrow's distance from its end point, negative when
             // the arrow lies on the inner side.
             const bool atStart = pickedDragger == StartExtensionDragger;
-            const dg::DPoint3D extended = atStart ? drawn.front() : drawn.back();
+            // Measured where the record holds the line: the drawn arrow carries the move of the
+            // whole markup not stopped yet, the end spheres do not.
+            const dg::DPoint3D extended =
+                detail::Add(atStart ? drawn.front() : drawn.back(), detail::Negated(translatedBy));
             const dg::DPoint3D end = HandleSet(*this).PositionOf(detail::EndSphereOf(atStart));
             const float e = static_cast<float>(dg::Distance(extended, end)) *
                             (IsNegativeExtention(extended) ? -1.0f : 1.0f);
@@ -204,13 +207,19 @@ void CenterLineXYZShadow::HandleDragStop() {
         case NoDragger:
             break;
     }
+    // A move of the whole markup still going on hands on its own result at its Stop: from the
+    // line as drawn, which shows this drag's result moved.
+    if (dragPhase == DragPhase::HandedOn && !detail::SameVector(translatedBy, dg::DVec3::ZERO))
+        points = lineStrip->points;
 }
 
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
                                const du::SmartPtr<sxk::Operation>& operation) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
-    // A move of the whole markup ends here; the next starts from no displacement.
-    translatedBy = dg::DVec3::ZERO;
+    // A move of the whole markup ends here; the next starts from no displacement. The shadow's
+    // own hand-on of a handle drag ends no move.
+    if (dragPhase != DragPhase::HandedOn)
+        translatedBy = dg::DVec3::ZERO;
     sxk::MarkupController* const handler = markup->GetController();
     if (handler == nullptr)
         return;
@@ -222,6 +231,9 @@ void CenterLineXYZShadow::Translate(const dg::DVec3& delta) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
     dg::DVec3 d;
     GetDeltaInObjectSpace(d, delta);
+    // A displacement that is not finite has nowhere to put the markup: the line stays as it is.
+    if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z))
+        return;
     points = lineStrip->points;
     // What the move adds since its last Translate, d being the whole move's.
     const dg::DVec3 step =

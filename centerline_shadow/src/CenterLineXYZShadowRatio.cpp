@@ -86,9 +86,12 @@ void CenterLineXYZShadow::SetupConstrainedDragParameters(const dg::FVec3& direct
 }
 
 void CenterLineXYZShadow::ChangeRatio(const dg::DVec3& delta) {
-    // A drag pressed on a path without a jog starts from the first jog that a step finds.
-    if (!jogAnchored)
+    // A drag pressed on a path without a jog starts from the first jog that a step finds, drawn
+    // where the whole markup's move not stopped yet has taken it.
+    if (!jogAnchored) {
         jogAnchored = detail::StoredJogOf(*markup, jogOrigin);
+        jogOrigin = detail::Add(jogOrigin, translatedBy);
+    }
     jogDisplacement = delta;
     if (jogAnchored && HandleSet::MoveJog(*this))
         NotifyContentChanged();
@@ -102,9 +105,9 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
         return false;
     assert(s.sphereDraggers.size() == 2 && "a built shadow has both end spheres");
     // A move of the whole markup that the framework has not stopped yet is drawn but not stored,
-    // and its own Stop hands it on: the jog is placed on the path as stored, which points keeps,
-    // and the whole path is drawn moved by it. The end spheres stay where the record holds the
-    // ends, so the ratio does not depend on the move.
+    // and its own Stop hands it on: the jog is placed on the path as stored, and the whole path
+    // is drawn moved by it. The end spheres stay where the record holds the ends, so the ratio
+    // does not depend on the move.
     const dg::DVec3& moving = s.translatedBy;
     const dg::DPoint3D from = detail::Add(s.jogOrigin, detail::Negated(moving));
     const dg::DVec3& delta = s.jogDisplacement;
@@ -173,7 +176,6 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
     for (int i = 0; i < static_cast<int>(drawn.size()); ++i)
         s.MoveNode(i, i >= m - 1 && i <= m + 1 ? jogMoving : moving);
     s.points = drawn;
-    detail::MoveAll(s.points, detail::Negated(moving));
     return true;
 }
 
