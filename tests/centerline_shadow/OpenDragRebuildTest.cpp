@@ -158,6 +158,17 @@ TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
         return [this, by] { sxmk::DragDriver(S()).Translate(by); };
     };
     const dg::DVec3 across(0, 3, 0);
+    const auto movingAndRebuilt = [this, across] {
+        sxmk::DragDriver(S()).Translate(across);
+        shadow->MarkupChanged();
+    };
+    // A displacement that is not finite, then none: the markup is back where it was.
+    const auto movedNowhereAndBack = [this] {
+        sxmk::DragDriver framework(S());
+        framework.Translate(dg::DVec3(std::nan(""), 0, 0));
+        framework.Translate(dg::DVec3(0, HUGE_VAL, 0));
+        framework.Translate(dg::DVec3::ZERO);
+    };
     // Stores the jog line changed by change, then the jog line, rebuilding each time; both with
     // the ratio the drag wrote when withDraggedRatio.
     using Change = std::function<void(testsupport::LineInput&)>;
@@ -195,6 +206,8 @@ TEST_F(OpenDragRebuilt, JogFollowsThePointerWhateverTheViewerStoresMeanwhile) {
         {"markup moving along the main axis", moving(moved)},
         {"markup moving across it", moving(across)},
         {"markup moving before the first step", moving(across), {}},
+        {"markup moving, rebuilt before the first step", movingAndRebuilt, {}},
+        {"markup moved by no finite displacement and back", movedNowhereAndBack},
     };
     for (const Row& row : rows) {
         for (const std::vector<int>& after : {std::vector<int>{}, {15}, {30}}) {
