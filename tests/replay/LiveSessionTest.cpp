@@ -364,3 +364,22 @@ TEST_F(LiveSessionTest, HoversInARowAreKeptAsTheLastOne) {
 }
 
 }  // namespace
+
+// An action typed during a live session is read as the whole scenario would read it after the
+// actions played so far: a markup added live can be removed, and its id cannot be added again.
+TEST(ParseAction, KnowsTheMarkupsAddedByThePlayedActions) {
+    const Scenario scenario = Parse(replay::DefaultScenarioText());
+    const replay::ActionOutcome add = replay::ParseAction(
+        scenario, {},
+        R"({"action": "add", "markup": {"id": "new", "start": [0, 4, 0], "end": [6, 4, 0]}})");
+    ASSERT_TRUE(add.action) << add.error;
+    const std::vector<Action> played{*add.action};
+    for (const auto& [text, readable] : std::vector<std::pair<std::string, bool>>{
+             {R"({"action": "remove", "markup": "new"})", true},
+             {R"({"action": "add", "callout": {"id": "new", "note": "n", "position": [0, 0, 0]}})",
+              false}}) {
+        EXPECT_EQ(replay::ParseAction(scenario, played, text).action.has_value(), readable) << text;
+        // Without the add played, each reads the other way.
+        EXPECT_EQ(replay::ParseAction(scenario, {}, text).action.has_value(), !readable) << text;
+    }
+}

@@ -686,9 +686,12 @@
       scenario.views = [first];
       const elsewhere = (a) => a.view === 1;
       if (played.some((a) => elsewhere(a) && !kViewOnly.includes(a.action))) {
-        standingMarkups(scenario);
+        standingMarkups(scenario, played);
         scenario.actions = played.filter((a) => !elsewhere(a) &&
           ['preferences', 'viewer', 'select', 'camera'].includes(a.action));
+        for (const a of scenario.actions) {
+          if (a.action === 'select') a.markups = a.markups.filter((id) => standing(id));
+        }
         heading = 'the session again, without the second view, from the markups as they stand ' +
           '(the second view had drags of its own, which the first cannot play)';
       } else {
@@ -705,9 +708,26 @@
     await playAll(count);
   }
 
-  // The scenario's markups and callouts as they stand now, as written by the viewer.
-  function standingMarkups(scenario) {
-    for (const m of scenario.markups || []) {
+  // Whether a markup of that id stands in the scene now.
+  function standing(id) {
+    return state.centerLines.some((l) => l.id === id) || state.callouts.some((c) => c.id === id);
+  }
+
+  // The scenario's markups and callouts as they stand now, as written by the viewer: those the
+  // played actions removed are gone, those they added are declared.
+  function standingMarkups(scenario, played) {
+    scenario.markups = scenario.markups || [];
+    scenario.scene = scenario.scene || {};
+    scenario.scene.callouts = scenario.scene.callouts || [];
+    for (const a of played) {
+      if (a.action !== 'add') continue;
+      if (a.markup) scenario.markups.push(a.markup);
+      if (a.callout) scenario.scene.callouts.push(a.callout);
+    }
+    scenario.markups = scenario.markups.filter((m) => standing(m.id));
+    scenario.scene.callouts = scenario.scene.callouts.filter((c) => standing(c.id));
+    if (scenario.scene.callouts.length === 0) delete scenario.scene.callouts;
+    for (const m of scenario.markups) {
       const line = state.centerLines.find((l) => l.id === m.id);
       Object.assign(m, { start: line.start, end: line.end, path: line.mode,
         startExtension: line.startExtension, endExtension: line.endExtension, ratio: line.ratio });
@@ -716,7 +736,7 @@
       if (line.attached) m.attached = true;
       else delete m.attached;
     }
-    for (const c of (scenario.scene && scenario.scene.callouts) || []) {
+    for (const c of scenario.scene.callouts || []) {
       c.position = state.callouts.find((k) => k.id === c.id).position;
     }
   }

@@ -225,7 +225,7 @@ struct Playground {
     // ids: its log, or {"error": the parser's message} and nothing played.
     const char* PlayText(const std::string& actionText) {
         const replay::ActionOutcome parsed =
-            replay::ParseAction(live->GetSession().GetScenario(), actionText);
+            replay::ParseAction(live->GetSession().GetScenario(), live->Script(), actionText);
         if (!parsed.action)
             return Hand(Json::object({{"error", parsed.error}})
                             .dump(-1, ' ', false, Json::error_handler_t::replace));

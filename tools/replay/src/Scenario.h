@@ -239,12 +239,15 @@ struct ParseOutcome {
 ParseOutcome ParseScenario(const std::string& text);
 
 // One action given as the JSON text of an element of a scenario's "actions", read against the
-// scenario's views and ids: the action, or the message naming what is wrong ("action.x: ...").
+// scenario's views and ids and those that the actions played before it added, as the whole
+// scenario would read it after them: the action, or the message naming what is wrong
+// ("action.x: ...").
 struct ActionOutcome {
     std::optional<Action> action;
     std::string error;
 };
-ActionOutcome ParseAction(const Scenario& scenario, const std::string& text);
+ActionOutcome ParseAction(const Scenario& scenario, const std::vector<Action>& played,
+                          const std::string& text);
 
 // Writes a scenario in the format ParseScenario reads: reading the text back gives the scenario
 // field by field. writtenActions (each from WriteAction) follow the scenario's own actions.

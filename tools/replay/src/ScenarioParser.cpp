@@ -203,7 +203,8 @@ ParseOutcome ParseScenario(const std::string& text) {
     return outcome;
 }
 
-ActionOutcome ParseAction(const Scenario& scenario, const std::string& text) {
+ActionOutcome ParseAction(const Scenario& scenario, const std::vector<Action>& played,
+                          const std::string& text) {
     ActionOutcome outcome;
     try {
         const Json j = Json::parse(text);
@@ -216,6 +217,12 @@ ActionOutcome ParseAction(const Scenario& scenario, const std::string& text) {
             ids.emplace(c.id, Kind::Callout);
         for (const CenterLineInput& c : scenario.centerLines)
             ids.emplace(c.id, Kind::CenterLine);
+        for (const Action& a : played) {
+            if (a.added)
+                ids.emplace(a.added->id, Kind::CenterLine);
+            if (a.addedCallout)
+                ids.emplace(a.addedCallout->id, Kind::Callout);
+        }
         outcome.action = ReadAction(j, "action", ViewsOf(scenario), ids);
     } catch (const Invalid& e) {
         outcome.error = e.what();
