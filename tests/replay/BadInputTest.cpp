@@ -146,6 +146,29 @@ std::vector<BadCase> BadCases() {
          "actions[0].markups[1]: no centre line or callout \"p\""},
         {"edit without a field", Scenario(kView, kMarkup, R"([{"action": "edit", "markup": "m"}])"),
          "actions[0]: an edit gives at least one field"},
+        {"edit with a point that is not one",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "edit", "markup": "m", "points": [[0, 0, 0], [1, 0]]}])"),
+         "actions[0].points[1]: expected an array of three numbers"},
+        {"edit with a point beyond the scene's range",
+         Scenario(kView, kMarkup,
+                  R"([{"action": "edit", "markup": "m", "points": [[0, 0, 0], [0, 1e10, 0]]}])"),
+         "actions[0].points[1][1]: "},
+        {"edit with points not in a list",
+         Scenario(kView, kMarkup, R"([{"action": "edit", "markup": "m", "points": {}}])"),
+         "actions[0].points: expected an array"},
+        {"edit with too many points",
+         Scenario(
+             kView, kMarkup,
+             R"([{"action": "edit", "markup": "m", "points": [)" +
+                 [] {
+                     std::string list = "[0, 0, 0]";
+                     for (int i = 0; i < 64; ++i)
+                         list += ", [0, 0, 0]";
+                     return list;
+                 }() +
+                 "]}]"),
+         "actions[0].points: at most 64 points, got 65"},
         {"removal of a part", Scenario(kView, kMarkup, R"([{"action": "remove", "markup": "p"}])"),
          "actions[0].markup: no centre line or callout \"p\""},
         {"add of a line and a callout at once",

@@ -117,7 +117,12 @@ const char* const kEveryField = R"({
      "startPointItem": "instance:/a", "connectionTarget": "l"},
     {"action": "expect", "markup": "c", "position": [1, 2, 3]},
     {"action": "expect", "operations": ["a", "b"], "lastOperation": "b", "undo": [],
-     "redo": ["r"], "controllerCalls": 2, "pendingPicks": 0, "cursor": ""}
+     "redo": ["r"], "controllerCalls": 2, "pendingPicks": 0, "cursor": ""},
+    {"action": "edit", "markup": "m", "start": [0.1, -0.0, 0], "end": [1, 2, 3],
+     "path": "straight", "startExtension": 0.1, "endExtension": -0.0, "ratio": 0.3,
+     "frame": {"axis": [0, 1, 0], "degrees": 45}, "axisOrder": [1, 2, 0], "partID": "",
+     "attached": false, "points": [[0.1, -0.0, 3], [1e-7, 2, 3], [0, 0, 0]]},
+    {"action": "edit", "markup": "m", "points": []}
   ]})";
 
 const char* const kPlainView = R"({"view": {"kind": "plain", "viewport": [300, 200],
@@ -150,6 +155,8 @@ TEST(ScenarioWriter, EqualityNoticesEachKindOfDifference) {
         {"action kind", [](Scenario& s) { s.actions[11].kind = Action::Redo; }},
         {"view", [](Scenario& s) { s.view.perspective = true; }},
         {"near distance", [](Scenario& s) { s.view.nearDistance.reset(); }},
+        {"edit point", [](Scenario& s) { s.actions[16].edit.points->at(1).x = 0.0; }},
+        {"edit points absent", [](Scenario& s) { s.actions[17].edit.points.reset(); }},
     };
     for (const auto& [name, edit] : edits) {
         Scenario changed = base;

@@ -79,7 +79,8 @@ void Player::Select(const std::vector<std::string>& ids, ActionLog& log) {
 }
 
 // The viewer writes the record as it does for a new centre line (build, store, then the other
-// setters), from the record's fields with the edit's in place, and rebuilds the markup's shadows.
+// setters), from the record's fields with the edit's in place; then it stores the edit's point
+// list, if any, as it stands; then it rebuilds the markup's shadows.
 void Player::Edit(const Action& a, ActionLog& log) {
     CenterLineEntry* e = scene.FindCenterLine(a.markup);
     if (!e) {
@@ -103,8 +104,7 @@ void Player::Edit(const Action& a, ActionLog& log) {
     record.SetDivRation(line.ratio);
     record.BuildPoints(line.start, line.end, line.alongAxis, line.startExtension, line.endExtension,
                        line.ratio, dg::Location(line.frame, {}), line.axisOrder.data(), list);
-    record.SetPoints(list);
-    e->lastStored = list;
+    StorePoints(*e, list);
     du::Symbol partID(line.partID);
     record.SetPartID(partID);
     record.SetEndPointAttached(line.attached);
@@ -113,6 +113,12 @@ void Player::Edit(const Action& a, ActionLog& log) {
     log.headline += ": " + e->config.id + " written by the viewer";
     log.details.push_back("BuildPoints, SetPoints (" + std::to_string(list.size()) +
                           " points), SetDivRation, SetPartID, SetEndPointAttached");
+    if (a.edit.points) {
+        // A list the record ignores leaves it with the list built above.
+        const bool kept = StorePoints(*e, *a.edit.points);
+        log.details.push_back("SetPoints (" + std::to_string(a.edit.points->size()) +
+                              " points, as given)" + (kept ? "" : ": the record keeps its list"));
+    }
 
     scene.RebuildShadows(*e);
     ForgetHoverOn(*e);

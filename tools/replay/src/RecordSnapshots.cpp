@@ -32,6 +32,7 @@ CenterLineState CaptureCenterLine(const CenterLineEntry& entry) {
         if (field.captureLine)
             field.captureLine(entry, s);
     s.lastStored = entry.lastStored;
+    s.axisStored = entry.axisStored;
     s.frame = entry.config.frame;
     s.axisOrder = entry.config.axisOrder;
     return s;

@@ -85,12 +85,19 @@ std::string Format(const std::vector<dg::DPoint3D>& points) {
 }
 
 // The record has no setter for most of its fields; they are reached the way the viewer reaches
-// them: BuildPoints stores the mode, the extensions, the frame and the axis order; SetPoints of
-// the list stored last gives back the true ends and the along-axis data derived from that list;
-// the stored list itself is then written as it was (the shadow edits it in place during drags).
+// them: SetAlongAxis on the list the along-axis data derive from gives those back (the list the
+// record stored last may have another length and leave them alone); BuildPoints stores the mode,
+// the extensions, the frame and the axis order; SetPoints of the list stored last gives back the
+// true ends; the stored list itself is then written as it was (the shadow edits it in place
+// during drags).
 void RestoreCenterLine(ReplayScene& scene, CenterLineEntry& entry, const CenterLineState& state) {
     sxmk::CenterLineXYZ& r = *entry.record;
     std::vector<dg::DPoint3D> scratch;
+    if (!state.axisStored.empty()) {
+        *r.GetPoints() = state.axisStored;
+        r.SetAlongAxis(state.ratio);
+    }
+    entry.axisStored = state.axisStored;
     entry.config.frame = state.frame;
     entry.config.axisOrder = state.axisOrder;
     r.BuildPoints(state.startPoint, state.endPoint, state.alongAxis, state.startExtension,

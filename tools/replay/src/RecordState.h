@@ -21,9 +21,9 @@ struct CenterLineState {
     dg::DPoint3D startAxisLimit, endAxisLimit;
     dg::DVec3 mainAxisDirection;
     int midPointIndex = 0;
-    // Not answered by the record, but needed to rebuild it: the list it last stored, and the
-    // frame and axis order its path was last built in.
-    std::vector<dg::DPoint3D> lastStored;
+    // Not answered by the record, but needed to rebuild it: the list it last stored, the list its
+    // along-axis data derive from, and the frame and axis order its path was last built in.
+    std::vector<dg::DPoint3D> lastStored, axisStored;
     dg::FMat33 frame;
     std::array<unsigned short, 3> axisOrder{0, 1, 2};
 

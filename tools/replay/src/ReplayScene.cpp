@@ -114,8 +114,7 @@ CenterLineEntry MakeCenterLine(const CenterLineInput& config, const std::vector<
     record.BuildPoints(config.start, config.end, config.alongAxis, config.startExtension,
                        config.endExtension, config.ratio, dg::Location(config.frame, {}),
                        config.axisOrder.data(), list);
-    record.SetPoints(list);
-    entry.lastStored = list;
+    StorePoints(entry, list);
     du::Symbol partID(config.partID);
     record.SetPartID(partID);
     record.SetEndPointAttached(config.attached);
@@ -156,6 +155,19 @@ auto FindById(Entries& entries, const std::string& id) -> decltype(&entries.fron
 }
 
 }  // namespace
+
+bool StorePoints(CenterLineEntry& entry, const std::vector<dg::DPoint3D>& list) {
+    // The list sizes below are the record's: a start slot and an end slot at least, and the
+    // seven points of the along-axis layout for its along-axis data.
+    const bool alongAxis = entry.record->IsAlongAxis();
+    entry.record->SetPoints(list);
+    if (list.size() < 2)
+        return false;
+    entry.lastStored = list;
+    if (alongAxis && list.size() == 7)
+        entry.axisStored = list;
+    return true;
+}
 
 HostGuard::HostGuard() {
     sxk::RecordedOperations().clear();

@@ -107,9 +107,18 @@ struct CenterLineEntry {
     CenterLineInput config;
     du::SmartPtr<sxmk::CenterLineXYZ> record;
     std::vector<LineShadow> shadows;  // one per view
-    // The list last stored with SetPoints (the record's along-axis data derive from it).
+    // The list last stored with SetPoints (the record's true ends derive from it).
     std::vector<dg::DPoint3D> lastStored;
+    // The list the record's along-axis data (axis limits, main-axis direction, mid-point index)
+    // derive from: the last one of the along-axis layout stored while the record was along axis.
+    // A later list of another length leaves those data as they were. Empty when there was none.
+    std::vector<dg::DPoint3D> axisStored;
 };
+
+// Stores the list in the record with SetPoints and notes what the record took from it. The record
+// ignores a list without a start slot and an end slot (fewer than two points); then it returns
+// false.
+bool StorePoints(CenterLineEntry& entry, const std::vector<dg::DPoint3D>& list);
 
 // Gives the scene a kernel (installed when none is there, and then removed with the scene) and
 // an empty operation history.

@@ -133,7 +133,9 @@ struct ViewerOptions {
 };
 
 // The viewer's own edit of a centre line: each field given replaces the record's, as the viewer
-// writes it (the path is built again from the fields that result).
+// writes it (the path is built again from the fields that result). A point list, when given, is
+// stored as it stands after all of that, as a viewer loading a saved markup stores it: it may be
+// shorter or longer than the path's layout.
 struct CenterLineEdit {
     std::optional<dg::DPoint3D> start, end;
     std::optional<bool> alongAxis;
@@ -142,8 +144,10 @@ struct CenterLineEdit {
     std::optional<std::array<unsigned short, 3>> axisOrder;
     std::optional<std::string> partID;
     std::optional<bool> attached;
+    std::optional<std::vector<dg::DPoint3D>> points;  // at most kMaxEditPoints
 };
-// The line's fields with the edit's given ones in place.
+constexpr std::size_t kMaxEditPoints = 64;
+// The line's fields with the edit's given ones in place (the point list is not one of them).
 void ApplyEdit(const CenterLineEdit& edit, CenterLineInput& line);
 
 // A move of a view's camera: set (a whole camera as the view section gives it), or turned about

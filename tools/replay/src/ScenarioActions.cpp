@@ -98,12 +98,24 @@ std::vector<std::string> ReadSelection(const Json& j, const std::string& where, 
 void ReadEdit(const Json& j, const std::string& where, const Ids& ids, Action& a) {
     CheckKeys(j, where,
               {"action", "markup", "start", "end", "path", "startExtension", "endExtension",
-               "ratio", "frame", "axisOrder", "partID", "attached", "comment"});
+               "ratio", "frame", "axisOrder", "partID", "attached", "points", "comment"});
     a.markup = ReadString(Require(j, where, "markup"), Field(where, "markup"));
     const auto id = ids.find(a.markup);
     if (id == ids.end() || id->second != Kind::CenterLine)
         Fail(Field(where, "markup"), "no centre line \"" + a.markup + "\" in the scenario");
     ReadCenterLineFields(j, where, a.edit);
+    // A list of any length up to the limit, none too: the record decides what it keeps.
+    if (const Json* v = Optional(j, "points")) {
+        const std::string w = Field(where, "points");
+        ReadArray(*v, w);
+        if (v->size() > kMaxEditPoints)
+            Fail(w, "at most " + std::to_string(kMaxEditPoints) + " points, got " +
+                        std::to_string(v->size()));
+        std::vector<dg::DPoint3D> points;
+        for (std::size_t i = 0; i < v->size(); ++i)
+            points.push_back(ReadPoint((*v)[i], Index(w, i)));
+        a.edit.points = points;
+    }
     if (a.edit == CenterLineEdit())
         Fail(where, "an edit gives at least one field of the centre line");
 }

@@ -99,6 +99,12 @@ void EditFields(const CenterLineEdit& e, Json& out) {
         out["partID"] = *e.partID;
     if (e.attached)
         out["attached"] = *e.attached;
+    if (e.points) {
+        Json list = Json::array();
+        for (const dg::DPoint3D& p : *e.points)
+            list.push_back(Point(p));
+        out["points"] = list;
+    }
 }
 
 void Viewer(const ViewerOptions& o, Json& out) {
@@ -428,9 +434,9 @@ bool operator==(const ViewerOptions& a, const ViewerOptions& b) {
 
 bool operator==(const CenterLineEdit& a, const CenterLineEdit& b) {
     return std::tie(a.start, a.end, a.alongAxis, a.startExtension, a.endExtension, a.ratio, a.frame,
-                    a.axisOrder, a.partID, a.attached) ==
+                    a.axisOrder, a.partID, a.attached, a.points) ==
            std::tie(b.start, b.end, b.alongAxis, b.startExtension, b.endExtension, b.ratio, b.frame,
-                    b.axisOrder, b.partID, b.attached);
+                    b.axisOrder, b.partID, b.attached, b.points);
 }
 
 bool operator==(const CameraMove& a, const CameraMove& b) {

@@ -260,10 +260,8 @@ bool UndoController::ApplyCenterLine(std::size_t index, const du::SmartPtr<sxk::
     } else if (lineShadow) {
         points = Snapped(e, lineShadow->GetPoints(), what);
     }
-    const bool changed = points.size() >= 2;
+    const bool changed = StorePoints(e, points);
     if (changed) {
-        e.record->SetPoints(points);
-        e.lastStored = points;
         appliedLines.push_back(index);
         what = "stored " + (markupMove ? std::string() : std::string("the shadow's ")) +
                std::to_string(points.size()) + " points" + what;
