@@ -224,11 +224,11 @@ void CenterLineXYZShadow::MarkupChanged() {
             pickedNode = -1;
         }
     }
-    // While a handle drag of this shadow is pressed, its preview shows the whole markup's move
+    // Until a handle drag of this shadow is handed on, its preview shows the whole markup's move
     // not stopped yet, as Translate drew it. Once the drag is handed on, and on a grab of the
     // line itself, a rebuild shows the record.
-    if (dragPhase == DragPhase::Pressed && pickedDragger != NoDragger &&
-        !detail::SameVector(translatedBy, dg::DVec3::ZERO))
+    const bool open = dragPhase == DragPhase::Pressed || dragPhase == DragPhase::Releasing;
+    if (open && pickedDragger != NoDragger && !detail::SameVector(translatedBy, dg::DVec3::ZERO))
         for (int i = 0; i < static_cast<int>(n); ++i)
             MoveNode(i, translatedBy);
     if (hasPreview)

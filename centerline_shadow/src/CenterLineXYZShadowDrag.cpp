@@ -118,16 +118,19 @@ void CenterLineXYZShadow::HandleDragStep() {
             MoveEndPoint(d);
             break;
         case StartExtensionDragger:
-            SetupConstrainedDragParameters(dg::FVec3(startExtensionDir));
-            MoveNode(0, ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
+        case EndExtensionDragger: {
+            const bool atStart = pickedDragger == StartExtensionDragger;
+            SetupConstrainedDragParameters(
+                dg::FVec3(atStart ? startExtensionDir : endExtensionDir));
+            // The arrow goes where the pointer takes it, and the whole markup's move not stopped
+            // yet carries it with the rest of the drawn line.
+            const dg::DVec3 moved = detail::Sum(
+                ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector),
+                translatedBy);
+            MoveNode(atStart ? 0 : pickedNode, moved);
             NotifyContentChanged();
             break;
-        case EndExtensionDragger:
-            SetupConstrainedDragParameters(dg::FVec3(endExtensionDir));
-            MoveNode(pickedNode,
-                     ConstrainedDisplacement(dx, dy, screenAxis, screenAxisLength, axisVector));
-            NotifyContentChanged();
-            break;
+        }
         case JogDragger:
             if (draggedNode == detail::Raw(markup->anchorNode))
                 break;
@@ -207,10 +210,12 @@ void CenterLineXYZShadow::HandleDragStop() {
         case NoDragger:
             break;
     }
-    // A move of the whole markup still going on hands on its own result at its Stop: from the
-    // line as drawn, which shows this drag's result moved.
-    if (dragPhase == DragPhase::HandedOn && !detail::SameVector(translatedBy, dg::DVec3::ZERO))
-        points = lineStrip->points;
+    // A move of the whole markup still going on hands on its own result at its Stop: the line as
+    // the record now holds it, moved.
+    if (dragPhase == DragPhase::HandedOn && !detail::SameVector(translatedBy, dg::DVec3::ZERO)) {
+        points = *markup->GetPoints();
+        detail::MoveAll(points, translatedBy);
+    }
 }
 
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,

@@ -171,8 +171,7 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
     }
 
     // The path drawn: the stored one moved by the whole markup's move, its jog by the step too.
-    const dg::DVec3 jogMoving =
-        detail::Vec(shift.x + moving.x, shift.y + moving.y, shift.z + moving.z);
+    const dg::DVec3 jogMoving = detail::Sum(shift, moving);
     for (int i = 0; i < static_cast<int>(drawn.size()); ++i)
         s.MoveNode(i, i >= m - 1 && i <= m + 1 ? jogMoving : moving);
     s.points = drawn;

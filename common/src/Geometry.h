@@ -37,6 +37,10 @@ inline dg::DPoint3D Add(const dg::DPoint3D& p, const dg::DVec3& v) {
     return Point(p.x + v.x, p.y + v.y, p.z + v.z);
 }
 
+inline dg::DVec3 Sum(const dg::DVec3& a, const dg::DVec3& b) {
+    return Vec(a.x + b.x, a.y + b.y, a.z + b.z);
+}
+
 // Moves every point of line by v.
 inline void MoveAll(std::vector<dg::DPoint3D>& line, const dg::DVec3& v) {
     for (dg::DPoint3D& p : line)

@@ -70,19 +70,4 @@ TEST_F(JogWhileMoving, JogFoundAfterTheMoveFollowsThePointer) {
     EXPECT_NEAR(record->GetDivRation(), 0.65f, 1e-5);
 }
 
-// The end extension arrow, dragged 30 pixels outwards (3 units), is released while the markup
-// moves across the line: the extension is the length dragged, 2 + 3.
-TEST_F(JogWhileMoving, ExtensionReleasedDuringAMoveStoresTheDraggedLength) {
-    MakeDragShadow(testsupport::StraightLine({0, 0, 0}, {10, 0, 0}, 1.0f, 2.0f),
-                   dragtest::kViewSetups[1]);
-    const dg::DPoint3D at = WindowOf(EndArrowNode());
-    sxmk::DragDriver arrow(S());
-    arrow.Start(EndArrowNode(), Round(at.x), Round(at.y));
-    arrow.Move(Round(at.x) + 30, Round(at.y));
-    arrow.Translate(dg::DVec3(0, 3, 0));
-    arrow.Release();
-    ASSERT_FALSE(controller.calls.empty());
-    EXPECT_NEAR(controller.calls.back().endExtension, 5.0f, 1e-4);
-}
-
 }  // namespace
