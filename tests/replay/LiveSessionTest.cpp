@@ -122,7 +122,10 @@ const char* const kEveryField = R"({
      "path": "straight", "startExtension": 0.1, "endExtension": -0.0, "ratio": 0.3,
      "frame": {"axis": [0, 1, 0], "degrees": 45}, "axisOrder": [1, 2, 0], "partID": "",
      "attached": false, "points": [[0.1, -0.0, 3], [1e-7, 2, 3], [0, 0, 0]]},
-    {"action": "edit", "markup": "m", "points": []}
+    {"action": "edit", "markup": "m", "points": []},
+    {"action": "viewer", "controller": "snap", "grid": 0.5, "rebuild": true, "picks": "at-once",
+     "behaviours": ["pick-delivered-twice", "notify-calls-back", "normalize-zero-nan"]},
+    {"action": "viewer", "behaviours": []}
   ]})";
 
 const char* const kPlainView = R"({"view": {"kind": "plain", "viewport": [300, 200],
@@ -157,6 +160,7 @@ TEST(ScenarioWriter, EqualityNoticesEachKindOfDifference) {
         {"near distance", [](Scenario& s) { s.view.nearDistance.reset(); }},
         {"edit point", [](Scenario& s) { s.actions[16].edit.points->at(1).x = 0.0; }},
         {"edit points absent", [](Scenario& s) { s.actions[17].edit.points.reset(); }},
+        {"behaviour", [](Scenario& s) { s.actions[18].viewer.behaviours ^= 1u << 9; }},
     };
     for (const auto& [name, edit] : edits) {
         Scenario changed = base;

@@ -3,6 +3,8 @@
 #include "RecordState.h"
 #include "SessionText.h"
 
+#include <sxk/HostileViewer.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -32,6 +34,7 @@ void Player::Play(const Action& a, ActionLog& log) {
     } catch (const std::exception& e) {
         log.details.push_back(std::string("the call threw at the viewer: ") + e.what());
     }
+    ReportNotified(log);
 }
 
 void Player::PlayKind(const Action& a, ActionLog& log) {
@@ -133,6 +136,7 @@ void Player::RebuildAppliedShadows(ActionLog& log) {
         log.details.push_back("viewer: " + e.config.id +
                               " shadow rebuilt from its record (MarkupChanged)");
     }
+    ReportNotified(log);
 }
 
 // A drag that starts while the same shadow's drop still waits for its pick makes the library
@@ -400,7 +404,10 @@ void Player::Pick(const Action& a, ActionLog& log) {
         log.details.push_back("no results");
     shapeView->CompletePick(results, a.status);
     log.details.push_back("CompletePick(" + std::to_string(results.size()) + " results, status " +
-                          std::to_string(a.status) + ")");
+                          std::to_string(a.status) + ")" +
+                          (sxk::HostileViewer::IsOn(sxk::HostileViewer::PickDeliveredTwice)
+                               ? ", delivered twice (pick-delivered-twice)"
+                               : ""));
 }
 
 void Player::Preferences(const Action& a, ActionLog& log) {

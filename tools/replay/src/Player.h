@@ -15,6 +15,7 @@
 
 #include <sxmk/DragDriver.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,6 +63,10 @@ private:
     void Add(const CenterLineInput& line, ActionLog& log);
     void AddCallout(const LabelInput& callout, ActionLog& log);
     void Remove(const std::string& id, ActionLog& log);
+    // The viewer's answer to a markup's notification, when it calls back (NotifyCallsBack); the
+    // answers are counted and reported once per action.
+    void Notified(sxk::Markup& notifying);
+    void ReportNotified(ActionLog& log);
     // Before a markup leaves the scene: an open drag of one of its shadows is released, the
     // shadows leave the other drag's broadcast, the move of the selection and the hover, and the
     // markup leaves the selection.
@@ -97,7 +102,8 @@ private:
     sxmk::MarkupShadow* hoveredShadow = nullptr;
     const sxmu::ModelBase* hoveredNode = nullptr;
     std::string touched;
-    std::vector<bool> staleShadows;  // per centre line: record applied, shadow not rebuilt
+    std::vector<bool> staleShadows;       // per centre line: record applied, shadow not rebuilt
+    std::map<std::string, int> notified;  // the viewer's answers to notifications, not reported
     std::vector<std::string> selection;
     // The framework's move of the selection while its button is down: the moved shadows, the
     // world point grabbed, and the displacement so far.

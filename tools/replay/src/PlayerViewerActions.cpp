@@ -6,7 +6,10 @@
 #include "Player.h"
 #include "RecordState.h"
 #include "SessionText.h"
+#include "ViewerBehaviours.h"
 #include "WindowShapes.h"
+
+#include <sxk/HostileViewer.h>
 
 #include <sxk/Operation.h>
 
@@ -31,7 +34,10 @@ std::string ViewerText(const ViewerOptions& o) {
         text += " to a grid of " + Format(o.grid);
     if (o.rebuild)
         text += " and rebuilds the shadows inside its stop";
-    return text + "; " + kPicks[o.picks];
+    text += std::string("; ") + kPicks[o.picks];
+    if (o.behaviours != 0)
+        text += "; behaviours on: " + BehaviourNames(o.behaviours);
+    return text;
 }
 
 }  // namespace
@@ -63,14 +69,66 @@ void Player::SelectOnPress(const std::string& id, ActionLog& log) {
     log.details.push_back("selection: " + id);
 }
 
+// The behaviours switched on replace the earlier ones; "rebuild" is the controller's rebuild
+// behaviour, and a pick answered at once takes the ray cast's results either way.
 void Player::Viewer(const ViewerOptions& options, ActionLog& log) {
     controller.SetOptions(options);
+    unsigned behaviours = options.behaviours;
+    if (options.rebuild)
+        behaviours |= sxk::HostileViewer::ControllerRebuilds;
+    const bool atOnce = options.picks == ViewerOptions::AtOnce ||
+                        (behaviours & sxk::HostileViewer::PickAtOnce) != 0;
     for (SceneView& v : scene.views)
         if (sxk::ShapeView* view = v.shapeView) {
-            view->pickAtOnce = options.picks == ViewerOptions::AtOnce;
+            view->pickAtOnce = atOnce;
             view->failPickRequests = options.picks == ViewerOptions::RefusePicks ? INT_MAX : 0;
         }
+    sxk::HostileViewer::Set(behaviours);
+    sxk::HostileViewer::Rebuild() = [this] { controller.RebuildStopping(); };
+    sxk::HostileViewer::CallBack() = [this](sxk::Markup& notifying) { Notified(notifying); };
     log.headline += ": " + ViewerText(options);
+}
+
+// A viewer that reacts to a notification redraws the markup from its record: a notifying record
+// gets all its shadows rebuilt, a notifying shadow itself (MarkupChanged), as an applied drag's
+// are. A shadow whose drag or pick is still open is only read (its content), for the reason
+// RebuildAppliedShadows waits: a rebuild would take away the node being dragged. Callouts are
+// only read.
+void Player::Notified(sxk::Markup& notifying) {
+    for (CenterLineEntry& e : scene.centerLines) {
+        if (e.record.get() == &notifying) {
+            scene.RebuildShadows(e);
+            ForgetHoverOn(e);
+            ++notified[e.config.id + " rebuilt all its shadows"];
+            return;
+        }
+        for (const LineShadow& line : e.shadows) {
+            if (line.shadow.get() != &notifying)
+                continue;
+            const bool open = (driver && driver->IsDragging() && draggedShadow == &notifying) ||
+                              movingMarkups || scene.PicksPending();
+            if (open) {
+                static_cast<void>(notifying.GetContent());
+                ++notified[e.config.id + " shadow read (a drag or pick is open)"];
+                return;
+            }
+            const du::SmartPtr<sxmk::CenterLineXYZShadow> held = line.shadow;
+            held->MarkupChanged();
+            scene.MapHandles(e);
+            ForgetHoverOn(e);
+            ++notified[e.config.id + " shadow rebuilt"];
+            return;
+        }
+    }
+    static_cast<void>(notifying.GetContent());
+    ++notified["another markup read"];
+}
+
+void Player::ReportNotified(ActionLog& log) {
+    for (const auto& [what, count] : notified)
+        log.details.push_back("viewer, called back by a notification: " + what + " (" +
+                              std::to_string(count) + (count == 1 ? " time)" : " times)"));
+    notified.clear();
 }
 
 void Player::Select(const std::vector<std::string>& ids, ActionLog& log) {

@@ -130,6 +130,9 @@ struct ViewerOptions {
     double grid = 1.0;     // Snap: dropped coordinates go to the nearest multiple of this step
     bool rebuild = false;  // the controller rebuilds the markup's shadows inside its stop call
     enum Picks { Later, AtOnce, RefusePicks } picks = Later;
+    // The stand-in viewer's legal but unusual behaviours (sxk::HostileViewer's bits) switched on
+    // from this action on; never ControllerLetsGo (the scene holds the markups it plays).
+    unsigned behaviours = 0;
 };
 
 // The viewer's own edit of a centre line: each field given replaces the record's, as the viewer

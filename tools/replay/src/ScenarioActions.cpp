@@ -2,6 +2,9 @@
 // viewer's behaviour, the selection, the viewer's own edits and camera moves; an expect action's
 // checks are read in Expectations.cpp.
 #include "ScenarioReading.h"
+#include "ViewerBehaviours.h"
+
+#include <sxk/HostileViewer.h>
 
 #include <array>
 #include <map>
@@ -78,6 +81,26 @@ ViewerOptions ReadViewer(const Json& j, const std::string& where) {
         if (it == kPicks.end())
             Fail(Field(where, "picks"), "expected \"later\", \"at-once\" or \"refuse\"");
         o.picks = it->second;
+    }
+    if (const Json* b = Optional(j, "behaviours")) {
+        const std::string w = Field(where, "behaviours");
+        const std::vector<std::string> names = ReadNames(*b, w);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            unsigned bit = 0;
+            if (names[i].find(',') != std::string::npos ||
+                !sxk::HostileViewer::Parse(names[i], bit) || bit == 0)
+                Fail(Index(w, i), "unknown behaviour \"" + names[i] + "\" (expected " +
+                                      BehaviourNames(kPlayableBehaviours) + ")");
+            // The scene holds every markup it plays, for its pictures and checks; a controller
+            // that let go of them inside its stop would leave it drawing markups it no longer has.
+            if (bit == sxk::HostileViewer::ControllerLetsGo)
+                Fail(Index(w, i),
+                     "the replay cannot let go of its markups inside a stop: its "
+                     "scene draws and checks them (remove a markup instead)");
+            if ((o.behaviours & bit) != 0)
+                Fail(Index(w, i), "\"" + names[i] + "\" is given twice");
+            o.behaviours |= bit;
+        }
     }
     return o;
 }
@@ -239,7 +262,9 @@ Action ReadAction(const Json& j, const std::string& where, const std::vector<Vie
             ReadExpectation(j, where, ids, a.expect);
             break;
         case Action::Viewer:
-            CheckKeys(j, where, {"action", "controller", "grid", "rebuild", "picks", "comment"});
+            CheckKeys(
+                j, where,
+                {"action", "controller", "grid", "rebuild", "picks", "behaviours", "comment"});
             a.viewer = ReadViewer(j, where);
             break;
         case Action::Select:

@@ -5,6 +5,7 @@
 #include "ExpectationFields.h"
 #include "Scenario.h"
 #include "ScenarioWriting.h"
+#include "ViewerBehaviours.h"
 
 #include <tuple>
 
@@ -118,6 +119,8 @@ void Viewer(const ViewerOptions& o, Json& out) {
         out["rebuild"] = true;
     if (o.picks != ViewerOptions::Later)
         out["picks"] = kPicks[o.picks];
+    if (o.behaviours != 0)
+        out["behaviours"] = BehaviourList(o.behaviours);
 }
 
 void CameraFields(const CameraMove& m, Json& out) {
@@ -428,8 +431,8 @@ bool operator==(const Expectation& a, const Expectation& b) {
 }
 
 bool operator==(const ViewerOptions& a, const ViewerOptions& b) {
-    return std::tie(a.controller, a.grid, a.rebuild, a.picks) ==
-           std::tie(b.controller, b.grid, b.rebuild, b.picks);
+    return std::tie(a.controller, a.grid, a.rebuild, a.picks, a.behaviours) ==
+           std::tie(b.controller, b.grid, b.rebuild, b.picks, b.behaviours);
 }
 
 bool operator==(const CenterLineEdit& a, const CenterLineEdit& b) {

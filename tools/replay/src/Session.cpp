@@ -30,6 +30,8 @@ Session::~Session() {
     for (CalloutEntry& e : scene.callouts)
         e.label->SetController(nullptr);
     sxk::RecordedOperations().clear();
+    // The hooks call into the player, which goes before the scene's markups do.
+    behaviours.End();
 }
 
 ActionLog Session::Play(std::size_t index) {

@@ -10,6 +10,7 @@
 #include "SessionView.h"
 #include "StepRecorder.h"
 #include "UndoController.h"
+#include "ViewerBehaviours.h"
 
 #include <cstddef>
 #include <string>
@@ -63,6 +64,8 @@ public:
 private:
     ActionLog PlayNumbered(const Action& a, std::size_t number);
 
+    // First: no behaviour of an earlier session reaches this one's scene.
+    BehaviourScope behaviours;
     Scenario scenario;
     ReplayScene scene;
     UndoController controller;

@@ -1,5 +1,7 @@
 #include "UndoController.h"
 
+#include <sxk/HostileViewer.h>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -111,12 +113,12 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
             change.after = s.state;
             change.afterTaken = true;
         }
-    if (options.rebuild && !t->callout) {
-        CenterLineEntry& e = scene.centerLines[t->index];
-        scene.RebuildShadows(e);
-        notes.push_back("controller: " + e.config.id +
-                        " shadows rebuilt from its record inside HandleShadowStop");
-    }
+    // What the viewer does at the end of its stop, as its behaviours say (a controller that
+    // rebuilds calls RebuildStopping through the hook).
+    const std::optional<std::size_t> outer = stoppingLine;
+    stoppingLine = t->callout ? std::nullopt : std::optional<std::size_t>(t->index);
+    sxk::HostileViewer::AfterShadowStop();
+    stoppingLine = outer;
     if (options.controller == ViewerOptions::Refuse)
         return false;
     // The stops of one operation make one entry.
@@ -134,6 +136,15 @@ bool UndoController::HandleShadowStop(const du::SmartPtr<sxk::Markup>& markup,
         pending.push_back(entry);
     }
     return changed;
+}
+
+void UndoController::RebuildStopping() {
+    if (!stoppingLine || *stoppingLine >= scene.centerLines.size())
+        return;
+    CenterLineEntry& e = scene.centerLines[*stoppingLine];
+    scene.RebuildShadows(e);
+    notes.push_back("controller: " + e.config.id +
+                    " shadows rebuilt from its record inside HandleShadowStop");
 }
 
 void UndoController::RecordEdit(const sxk::Markup* markup, const CenterLineState& before) {

@@ -1,10 +1,11 @@
 #pragma once
 
 // The replay's markup controller: it applies each finished drag to its markup (or, as the
-// viewer's options say, snaps it to a grid, refuses it, or rebuilds the shadows inside the call),
-// records the operation the way the viewer's controller does, and keeps undo and redo stacks by
-// the operation's name: the stops of one operation (a jog drag and the markups it stopped, a move
-// of the whole selection) are one entry.
+// viewer's options say, snaps it to a grid, refuses it, or rebuilds the shadows inside the call
+// when the viewer's ControllerRebuilds behaviour is on), records the operation the way the
+// viewer's controller does, and keeps undo and redo stacks by the operation's name: the stops of
+// one operation (a jog drag and the markups it stopped, a move of the whole selection) are one
+// entry.
 
 #include "RecordState.h"
 #include "ReplayScene.h"
@@ -39,6 +40,9 @@ public:
     // The drag of this markup ended in a drop that waits for its pick: its snapshot stays for
     // that drop, also when a new drag of the markup begins first.
     void AwaitDrop(const sxk::Markup* markup);
+    // Inside HandleShadowStop of a centre line: rebuilds that line's shadows from its record (the
+    // viewer's ControllerRebuilds hook); elsewhere nothing.
+    void RebuildStopping();
     // The viewer's own edit of a centre line: one undo entry from the state before it (taken by
     // the caller before it wrote the record) to the state it left; a drag of the markup still
     // open starts, for undo, from what the edit left.
@@ -124,6 +128,7 @@ private:
     ReplayScene& scene;
     ViewerOptions options;
     std::optional<dg::DVec3> markupMove;
+    std::optional<std::size_t> stoppingLine;  // the centre line whose stop is being handled
     std::vector<DragStart> dragStarts;
     std::vector<Entry> pending;
     std::vector<Entry> undoStack;
