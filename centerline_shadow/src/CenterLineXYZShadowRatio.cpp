@@ -170,10 +170,15 @@ bool detail::HandleSet::MoveJog(CenterLineXYZShadow& s) {
         record.SetDivRation(r);
     }
 
-    // The path drawn: the stored one moved by the whole markup's move, its jog by the step too.
+    // The path drawn: the stored one moved by the whole markup's move, its jog (and the jog
+    // arrow) by the step too.
+    std::vector<dg::DPoint3D>& line = s.lineStrip->points;
+    const std::size_t shared = stored.size() < line.size() ? stored.size() : line.size();
+    for (std::size_t i = 0; i < shared; ++i)
+        line[i] = detail::Add(stored[i], moving);
     const dg::DVec3 jogMoving = detail::Sum(shift, moving);
-    for (int i = 0; i < static_cast<int>(drawn.size()); ++i)
-        s.MoveNode(i, i >= m - 1 && i <= m + 1 ? jogMoving : moving);
+    for (const int i : {m - 1, m, m + 1})
+        s.MoveNode(i, jogMoving);
     s.points = drawn;
     return true;
 }
