@@ -45,6 +45,16 @@ inline std::string MoveMarkupsName() {
     return du::Localizer("sxbase:sxmodulesStrings").LocalizeMessage("97", 0);
 }
 
+// A controller of another markup that runs a callback at each stop.
+struct CallingController : sxk::MarkupController {
+    std::function<void()> onStop;
+    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
+                          const du::SmartPtr<sxk::Operation>&) override {
+        onStop();
+        return true;
+    }
+};
+
 // Records every HandleShadowStop: who, which operation, and the shadow's point list and the
 // record's ratio and extensions at that moment.
 class RecordingController : public sxk::MarkupController {

@@ -52,19 +52,31 @@ protected:
     const dg::DVec3 across{0, 3, 0};
 };
 
-// The end extension arrow is dragged 10 pixels out, the markup moves across the line, and the
-// pointer goes on to 30 pixels (3 units) before the release: the extension is 2 + 3.
+// The end extension arrow is dragged 10 pixels out, the markup moves across the line (and the
+// move stops, to a controller that stores the shadow's points and rebuilds), and the pointer goes
+// on to 30 pixels (3 units) before the release: the extension is 2 + 3, the pointer's motion
+// counted once.
 TEST_F(HandleDragDuringAMove, ExtensionSteppedAfterTheMoveStoresTheDraggedLength) {
-    MakeDragShadow(straightLine, dragtest::kViewSetups[1]);
-    const dg::DPoint3D at = WindowOf(EndArrowNode());
-    sxmk::DragDriver arrow(S());
-    arrow.Start(EndArrowNode(), Round(at.x), Round(at.y));
-    arrow.Move(Round(at.x) + 10, Round(at.y));
-    Translate(across);
-    arrow.Move(Round(at.x) + 30, Round(at.y));
-    arrow.Release();
-    ASSERT_FALSE(controller.calls.empty());
-    EXPECT_NEAR(controller.calls.back().endExtension, 5.0f, 1e-4);
+    for (const bool moveStopped : {false, true}) {
+        SCOPED_TRACE(moveStopped ? "move stopped" : "move going on");
+        MakeDragShadow(straightLine, dragtest::kViewSetups[1]);
+        const dg::DPoint3D at = WindowOf(EndArrowNode());
+        sxmk::DragDriver arrow(S());
+        arrow.Start(EndArrowNode(), Round(at.x), Round(at.y));
+        arrow.Move(Round(at.x) + 10, Round(at.y));
+        Translate(across);
+        if (moveStopped) {
+            StoreAtEachStop(true);
+            StopMove(across);
+            SwitchOff();
+        }
+        arrow.Move(Round(at.x) + 30, Round(at.y));
+        arrow.Release();
+        ASSERT_FALSE(controller.calls.empty());
+        EXPECT_NEAR(controller.calls.back().endExtension, 5.0f, 1e-4);
+        ReleaseAll();
+        MakeView();
+    }
 }
 
 // A jog or an extension is released while the markup moves; a controller that stores the
@@ -112,17 +124,6 @@ TEST_F(HandleDragDuringAMove, RebuildAtTheReleaseKeepsTheMoveForItsStop) {
     }
 }
 
-// A controller of another markup that rebuilds the dragged shadow when the jog's release stops
-// that markup too.
-struct RebuildingController : sxk::MarkupController {
-    std::function<void()> onStop;
-    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
-                          const du::SmartPtr<sxk::Operation>&) override {
-        onStop();
-        return true;
-    }
-};
-
 // The jog arrow is pressed and released without a step while the markup moves, and the shadow is
 // rebuilt while the release stops another selected markup: the jog changed nothing, and the path
 // handed on is the record's.
@@ -130,7 +131,7 @@ TEST_F(HandleDragDuringAMove, UnsteppedJogRebuiltDuringItsBroadcastHandsOnTheRec
     MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
     const std::vector<dg::DPoint3D> before = Stored();
     const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
-    RebuildingController other;
+    dragtest::CallingController other;
     other.onStop = [this] { shadow->MarkupChanged(); };
     otherLine->SetController(&other);
     target = ConstructFor(otherLine);
@@ -143,6 +144,68 @@ TEST_F(HandleDragDuringAMove, UnsteppedJogRebuiltDuringItsBroadcastHandsOnTheRec
     otherLine->SetController(nullptr);
     ASSERT_EQ(controller.calls.size(), 1u);
     ExpectNear(controller.calls[0].shadowPoints, before, 1e-9);
+}
+
+// A controller that stores the shadow's points at each stop: a jog released during the move and
+// the move's Stop leave the record with the jog's path moved once, drawn where it is stored.
+TEST_F(HandleDragDuringAMove, MoveStoppedAfterTheReleaseReachesTheRecord) {
+    StoreAtEachStop(false);
+    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+    const dg::DPoint3D at = WindowOf(JogArrowNode());
+    sxmk::DragDriver pointer(S());
+    pointer.Start(JogArrowNode(), Round(at.x), Round(at.y));
+    pointer.Move(Round(at.x) + 15, Round(at.y));
+    Translate(across);
+    Translate(across);
+    pointer.Release();
+    const std::vector<dg::DPoint3D> expected = Moved(Stored(), across);
+    StopMove(across);
+    ExpectNear(Stored(), expected, 1e-5);
+    ExpectNear(Drawn(), Stored(), 1e-5);
+}
+
+// The record has shadows in two views; the framework moves the markup in the first while a jog
+// is dragged 15 pixels in the second and released there. The move's Stop in the first view then
+// leaves the record with the jog's path moved, not the path from before the jog.
+TEST_F(HandleDragDuringAMove, MoveStoppedInOneViewKeepsAJogReleasedInTheOther) {
+    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+    du::SmartPtr<sxk::ShapeView> otherView(new sxk::ShapeView);
+    otherView->camera = view->camera;
+    const du::SmartPtr<Shadow> other(
+        static_cast<Shadow*>(record->ConstructShadow(du::SmartPtr<sxk::View>(otherView))));
+    const DrawnHandles otherHandles = FindHandles(*other, *record);
+    ASSERT_NE(otherHandles.jogArrow, nullptr);
+    Translate(across);
+    StoreAtEachStop(false);
+    sxmk::DragDriver jog(*other);
+    const dg::DPoint3D at = WindowOf(otherHandles.jogArrow);
+    jog.Start(otherHandles.jogArrow, Round(at.x), Round(at.y));
+    jog.Move(Round(at.x) + 15, Round(at.y));
+    jog.Release();
+    ASSERT_EQ(controller.calls.size(), 1u);
+    const std::vector<dg::DPoint3D> jogged = controller.calls[0].shadowPoints;
+    StopMove(across);
+    SwitchOff();
+    ExpectNear(Stored(), Moved(jogged, across), 1e-5);
+}
+
+// The record held a straight path at the press and the along-axis one again when the step found
+// the jog; the markup moved along the main axis in between. The jog goes where the pointer takes
+// it, as without the move: 15 pixels, ratio 0.65.
+TEST_F(HandleDragDuringAMove, JogFoundAfterTheMoveFollowsThePointer) {
+    MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
+    testsupport::LineInput straight = jogLine;
+    straight.alongAxis = false;
+    record->SetPoints(Built(straight));
+    const dg::DPoint3D at = WindowOf(JogArrowNode());
+    sxmk::DragDriver pointer(S());
+    pointer.Start(JogArrowNode(), Round(at.x), Round(at.y));
+    Translate(dg::DVec3(2, 0, 0));
+    record->SetPoints(Built(jogLine));
+    S().MarkupChanged();
+    pointer.Move(Round(at.x) + 15, Round(at.y));
+    pointer.Release();
+    EXPECT_NEAR(record->GetDivRation(), 0.65f, 1e-5);
 }
 
 }  // namespace

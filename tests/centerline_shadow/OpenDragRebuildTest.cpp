@@ -25,16 +25,6 @@ using testsupport::AlongAxisLine;
 using Access = sxmk::CenterLineXYZShadowTestAccess;
 using Call = dragtest::RecordingController::Call;
 
-// A controller of another markup that runs a callback at each stop.
-struct CallingController : sxk::MarkupController {
-    std::function<void()> onStop;
-    bool HandleShadowStop(const du::SmartPtr<sxk::Markup>&, const du::SmartPtr<sxk::Markup>&,
-                          const du::SmartPtr<sxk::Operation>&) override {
-        onStop();
-        return true;
-    }
-};
-
 class OpenDragRebuilt : public dragtest::FlowFixture {
 protected:
     // Grabs the end sphere of the straight line of SetUpLine, drags it by (20, -10) pixels and
@@ -317,7 +307,7 @@ TEST_F(OpenDragRebuilt, DropChangedByTheControllerShowsWhatTheControllerStored) 
 TEST_F(OpenDragRebuilt, RebuildDuringTheJogsBroadcastShowsEveryHandle) {
     SetUpJog(false);
     const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
-    CallingController other;
+    dragtest::CallingController other;
     other.onStop = [this] { shadow->MarkupChanged(); };
     otherLine->SetController(&other);
     target = ConstructFor(otherLine);
