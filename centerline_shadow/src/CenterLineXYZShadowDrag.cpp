@@ -221,17 +221,10 @@ void CenterLineXYZShadow::HandleDragStop() {
 void CenterLineXYZShadow::Stop(const dg::DVec3& /*delta*/,
                                const du::SmartPtr<sxk::Operation>& operation) {
     const detail::KeepAlive<CenterLineXYZShadow> alive(this);
-    // A move of the whole markup ends here, and hands on the line as the record holds it now
-    // (another view may have stored a drag meanwhile) moved by the move: not an open drag's
-    // preview, which its own release hands on. The next move starts from no displacement. The
-    // shadow's own hand-on of a handle drag ends no move.
-    if (dragPhase != DragPhase::HandedOn) {
-        if (!detail::SameVector(translatedBy, dg::DVec3::ZERO)) {
-            points = *markup->GetPoints();
-            detail::MoveAll(points, translatedBy);
-        }
+    // A move of the whole markup ends here; the next starts from no displacement. The shadow's
+    // own hand-on of a handle drag ends no move.
+    if (dragPhase != DragPhase::HandedOn)
         translatedBy = dg::DVec3::ZERO;
-    }
     sxk::MarkupController* const handler = markup->GetController();
     if (handler == nullptr)
         return;
