@@ -372,6 +372,16 @@ protected:
         target = ConstructFor(MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0})));
         shadow->broadcastTargets.push_back(target);
     }
+    // Another markup that moves with the shadow, whose controller other rebuilds the shadow when
+    // a release stops it too. Take other off the returned record before other goes.
+    du::SmartPtr<sxmk::CenterLineXYZ> AddOtherThatRebuilds(CallingController& other) {
+        const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
+        other.onStop = [this] { shadow->MarkupChanged(); };
+        otherLine->SetController(&other);
+        target = ConstructFor(otherLine);
+        shadow->broadcastTargets.push_back(target);
+        return otherLine;
+    }
     void DropEnd(const std::vector<sxk::PickResult>& results, int status) {
         AnswerPicksWith(results, status);
         Drag(&FlowFixture::EndSphereNode, 20, -10);

@@ -118,12 +118,8 @@ TEST_F(HandleDragDuringAMove, RebuildAtTheReleaseKeepsTheMoveForItsStop) {
 TEST_F(HandleDragDuringAMove, UnsteppedJogRebuiltDuringItsBroadcastHandsOnTheRecord) {
     MakeDragShadow(jogLine, dragtest::kViewSetups[1]);
     const std::vector<dg::DPoint3D> before = Stored();
-    const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
     dragtest::CallingController other;
-    other.onStop = [this] { shadow->MarkupChanged(); };
-    otherLine->SetController(&other);
-    target = ConstructFor(otherLine);
-    shadow->broadcastTargets.push_back(target);
+    const auto otherLine = AddOtherThatRebuilds(other);
     const dg::DPoint3D at = WindowOf(JogArrowNode());
     sxmk::DragDriver pointer(S());
     pointer.Start(JogArrowNode(), Round(at.x), Round(at.y));

@@ -306,12 +306,8 @@ TEST_F(OpenDragRebuilt, DropChangedByTheControllerShowsWhatTheControllerStored) 
 // broadcast: once the drag is over, every handle is shown.
 TEST_F(OpenDragRebuilt, RebuildDuringTheJogsBroadcastShowsEveryHandle) {
     SetUpJog(false);
-    const auto otherLine = MakeRecord(testsupport::StraightLine({0, 5, 0}, {3, 5, 0}));
     dragtest::CallingController other;
-    other.onStop = [this] { shadow->MarkupChanged(); };
-    otherLine->SetController(&other);
-    target = ConstructFor(otherLine);
-    shadow->broadcastTargets.push_back(target);
+    const auto otherLine = AddOtherThatRebuilds(other);
     Drag(JogArrowNode(), 15, 0);
     otherLine->SetController(nullptr);
 
